@@ -1,0 +1,232 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "core/cross_section.h"
+
+#include <cerrno>
+#include <fstream>
+#include <string>
+#include <system_error>
+#include <vector>
+
+#include "core/encoding.h"
+#include "core/file_io.h"
+#include "core/regional.h"
+
+namespace xsrating {
+namespace {
+
+// A field longer than this cannot be a sensible number; keeping it whole would
+// let one endless field take unbounded memory.
+constexpr size_t kMaxFieldLength = 1000;
+// How much of a bad field a message quotes.
+constexpr size_t kQuotedFieldLength = 24;
+
+// Reads bytes through its own buffer, one pass, and counts lines. LF, CR LF
+// and a lone CR each end a line.
+class Scanner {
+ public:
+  static constexpr int kEnd = -1;
+
+  explicit Scanner(std::istream& in) : in_(in), buffer_(1 << 16) {}
+
+  int Peek() {
+    if (pos_ == length_ && !Refill()) return kEnd;
+    return static_cast<unsigned char>(buffer_[pos_]);
+  }
+  void Advance() { ++pos_; }
+  // Returns true and consumes the next byte when it is `c`.
+  bool Take(int c) {
+    if (Peek() != c) return false;
+    Advance();
+    return true;
+  }
+  // Consumes one line end at the current position, if there is one.
+  bool TakeLineEnd() {
+    if (Take('\n')) {
+      ++line_;
+      return true;
+    }
+    if (Take('\r')) {
+      Take('\n');
+      ++line_;
+      return true;
+    }
+    return false;
+  }
+  // Looks at the first bytes of the input without consuming them.
+  bool StartsWith(std::string_view prefix) {
+    Peek();
+    return length_ - pos_ >= prefix.size() &&
+           std::string_view(buffer_.data() + pos_, prefix.size()) == prefix;
+  }
+  void Skip(size_t count) { pos_ += count; }
+  int line() const { return line_; }
+
+ private:
+  bool Refill() {
+    pos_ = 0;
+    length_ = 0;
+    if (!in_) return false;
+    in_.read(buffer_.data(), static_cast<std::streamsize>(buffer_.size()));
+    length_ = static_cast<size_t>(in_.gcount());
+    return length_ > 0;
+  }
+
+  std::istream& in_;
+  std::vector<char> buffer_;
+  size_t pos_ = 0;
+  size_t length_ = 0;
+  int line_ = 1;
+};
+
+bool IsBlank(int c) { return c == ' ' || c == '\t'; }
+bool IsLineEnd(int c) { return c == '\n' || c == '\r'; }
+bool EndsField(int c) {
+  return c == Scanner::kEnd || c == ',' || IsBlank(c) || IsLineEnd(c);
+}
+
+// A piece of the file fit to quote in a message: readable, short, one line.
+std::string QuoteField(const std::string& raw, bool cut) {
+  std::string shown = raw.substr(0, kQuotedFieldLength);
+  // Never end inside a two-byte character.
+  size_t i = 0;
+  while (i < shown.size()) {
+    const unsigned char c = static_cast<unsigned char>(shown[i]);
+    const size_t width = c >= 0x81 ? 2 : 1;
+    if (i + width > shown.size()) {
+      shown.resize(i);
+      cut = true;
+      break;
+    }
+    i += width;
+  }
+  cut = cut || raw.size() > shown.size();
+  std::string text = GbkToUtf8(shown);
+  for (char& c : text) {
+    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = '?';
+  }
+  return "“" + text + (cut ? "…" : "") + "”";
+}
+
+std::string Which(int point, bool elevation) {
+  return "第 " + std::to_string(point) + " 个测点的" +
+         (elevation ? "高程" : "起点距");
+}
+
+std::string AtLine(int line) { return "第 " + std::to_string(line) + " 行"; }
+
+// Reads one field and the separator after it.
+Status ReadField(Scanner& scan, int point, bool elevation, double* value) {
+  const int separator_line = scan.line();
+  for (;;) {
+    if (IsBlank(scan.Peek())) {
+      scan.Advance();
+    } else if (!scan.TakeLineEnd()) {
+      break;
+    }
+  }
+  const int line = scan.line();
+  const int first = scan.Peek();
+  if (first == Scanner::kEnd) {
+    if (elevation) {
+      return Status::Error("数据在" + AtLine(separator_line) + "结束，" +
+                           Which(point, false) + "之后缺少高程。");
+    }
+    return Status::Error(AtLine(separator_line) +
+                         "的最后一个数据之后还有多余的逗号、空格或空行。"
+                         "数据最后不能有逗号或空格，也不能有空行。");
+  }
+  if (first == ',') {
+    return Status::Error(AtLine(line) + "有两个逗号相连，缺少" +
+                         Which(point, elevation) + "。");
+  }
+  std::string field;
+  bool cut = false;
+  for (int c = scan.Peek(); !EndsField(c); c = scan.Peek()) {
+    if (field.size() < kMaxFieldLength) {
+      field.push_back(static_cast<char>(c));
+    } else {
+      cut = true;
+    }
+    scan.Advance();
+  }
+  const std::optional<double> number =
+      cut ? std::nullopt : TextToNumber(field, '.');
+  if (!number) {
+    return Status::Error(AtLine(line) + "的" + QuoteField(field, cut) +
+                         "不是数字（" + Which(point, elevation) + "）。");
+  }
+  *value = *number;
+
+  // The separator: blanks with at most one comma among them, or a line end.
+  while (IsBlank(scan.Peek())) scan.Advance();
+  if (scan.Take(',')) {
+    while (IsBlank(scan.Peek())) scan.Advance();
+  } else {
+    scan.TakeLineEnd();
+  }
+  return Status::Ok();
+}
+
+}  // namespace
+
+Status ParseCrossSection(std::istream& in, CrossSection* section) {
+  section->points.clear();
+  Scanner scan(in);
+  if (scan.StartsWith("\xEF\xBB\xBF")) scan.Skip(3);
+  if (scan.StartsWith("\xFF\xFE") || scan.StartsWith("\xFE\xFF")) {
+    return Status::Error(
+        "文件是 UTF-16（Unicode）编码的，请用记事本等另存为 ANSI（GBK）编码的"
+        "文本文件后再计算。");
+  }
+  while (scan.Peek() != Scanner::kEnd) {
+    const int point = static_cast<int>(section->points.size()) + 1;
+    if (point > kMaxPoints) {
+      return Status::Error(AtLine(scan.line()) + "开始了第 " +
+                           std::to_string(point) + " 个测点，测点不能超过 " +
+                           std::to_string(kMaxPoints) + " 个。");
+    }
+    SectionPoint p;
+    if (Status s = ReadField(scan, point, false, &p.distance); !s.ok()) {
+      return s;
+    }
+    if (Status s = ReadField(scan, point, true, &p.elevation); !s.ok()) {
+      return s;
+    }
+    section->points.push_back(p);
+  }
+  if (in.bad()) return Status::Error("读取文件时出错。");
+  return Status::Ok();
+}
+
+Status ReadCrossSection(const std::string& data_file_path,
+                        CrossSection* section) {
+  section->points.clear();
+  if (data_file_path.empty()) {
+    return Status::Error(
+        "还没有选择地形数据文件，请先在文件列表中单击地形文件。");
+  }
+  const std::filesystem::path path = PathFromUtf8(data_file_path);
+  const std::string named = "地形文件“" + data_file_path + "”";
+  std::error_code ec;
+  const auto status = std::filesystem::status(path, ec);
+  if (status.type() == std::filesystem::file_type::not_found) {
+    return Status::Error("找不到" + named + "，它可能已被移动、改名或删除。");
+  }
+  if (status.type() == std::filesystem::file_type::directory) {
+    return Status::Error(named + "是文件夹，不是文本文件。");
+  }
+  errno = 0;
+  std::ifstream in(path, std::ios::binary);
+  if (!in) {
+    return Status::Error("无法打开" + named + "：" +
+                         DescribeSystemError(errno) + "。");
+  }
+  Status status_read = ParseCrossSection(in, section);
+  if (!status_read.ok()) {
+    section->points.clear();
+    return Status::Error(named + "有误：" + status_read.message());
+  }
+  return Status::Ok();
+}
+
+}  // namespace xsrating

@@ -1,0 +1,34 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#ifndef XSRATING_CORE_CROSS_SECTION_H_
+#define XSRATING_CORE_CROSS_SECTION_H_
+
+#include <istream>
+#include <string>
+
+#include "core/status.h"
+#include "core/types.h"
+
+namespace xsrating {
+
+// Reads a survey: numbers separated by a comma, spaces and tabs, or a line end
+// (LF, CR LF or a lone CR), alternating distance and elevation. A comma may
+// have spaces on either side. A UTF-8 byte-order mark at the start is skipped.
+// The last elevation may be followed by one separator (a comma or spaces) or
+// by the line end of its line, and by nothing else.
+//
+// On success *section holds the points in file order (possibly none). Fails,
+// with a message naming the line and the point, when a field is not a number,
+// a field is empty (two commas in a row), the data end inside a point or
+// after extra separators, or a point beyond kMaxPoints is started. Reading is
+// a single pass with bounded memory, whatever the input's size.
+Status ParseCrossSection(std::istream& in, CrossSection* section);
+
+// Opens the survey file at `data_file_path` (UTF-8) and parses it. Fails also
+// when no file has been chosen (empty path), the file does not exist, is a
+// folder, or cannot be read; the message names the file.
+Status ReadCrossSection(const std::string& data_file_path,
+                        CrossSection* section);
+
+}  // namespace xsrating
+
+#endif  // XSRATING_CORE_CROSS_SECTION_H_

@@ -1,0 +1,23 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#ifndef XSRATING_CORE_ENCODING_H_
+#define XSRATING_CORE_ENCODING_H_
+
+// Conversion between the program's own texts (UTF-8) and the files' code page
+// (GBK, code page 936), through the platform's converter.
+
+#include <string>
+#include <string_view>
+
+namespace xsrating {
+
+// UTF-8 to GBK. A character that GBK cannot hold, or a byte that is not valid
+// UTF-8, becomes '?'.
+std::string Utf8ToGbk(std::string_view utf8);
+
+// GBK to UTF-8, for showing file contents in messages. A byte sequence that is
+// not valid GBK becomes '?'.
+std::string GbkToUtf8(std::string_view gbk);
+
+}  // namespace xsrating
+
+#endif  // XSRATING_CORE_ENCODING_H_

@@ -1,0 +1,36 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#ifndef XSRATING_CORE_FILE_IO_H_
+#define XSRATING_CORE_FILE_IO_H_
+
+#include <cstddef>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "core/status.h"
+
+namespace xsrating {
+
+// A path from a UTF-8 text, on every platform.
+std::filesystem::path PathFromUtf8(std::string_view utf8);
+
+// A short Chinese description of a system error number (errno), such as
+// "没有权限" or "磁盘已满".
+std::string DescribeSystemError(int error);
+
+// Writes some bytes of `data` to the open file `fd`; returns how many, or -1
+// with errno set. The default is the system's write().
+using WriteChunkFn = std::function<long(int fd, const char* data, size_t size)>;
+
+// Replaces the file at `path` (UTF-8) with `bytes`, so that the file is either
+// as it was or complete: the bytes go to a new temporary file in the same
+// folder, which is renamed over `path` once written and flushed. On failure the
+// temporary file is removed and `path` is untouched; the message names the
+// file and the reason. `write_chunk` lets tests simulate a full disk.
+Status SaveFileAtomically(const std::string& path, std::string_view bytes,
+                          const WriteChunkFn& write_chunk = nullptr);
+
+}  // namespace xsrating
+
+#endif  // XSRATING_CORE_FILE_IO_H_

@@ -1,0 +1,128 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "core/result_file.h"
+
+#include <charconv>
+#include <cmath>
+
+#include "core/encoding.h"
+
+namespace xsrating {
+namespace {
+
+constexpr char kLineEnd[] = "\r\n";
+
+bool IsContinuationByte(char c) {
+  return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
+}
+
+}  // namespace
+
+bool HasTxtExtension(std::string_view path) {
+  if (path.size() < 4) return false;
+  const std::string_view tail = path.substr(path.size() - 4);
+  constexpr std::string_view kTxt = ".txt";
+  for (size_t i = 0; i < 4; ++i) {
+    char c = tail[i];
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    if (c != kTxt[i]) return false;
+  }
+  return true;
+}
+
+std::string ResultFilePath(std::string_view data_file_path) {
+  size_t end = data_file_path.size();
+  for (int removed = 0; removed < 4 && end > 0; ++removed) {
+    --end;
+    while (end > 0 && IsContinuationByte(data_file_path[end])) --end;
+  }
+  return std::string(data_file_path.substr(0, end)) + kResultSuffix;
+}
+
+std::string FormatNumber(double value) {
+  if (value == 0) return " 0 ";  // Negative zero too.
+  char digits[64];
+  // Locale-independent, unlike printf: the window's toolkit may have set a
+  // locale whose decimal point is a comma. General form with 15 significant
+  // digits: plain between 1E-04 and 1E+15, exponent form outside, trailing
+  // zeros dropped.
+  const auto result =
+      std::to_chars(digits, digits + sizeof digits, std::fabs(value),
+                    std::chars_format::general, 15);
+  std::string text(digits, result.ptr);
+  if (text.size() > 1 && text[0] == '0' && text[1] == '.') text.erase(0, 1);
+  for (char& c : text) {
+    if (c == 'e') c = 'E';
+    if (c == '.') c = DecimalSeparator();
+  }
+  return (value < 0 ? "-" : " ") + text + " ";
+}
+
+PrintLine& PrintLine::Text(std::string_view utf8) {
+  const size_t start = bytes_.size();
+  bytes_ += Utf8ToGbk(utf8);
+  // A line end or other control character inside a text would break the
+  // file's line structure. GBK trail bytes are never below 0x40.
+  for (size_t i = start; i < bytes_.size(); ++i) {
+    if (static_cast<unsigned char>(bytes_[i]) < 0x20 || bytes_[i] == 0x7F) {
+      bytes_[i] = '?';
+    }
+  }
+  return *this;
+}
+
+PrintLine& PrintLine::Number(double value) {
+  bytes_ += FormatNumber(value);
+  return *this;
+}
+
+PrintLine& PrintLine::ZoneStep() {
+  const size_t next = (bytes_.size() / kZoneWidth + 1) * kZoneWidth;
+  bytes_.append(next - bytes_.size(), ' ');
+  return *this;
+}
+
+void WriteResultHeader(std::ostream& out, const ResultHeader& header) {
+  const std::string when =
+      FormatShortDate(header.run_time) + " " + FormatLongTime(header.run_time);
+  out << PrintLine().Text("计算时间: ").Text(when).bytes() << kLineEnd;
+  out << PrintLine().Text("地形测文件：").Text(header.data_file_path).bytes()
+      << kLineEnd;
+  out << PrintLine().Text("地形测点数：").Number(header.point_count).bytes()
+      << kLineEnd;
+  out << PrintLine()
+             .Text("糙率=")
+             .Number(header.roughness)
+             .ZoneStep()
+             .Text("比降=")
+             .Text(header.slope_text)
+             .bytes()
+      << kLineEnd;
+  out << kLineEnd;
+  out << PrintLine()
+             .Text("水位")
+             .ZoneStep()
+             .Text("面积")
+             .ZoneStep()
+             .Text("流量")
+             .bytes()
+      << kLineEnd;
+}
+
+void WriteResultRow(std::ostream& out, const StageRow& row) {
+  out << PrintLine()
+             .Number(row.stage)
+             .ZoneStep()
+             .Number(row.area)
+             .ZoneStep()
+             .Number(row.discharge)
+             .bytes()
+      << kLineEnd;
+}
+
+void WriteResultFile(std::ostream& out, const ResultHeader& header,
+                     std::span<const StageRow> rows) {
+  WriteResultHeader(out, header);
+  for (const StageRow& row : rows) WriteResultRow(out, row);
+}
+
+}  // namespace xsrating

@@ -1,0 +1,77 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#ifndef XSRATING_CORE_RESULT_FILE_H_
+#define XSRATING_CORE_RESULT_FILE_H_
+
+// The result file: a GBK text with CR LF after every line, laid out in print
+// zones 14 columns wide. A Chinese character takes two columns (its two GBK
+// bytes), so columns line up in a fixed-width font.
+
+#include <ostream>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "core/regional.h"
+#include "core/types.h"
+
+namespace xsrating {
+
+// Width of a print zone, in columns.
+inline constexpr int kZoneWidth = 14;
+// Appended to the survey file's name, less its extension.
+inline constexpr char kResultSuffix[] = "成果.txt";
+
+// True when `path` ends in ".txt" in any letter case.
+bool HasTxtExtension(std::string_view path);
+
+// `data_file_path` without its last four characters, followed by "成果.txt":
+// D:\data\sec1.txt gives D:\data\sec1成果.txt. Characters, not bytes: a UTF-8
+// sequence is never split. A path of four characters or fewer gives the
+// suffix alone.
+std::string ResultFilePath(std::string_view data_file_path);
+
+// A number as the result file writes it: a space, or a minus sign when
+// negative; the value rounded to 15 significant digits, without trailing
+// zeros, decimal point for whole numbers or zero before the decimal point
+// (".025"); then a space. Magnitudes below 1E-04 or from 1E+15 take the form
+// "1E-05", "1.5E+16". Zero, negative zero included, is " 0 ".
+std::string FormatNumber(double value);
+
+// One line being laid out, in GBK bytes.
+class PrintLine {
+ public:
+  // Appends a UTF-8 text, converted to GBK.
+  PrintLine& Text(std::string_view utf8);
+  // Appends FormatNumber(value).
+  PrintLine& Number(double value);
+  // Moves to the first column of the next zone, writing spaces. At the first
+  // column of a zone already, it moves on to the following zone.
+  PrintLine& ZoneStep();
+  // The line's bytes, without its line end.
+  const std::string& bytes() const { return bytes_; }
+
+ private:
+  std::string bytes_;
+};
+
+// What the header of a result file records.
+struct ResultHeader {
+  LocalDateTime run_time;
+  std::string data_file_path;  // UTF-8; written in GBK, '?' where it cannot.
+  int point_count = 0;
+  double roughness = 0;
+  std::string slope_text;  // Written as typed.
+};
+
+// Writes lines 1 to 6: run time, survey file, point count, roughness and
+// slope, an empty line, and the column heads.
+void WriteResultHeader(std::ostream& out, const ResultHeader& header);
+// Writes one table row: stage, area and discharge in zones 1 to 3.
+void WriteResultRow(std::ostream& out, const StageRow& row);
+// The whole file: the header, then every row in order.
+void WriteResultFile(std::ostream& out, const ResultHeader& header,
+                     std::span<const StageRow> rows);
+
+}  // namespace xsrating
+
+#endif  // XSRATING_CORE_RESULT_FILE_H_

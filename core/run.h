@@ -1,0 +1,55 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#ifndef XSRATING_CORE_RUN_H_
+#define XSRATING_CORE_RUN_H_
+
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "core/regional.h"
+#include "core/status.h"
+#include "core/types.h"
+
+namespace xsrating {
+
+// The texts a run shows the user.
+inline constexpr char kStageGuardText[] =
+    "计算的水位流量关系点子不能也不必要超过100，自动按20处理。请稍等...";
+inline constexpr char kStageGuardTitle[] = "你疯了？要这么多点子！";
+inline constexpr char kResultSavedTitle[] = "计算结果文件保存在：";
+
+// What the core needs from a front end: a way to tell the user something and
+// wait until they have read it. The window shows a modal message box with the
+// warning icon and one OK button; the command line prints.
+class MessageSink {
+ public:
+  virtual ~MessageSink() = default;
+  // Shows `text` under `title` (both UTF-8); returns when dismissed. The text
+  // may hold a lone CR between lines.
+  virtual void ShowWarning(const std::string& text,
+                           const std::string& title) = 0;
+};
+
+// The run's links to the world, replaceable in tests.
+struct RunHooks {
+  // The run's date and time; CurrentLocalTime by default.
+  std::function<LocalDateTime()> now;
+  // Stores the result file's bytes; SaveFileAtomically by default.
+  std::function<Status(const std::string& path, std::string_view bytes)> save;
+};
+
+// The start command, one whole run:
+//  1. If params.stage_count > 100, warns (kStageGuardText, kStageGuardTitle)
+//     and sets params.stage_count to 20, which stays.
+//  2. Reads the survey at params.data_file_path (it must end in ".txt").
+//  3. Computes the whole stage-discharge table.
+//  4. Takes the date and time, writes the result file beside the survey
+//     (ResultFilePath) and shows its path with kResultSavedTitle.
+// Returns the first failure. A failed run leaves any earlier result file
+// exactly as it was and creates no file; the message says what went wrong.
+Status RunComputation(RunParameters& params, MessageSink& sink,
+                      const RunHooks& hooks = {});
+
+}  // namespace xsrating
+
+#endif  // XSRATING_CORE_RUN_H_

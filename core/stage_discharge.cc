@@ -1,0 +1,221 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "core/stage_discharge.h"
+
+#include <algorithm>
+#include <cmath>
+#include <optional>
+#include <string>
+
+#include "core/regional.h"
+#include "core/result_file.h"
+
+namespace xsrating {
+namespace {
+
+// A number for a message: as the result file writes it, without the spaces.
+std::string Shown(double value) {
+  std::string text = FormatNumber(value);
+  if (!text.empty() && text.front() == ' ') text.erase(0, 1);
+  if (!text.empty() && text.back() == ' ') text.pop_back();
+  return text;
+}
+
+// A typed text for a message, cut short without splitting a character.
+std::string Quoted(std::string_view text) {
+  constexpr size_t kLimit = 40;
+  std::string shown(text);
+  if (shown.size() > kLimit) {
+    size_t cut = kLimit;
+    while (cut > 0 && (static_cast<unsigned char>(shown[cut]) & 0xC0) == 0x80) {
+      --cut;
+    }
+    shown = shown.substr(0, cut) + "…";
+  }
+  return "“" + shown + "”";
+}
+
+std::string StageName(int stage) {
+  return "第 " + std::to_string(stage) + " 个水位";
+}
+
+}  // namespace
+
+Status StageLevels(const CrossSection& section, double stage_count,
+                   StageLevelTable* levels) {
+  const std::vector<SectionPoint>& points = section.points;
+  const size_t n = points.size();
+  if (n == 0) {
+    return Status::Error("地形文件中没有测点数据，至少需要 2 个测点。");
+  }
+  if (n < 2) {
+    return Status::Error(
+        "地形文件中只有 1 个测点，至少需要 2 个测点才能计算。");
+  }
+  // The geometry takes segments in file order and would turn a step back
+  // into negative area.
+  for (size_t k = 1; k < n; ++k) {
+    if (points[k].distance < points[k - 1].distance) {
+      return Status::Error("第 " + std::to_string(k + 1) + " 个测点的起点距 " +
+                           Shown(points[k].distance) + " 小于第 " +
+                           std::to_string(k) + " 个测点的起点距 " +
+                           Shown(points[k - 1].distance) +
+                           "。起点距应由小到大排列。");
+    }
+  }
+  if (!std::isfinite(stage_count)) {
+    return Status::Error("水位流量关系曲线点子数量不是有效的数。");
+  }
+  if (stage_count == 0) {
+    return Status::Error(
+        "水位流量关系曲线点子数量为 0，无法分出水位。请输入点子数量（1 到 "
+        "100）。");
+  }
+  if (stage_count >= kMaxStages + 1) {
+    return Status::Error("水位流量关系曲线点子数量不能超过 100 个。");
+  }
+
+  std::vector<double> sorted(n);
+  for (size_t k = 0; k < n; ++k) sorted[k] = points[k].elevation;
+  std::sort(sorted.begin(), sorted.end());
+  levels->z_min = sorted[0];
+  levels->z_top = sorted[n - 2] < sorted[n - 1] ? sorted[n - 2] : sorted[n - 1];
+  levels->dz =
+      std::floor((levels->z_top - levels->z_min) * 100 / stage_count) / 100;
+  if (!std::isfinite(levels->dz)) {
+    return Status::Error("地形文件的高程相差太大，超出了计算的数值范围。");
+  }
+  levels->levels.clear();
+  for (int j = 1; j <= stage_count; ++j) {
+    levels->levels.push_back(static_cast<double>(j) * levels->dz +
+                             levels->z_min);
+  }
+  return Status::Ok();
+}
+
+WettedGeometry ComputeWettedGeometry(const CrossSection& section,
+                                     const std::vector<double>& levels) {
+  const size_t m = levels.size();
+  WettedGeometry geometry;
+  geometry.area.assign(m, 0.0);
+  geometry.perimeter.assign(m, 0.0);
+  geometry.top_width.assign(m, 0.0);
+  double* const area = geometry.area.data();
+  double* const perimeter = geometry.perimeter.data();
+  double* const top_width = geometry.top_width.data();
+  const double* const h = levels.data();
+
+  const std::vector<SectionPoint>& points = section.points;
+  for (size_t i = 0; i + 1 < points.size(); ++i) {
+    const double x1 = points[i].distance;
+    const double z1 = points[i].elevation;
+    const double x2 = points[i + 1].distance;
+    const double z2 = points[i + 1].elevation;
+    // Levels never fall from one stage to the next, so the stages split into
+    // three runs per segment: dry (both ends at or above the water), one end
+    // under water (the bank falls in or rises out), and wholly under water.
+    const double low = std::min(z1, z2);
+    const double high = std::max(z1, z2);
+    size_t j = 0;
+    while (j < m && h[j] <= low) ++j;
+    if (j < m && h[j] <= high) {
+      if (z1 > z2) {
+        // The bank falls into the water at xc.
+        const double run = (x2 - x1) / (z1 - z2);
+        for (; j < m && h[j] <= high; ++j) {
+          const double depth = h[j] - z2;
+          const double xc = x2 - depth * run;
+          area[j] += depth * (x2 - xc) / 2;
+          perimeter[j] += std::sqrt((xc - x2) * (xc - x2) + depth * depth);
+          top_width[j] += x2 - xc;
+        }
+      } else {
+        // The bank rises out of the water at xc.
+        const double run = (x2 - x1) / (z2 - z1);
+        for (; j < m && h[j] <= high; ++j) {
+          const double depth = h[j] - z1;
+          const double xc = x1 + depth * run;
+          area[j] += depth * (xc - x1) / 2;
+          perimeter[j] +=
+              std::sqrt((xc - x1) * (xc - x1) + (z1 - h[j]) * (z1 - h[j]));
+          top_width[j] += xc - x1;
+        }
+      }
+    }
+    const double width = x2 - x1;
+    const double length =
+        std::sqrt((x1 - x2) * (x1 - x2) + (z1 - z2) * (z1 - z2));
+    for (; j < m; ++j) {
+      area[j] += ((2 * h[j] - z1) - z2) / 2 * width;
+      perimeter[j] += length;
+      top_width[j] += width;
+    }
+  }
+  return geometry;
+}
+
+Status ComputeStageRow(const StageLevelTable& levels,
+                       const WettedGeometry& geometry, int stage,
+                       double roughness, std::string_view slope_text,
+                       StageRow* row) {
+  const size_t index = static_cast<size_t>(stage - 1);
+  const double area = RoundToHundredth(geometry.area[index]);
+  const double perimeter = geometry.perimeter[index];
+  if (!(perimeter > 0)) {
+    std::string why;
+    if (levels.dz == 0) {
+      why = "最低河底与较低堤顶相差太小，按点子数量分出的水位间隔为 0，";
+    }
+    return Status::Error(StageName(stage) + " " + Shown(levels.levels[index]) +
+                         " 没有过水断面（湿周为 0）：" + why +
+                         "无法计算流量。");
+  }
+  const double radius = area / perimeter;
+  if (!(std::isfinite(roughness) && roughness > 0)) {
+    return Status::Error("糙率必须是大于 0 的数，现在是 " + Shown(roughness) +
+                         "。");
+  }
+  const std::optional<double> slope = TextToNumber(slope_text);
+  if (!slope) {
+    return Status::Error("比降" + Quoted(slope_text) + "不是数字。");
+  }
+  if (*slope < 0) {
+    return Status::Error("比降不能是负数，现在是" + Quoted(slope_text) + "。");
+  }
+  const double inverse_n = 1 / roughness;
+  const double exponent = 2.0 / 3.0;
+  double discharge =
+      ((inverse_n * std::pow(radius, exponent)) * std::pow(*slope, 0.5)) * area;
+  discharge = RoundToHundredth(discharge);
+  if (!std::isfinite(area) || !std::isfinite(discharge)) {
+    return Status::Error(StageName(stage) +
+                         "的面积或流量超出了计算的数值范围，请检查地形数据、"
+                         "糙率和比降。");
+  }
+  row->stage = levels.levels[index];
+  row->area = area;
+  row->discharge = discharge;
+  return Status::Ok();
+}
+
+Status ComputeStageDischarge(const CrossSection& section, double roughness,
+                             std::string_view slope_text, double stage_count,
+                             StageDischargeTable* table) {
+  if (Status s = StageLevels(section, stage_count, &table->levels); !s.ok()) {
+    return s;
+  }
+  table->geometry = ComputeWettedGeometry(section, table->levels.levels);
+  table->rows.clear();
+  const int stages = static_cast<int>(table->levels.levels.size());
+  for (int j = 1; j <= stages; ++j) {
+    StageRow row;
+    if (Status s = ComputeStageRow(table->levels, table->geometry, j, roughness,
+                                   slope_text, &row);
+        !s.ok()) {
+      return s;
+    }
+    table->rows.push_back(row);
+  }
+  return Status::Ok();
+}
+
+}  // namespace xsrating

@@ -1,0 +1,74 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#ifndef XSRATING_CORE_STAGE_DISCHARGE_H_
+#define XSRATING_CORE_STAGE_DISCHARGE_H_
+
+// The stage-discharge table of a section: equally spaced water levels above
+// the lowest bed point up to the lower bank crest, each with its wetted area
+// and its discharge by Manning's formula Q = A R^(2/3) S^(1/2) / n.
+
+#include <string_view>
+#include <vector>
+
+#include "core/status.h"
+#include "core/types.h"
+
+namespace xsrating {
+
+// The water levels of a run.
+struct StageLevelTable {
+  double z_min = 0;  // Lowest bed elevation.
+  double z_top = 0;  // Second-largest elevation: the lower bank crest.
+  double dz = 0;     // Stage step, truncated down to a multiple of 0.01.
+  std::vector<double>
+      levels;  // H(1..M) at levels[0..M-1]; H(j) = j*dz + z_min.
+};
+
+// The wetted geometry of every stage, index j-1 for stage j.
+struct WettedGeometry {
+  std::vector<double> area;       // Unrounded, summed in segment order.
+  std::vector<double> perimeter;  // Wetted perimeter.
+  std::vector<double> top_width;  // Width of the water surface, all wet parts.
+};
+
+// Derives the stage levels for `stage_count` stages (floor(M) of them; none
+// when M < 1). Fails when the section has fewer than two points, when a
+// point's distance is smaller than the one before it (the message names the
+// first such point), when M is 0 or not finite, or when the elevations are so
+// far apart that the step cannot be formed.
+Status StageLevels(const CrossSection& section, double stage_count,
+                   StageLevelTable* levels);
+
+// The wetted area, perimeter and top width of every level, over every segment
+// from point i to point i+1. A point exactly at the water level is dry. Needs
+// a section that StageLevels accepted.
+WettedGeometry ComputeWettedGeometry(const CrossSection& section,
+                                     const std::vector<double>& levels);
+
+// The row of stage `stage` (1-based): the area rounded to 0.01, the hydraulic
+// radius from the rounded area, the discharge rounded to 0.01. Fails when the
+// stage has no wetted perimeter (the message names the stage), the roughness
+// is not a finite number above 0, the slope text is not a number or is
+// negative, or the area or discharge is beyond the range of a double.
+Status ComputeStageRow(const StageLevelTable& levels,
+                       const WettedGeometry& geometry, int stage,
+                       double roughness, std::string_view slope_text,
+                       StageRow* row);
+
+// A whole stage-discharge table.
+struct StageDischargeTable {
+  StageLevelTable levels;
+  WettedGeometry geometry;
+  std::vector<StageRow> rows;  // One per stage, ascending.
+};
+
+// StageLevels, ComputeWettedGeometry, then ComputeStageRow for each stage in
+// ascending order. Fails with the first failure of those steps; on failure
+// *table is left in an unspecified state. The roughness and slope are checked
+// only when a row needs them, so a run with no stages never looks at them.
+Status ComputeStageDischarge(const CrossSection& section, double roughness,
+                             std::string_view slope_text, double stage_count,
+                             StageDischargeTable* table);
+
+}  // namespace xsrating
+
+#endif  // XSRATING_CORE_STAGE_DISCHARGE_H_
