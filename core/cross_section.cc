@@ -60,6 +60,9 @@ class Scanner {
   }
   void Skip(size_t count) { pos_ += count; }
   int line() const { return line_; }
+  // The line of the last field read, for messages about what follows it.
+  int field_line() const { return field_line_; }
+  void set_field_line(int line) { field_line_ = line; }
 
  private:
   bool Refill() {
@@ -76,6 +79,7 @@ class Scanner {
   size_t pos_ = 0;
   size_t length_ = 0;
   int line_ = 1;
+  int field_line_ = 1;
 };
 
 bool IsBlank(int c) { return c == ' ' || c == '\t'; }
@@ -89,7 +93,7 @@ std::string QuoteField(const std::string& raw, bool cut) {
   std::string shown = raw.substr(0, kQuotedFieldLength);
   // Never end inside a two-byte character.
   size_t i = 0;
-  while (i < shown.size()) {
+  while (raw.size() > shown.size() && i < shown.size()) {
     const unsigned char c = static_cast<unsigned char>(shown[i]);
     const size_t width = c >= 0x81 ? 2 : 1;
     if (i + width > shown.size()) {
@@ -116,7 +120,6 @@ std::string AtLine(int line) { return "第 " + std::to_string(line) + " 行"; }
 
 // Reads one field and the separator after it.
 Status ReadField(Scanner& scan, int point, bool elevation, double* value) {
-  const int separator_line = scan.line();
   for (;;) {
     if (IsBlank(scan.Peek())) {
       scan.Advance();
@@ -128,16 +131,17 @@ Status ReadField(Scanner& scan, int point, bool elevation, double* value) {
   const int first = scan.Peek();
   if (first == Scanner::kEnd) {
     if (elevation) {
-      return Status::Error("数据在" + AtLine(separator_line) + "结束，" +
+      return Status::Error("数据在" + AtLine(scan.field_line()) + "结束，" +
                            Which(point, false) + "之后缺少高程。");
     }
-    return Status::Error(AtLine(separator_line) +
-                         "的最后一个数据之后还有多余的逗号、空格或空行。"
+    return Status::Error(AtLine(scan.field_line()) +
+                         "：最后一个数据之后还有多余的逗号、空格或空行。"
                          "数据最后不能有逗号或空格，也不能有空行。");
   }
   if (first == ',') {
-    return Status::Error(AtLine(line) + "有两个逗号相连，缺少" +
-                         Which(point, elevation) + "。");
+    return Status::Error(AtLine(line) + "的逗号前缺少" +
+                         Which(point, elevation) +
+                         "：两个逗号之间或行首的逗号前不能是空的。");
   }
   std::string field;
   bool cut = false;
@@ -156,6 +160,7 @@ Status ReadField(Scanner& scan, int point, bool elevation, double* value) {
                          "不是数字（" + Which(point, elevation) + "）。");
   }
   *value = *number;
+  scan.set_field_line(line);
 
   // The separator: blanks with at most one comma among them, or a line end.
   while (IsBlank(scan.Peek())) scan.Advance();

@@ -60,8 +60,9 @@ size_t Utf8SequenceLength(const char* p, size_t left) {
     length = 3;
   else if (lead >= 0xF0 && lead <= 0xF4)
     length = 4;
-  if (length > left) return 1;
+  // A character cut short at the end counts as one.
   for (size_t i = 1; i < length; ++i) {
+    if (i == left) return left;
     if ((static_cast<unsigned char>(p[i]) & 0xC0) != 0x80) return 1;
   }
   return length;

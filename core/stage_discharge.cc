@@ -31,6 +31,10 @@ std::string Quoted(std::string_view text) {
     }
     shown = shown.substr(0, cut) + "…";
   }
+  // A pasted line end or tab would break the message's one line.
+  for (char& c : shown) {
+    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = '?';
+  }
   return "“" + shown + "”";
 }
 

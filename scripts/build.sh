@@ -1,0 +1,7 @@
+#!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Configures and builds the release preset into build/ (programs in build/bin).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+cmake --preset default >/dev/null
+cmake --build --preset default

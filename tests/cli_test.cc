@@ -1,0 +1,245 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Whole runs of xsrating-cli, compared with result files computed
+// independently (tests/data/reference_table.py).
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "core/encoding.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using testing::HasSubstr;
+
+std::string Slurp(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+std::string Quote(const std::string& text) {
+  std::string quoted = "'";
+  for (char c : text) {
+    if (c == '\'') {
+      quoted += "'\\''";
+    } else {
+      quoted += c;
+    }
+  }
+  return quoted + "'";
+}
+
+struct Outcome {
+  int exit_code = -1;
+  std::string out;
+  std::string err;
+};
+
+class CliTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = fs::path(testing::TempDir()) /
+           ("cli_test_" + std::to_string(::getpid()) + "_" +
+            testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::remove_all(dir_);
+    fs::create_directories(dir_);
+    io_ =
+        fs::path(testing::TempDir()) / ("cli_io_" + std::to_string(::getpid()));
+    fs::create_directories(io_);
+  }
+  void TearDown() override {
+    fs::remove_all(dir_);
+    fs::remove_all(io_);
+  }
+
+  // Runs the program in dir_ with the given arguments and environment
+  // assignments.
+  Outcome Run(const std::vector<std::string>& args,
+              const std::string& env = "") {
+    std::string command =
+        "cd " + Quote(dir_.string()) + " && " + env + " " + Quote(XSRATING_CLI);
+    for (const std::string& arg : args) command += " " + Quote(arg);
+    command.append(" >").append(Quote((io_ / "out").string()));
+    command.append(" 2>").append(Quote((io_ / "err").string()));
+    const int status = std::system(command.c_str());
+    Outcome outcome;
+    if (WIFEXITED(status)) outcome.exit_code = WEXITSTATUS(status);
+    outcome.out = Slurp(io_ / "out");
+    outcome.err = Slurp(io_ / "err");
+    return outcome;
+  }
+
+  void CopyFixture(const std::string& name) {
+    fs::copy_file(fs::path(XSRATING_TEST_DATA) / name, dir_ / name,
+                  fs::copy_options::overwrite_existing);
+  }
+
+  fs::path dir_;
+  fs::path io_;
+};
+
+std::string WithoutFirstLine(const std::string& text) {
+  const size_t end = text.find("\r\n");
+  return end == std::string::npos ? "" : text.substr(end + 2);
+}
+
+struct FixtureCase {
+  const char* name;
+  const char* roughness;
+  const char* slope;
+  const char* stages;
+  friend void PrintTo(const FixtureCase& c, std::ostream* os) { *os << c.name; }
+};
+
+class CliFixtureTest : public CliTest,
+                       public testing::WithParamInterface<FixtureCase> {};
+
+TEST_P(CliFixtureTest, ResultMatchesTheExpectedFileByteForByte) {
+  const FixtureCase& c = GetParam();
+  const std::string survey = std::string(c.name) + ".txt";
+  CopyFixture(survey);
+  const Outcome outcome =
+      Run({"-n", c.roughness, "--slope", c.slope, "-m", c.stages, survey});
+  ASSERT_EQ(outcome.exit_code, 0) << outcome.err;
+  const fs::path result = dir_ / (std::string(c.name) + "成果.txt");
+  EXPECT_EQ(outcome.out, result.string() + "\n");
+  EXPECT_EQ(outcome.err, "");
+
+  std::string expected =
+      Slurp(fs::path(XSRATING_TEST_DATA) / (std::string(c.name) + ".expected"));
+  const std::string placeholder = "@DIR@";
+  expected.replace(expected.find(placeholder), placeholder.size(),
+                   xsrating::Utf8ToGbk(dir_.string()));
+  const std::string actual = Slurp(result);
+  EXPECT_EQ(WithoutFirstLine(actual), WithoutFirstLine(expected));
+  EXPECT_TRUE(actual.starts_with(xsrating::Utf8ToGbk("计算时间: ")));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Fixtures, CliFixtureTest,
+    testing::Values(FixtureCase{"v_section", "0.025", "0.0004", "5"},
+                    FixtureCase{"river_section", "0.03", "0.00025", "20"},
+                    FixtureCase{"vertical_bank", "0.035", "3e-4", "7.9"}),
+    [](const testing::TestParamInfo<FixtureCase>& info) {
+      return std::string(info.param.name);
+    });
+
+TEST_F(CliTest, SourceDateEpochFixesTheTimeLine) {
+  CopyFixture("v_section.txt");
+  const Outcome outcome =
+      Run({"-n", "0.025", "-s", "0.0004", "-m", "5", "v_section.txt"},
+          "SOURCE_DATE_EPOCH=1796615227");
+  ASSERT_EQ(outcome.exit_code, 0) << outcome.err;
+  const std::string result = Slurp(dir_ / "v_section成果.txt");
+  EXPECT_TRUE(result.starts_with(
+      xsrating::Utf8ToGbk("计算时间: 2026/12/7 3:47:07\r\n地形测文件：" +
+                          (dir_ / "v_section.txt").string() + "\r\n")));
+}
+
+TEST_F(CliTest, StageGuardWarnsOnStandardErrorAndRunsTwenty) {
+  CopyFixture("v_section.txt");
+  const Outcome outcome =
+      Run({"-n", "0.025", "-s", "0.0004", "-m", "150", "v_section.txt"});
+  ASSERT_EQ(outcome.exit_code, 0) << outcome.err;
+  EXPECT_THAT(outcome.err, HasSubstr("你疯了？要这么多点子！"));
+  EXPECT_THAT(outcome.err, HasSubstr("自动按20处理"));
+  const std::string result = Slurp(dir_ / "v_section成果.txt");
+  size_t lines = 0;
+  for (char c : result) lines += c == '\n';
+  EXPECT_EQ(lines, 6u + 20u);
+  EXPECT_TRUE(result.ends_with(" 5             100           169.72 \r\n"));
+}
+
+TEST_F(CliTest, GoesOnAfterAFailedFileAndReportsIt) {
+  CopyFixture("v_section.txt");
+  std::ofstream(dir_ / "bad.txt") << "0,5\r\n10,x\r\n";
+  const Outcome outcome = Run({"-n", "0.025", "-s", "0.0004", "-m", "5",
+                               "bad.txt", "missing.txt", "v_section.txt"});
+  EXPECT_EQ(outcome.exit_code, 1);
+  EXPECT_EQ(outcome.out, (dir_ / "v_section成果.txt").string() + "\n");
+  EXPECT_THAT(outcome.err, HasSubstr((dir_ / "bad.txt").string()));
+  EXPECT_THAT(outcome.err, HasSubstr("第 2 行的“x”不是数字"));
+  EXPECT_THAT(outcome.err, HasSubstr("找不到"));
+  EXPECT_FALSE(fs::exists(dir_ / "bad成果.txt"));
+}
+
+struct UsageCase {
+  const char* name;
+  std::vector<std::string> args;
+  int exit_code;
+  const char* message_part;
+  friend void PrintTo(const UsageCase& c, std::ostream* os) { *os << c.name; }
+};
+
+class CliUsageTest : public CliTest,
+                     public testing::WithParamInterface<UsageCase> {};
+
+TEST_P(CliUsageTest, ExitStatusAndMessage) {
+  CopyFixture("v_section.txt");
+  const UsageCase& c = GetParam();
+  const Outcome outcome = Run(c.args);
+  EXPECT_EQ(outcome.exit_code, c.exit_code) << outcome.err;
+  EXPECT_THAT(outcome.out + outcome.err, HasSubstr(c.message_part));
+  if (c.exit_code != 0) {
+    EXPECT_FALSE(fs::exists(dir_ / "v_section成果.txt"));
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, CliUsageTest,
+    testing::Values(
+        UsageCase{"Version", {"--version"}, 0, "xsrating-cli"},
+        UsageCase{"Help", {"--help"}, 0, "--roughness"},
+        UsageCase{"NoArguments", {}, 2, "缺少糙率"},
+        UsageCase{"NoFile",
+                  {"-n", "0.025", "-s", "0.0004", "-m", "5"},
+                  2,
+                  "缺少地形数据文件"},
+        UsageCase{"RoughnessNotANumber",
+                  {"-n", "abc", "-s", "0.0004", "-m", "5", "v_section.txt"},
+                  2,
+                  "糙率“abc”不是数字"},
+        UsageCase{"StagesNotANumber",
+                  {"-n", "0.025", "-s", "0.0004", "-m", ".", "v_section.txt"},
+                  2,
+                  "点子数量“.”不是数字"},
+        UsageCase{"UnknownOption",
+                  {"-n", "0.025", "-s", "0.0004", "-m", "5", "--colour",
+                   "v_section.txt"},
+                  2,
+                  "无法识别"},
+        UsageCase{"NegativeRoughnessRunsAndFails",
+                  {"-n", "-0.025", "-s", "0.0004", "-m", "5", "v_section.txt"},
+                  1,
+                  "糙率必须是大于 0 的数"},
+        UsageCase{"SlopeIsCheckedByTheRun",
+                  {"-n", "0.025", "-s", "x", "-m", "5", "v_section.txt"},
+                  1,
+                  "比降“x”不是数字"},
+        UsageCase{"NotATxtFile",
+                  {"-n", "0.025", "-s", "0.0004", "-m", "5", "v_section.dat"},
+                  1,
+                  ".txt"}),
+    [](const testing::TestParamInfo<UsageCase>& info) {
+      return std::string(info.param.name);
+    });
+
+TEST_F(CliTest, BadSourceDateEpochIsAUsageError) {
+  CopyFixture("v_section.txt");
+  const Outcome outcome =
+      Run({"-n", "0.025", "-s", "0.0004", "-m", "5", "v_section.txt"},
+          "SOURCE_DATE_EPOCH=yesterday");
+  EXPECT_EQ(outcome.exit_code, 2);
+  EXPECT_THAT(outcome.err, HasSubstr("SOURCE_DATE_EPOCH"));
+}
+
+}  // namespace

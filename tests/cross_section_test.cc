@@ -1,0 +1,179 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "core/cross_section.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace xsrating {
+namespace {
+
+using testing::HasSubstr;
+
+std::vector<std::pair<double, double>> Pairs(const CrossSection& section) {
+  std::vector<std::pair<double, double>> pairs;
+  for (const SectionPoint& p : section.points) {
+    pairs.emplace_back(p.distance, p.elevation);
+  }
+  return pairs;
+}
+
+Status Parse(const std::string& text, CrossSection* section) {
+  std::istringstream in(text);
+  return ParseCrossSection(in, section);
+}
+
+const std::vector<std::pair<double, double>> kFourPoints = {
+    {0, 5}, {10, 0}, {20, 0}, {30, 5}};
+
+class ReadsFourPoints : public testing::TestWithParam<const char*> {};
+
+TEST_P(ReadsFourPoints, WhateverTheSeparatorsAndLineEnds) {
+  CrossSection section;
+  const Status status = Parse(GetParam(), &section);
+  ASSERT_TRUE(status.ok()) << status.message();
+  EXPECT_EQ(Pairs(section), kFourPoints);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Layouts, ReadsFourPoints,
+    testing::Values(
+        "0,5\r\n10,0\r\n20,0\r\n30,5\r\n",   // One pair a line, CR LF.
+        "0,5\r\n10,0\r\n20,0\r\n30,5",       // No line end at the end.
+        "0 5 10 0 20 0 30 5",                // All on one line.
+        "0, 5\n10, 0\n20, 0\n30, 5\n",       // Space after the comma, LF.
+        "0 , 5\r10 ,0\r20,  0\r30\t,\t5\r",  // Lone CR, tabs, spaces.
+        "0,5,10,0,20,0,30,5",                // Commas only.
+        "0\n5\n10\n0\n20\n0\n30\n5\n",       // One number a line.
+        "  \r\n0,5\n\n10,0\n20,0\n30,5",     // Blank lines before a point.
+        "\xEF\xBB\xBF"
+        "0,5\r\n10,0\r\n20,0\r\n30,5\r\n",  // UTF-8 mark.
+        "0,5\n10,0\n20,0\n30,5,",           // One trailing comma.
+        "0,5\n10,0\n20,0\n30,5 ",           // One trailing space.
+        "0,5\n10,0\n20,0\n30,5 \r\n",       // Spaces before the last line end.
+        "0.0,5e0\n1e1,-0\n+20,.0\n30.,5.000\n"));  // Number forms.
+
+TEST(CrossSectionTest, EmptyInputHasNoPoints) {
+  CrossSection section;
+  section.points.push_back({1, 2});  // Nothing of an earlier read survives.
+  ASSERT_TRUE(Parse("", &section).ok());
+  EXPECT_TRUE(section.points.empty());
+  ASSERT_TRUE(Parse("\xEF\xBB\xBF", &section).ok());
+  EXPECT_TRUE(section.points.empty());
+}
+
+TEST(CrossSectionTest, KeepsTheFileOrder) {
+  CrossSection section;
+  ASSERT_TRUE(Parse("30,5\n10,0\n20,1\n", &section).ok());
+  const std::vector<std::pair<double, double>> expected = {
+      {30, 5}, {10, 0}, {20, 1}};
+  EXPECT_EQ(Pairs(section), expected);
+}
+
+std::string ManyPairs(int count) {
+  std::string text;
+  for (int k = 0; k < count; ++k) {
+    text += std::to_string(k) + "," + std::to_string(k % 7) + "\r\n";
+  }
+  return text;
+}
+
+TEST(CrossSectionTest, HoldsAtMostAThousandPoints) {
+  CrossSection section;
+  ASSERT_TRUE(Parse(ManyPairs(1000), &section).ok());
+  EXPECT_EQ(section.points.size(), 1000u);
+  EXPECT_EQ(section.points.back().distance, 999);
+
+  const Status status = Parse(ManyPairs(1001), &section);
+  ASSERT_FALSE(status.ok());
+  EXPECT_THAT(status.message(), HasSubstr("第 1001 行"));
+  EXPECT_THAT(status.message(), HasSubstr("第 1001 个测点"));
+  EXPECT_THAT(status.message(), HasSubstr("1000"));
+}
+
+struct FailureCase {
+  const char* name;
+  std::string text;
+  std::vector<std::string> message_parts;
+  friend void PrintTo(const FailureCase& c, std::ostream* os) { *os << c.name; }
+};
+
+class RefusesBadSurveys : public testing::TestWithParam<FailureCase> {};
+
+TEST_P(RefusesBadSurveys, NamingTheLineAndThePoint) {
+  const FailureCase& c = GetParam();
+  CrossSection section;
+  const Status status = Parse(c.text, &section);
+  ASSERT_FALSE(status.ok());
+  for (const std::string& part : c.message_parts) {
+    EXPECT_THAT(status.message(), HasSubstr(part));
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Failures, RefusesBadSurveys,
+    testing::Values(
+        FailureCase{"BlankLineAtTheEnd",
+                    "0,5\r\n10,0\r\n20,0\r\n30,5\r\n\r\n",
+                    {"第 4 行", "多余"}},
+        FailureCase{"CommaAndLineEndAtTheEnd",
+                    "0,5\r\n10,0\r\n20,0\r\n30,5,\r\n",
+                    {"第 4 行", "多余"}},
+        FailureCase{"TwoTrailingCommas", "0,5\n10,0,,", {"第 2 行", "逗号"}},
+        FailureCase{"EmptyFieldBetweenCommas",
+                    "0,5\n10,,0\n",
+                    {"第 2 行", "两个逗号", "第 2 个测点的高程"}},
+        FailureCase{"LeadingComma", ",0,5", {"第 1 行", "第 1 个测点的起点距"}},
+        FailureCase{"OddNumberOfFields",
+                    "0,5\n10,0\n20\n",
+                    {"第 3 行", "第 3 个测点", "缺少高程"}},
+        FailureCase{"Letters",
+                    "0,5\n10,0\n20,abc\n",
+                    {"第 3 行", "“abc”", "不是数字", "第 3 个测点的高程"}},
+        FailureCase{"LineCountWithLoneCr",
+                    "0,5\r10,0\r20,0\r3O,5\r",
+                    {"第 4 行", "“3O”", "第 4 个测点的起点距"}},
+        FailureCase{"FullWidthComma",
+                    "0\xA3\xAC"
+                    "5\n",  // GBK "0，5".
+                    {"第 1 行", "“0，5”"}},
+        FailureCase{"GarbageBytesAreShownSafely",
+                    std::string("0,5\n1\0\x01\xFF,2\n", 11),
+                    {"第 2 行", "“1???”"}},
+        FailureCase{"Infinity", "0,inf\n", {"“inf”"}},
+        FailureCase{"TooLargeForADouble", "0,1e999\n", {"“1e999”"}},
+        FailureCase{"EndlessField",
+                    "0," + std::string(100000, '7'),
+                    {"第 1 行", "…”", "不是数字"}},
+        FailureCase{"Utf16",
+                    "\xFF\xFE"
+                    "0\0,\0"
+                    "5\0",
+                    {"UTF-16"}},
+        FailureCase{"OnlyASpace", " ", {"多余"}}),
+    [](const testing::TestParamInfo<FailureCase>& info) {
+      return info.param.name;
+    });
+
+TEST(CrossSectionTest, ReadingAFileNamesIt) {
+  CrossSection section;
+  Status status = ReadCrossSection("", &section);
+  ASSERT_FALSE(status.ok());
+  EXPECT_THAT(status.message(), HasSubstr("还没有选择地形数据文件"));
+
+  status = ReadCrossSection("/nonexistent/folder/sec1.txt", &section);
+  ASSERT_FALSE(status.ok());
+  EXPECT_THAT(status.message(), HasSubstr("找不到"));
+  EXPECT_THAT(status.message(), HasSubstr("/nonexistent/folder/sec1.txt"));
+
+  status = ReadCrossSection(testing::TempDir(), &section);
+  ASSERT_FALSE(status.ok());
+  EXPECT_THAT(status.message(), HasSubstr("文件夹"));
+}
+
+}  // namespace
+}  // namespace xsrating

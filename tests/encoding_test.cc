@@ -1,0 +1,41 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "core/encoding.h"
+
+#include <gtest/gtest.h>
+
+namespace xsrating {
+namespace {
+
+TEST(EncodingTest, ConvertsTheFileTextsToGbk) {
+  struct Case {
+    const char* utf8;
+    const char* gbk;
+  };
+  const Case cases[] = {
+      {"成果.txt", "\xB3\xC9\xB9\xFB.txt"},
+      {"地形测文件：", "\xB5\xD8\xD0\xCE\xB2\xE2\xCE\xC4\xBC\xFE\xA3\xBA"},
+      {"plain ASCII 0.025", "plain ASCII 0.025"},
+      {"", ""},
+      // Characters GBK cannot hold, and bytes that are not UTF-8.
+      {"a😀b", "a?b"},
+      {"x\xFFy", "x?y"},
+      {"\xE6\x88", "?"},  // Cut inside a character.
+      {"é한", "\xA8\xA6?"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(Utf8ToGbk(c.utf8), c.gbk) << c.utf8;
+  }
+}
+
+TEST(EncodingTest, ReadsGbkBackAndMarksWhatIsNotGbk) {
+  EXPECT_EQ(GbkToUtf8("\xB3\xC9\xB9\xFB"), "成果");
+  EXPECT_EQ(GbkToUtf8("1\xFF"
+                      "2"),
+            "1?2");
+  EXPECT_EQ(GbkToUtf8("\xB3"), "?");  // A lead byte at the end.
+  const std::string long_text(100000, 'a');
+  EXPECT_EQ(Utf8ToGbk(long_text), long_text);  // Beyond any one buffer.
+}
+
+}  // namespace
+}  // namespace xsrating

@@ -1,0 +1,107 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "core/regional.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <optional>
+#include <string>
+
+namespace xsrating {
+namespace {
+
+struct NumberCase {
+  const char* text;
+  std::optional<double> value;
+  friend void PrintTo(const NumberCase& c, std::ostream* os) { *os << c.text; }
+};
+
+class TextToNumberTest : public testing::TestWithParam<NumberCase> {};
+
+TEST_P(TextToNumberTest, ConvertsOrRefuses) {
+  const NumberCase& c = GetParam();
+  const std::optional<double> got = TextToNumber(c.text);
+  ASSERT_EQ(got.has_value(), c.value.has_value()) << "text: [" << c.text << "]";
+  if (c.value) {
+    EXPECT_EQ(*got, *c.value) << "text: [" << c.text << "]";
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Numbers, TextToNumberTest,
+    testing::Values(
+        NumberCase{"0.03", 0.03}, NumberCase{"-2", -2.0}, NumberCase{".5", 0.5},
+        NumberCase{"0.", 0.0}, NumberCase{"0", 0.0}, NumberCase{"1e-3", 1e-3},
+        NumberCase{"4E-4", 4e-4}, NumberCase{"+7", 7.0},
+        NumberCase{"  0.025\t", 0.025}, NumberCase{"1.5e+2", 150.0},
+        NumberCase{"00012.50", 12.5}, NumberCase{"1E308", 1e308},
+        NumberCase{"1e-400", 0.0},  // Too small is as good as zero.
+        NumberCase{"0.0000000000000000000000000001e-300", 0.0},
+        NumberCase{"100.69", 100.69},
+        // Not numbers.
+        NumberCase{"", std::nullopt}, NumberCase{"   ", std::nullopt},
+        NumberCase{"-", std::nullopt}, NumberCase{"+", std::nullopt},
+        NumberCase{".", std::nullopt}, NumberCase{"-.", std::nullopt},
+        NumberCase{"abc", std::nullopt}, NumberCase{"1a", std::nullopt},
+        NumberCase{"inf", std::nullopt}, NumberCase{"-inf", std::nullopt},
+        NumberCase{"nan", std::nullopt}, NumberCase{"infinity", std::nullopt},
+        NumberCase{"1e", std::nullopt}, NumberCase{"1e+", std::nullopt},
+        NumberCase{"e5", std::nullopt}, NumberCase{"1.2.3", std::nullopt},
+        NumberCase{"0x10", std::nullopt}, NumberCase{"1,5", std::nullopt},
+        NumberCase{"1 2", std::nullopt}, NumberCase{"--1", std::nullopt},
+        NumberCase{"1e309", std::nullopt}, NumberCase{"-1e400", std::nullopt},
+        NumberCase{"１２", std::nullopt}));  // Full-width digits.
+
+TEST(TextToNumberTest, KeepsTheSignOfNegativeZero) {
+  const std::optional<double> value = TextToNumber("-0");
+  ASSERT_TRUE(value);
+  EXPECT_TRUE(std::signbit(*value));
+}
+
+TEST(TextToNumberTest, ThousandsOfDigits) {
+  EXPECT_FALSE(TextToNumber(std::string(5000, '9')));  // Beyond a double.
+  const std::optional<double> tiny =
+      TextToNumber("0." + std::string(5000, '0') + "1");
+  ASSERT_TRUE(tiny);
+  EXPECT_EQ(*tiny, 0.0);
+  const std::optional<double> long_mantissa =
+      TextToNumber("1." + std::string(5000, '0'));
+  ASSERT_TRUE(long_mantissa);
+  EXPECT_EQ(*long_mantissa, 1.0);
+}
+
+TEST(TextToNumberTest, UsesTheGivenDecimalSeparator) {
+  EXPECT_EQ(TextToNumber("0,5", ','), 0.5);
+  EXPECT_FALSE(TextToNumber("0.5", ','));
+}
+
+TEST(RegionalFormatTest, ShortDateAndLongTime) {
+  const LocalDateTime when{2026, 12, 7, 3, 47, 7};
+  EXPECT_EQ(FormatShortDate(when), "2026/12/7");
+  EXPECT_EQ(FormatLongTime(when), "3:47:07");
+  const LocalDateTime evening{2027, 1, 31, 23, 5, 0};
+  EXPECT_EQ(FormatShortDate(evening), "2027/1/31");
+  EXPECT_EQ(FormatLongTime(evening), "23:05:00");
+}
+
+TEST(RegionalFormatTest, EpochSecondsInUtc) {
+  struct Case {
+    long long seconds;
+    const char* date;
+    const char* time;
+  };
+  const Case cases[] = {
+      {0, "1970/1/1", "0:00:00"},
+      {951782400, "2000/2/29", "0:00:00"},  // A leap day.
+      {1796615227, "2026/12/7", "3:47:07"},
+      {253402300799, "9999/12/31", "23:59:59"},
+  };
+  for (const Case& c : cases) {
+    const LocalDateTime when = UtcFromEpochSeconds(c.seconds);
+    EXPECT_EQ(FormatShortDate(when), c.date) << c.seconds;
+    EXPECT_EQ(FormatLongTime(when), c.time) << c.seconds;
+  }
+}
+
+}  // namespace
+}  // namespace xsrating

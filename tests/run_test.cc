@@ -1,0 +1,208 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "core/run.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "core/encoding.h"
+
+namespace xsrating {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::ElementsAre;
+using testing::HasSubstr;
+using testing::Pair;
+
+class RecordingSink : public MessageSink {
+ public:
+  void ShowWarning(const std::string& text, const std::string& title) override {
+    shown.emplace_back(title, text);
+  }
+  std::vector<std::pair<std::string, std::string>> shown;  // (title, text)
+};
+
+class RunTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = fs::path(testing::TempDir()) /
+           ("run_test_" + std::to_string(::getpid()) + "_" +
+            testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::remove_all(dir_);
+    fs::create_directories(dir_);
+    hooks_.now = [] { return LocalDateTime{2026, 12, 7, 9, 5, 3}; };
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+
+  std::string Write(const std::string& name, const std::string& bytes) {
+    const fs::path path = dir_ / name;
+    std::ofstream(path, std::ios::binary) << bytes;
+    return path.string();
+  }
+  static std::string Slurp(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+  }
+  std::vector<std::string> Files() const {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(dir_)) {
+      names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+  RunParameters VRun() {
+    RunParameters params;
+    params.data_file_path =
+        Write("sec1.txt", "0,5\r\n10,0\r\n20,0\r\n30,5\r\n");
+    params.roughness = 0.025;
+    params.slope_text = "0.0004";
+    params.stage_count = 5;
+    return params;
+  }
+
+  fs::path dir_;
+  RunHooks hooks_;
+  RecordingSink sink_;
+};
+
+TEST_F(RunTest, WritesTheResultBesideTheSurveyAndSaysWhere) {
+  RunParameters params = VRun();
+  const Status status = RunComputation(params, sink_, hooks_);
+  ASSERT_TRUE(status.ok()) << status.message();
+  const std::string result = (dir_ / "sec1成果.txt").string();
+  EXPECT_THAT(sink_.shown, ElementsAre(Pair(kResultSavedTitle, result)));
+  const std::string bytes = Slurp(result);
+  EXPECT_EQ(bytes.substr(0, bytes.find("\r\n")),
+            Utf8ToGbk("计算时间: 2026/12/7 9:05:03"));
+  EXPECT_THAT(bytes,
+              HasSubstr(Utf8ToGbk("地形测文件：" + params.data_file_path +
+                                  "\r\n地形测点数： 4 \r\n")));
+  EXPECT_THAT(bytes, HasSubstr(" 5             100           169.72 \r\n"));
+  EXPECT_THAT(Files(), ElementsAre("sec1.txt", "sec1成果.txt"));
+}
+
+TEST_F(RunTest, StageGuardWarnsFirstThenRunsWithTwentyWhichStays) {
+  struct Case {
+    double typed;
+    bool warns;
+    size_t rows;
+  };
+  const Case cases[] = {
+      {100, false, 100}, {100.5, true, 20}, {150, true, 20}, {99.9, false, 99}};
+  for (const Case& c : cases) {
+    RunParameters params = VRun();
+    params.stage_count = c.typed;
+    for (int press = 0; press < 2; ++press) {
+      sink_.shown.clear();
+      ASSERT_TRUE(RunComputation(params, sink_, hooks_).ok());
+      std::vector<std::pair<std::string, std::string>> expected;
+      if (c.warns && press == 0) {
+        expected.emplace_back(kStageGuardTitle, kStageGuardText);
+      }
+      expected.emplace_back(kResultSavedTitle,
+                            (dir_ / "sec1成果.txt").string());
+      EXPECT_EQ(sink_.shown, expected) << c.typed << " press " << press;
+      EXPECT_EQ(params.stage_count, c.warns ? 20 : c.typed);
+      const std::string bytes = Slurp((dir_ / "sec1成果.txt").string());
+      size_t lines = 0;
+      for (size_t p = bytes.find("\r\n"); p != std::string::npos;
+           p = bytes.find("\r\n", p + 2)) {
+        ++lines;
+      }
+      EXPECT_EQ(lines, 6 + c.rows) << c.typed;
+    }
+  }
+}
+
+TEST_F(RunTest, NoFileChosenStillWarnsThenFailsReading) {
+  RunParameters params;
+  params.stage_count = 500;
+  const Status status = RunComputation(params, sink_, hooks_);
+  ASSERT_FALSE(status.ok());
+  EXPECT_THAT(status.message(), HasSubstr("还没有选择地形数据文件"));
+  EXPECT_THAT(sink_.shown,
+              ElementsAre(Pair(kStageGuardTitle, kStageGuardText)));
+}
+
+TEST_F(RunTest, NoStagesWritesTheHeaderWithoutCheckingTheRest) {
+  RunParameters params = VRun();
+  params.stage_count = 0.5;
+  params.roughness = 0;
+  params.slope_text = "";
+  ASSERT_TRUE(RunComputation(params, sink_, hooks_).ok());
+  const std::string bytes = Slurp((dir_ / "sec1成果.txt").string());
+  EXPECT_TRUE(
+      bytes.ends_with(Utf8ToGbk("水位          面积          流量\r\n")));
+}
+
+TEST_F(RunTest, AFailedRunLeavesTheEarlierResultAsItWas) {
+  struct Case {
+    const char* name;
+    void (*spoil)(RunParameters&);
+    const char* message_part;
+  };
+  const Case cases[] = {
+      {"never edited",
+       [](RunParameters& p) {
+         RunParameters fresh;
+         fresh.data_file_path = p.data_file_path;
+         p = fresh;
+       },
+       "为 0"},
+      {"zero roughness", [](RunParameters& p) { p.roughness = 0; }, "糙率"},
+      {"bad slope", [](RunParameters& p) { p.slope_text = "abc"; }, "比降"},
+      {"negative slope", [](RunParameters& p) { p.slope_text = "-1"; }, "负数"},
+  };
+  const std::string earlier = "an earlier result\r\n";
+  for (const Case& c : cases) {
+    RunParameters params = VRun();
+    const std::string result = Write("sec1成果.txt", earlier);
+    c.spoil(params);
+    sink_.shown.clear();
+    const Status status = RunComputation(params, sink_, hooks_);
+    ASSERT_FALSE(status.ok()) << c.name;
+    EXPECT_THAT(status.message(), HasSubstr(c.message_part)) << c.name;
+    EXPECT_THAT(status.message(), HasSubstr("sec1.txt")) << c.name;
+    EXPECT_TRUE(sink_.shown.empty()) << c.name;
+    EXPECT_EQ(Slurp(result), earlier) << c.name;
+    EXPECT_THAT(Files(), ElementsAre("sec1.txt", "sec1成果.txt")) << c.name;
+  }
+}
+
+TEST_F(RunTest, SaveFailureIsReportedNotShownAsSuccess) {
+  RunParameters params = VRun();
+  hooks_.save = [](const std::string&, std::string_view) {
+    return Status::Error("磁盘已满");
+  };
+  const Status status = RunComputation(params, sink_, hooks_);
+  ASSERT_FALSE(status.ok());
+  EXPECT_EQ(status.message(), "磁盘已满");
+  EXPECT_TRUE(sink_.shown.empty());
+}
+
+TEST_F(RunTest, RefusesANameNotEndingInTxt) {
+  RunParameters params = VRun();
+  params.data_file_path = Write("sec1.dat", "0,5\r\n10,0\r\n20,0\r\n30,5\r\n");
+  const Status status = RunComputation(params, sink_, hooks_);
+  ASSERT_FALSE(status.ok());
+  EXPECT_THAT(status.message(), HasSubstr(".txt"));
+  EXPECT_THAT(Files(), ElementsAre("sec1.dat", "sec1.txt"));
+}
+
+TEST_F(RunTest, UpperCaseExtensionGivesTheSuffixInLowerCase) {
+  RunParameters params = VRun();
+  params.data_file_path = Write("A.TXT", "0,5 10,0 20,0 30,5");
+  ASSERT_TRUE(RunComputation(params, sink_, hooks_).ok());
+  EXPECT_THAT(sink_.shown, ElementsAre(Pair(kResultSavedTitle,
+                                            (dir_ / "A成果.txt").string())));
+}
+
+}  // namespace
+}  // namespace xsrating
