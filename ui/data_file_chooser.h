@@ -1,0 +1,112 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#ifndef XSRATING_UI_DATA_FILE_CHOOSER_H_
+#define XSRATING_UI_DATA_FILE_CHOOSER_H_
+
+// The three linked lists that lead the user to the survey file: drives, the
+// folder tree of the current drive, and the "*.txt" files of the folder.
+
+#include <QHash>
+#include <QList>
+#include <QObject>
+#include <QString>
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "core/run.h"
+
+class QComboBox;
+class QListWidget;
+class QTreeWidget;
+class QTreeWidgetItem;
+
+namespace xsrating {
+
+// A place that holds folders: a drive on Windows, a mounted volume elsewhere.
+struct Drive {
+  QString root;   // With '/' separators: "C:/", "/", "/media/usb".
+  QString label;  // Volume label; empty when it has none.
+};
+
+// How the chooser learns about drives; tests replace both.
+struct DriveHooks {
+  // The drives to list, in order. SystemDrives when empty.
+  std::function<QList<Drive>()> list;
+  // Whether a drive can be read now. DriveIsReady when empty.
+  std::function<bool(const QString& root)> is_ready;
+};
+
+// The system's drives: on Windows the drive letters, elsewhere the mounted
+// volumes whose root is a folder, each once.
+QList<Drive> SystemDrives();
+// True when the drive at `root` is mounted, ready and readable (a removable
+// drive without its medium is not).
+bool DriveIsReady(const QString& root);
+// The drive as the drive list shows it: "c: [SYSTEM]" on Windows,
+// "/media/usb [KINGSTON]" elsewhere; without brackets when it has no label.
+QString DriveDisplayText(const Drive& drive);
+
+// The survey file's path from the folder the file list shows and the clicked
+// name, both UTF-8 in the platform's form: the folder, `separator`, the name;
+// when the folder already ends in `separator` (a root such as "C:\" or "/")
+// no second one is added.
+std::string JoinDataFilePath(std::string_view folder,
+                             std::string_view file_name, char separator);
+
+// Links the drive list, the folder tree and the file list of the window:
+//  - choosing a drive shows that drive's current folder (the folder last shown
+//    on it, or its root); a drive that is not ready is reported through the
+//    sink and the previous drive stays chosen;
+//  - choosing a folder in the tree lists its "*.txt" files, in any letter
+//    case, sorted by name without regard to case; folders are listed the same
+//    way, and hidden ones only when they lead to the folder shown;
+//  - clicking a file emits DataFileClicked with its full path.
+// Changing drive or folder emits nothing: the last clicked file stays chosen.
+// The chooser fills the widgets it is given and does not own them.
+class DataFileChooser : public QObject {
+  Q_OBJECT
+
+ public:
+  // `sink` must outlive the chooser.
+  DataFileChooser(QComboBox* drive_list, QTreeWidget* folder_tree,
+                  QListWidget* file_list, MessageSink* sink,
+                  DriveHooks hooks = {}, QObject* parent = nullptr);
+
+  // Lists the drives and shows `folder` (absolute), on the drive that holds
+  // it; the first drive's root when no listed drive holds it.
+  void Open(const QString& folder);
+
+  // The folder the file list shows, with '/' separators.
+  const QString& folder() const { return folder_; }
+
+ signals:
+  // A file was clicked: its path as JoinDataFilePath makes it, in UTF-8.
+  void DataFileClicked(const std::string& path);
+
+ private:
+  void OnDriveChosen(int index);
+  void OnFolderItemChosen(QTreeWidgetItem* item);
+  void OnFileChosen();
+
+  // Rebuilds the tree for the drive at `root` and shows `folder` in it.
+  void ShowFolder(const QString& root, const QString& folder);
+  void FillChildren(QTreeWidgetItem* item);
+  void ListFiles(const QString& folder);
+  int DriveIndexHolding(const QString& folder) const;
+
+  QComboBox* drive_list_;
+  QTreeWidget* folder_tree_;
+  QListWidget* file_list_;
+  MessageSink* sink_;
+  DriveHooks hooks_;
+  int drive_index_ = -1;
+  QString folder_;
+  // Each drive's current folder, by root.
+  QHash<QString, QString> drive_folders_;
+  // Set while the chooser itself changes the widgets.
+  bool updating_ = false;
+};
+
+}  // namespace xsrating
+
+#endif  // XSRATING_UI_DATA_FILE_CHOOSER_H_

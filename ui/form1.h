@@ -1,0 +1,72 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#ifndef XSRATING_UI_FORM1_H_
+#define XSRATING_UI_FORM1_H_
+
+#include <QWidget>
+#include <memory>
+#include <string>
+
+#include "core/run.h"
+#include "core/types.h"
+#include "ui/data_file_chooser.h"
+
+class QLineEdit;
+
+namespace xsrating {
+
+class MessageBoxSink;
+
+// The program's window. It owns the run's parameters for its whole life:
+//  - Text1 (roughness) and Text3 (stage count) convert their text on every
+//    edit with the regional decimal separator. A text that is not a number
+//    (an emptied box, a lone sign or decimal point while typing) leaves the
+//    last valid value in the parameters and marks the box with a red frame
+//    and a tooltip; the parameters' value stays 0 while the box was never
+//    edited. Text2 (slope) is kept exactly as typed.
+//  - The drive, folder and file lists choose the survey file.
+//  - Command1 runs the computation with the parameters; while a marked box
+//    holds a non-number it shows one warning naming the box instead. A failed
+//    run is reported with the core's message and the window stays usable.
+//  - Command2 and closing the window end the program; Command3 shows the
+//    survey file's format.
+// Controls are named as in the layout (Text1, Command1, Dir1, ...), so they
+// can be found with findChild.
+class Form1 : public QWidget {
+  Q_OBJECT
+
+ public:
+  // Every message goes to `sink` when one is given (it must outlive the
+  // window), else to message boxes owned by the window. `drives` tells the
+  // drive list where the drives come from. The lists open on the process's
+  // current folder.
+  explicit Form1(MessageSink* sink = nullptr, DriveHooks drives = {},
+                 QWidget* parent = nullptr);
+  ~Form1() override;
+
+  const RunParameters& parameters() const { return parameters_; }
+
+ private:
+  // A text box whose text is a number of the parameters.
+  struct NumberBox {
+    QLineEdit* edit = nullptr;
+    const char* name = "";     // As its label names it.
+    const char* example = "";  // A value it might hold.
+    double RunParameters::*field = nullptr;
+    bool holds_number = true;
+  };
+
+  void BuildControls(DriveHooks drives);
+  void OnNumberEdited(NumberBox& box);
+  void OnStartClicked();
+  void OnHelpClicked();
+
+  RunParameters parameters_;
+  std::unique_ptr<MessageBoxSink> own_sink_;
+  MessageSink* sink_;
+  NumberBox roughness_box_;
+  NumberBox stage_count_box_;
+};
+
+}  // namespace xsrating
+
+#endif  // XSRATING_UI_FORM1_H_

@@ -1,0 +1,248 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The drive, folder and file lists on drives made of temporary folders.
+#include "ui/data_file_chooser.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QListWidget>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+#include <string>
+
+#include "ui/tests/test_support.h"
+
+namespace xsrating {
+
+class DataFileChooserTest : public QObject {
+  Q_OBJECT
+
+ private:
+  // The three lists in a window of their own.
+  struct Lists {
+    QWidget window;
+    QComboBox* drives = new QComboBox(&window);
+    QTreeWidget* folders = new QTreeWidget(&window);
+    QListWidget* files = new QListWidget(&window);
+
+    Lists() {
+      auto* column = new QVBoxLayout(&window);
+      column->addWidget(drives);
+      column->addWidget(folders);
+      column->addWidget(files);
+      window.resize(300, 600);
+    }
+  };
+
+  QString Path(const QString& relative) const {
+    return QDir::cleanPath(root_ + QLatin1Char('/') + relative);
+  }
+
+  bool MakeFolders(const QStringList& relatives) const {
+    for (const QString& relative : relatives) {
+      if (!QDir().mkpath(Path(relative))) return false;
+    }
+    return true;
+  }
+
+  // Drives "a" and "b" (not ready while b_ready_ is false), and "a/mnt/usb"
+  // mounted inside "a".
+  DriveHooks Drives() {
+    return {
+        [this] {
+          return QList<Drive>{{Path("a"), "SYSTEM"},
+                              {Path("b"), ""},
+                              {Path("a/mnt/usb"), "U盘"}};
+        },
+        [this](const QString& root) { return root != Path("b") || b_ready_; }};
+  }
+
+  QTemporaryDir temp_;
+  QString root_;
+  RecordingSink sink_;
+  bool b_ready_ = true;
+
+ private slots:
+  void initTestCase() {
+    QVERIFY(temp_.isValid());
+    root_ = QDir(temp_.path()).canonicalPath();
+    QVERIFY(MakeFolders({"a/data/sub", "a/.hidden/inner", "a/mnt/usb/d",
+                         "a/mnt/usb2", "b/survey"}));
+    QVERIFY(WriteFile(Path("a/data/sec1.txt"), "0,5\r\n10,0\r\n"));
+    QVERIFY(WriteFile(Path("b/survey/b.txt"), ""));
+  }
+
+  void init() {
+    sink_.messages.clear();
+    b_ready_ = true;
+  }
+
+  void joinPath_data() {
+    QTest::addColumn<QString>("folder");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QChar>("separator");
+    QTest::addColumn<QString>("path");
+    QTest::newRow("Windows folder")
+        << "C:\\work"
+        << "a.txt" << QChar('\\') << "C:\\work\\a.txt";
+    QTest::newRow("Windows root") << "C:\\"
+                                  << "a.txt" << QChar('\\') << "C:\\a.txt";
+    QTest::newRow("Chinese names")
+        << "D:\\数据"
+        << "断面1.txt" << QChar('\\') << "D:\\数据\\断面1.txt";
+    QTest::newRow("Linux folder") << "/home/hy"
+                                  << "a.txt" << QChar('/') << "/home/hy/a.txt";
+    QTest::newRow("Linux root") << "/"
+                                << "a.txt" << QChar('/') << "/a.txt";
+  }
+
+  void joinPath() {
+    QFETCH(QString, folder);
+    QFETCH(QString, name);
+    QFETCH(QChar, separator);
+    QFETCH(QString, path);
+    QCOMPARE(
+        QString::fromStdString(JoinDataFilePath(
+            folder.toStdString(), name.toStdString(), separator.toLatin1())),
+        path);
+  }
+
+  void listsTxtFilesInAnyCase() {
+    QTemporaryDir folder;
+    QVERIFY(folder.isValid());
+    for (const char* name : {"c.Txt", "a.txt", "B.TXT", "d.csv", "e.txt.bak",
+                             ".hidden.txt", "txt"}) {
+      QVERIFY(WriteFile(folder.filePath(name), ""));
+    }
+    QVERIFY(QDir(folder.path()).mkdir("folder.txt"));
+
+    Lists lists;
+    DataFileChooser chooser(lists.drives, lists.folders, lists.files, &sink_,
+                            {[&] {
+                               return QList<Drive>{{folder.path(), ""}};
+                             },
+                             [](const QString&) { return true; }});
+    chooser.Open(folder.path());
+    QCOMPARE(ListedFiles(lists.files),
+             QStringList({"a.txt", "B.TXT", "c.Txt"}));
+  }
+
+  // Where the lists open: the drive that holds the folder, nested volumes
+  // included, and the folder in the tree.
+  void opens_data() {
+    QTest::addColumn<QString>("folder");
+    QTest::addColumn<QString>("drive");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("drive root") << "a"
+                                << "a"
+                                << "a";
+    QTest::newRow("folder") << "a/data/sub"
+                            << "a"
+                            << "a/data/sub";
+    QTest::newRow("nested volume") << "a/mnt/usb/d"
+                                   << "a/mnt/usb"
+                                   << "a/mnt/usb/d";
+    QTest::newRow("name starting like a volume") << "a/mnt/usb2"
+                                                 << "a"
+                                                 << "a/mnt/usb2";
+    QTest::newRow("hidden folder on the way") << "a/.hidden/inner"
+                                              << "a"
+                                              << "a/.hidden/inner";
+    QTest::newRow("on no drive") << ".."
+                                 << "a"
+                                 << "a";
+  }
+
+  void opens() {
+    QFETCH(QString, folder);
+    QFETCH(QString, drive);
+    QFETCH(QString, shown);
+
+    Lists lists;
+    DataFileChooser chooser(lists.drives, lists.folders, lists.files, &sink_,
+                            Drives());
+    chooser.Open(Path(folder));
+    QCOMPARE(lists.drives->currentData().toString(), Path(drive));
+    QCOMPARE(chooser.folder(), Path(shown));
+    QCOMPARE(lists.folders->topLevelItemCount(), 1);
+    QCOMPARE(lists.folders->topLevelItem(0)->text(0),
+             QDir::toNativeSeparators(Path(drive)));
+    QTreeWidgetItem* current = lists.folders->currentItem();
+    QVERIFY(current != nullptr);
+    // The tree leads from the drive down to the folder, name by name.
+    QStringList way;
+    for (QTreeWidgetItem* item = current; item->parent() != nullptr;
+         item = item->parent()) {
+      way.prepend(item->text(0));
+    }
+    QCOMPARE(way.join(QLatin1Char('/')),
+             Path(shown).mid(Path(drive).size() + 1));
+  }
+
+  void hiddenFoldersOnlyOnTheWay() {
+    Lists lists;
+    DataFileChooser chooser(lists.drives, lists.folders, lists.files, &sink_,
+                            Drives());
+    chooser.Open(Path("a/data"));
+    QTreeWidgetItem* top = lists.folders->topLevelItem(0);
+    QStringList children;
+    for (int i = 0; i < top->childCount(); ++i)
+      children << top->child(i)->text(0);
+    QCOMPARE(children, QStringList({"data", "mnt"}));
+  }
+
+  void driveKeepsItsFolder() {
+    Lists lists;
+    lists.window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&lists.window));
+    DataFileChooser chooser(lists.drives, lists.folders, lists.files, &sink_,
+                            Drives());
+    QSignalSpy clicks(&chooser, &DataFileChooser::DataFileClicked);
+    chooser.Open(Path("a"));
+    QVERIFY(ClickFolder(lists.folders, Path("a/data")));
+    QCOMPARE(ListedFiles(lists.files), QStringList("sec1.txt"));
+
+    lists.drives->setCurrentIndex(1);
+    QCOMPARE(chooser.folder(), Path("b"));
+    QVERIFY(ListedFiles(lists.files).isEmpty());
+    QVERIFY(ClickFolder(lists.folders, Path("b/survey")));
+    QCOMPARE(ListedFiles(lists.files), QStringList("b.txt"));
+
+    lists.drives->setCurrentIndex(0);
+    QCOMPARE(chooser.folder(), Path("a/data"));
+    lists.drives->setCurrentIndex(1);
+    QCOMPARE(chooser.folder(), Path("b/survey"));
+    QCOMPARE(clicks.count(), 0);
+    QVERIFY(sink_.messages.empty());
+  }
+
+  void driveNotReady() {
+    b_ready_ = false;
+    Lists lists;
+    DataFileChooser chooser(lists.drives, lists.folders, lists.files, &sink_,
+                            Drives());
+    chooser.Open(Path("a/data"));
+
+    lists.drives->setCurrentIndex(1);
+    QCOMPARE(sink_.messages.size(), size_t{1});
+    QCOMPARE(sink_.messages[0].title, std::string("驱动器未就绪"));
+    QVERIFY(QString::fromStdString(sink_.messages[0].text)
+                .contains(QDir::toNativeSeparators(Path("b"))));
+    QCOMPARE(lists.drives->currentIndex(), 0);
+    QCOMPARE(chooser.folder(), Path("a/data"));
+    QCOMPARE(ListedFiles(lists.files), QStringList("sec1.txt"));
+
+    // The medium is in now.
+    b_ready_ = true;
+    lists.drives->setCurrentIndex(1);
+    QCOMPARE(sink_.messages.size(), size_t{1});
+    QCOMPARE(chooser.folder(), Path("b"));
+  }
+};
+
+}  // namespace xsrating
+
+QTEST_MAIN(xsrating::DataFileChooserTest)
+#include "data_file_chooser_test.moc"

@@ -1,0 +1,501 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The window as a user drives it: layout, typing, the start, end and help
+// buttons, and whole runs from a survey chosen in the lists.
+#include "ui/form1.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QStorageInfo>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTreeWidget>
+#include <memory>
+#include <string>
+
+#include "core/run.h"
+#include "ui/format_help.h"
+#include "ui/tests/test_support.h"
+
+namespace xsrating {
+namespace {
+
+// The four-point section of a small trapezoidal channel: 10 wide at the bed,
+// banks 5 high rising over 10.
+constexpr char kTrapezoid[] = "0,5\r\n10,0\r\n20,0\r\n30,5\r\n";
+
+constexpr char kRunFailedTitle[] = "计算未完成";
+constexpr char kNotANumberTitle[] = "输入的不是数字";
+
+template <typename Widget>
+Widget* Control(const Form1& form, const char* name) {
+  return form.findChild<Widget*>(QLatin1String(name));
+}
+
+void Press(const Form1& form, const char* button) {
+  QTest::mouseClick(Control<QPushButton>(form, button), Qt::LeftButton);
+}
+
+// Types into a box key by key: '\x01' selects all, '\b' deletes backwards.
+void TypeKey(QLineEdit* box, QChar key) {
+  if (key == QChar(1)) {
+    QTest::keyClick(box, Qt::Key_A, Qt::ControlModifier);
+  } else if (key == QChar('\b')) {
+    QTest::keyClick(box, Qt::Key_Backspace);
+  } else {
+    QTest::keyClick(box, key.toLatin1());
+  }
+}
+
+void Type(QLineEdit* box, const QString& keys) {
+  box->setFocus();
+  for (QChar key : keys) TypeKey(box, key);
+}
+
+std::string Native(const QString& path) {
+  return QDir::toNativeSeparators(path).toStdString();
+}
+
+}  // namespace
+
+class Form1Test : public QObject {
+  Q_OBJECT
+
+ private:
+  // A window shown on the offscreen screen, with its messages recorded.
+  std::unique_ptr<Form1> OpenForm() {
+    auto form = std::make_unique<Form1>(&sink_);
+    form->show();
+    if (!QTest::qWaitForWindowExposed(form.get())) return nullptr;
+    return form;
+  }
+
+  // Picks `folder` in the drive and folder lists and clicks `file` in it.
+  bool ChooseSurvey(const Form1& form, const QString& folder,
+                    const QString& file) {
+    auto* drives = Control<QComboBox>(form, "Drive1");
+    const int drive = drives->findData(QStorageInfo(folder).rootPath());
+    if (drive < 0) return false;
+    drives->setCurrentIndex(drive);
+    return ClickFolder(Control<QTreeWidget>(form, "Dir1"), folder) &&
+           ClickFile(Control<QListWidget>(form, "File1"), file);
+  }
+
+  QString MakeSurveyFolder(const QString& subfolder, const QString& file) {
+    const QString folder =
+        QDir(temp_.path()).canonicalPath() + QLatin1Char('/') + subfolder;
+    if (!QDir().mkpath(folder) ||
+        !WriteFile(folder + QLatin1Char('/') + file, kTrapezoid)) {
+      return QString();
+    }
+    return QDir::cleanPath(folder);
+  }
+
+  RecordingSink sink_;
+  QTemporaryDir temp_;
+
+ private slots:
+  void init() {
+    sink_.messages.clear();
+    QVERIFY(temp_.isValid());
+  }
+
+  void window() {
+    RecordingSink sink;
+    Form1 form(&sink);
+    QCOMPARE(form.windowTitle(), QStringLiteral("Form1"));
+    // 14895 x 8385 twips.
+    QCOMPARE(form.size(), QSize(993, 559));
+    QCOMPARE(form.font().families().value(0), QStringLiteral("宋体"));
+    QCOMPARE(form.font().pointSizeF(), 12.0);
+    const RunParameters& start = form.parameters();
+    QVERIFY(start.data_file_path.empty() && start.slope_text.empty());
+    QCOMPARE(start.roughness, 0.0);
+    QCOMPARE(start.stage_count, 0.0);
+  }
+
+  void layout_data() {
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QRect>("twips");
+    QTest::addColumn<QString>("family");
+    QTest::addColumn<double>("points");
+    QTest::addColumn<bool>("underline");
+
+    const auto row = [](const char* name, const char* kind, const char* text,
+                        QRect twips, double points, const char* family = "宋体",
+                        bool underline = false) {
+      QTest::newRow(name) << kind << text << twips << family << points
+                          << underline;
+    };
+    row("Label5", "QLabel", "河道断面水位流量关系计算", {1680, 360, 11775, 975},
+        42, "华文琥珀");
+    row("Label1", "QLabel", "选择地形数据文件:", {2880, 3000, 2775, 495}, 15,
+        "宋体", true);
+    row("Command3", "QPushButton", "请看地形文件格式帮助",
+        {5520, 2880, 2655, 495}, 12);
+    row("Drive1", "QComboBox", "", {3240, 3600, 2295, 300}, 9);
+    row("Dir1", "QTreeWidget", "", {3240, 4080, 2295, 2820}, 9);
+    row("File1", "QListWidget", "", {5880, 3600, 2655, 3330}, 9);
+    row("Label2", "QLabel", " 糙率", {9120, 3720, 855, 495}, 14.25);
+    row("Text1", "QLineEdit", "", {10200, 3600, 1215, 495}, 9);
+    row("Label3", "QLabel", " 比降", {9120, 4560, 855, 495}, 14.25);
+    row("Text2", "QLineEdit", "", {10200, 4440, 1215, 495}, 9);
+    row("Label4", "QLabel", "水位流量关系曲线点子数量", {9120, 5280, 855, 735},
+        10.5);
+    row("Text3", "QLineEdit", "", {10200, 5280, 1215, 495}, 9);
+    row("Command1", "QPushButton", "开始", {9120, 6240, 975, 615}, 9);
+    row("Command2", "QPushButton", "结束", {10320, 6240, 1095, 615}, 9);
+    row("Label6", "QLabel", "计算前请仔细阅读说明文件。",
+        {3240, 7680, 8415, 735}, 14.25, "楷体_GB2312");
+  }
+
+  void layout() {
+    QFETCH(QString, kind);
+    QFETCH(QString, text);
+    QFETCH(QRect, twips);
+    QFETCH(QString, family);
+    QFETCH(double, points);
+    QFETCH(bool, underline);
+
+    RecordingSink sink;
+    Form1 form(&sink);
+    auto* control = form.findChild<QWidget*>(QTest::currentDataTag());
+    QVERIFY(control != nullptr);
+    QCOMPARE(QString(control->metaObject()->className()), kind);
+    QCOMPARE(control->parentWidget(), &form);
+    QCOMPARE(control->geometry(),
+             QRect(twips.x() / 15, twips.y() / 15, twips.width() / 15,
+                   twips.height() / 15));
+    if (control->property("text").isValid()) {
+      QCOMPARE(control->property("text").toString(), text);
+    }
+    QCOMPARE(control->font().families().value(0), family);
+    QVERIFY(control->font().families().size() > 1);  // Fallbacks for Linux.
+    QCOMPARE(control->font().pointSizeF(), points);
+    QCOMPARE(control->font().underline(), underline);
+    if (auto* label = qobject_cast<QLabel*>(control)) {
+      // The stage count's label is narrower than its text.
+      QCOMPARE(label->wordWrap(), label->objectName() == "Label4");
+    }
+  }
+
+  void focusOrder() {
+    std::unique_ptr<Form1> form = OpenForm();
+    QVERIFY(form != nullptr);
+    form->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(form.get()));
+    QCOMPARE(QApplication::focusWidget()->objectName(), QStringLiteral("Dir1"));
+
+    QStringList order;
+    for (int i = 0; i < 9; ++i) {
+      QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+      order << QApplication::focusWidget()->objectName();
+    }
+    QCOMPARE(order,
+             QStringList({"File1", "Drive1", "Text1", "Text2", "Command1",
+                          "Command2", "Text3", "Command3", "Dir1"}));
+  }
+
+  // Keys: '\x01' selects all, '\b' deletes backwards. Marks: '.' the box
+  // holds a number after that key, 'x' it does not.
+  void typing_data() {
+    QTest::addColumn<QString>("box");
+    QTest::addColumn<QString>("keys");
+    QTest::addColumn<QList<double>>("values");
+    QTest::addColumn<QString>("marks");
+
+    QTest::newRow("0.03") << "Text1"
+                          << "0.03" << QList<double>{0, 0, 0, 0.03} << "....";
+    QTest::newRow(".03 starts with no number")
+        << "Text1"
+        << ".03" << QList<double>{0, 0, 0.03} << "x..";
+    QTest::newRow("lone minus, then a number")
+        << "Text1"
+        << "-.5" << QList<double>{0, 0, -0.5} << "xx.";
+    QTest::newRow("exponent on the way")
+        << "Text1"
+        << "2e-2" << QList<double>{2, 2, 2, 0.02} << ".xx.";
+    QTest::newRow("25 typed over all of 150")
+        << "Text3"
+        << "150\x01"
+           "25"
+        << QList<double>{1, 15, 150, 150, 2, 25} << "......";
+    QTest::newRow("150 deleted, then 25")
+        << "Text3"
+        << "150\x01\b25" << QList<double>{1, 15, 150, 150, 150, 2, 25}
+        << "....x..";
+    QTest::newRow("emptied keeps the last number")
+        << "Text3"
+        << "25\b\b" << QList<double>{2, 25, 2, 2} << "...x";
+    QTest::newRow("fractional count")
+        << "Text3"
+        << "4.5" << QList<double>{4, 4, 4.5} << "...";
+  }
+
+  void typing() {
+    QFETCH(QString, box);
+    QFETCH(QString, keys);
+    QFETCH(QList<double>, values);
+    QFETCH(QString, marks);
+    QCOMPARE(values.size(), keys.size());
+
+    std::unique_ptr<Form1> form = OpenForm();
+    QVERIFY(form != nullptr);
+    auto* edit = Control<QLineEdit>(*form, box.toLatin1().constData());
+    const double RunParameters::*field = box == QStringLiteral("Text1")
+                                             ? &RunParameters::roughness
+                                             : &RunParameters::stage_count;
+    edit->setFocus();
+    for (int i = 0; i < keys.size(); ++i) {
+      TypeKey(edit, keys[i]);
+      const QString after = QStringLiteral("after key %1, text \"%2\"")
+                                .arg(i + 1)
+                                .arg(edit->text());
+      QVERIFY2(form->parameters().*field == values[i],
+               qPrintable(after + QStringLiteral(": value %1")
+                                      .arg(form->parameters().*field)));
+      const bool marked = marks[i] == QLatin1Char('x');
+      QVERIFY2(edit->property("notANumber").toBool() == marked,
+               qPrintable(after));
+      QVERIFY2(edit->toolTip().isEmpty() != marked, qPrintable(after));
+    }
+    // Typing never interrupts the user.
+    QVERIFY(sink_.messages.empty());
+    QCOMPARE(form->parameters().data_file_path, std::string());
+  }
+
+  void slopeKeepsItsText_data() {
+    QTest::addColumn<QString>("typed");
+    QTest::newRow("number") << "0.0004";
+    QTest::newRow("not a number, spaces kept") << " 1/2500 ";
+  }
+
+  void slopeKeepsItsText() {
+    QFETCH(QString, typed);
+    std::unique_ptr<Form1> form = OpenForm();
+    QVERIFY(form != nullptr);
+    auto* slope = Control<QLineEdit>(*form, "Text2");
+    Type(slope, typed);
+    QCOMPARE(QString::fromStdString(form->parameters().slope_text), typed);
+    QVERIFY(!slope->property("notANumber").toBool());
+    QVERIFY(sink_.messages.empty());
+  }
+
+  void startBeforeAnyEdit() {
+    std::unique_ptr<Form1> form = OpenForm();
+    QVERIFY(form != nullptr);
+    Press(*form, "Command1");
+
+    // The run of untouched parameters fails; the window says what the core
+    // says about it.
+    RunParameters untouched;
+    RecordingSink core_sink;
+    const Status expected = RunComputation(untouched, core_sink);
+    QVERIFY(!expected.ok());
+    QCOMPARE(sink_.messages.size(), size_t{1});
+    QCOMPARE(sink_.messages[0].title, std::string(kRunFailedTitle));
+    QCOMPARE(sink_.messages[0].text, expected.message());
+    QCOMPARE(form->parameters().roughness, 0.0);
+    QCOMPARE(form->parameters().stage_count, 0.0);
+    QVERIFY(form->parameters().slope_text.empty());
+    QVERIFY(form->isVisible());
+  }
+
+  void notANumberStopsTheRun_data() {
+    QTest::addColumn<QString>("roughness");
+    QTest::addColumn<QString>("stages");
+    QTest::addColumn<bool>("roughness_named");
+    QTest::addColumn<bool>("stages_named");
+    QTest::newRow("roughness a lone minus") << "-"
+                                            << "150" << true << false;
+    QTest::newRow("stage count emptied") << "0.025"
+                                         << "5\b" << false << true;
+    QTest::newRow("both") << "."
+                          << "x" << true << true;
+  }
+
+  void notANumberStopsTheRun() {
+    QFETCH(QString, roughness);
+    QFETCH(QString, stages);
+    QFETCH(bool, roughness_named);
+    QFETCH(bool, stages_named);
+
+    std::unique_ptr<Form1> form = OpenForm();
+    QVERIFY(form != nullptr);
+    Type(Control<QLineEdit>(*form, "Text1"), roughness);
+    Type(Control<QLineEdit>(*form, "Text3"), stages);
+    const RunParameters before = form->parameters();
+    Press(*form, "Command1");
+
+    QCOMPARE(sink_.messages.size(), size_t{1});
+    const RecordingSink::Message& warning = sink_.messages[0];
+    QCOMPARE(warning.title, std::string(kNotANumberTitle));
+    QCOMPARE(warning.text.find("糙率") != std::string::npos, roughness_named);
+    QCOMPARE(warning.text.find("水位流量关系曲线点子数量") != std::string::npos,
+             stages_named);
+    // No run: the stage guard would have set 150 to 20.
+    QCOMPARE(form->parameters().stage_count, before.stage_count);
+
+    // Once both hold numbers the button runs again.
+    sink_.messages.clear();
+    Type(Control<QLineEdit>(*form, "Text1"), QStringLiteral("\x01"
+                                                            "0.025"));
+    Type(Control<QLineEdit>(*form, "Text3"), QStringLiteral("\x01"
+                                                            "5"));
+    Press(*form, "Command1");
+    QCOMPARE(sink_.messages.size(), size_t{1});
+    QCOMPARE(sink_.messages[0].title, std::string(kRunFailedTitle));
+  }
+
+  void stageGuardOnTwoPresses_data() {
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<bool>("guarded");
+    QTest::addColumn<double>("stages_after");
+    QTest::newRow("150") << "150" << true << 20.0;
+    QTest::newRow("100.5") << "100.5" << true << 20.0;
+    QTest::newRow("100 passes") << "100" << false << 100.0;
+  }
+
+  void stageGuardOnTwoPresses() {
+    QFETCH(QString, typed);
+    QFETCH(bool, guarded);
+    QFETCH(double, stages_after);
+
+    const QString folder = MakeSurveyFolder("guard", "sec1.txt");
+    QVERIFY(!folder.isEmpty());
+    std::unique_ptr<Form1> form = OpenForm();
+    QVERIFY(form != nullptr);
+    QVERIFY(ChooseSurvey(*form, folder, "sec1.txt"));
+    Type(Control<QLineEdit>(*form, "Text1"), "0.025");
+    Type(Control<QLineEdit>(*form, "Text2"), "0.0004");
+    Type(Control<QLineEdit>(*form, "Text3"), typed);
+
+    for (int press = 1; press <= 2; ++press) {
+      sink_.messages.clear();
+      Press(*form, "Command1");
+      const bool warned = guarded && press == 1;
+      QCOMPARE(sink_.messages.size(), size_t{warned ? 2u : 1u});
+      if (warned) {
+        QCOMPARE(sink_.messages[0].title, std::string(kStageGuardTitle));
+        QCOMPARE(sink_.messages[0].text, std::string(kStageGuardText));
+      }
+      QCOMPARE(sink_.messages.back().title, std::string(kResultSavedTitle));
+      QCOMPARE(form->parameters().stage_count, stages_after);
+      QCOMPARE(Control<QLineEdit>(*form, "Text3")->text(), typed);
+    }
+  }
+
+  void wholeRun_data() {
+    QTest::addColumn<QString>("subfolder");
+    QTest::addColumn<QString>("survey");
+    QTest::addColumn<QString>("result");
+    QTest::newRow("plain") << "data"
+                           << "sec1.txt"
+                           << "sec1成果.txt";
+    QTest::newRow("Chinese folder with a space") << "测站 甲/断面"
+                                                 << "断面1.txt"
+                                                 << "断面1成果.txt";
+    QTest::newRow("capital extension") << "upper"
+                                       << "SEC2.TXT"
+                                       << "SEC2成果.txt";
+  }
+
+  void wholeRun() {
+    QFETCH(QString, subfolder);
+    QFETCH(QString, survey);
+    QFETCH(QString, result);
+
+    const QString folder = MakeSurveyFolder(subfolder, survey);
+    QVERIFY(!folder.isEmpty());
+    std::unique_ptr<Form1> form = OpenForm();
+    QVERIFY(form != nullptr);
+    QVERIFY(ChooseSurvey(*form, folder, survey));
+    QCOMPARE(form->parameters().data_file_path,
+             Native(folder + QLatin1Char('/') + survey));
+    Type(Control<QLineEdit>(*form, "Text1"), "0.025");
+    Type(Control<QLineEdit>(*form, "Text2"), "0.0004");
+    Type(Control<QLineEdit>(*form, "Text3"), "5");
+    Press(*form, "Command1");
+
+    const QString result_path = folder + QLatin1Char('/') + result;
+    QCOMPARE(sink_.messages.size(), size_t{1});
+    QCOMPARE(sink_.messages[0].title, std::string(kResultSavedTitle));
+    QCOMPARE(sink_.messages[0].text, Native(result_path));
+
+    QFile file(result_path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QList<QByteArray> lines = file.readAll().split('\n');
+    QCOMPARE(lines.size(), 12);  // 11 lines, each ending in CR LF.
+    QVERIFY(lines.last().isEmpty());
+    QVERIFY(lines[2].endsWith(" 4 \r"));  // Four points read.
+    // Stage, area and discharge of the channel at levels 1 to 5.
+    const QList<QByteArrayList> rows = {{"1", "12", "8.47"},
+                                        {"2", "28", "29.06"},
+                                        {"3", "48", "61.96"},
+                                        {"4", "72", "108.4"},
+                                        {"5", "100", "169.72"}};
+    for (int i = 0; i < rows.size(); ++i) {
+      QCOMPARE(lines[6 + i].simplified().split(' '), rows[i]);
+    }
+    QVERIFY(form->isVisible());
+  }
+
+  void clickedFileOutlivesFolderChange() {
+    const QString first = MakeSurveyFolder("first", "a.txt");
+    const QString second = MakeSurveyFolder("second", "b.txt");
+    QVERIFY(!first.isEmpty() && !second.isEmpty());
+    std::unique_ptr<Form1> form = OpenForm();
+    QVERIFY(form != nullptr);
+    QVERIFY(ChooseSurvey(*form, first, "a.txt"));
+    QVERIFY(ClickFolder(Control<QTreeWidget>(*form, "Dir1"), second));
+    QCOMPARE(ListedFiles(Control<QListWidget>(*form, "File1")),
+             QStringList("b.txt"));
+    Type(Control<QLineEdit>(*form, "Text1"), "0.025");
+    Type(Control<QLineEdit>(*form, "Text2"), "0.0004");
+    Type(Control<QLineEdit>(*form, "Text3"), "5");
+    Press(*form, "Command1");
+
+    QCOMPARE(sink_.messages.size(), size_t{1});
+    QCOMPARE(sink_.messages[0].text, Native(first + "/a成果.txt"));
+    QVERIFY(!QFile::exists(second + "/b成果.txt"));
+  }
+
+  void helpButton() {
+    std::unique_ptr<Form1> form = OpenForm();
+    QVERIFY(form != nullptr);
+    Press(*form, "Command3");
+    QCOMPARE(sink_.messages.size(), size_t{1});
+    QCOMPARE(sink_.messages[0].title, std::string("地形文件格式："));
+    QCOMPARE(sink_.messages[0].text, FormatHelpText());
+    QVERIFY(form->parameters().data_file_path.empty());
+
+    // Seven lines joined by a lone CR, the last naming where to ask.
+    const QString help = QString::fromStdString(FormatHelpText());
+    QVERIFY(!help.contains(QLatin1Char('\n')));
+    const QStringList lines = help.split(QLatin1Char('\r'));
+    QCOMPARE(lines.size(), 7);
+    QVERIFY(lines[0].startsWith(QStringLiteral("txt格式")));
+    QVERIFY(lines[5].contains(QStringLiteral("不能超过100个")));
+    const QString ask = QStringLiteral("使用中有问题请联系 ");
+    QVERIFY(lines[6].startsWith(ask) && lines[6].size() > ask.size() + 2);
+  }
+
+  void endButtonCloses() {
+    std::unique_ptr<Form1> form = OpenForm();
+    QVERIFY(form != nullptr);
+    Press(*form, "Command2");
+    QVERIFY(!form->isVisible());
+    QVERIFY(sink_.messages.empty());
+  }
+};
+
+}  // namespace xsrating
+
+QTEST_MAIN(xsrating::Form1Test)
+#include "form1_test.moc"
