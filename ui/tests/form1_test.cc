@@ -18,6 +18,7 @@
 #include <memory>
 #include <string>
 
+#include "core/encoding.h"
 #include "core/run.h"
 #include "ui/format_help.h"
 #include "ui/tests/test_support.h"
@@ -443,6 +444,18 @@ class Form1Test : public QObject {
     for (int i = 0; i < rows.size(); ++i) {
       QCOMPARE(lines[6 + i].simplified().split(' '), rows[i]);
     }
+    // Byte for byte what the command line writes for the same input, the
+    // time line aside.
+    QFile reference(QStringLiteral(XSRATING_TEST_DATA "/v_section.expected"));
+    QVERIFY(reference.open(QIODevice::ReadOnly));
+    QByteArray expected = reference.readAll();
+    expected.replace("@DIR@/v_section.txt",
+                     QByteArray::fromStdString(
+                         Utf8ToGbk(form->parameters().data_file_path)));
+    QVERIFY(file.seek(0));
+    const QByteArray actual = file.readAll();
+    QCOMPARE(actual.mid(actual.indexOf("\r\n")),
+             expected.mid(expected.indexOf("\r\n")));
     QVERIFY(form->isVisible());
   }
 
