@@ -1,0 +1,39 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#ifndef XSRATING_CORE_HYDRAULIC_TABLE_H_
+#define XSRATING_CORE_HYDRAULIC_TABLE_H_
+
+// The full hydraulic table of a section, for plots and spreadsheets: beside
+// each stage's area and discharge (the same values as the result file), the
+// wetted perimeter, hydraulic radius, top width and mean velocity.
+
+#include <string_view>
+#include <vector>
+
+#include "core/stage_discharge.h"
+#include "core/status.h"
+#include "core/types.h"
+
+namespace xsrating {
+
+struct HydraulicRow {
+  double stage = 0;             // Water level.
+  double area = 0;              // Rounded to 0.01, as in the result file.
+  double perimeter = 0;         // Wetted perimeter, over every wet part.
+  double hydraulic_radius = 0;  // area / perimeter, from the rounded area.
+  double top_width = 0;         // Width of the water surface, every wet part.
+  double mean_velocity = 0;     // discharge / area; 0 when the area is 0.
+  double discharge = 0;         // Rounded to 0.01, as in the result file.
+};
+
+// One row per row of `table`, from its geometry and rows.
+std::vector<HydraulicRow> HydraulicRows(const StageDischargeTable& table);
+
+// ComputeStageDischarge, then HydraulicRows. Fails as ComputeStageDischarge
+// does, with the same messages.
+Status ComputeHydraulicTable(const CrossSection& section, double roughness,
+                             std::string_view slope_text, double stage_count,
+                             std::vector<HydraulicRow>* rows);
+
+}  // namespace xsrating
+
+#endif  // XSRATING_CORE_HYDRAULIC_TABLE_H_
