@@ -91,6 +91,9 @@ Status SaveFileAtomically(const std::string& path, std::string_view bytes,
   if (folder.empty()) folder = ".";
   // The temporary file sits beside the target so the rename stays on one
   // volume, and so cannot leave a half-written result under its real name.
+  // No fsync: it costs milliseconds a run, the table can be recomputed from
+  // the survey at any time, and the file systems in use flush a file that
+  // replaces another by rename before the rename itself.
   std::string temp_name_part = PathToUtf8(target.filename());
   temp_name_part.insert(0, 1, '.');
   temp_name_part.append(".XXXXXX");
@@ -123,7 +126,6 @@ Status SaveFileAtomically(const std::string& path, std::string_view bytes,
     }
   }
   if (error == 0 && fchmod(fd, mode) != 0) error = errno;
-  if (error == 0 && fsync(fd) != 0) error = errno;
   if (close(fd) != 0 && error == 0) error = errno;
   if (error == 0 && std::rename(temp_path.c_str(), path.c_str()) != 0) {
     error = errno;
