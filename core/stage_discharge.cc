@@ -119,8 +119,7 @@ WettedGeometry ComputeWettedGeometry(const CrossSection& section,
     // under water (the bank falls in or rises out), and wholly under water.
     const double low = std::min(z1, z2);
     const double high = std::max(z1, z2);
-    size_t j = 0;
-    while (j < m && h[j] <= low) ++j;
+    size_t j = static_cast<size_t>(std::upper_bound(h, h + m, low) - h);
     if (j < m && h[j] <= high) {
       if (z1 > z2) {
         // The bank falls into the water at xc.
@@ -157,10 +156,13 @@ WettedGeometry ComputeWettedGeometry(const CrossSection& section,
   return geometry;
 }
 
-Status ComputeStageRow(const StageLevelTable& levels,
-                       const WettedGeometry& geometry, int stage,
-                       double roughness, std::string_view slope_text,
-                       StageRow* row) {
+namespace {
+
+// The row of one stage, with the slope text already converted (once per
+// table rather than once per row); `slope` is nullopt when it is not a number.
+Status MakeRow(const StageLevelTable& levels, const WettedGeometry& geometry,
+               int stage, double roughness, std::string_view slope_text,
+               const std::optional<double>& slope, StageRow* row) {
   const size_t index = static_cast<size_t>(stage - 1);
   const double area = RoundToHundredth(geometry.area[index]);
   const double perimeter = geometry.perimeter[index];
@@ -178,7 +180,6 @@ Status ComputeStageRow(const StageLevelTable& levels,
     return Status::Error("糙率必须是大于 0 的数，现在是 " + Shown(roughness) +
                          "。");
   }
-  const std::optional<double> slope = TextToNumber(slope_text);
   if (!slope) {
     return Status::Error("比降" + Quoted(slope_text) + "不是数字。");
   }
@@ -201,6 +202,16 @@ Status ComputeStageRow(const StageLevelTable& levels,
   return Status::Ok();
 }
 
+}  // namespace
+
+Status ComputeStageRow(const StageLevelTable& levels,
+                       const WettedGeometry& geometry, int stage,
+                       double roughness, std::string_view slope_text,
+                       StageRow* row) {
+  return MakeRow(levels, geometry, stage, roughness, slope_text,
+                 TextToNumber(slope_text), row);
+}
+
 Status ComputeStageDischarge(const CrossSection& section, double roughness,
                              std::string_view slope_text, double stage_count,
                              StageDischargeTable* table) {
@@ -210,10 +221,11 @@ Status ComputeStageDischarge(const CrossSection& section, double roughness,
   table->geometry = ComputeWettedGeometry(section, table->levels.levels);
   table->rows.clear();
   const int stages = static_cast<int>(table->levels.levels.size());
+  const std::optional<double> slope = TextToNumber(slope_text);
   for (int j = 1; j <= stages; ++j) {
     StageRow row;
-    if (Status s = ComputeStageRow(table->levels, table->geometry, j, roughness,
-                                   slope_text, &row);
+    if (Status s = MakeRow(table->levels, table->geometry, j, roughness,
+                           slope_text, slope, &row);
         !s.ok()) {
       return s;
     }
