@@ -14,6 +14,19 @@
 #include "core/regional.h"
 #include "core/run.h"
 
+#if XSRATING_WITH_PLOT
+#include <QApplication>
+#include <QByteArray>
+#include <QFileInfo>
+#include <QString>
+#include <memory>
+
+#include "core/cross_section.h"
+#include "core/hydraulic_table.h"
+#include "plot/rating_csv.h"
+#include "plot/rating_figure.h"
+#endif
+
 namespace {
 
 constexpr char kProgram[] = "xsrating-cli";
@@ -69,6 +82,103 @@ std::optional<long long> ParseEpoch(const char* text) {
   return seconds;
 }
 
+// CLI11 reads "--slope=" with nothing after the '=' as if its value were the
+// next argument, which would then go missing from its own place. Typed that
+// way the value is an empty text: pass it as one.
+std::vector<std::string> WithEmptyValuesSplit(int argc, char** argv) {
+  std::vector<std::string> args;
+  bool options_ended = false;
+  for (int i = 0; i < argc; ++i) {
+    const std::string arg = argv[i];
+    options_ended = options_ended || arg == "--";
+    if (!options_ended && i > 0 && arg.size() > 3 && arg.rfind("--", 0) == 0 &&
+        arg.back() == '=') {
+      args.push_back(arg.substr(0, arg.size() - 1));
+      args.emplace_back();
+    } else {
+      args.push_back(arg);
+    }
+  }
+  return args;
+}
+
+// The files written beside each result file on request.
+struct ExtraOutputs {
+  bool table = false;  // --csv: <name>成果.csv
+  std::string figure;  // --plot: "svg" or "png"; empty for none.
+  bool any() const { return table || !figure.empty(); }
+};
+
+#if XSRATING_WITH_PLOT
+// Rendering needs a QApplication but never a display: unless the user chose
+// a platform, the figure is drawn offscreen, which also keeps the drawing
+// independent of a screen's resolution. Without --plot no Qt starts at all.
+std::unique_ptr<QApplication> StartQt(const char* program) {
+  // Standard error carries the program's own messages, in Chinese; Qt's notes
+  // to developers (a missing runtime folder, a font substituted) stay out of
+  // it. Critical and fatal messages still come through.
+  qInstallMessageHandler(
+      [](QtMsgType type, const QMessageLogContext&, const QString& message) {
+        if (type == QtCriticalMsg || type == QtFatalMsg) {
+          std::cerr << message.toStdString() << '\n';
+        }
+      });
+#ifndef _WIN32
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+  }
+#endif
+  static int qt_argc = 1;
+  static char* qt_argv[] = {const_cast<char*>(program), nullptr};
+  return std::make_unique<QApplication>(qt_argc, qt_argv);
+}
+
+// Writes the table and the figure of a run that has just written its result
+// file, computed again from the same survey and parameters. Prints each file's
+// path on standard output.
+xsrating::Status WriteExtraOutputs(const xsrating::RunParameters& params,
+                                   const ExtraOutputs& outputs) {
+  xsrating::FigureData data;
+  if (xsrating::Status s =
+          xsrating::ReadCrossSection(params.data_file_path, &data.section);
+      !s.ok()) {
+    return s;
+  }
+  if (xsrating::Status s = xsrating::ComputeHydraulicTable(
+          data.section, params.roughness, params.slope_text, params.stage_count,
+          &data.rows);
+      !s.ok()) {
+    return s;
+  }
+  if (outputs.table) {
+    const std::string path =
+        xsrating::RatingFilePath(params.data_file_path, ".csv");
+    if (xsrating::Status s = xsrating::SaveFileAtomically(
+            path, xsrating::RatingTableCsv(data.rows));
+        !s.ok()) {
+      return s;
+    }
+    std::cout << path << '\n' << std::flush;
+  }
+  if (!outputs.figure.empty()) {
+    const std::string path =
+        xsrating::RatingFilePath(params.data_file_path, "." + outputs.figure);
+    const QString name =
+        QFileInfo(QString::fromStdString(path)).completeBaseName();
+    const QByteArray bytes = outputs.figure == "png"
+                                 ? xsrating::FigurePng(data)
+                                 : xsrating::FigureSvg(data, name);
+    if (xsrating::Status s = xsrating::SaveFileAtomically(
+            path, std::string_view(bytes.constData(), bytes.size()));
+        !s.ok()) {
+      return s;
+    }
+    std::cout << path << '\n' << std::flush;
+  }
+  return xsrating::Status::Ok();
+}
+#endif
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -86,13 +196,23 @@ int main(int argc, char** argv) {
       "-s,--slope", slope_text, "水面比降，例如 0.0004（照原样写入结果文件）");
   CLI::Option* stages_option = app.add_option(
       "-m,--stages", stages_text, "水位流量关系曲线点子数量，不超过 100");
+  ExtraOutputs extra;
+  app.add_flag("--plot{svg}", extra.figure,
+               "另写断面图与水位流量、水位面积关系曲线图：--plot 为 SVG，"
+               "--plot=png 为 PNG，文件名为原名加“成果.svg”或“成果.png”")
+      ->check(CLI::IsMember({"svg", "png"}));
+  app.add_flag("--csv", extra.table,
+               "另写完整水力要素表（UTF-8 CSV），文件名为原名加“成果.csv”");
   app.add_option("FILE", files, "地形数据文件（.txt），可以有多个");
   app.set_version_flag("--version",
                        std::string(kProgram) + " " + XSRATING_VERSION);
   app.set_help_flag("-h,--help", "显示本帮助");
 
   try {
-    app.parse(argc, argv);
+    std::vector<std::string> args = WithEmptyValuesSplit(argc, argv);
+    std::vector<char*> arg_pointers;
+    for (std::string& arg : args) arg_pointers.push_back(arg.data());
+    app.parse(static_cast<int>(arg_pointers.size()), arg_pointers.data());
   } catch (const CLI::CallForHelp& e) {
     return app.exit(e);
   } catch (const CLI::CallForVersion& e) {
@@ -130,6 +250,16 @@ int main(int argc, char** argv) {
   params.slope_text = slope_text;
   params.stage_count = *stages;
 
+#if XSRATING_WITH_PLOT
+  std::unique_ptr<QApplication> qt;
+  if (!extra.figure.empty()) qt = StartQt(argv[0]);
+#else
+  if (extra.any()) {
+    return UsageError(
+        "这个程序构建时没有包含图和水力要素表（--plot、--csv）。");
+  }
+#endif
+
   xsrating::RunHooks hooks;
   if (const char* epoch_text = std::getenv("SOURCE_DATE_EPOCH")) {
     const std::optional<long long> epoch = ParseEpoch(epoch_text);
@@ -151,7 +281,16 @@ int main(int argc, char** argv) {
     if (!status.ok()) {
       std::cerr << kProgram << "：" << status.message() << '\n';
       all_ok = false;
+      continue;
     }
+#if XSRATING_WITH_PLOT
+    if (!extra.any()) continue;
+    if (const xsrating::Status written = WriteExtraOutputs(params, extra);
+        !written.ok()) {
+      std::cerr << kProgram << "：" << written.message() << '\n';
+      all_ok = false;
+    }
+#endif
   }
   return all_ok ? EXIT_SUCCESS : EXIT_FAILURE;
 }

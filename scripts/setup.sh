@@ -8,6 +8,7 @@ packages=(
   # Build
   cmake ninja-build g++ pkg-config
   libcli11-dev qt6-base-dev qt6-base-dev-tools libgl-dev
+  qt6-charts-dev qt6-svg-dev
   # Tests, benchmarks, formatting, fuzzing
   libgtest-dev libgmock-dev libbenchmark-dev clang clang-format
   libclang-rt-14-dev hyperfine xvfb xauth

@@ -20,6 +20,7 @@
 #include "core/status.h"
 #include "ui/format_help.h"
 #include "ui/message_box_sink.h"
+#include "ui/rating_viewer.h"
 
 namespace xsrating {
 namespace {
@@ -154,6 +155,8 @@ void Form1::BuildControls(DriveHooks drives) {
                           TwipRect(10320, 6240, 1095, 615), SongTi(9));
   PlaceLabel(this, "Label6", "计算前请仔细阅读说明文件。",
              TwipRect(3240, 7680, 8415, 735), KaiTi(14.25));
+  auto* view = PlaceButton(this, "Command4", "查看断面与曲线",
+                           TwipRect(11640, 6240, 1815, 615), SongTi(9));
 
   // Focus follows the tab indexes of the layout; the folder tree starts.
   QWidget::setTabOrder(folder_tree, file_list);
@@ -164,6 +167,7 @@ void Form1::BuildControls(DriveHooks drives) {
   QWidget::setTabOrder(start, end);
   QWidget::setTabOrder(end, stage_count);
   QWidget::setTabOrder(stage_count, help);
+  QWidget::setTabOrder(help, view);
   folder_tree->setFocus();
 
   roughness_box_ = {roughness, "糙率", "0.025", &RunParameters::roughness};
@@ -179,6 +183,7 @@ void Form1::BuildControls(DriveHooks drives) {
   connect(start, &QPushButton::clicked, this, &Form1::OnStartClicked);
   connect(end, &QPushButton::clicked, this, &QWidget::close);
   connect(help, &QPushButton::clicked, this, &Form1::OnHelpClicked);
+  connect(view, &QPushButton::clicked, this, &Form1::OnViewClicked);
 
   auto* chooser = new DataFileChooser(drive_list, folder_tree, file_list, sink_,
                                       std::move(drives), this);
@@ -232,6 +237,18 @@ void Form1::OnStartClicked() {
 
 void Form1::OnHelpClicked() {
   sink_->ShowWarning(FormatHelpText(), kFormatHelpTitle);
+}
+
+void Form1::OnViewClicked() {
+  ViewRequest request{parameters_, {}};
+  for (const NumberBox* box : {&roughness_box_, &stage_count_box_}) {
+    if (!box->holds_number) request.not_numbers << QString::fromUtf8(box->name);
+  }
+  if (viewer_ == nullptr) viewer_ = new RatingViewer(sink_, {}, this);
+  viewer_->Show(request);
+  viewer_->show();
+  viewer_->raise();
+  viewer_->activateWindow();
 }
 
 }  // namespace xsrating

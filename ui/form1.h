@@ -2,6 +2,7 @@
 #ifndef XSRATING_UI_FORM1_H_
 #define XSRATING_UI_FORM1_H_
 
+#include <QPointer>
 #include <QWidget>
 #include <memory>
 #include <string>
@@ -15,6 +16,7 @@ class QLineEdit;
 namespace xsrating {
 
 class MessageBoxSink;
+class RatingViewer;
 
 // The program's window. It owns the run's parameters for its whole life:
 //  - Text1 (roughness) and Text3 (stage count) convert their text on every
@@ -29,6 +31,9 @@ class MessageBoxSink;
 //    run is reported with the core's message and the window stays usable.
 //  - Command2 and closing the window end the program; Command3 shows the
 //    survey file's format.
+//  - Command4 opens the viewer of the section and its curves (one window,
+//    brought back and refreshed on each press) for the parameters as they
+//    stand; it writes no file and changes no parameter.
 // Controls are named as in the layout (Text1, Command1, Dir1, ...), so they
 // can be found with findChild.
 class Form1 : public QWidget {
@@ -59,12 +64,14 @@ class Form1 : public QWidget {
   void OnNumberEdited(NumberBox& box);
   void OnStartClicked();
   void OnHelpClicked();
+  void OnViewClicked();
 
   RunParameters parameters_;
   std::unique_ptr<MessageBoxSink> own_sink_;
   MessageSink* sink_;
   NumberBox roughness_box_;
   NumberBox stage_count_box_;
+  QPointer<RatingViewer> viewer_;
 };
 
 }  // namespace xsrating

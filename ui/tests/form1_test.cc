@@ -21,6 +21,7 @@
 #include "core/encoding.h"
 #include "core/run.h"
 #include "ui/format_help.h"
+#include "ui/rating_viewer.h"
 #include "ui/tests/test_support.h"
 
 namespace xsrating {
@@ -154,6 +155,8 @@ class Form1Test : public QObject {
     row("Command2", "QPushButton", "结束", {10320, 6240, 1095, 615}, 9);
     row("Label6", "QLabel", "计算前请仔细阅读说明文件。",
         {3240, 7680, 8415, 735}, 14.25, "楷体_GB2312");
+    row("Command4", "QPushButton", "查看断面与曲线", {11640, 6240, 1815, 615},
+        9);
   }
 
   void layout() {
@@ -194,13 +197,13 @@ class Form1Test : public QObject {
     QCOMPARE(QApplication::focusWidget()->objectName(), QStringLiteral("Dir1"));
 
     QStringList order;
-    for (int i = 0; i < 9; ++i) {
+    for (int i = 0; i < 10; ++i) {
       QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
       order << QApplication::focusWidget()->objectName();
     }
-    QCOMPARE(order,
-             QStringList({"File1", "Drive1", "Text1", "Text2", "Command1",
-                          "Command2", "Text3", "Command3", "Dir1"}));
+    QCOMPARE(order, QStringList({"File1", "Drive1", "Text1", "Text2",
+                                 "Command1", "Command2", "Text3", "Command3",
+                                 "Command4", "Dir1"}));
   }
 
   // Keys: '\x01' selects all, '\b' deletes backwards. Marks: '.' the box
@@ -497,6 +500,55 @@ class Form1Test : public QObject {
     QVERIFY(lines[5].contains(QStringLiteral("不能超过100个")));
     const QString ask = QStringLiteral("使用中有问题请联系 ");
     QVERIFY(lines[6].startsWith(ask) && lines[6].size() > ask.size() + 2);
+  }
+
+  // The viewer takes the parameters as they stand and changes nothing: no
+  // file, no message box, no guard on the parameters.
+  void viewButton_data() {
+    QTest::addColumn<QString>("roughness");
+    QTest::addColumn<QString>("stages");
+    QTest::addColumn<int>("rows");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("example") << "0.025"
+                             << "5" << 5 << "";
+    QTest::newRow("stage count above 100")
+        << "0.025"
+        << "150" << 20 << "点子数量超过 100，按 20 个计算。";
+    QTest::newRow("roughness a lone minus")
+        << "-"
+        << "5" << 0 << "只画出了断面。“糙率”中不是数字。";
+  }
+
+  void viewButton() {
+    QFETCH(QString, roughness);
+    QFETCH(QString, stages);
+    QFETCH(int, rows);
+    QFETCH(QString, message);
+
+    const QString folder = MakeSurveyFolder("view", "sec1.txt");
+    QVERIFY(!folder.isEmpty());
+    std::unique_ptr<Form1> form = OpenForm();
+    QVERIFY(form != nullptr);
+    QVERIFY(ChooseSurvey(*form, folder, "sec1.txt"));
+    Type(Control<QLineEdit>(*form, "Text1"), roughness);
+    Type(Control<QLineEdit>(*form, "Text2"), "0.0004");
+    Type(Control<QLineEdit>(*form, "Text3"), stages);
+    const RunParameters before = form->parameters();
+
+    for (int press = 1; press <= 2; ++press) {
+      Press(*form, "Command4");
+      // One viewer, brought back on the second press.
+      const QList<RatingViewer*> viewers = form->findChildren<RatingViewer*>();
+      QCOMPARE(viewers.size(), 1);
+      QVERIFY(viewers[0]->isVisible());
+      QCOMPARE(viewers[0]->figure().section.points.size(), size_t{4});
+      QCOMPARE(viewers[0]->figure().rows.size(), size_t(rows));
+      QCOMPARE(viewers[0]->message(), message);
+    }
+    QVERIFY(sink_.messages.empty());
+    QCOMPARE(form->parameters().stage_count, before.stage_count);
+    QCOMPARE(form->parameters().roughness, before.roughness);
+    QCOMPARE(QDir(folder).entryList(QDir::Files), QStringList("sec1.txt"));
   }
 
   void endButtonCloses() {

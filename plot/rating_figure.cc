@@ -1,0 +1,359 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "plot/rating_figure.h"
+
+#include <QAreaSeries>
+#include <QBrush>
+#include <QBuffer>
+#include <QChart>
+#include <QColor>
+#include <QFont>
+#include <QGraphicsLayout>
+#include <QGraphicsScene>
+#include <QImage>
+#include <QLegend>
+#include <QLegendMarker>
+#include <QLineSeries>
+#include <QPainter>
+#include <QPen>
+#include <QRectF>
+#include <QScatterSeries>
+#include <QSvgGenerator>
+#include <QValueAxis>
+#include <algorithm>
+#include <cmath>
+
+#include "core/stage_discharge.h"
+
+namespace xsrating {
+namespace {
+
+// Colours a hydrologist's section usually has: earth brown, water blue.
+const QColor kBedColor(0x6b, 0x4a, 0x2b);
+const QColor kEarthColor(0xd8, 0xc3, 0x9a);
+const QColor kWaterColor(0x5b, 0x9b, 0xd5, 150);
+const QColor kCrestColor(0xc0, 0x39, 0x2b);
+const QColor kCurveColor(0x1f, 0x4e, 0x99);
+
+constexpr char kSectionTitle[] = "河道大断面";
+constexpr char kDischargeTitle[] = "水位流量关系曲线";
+constexpr char kAreaTitle[] = "水位面积关系曲线";
+constexpr char kDistanceAxisTitle[] = "起点距 (m)";
+constexpr char kElevationAxisTitle[] = "高程 (m)";
+constexpr char kStageAxisTitle[] = "水位 (m)";
+constexpr char kDischargeAxisTitle[] = "流量 (m³/s)";
+constexpr char kAreaAxisTitle[] = "面积 (m²)";
+
+QString Text(const char* utf8) { return QString::fromUtf8(utf8); }
+
+// A value as the figure's legend shows it: at most 15 significant digits.
+QString Shown(double value) { return QString::number(value, 'g', 15); }
+
+// A face with Chinese glyphs on every platform; Qt falls back through the
+// list.
+QFont FigureFont(double points, bool bold = false) {
+  QFont font;
+  font.setFamilies({"Noto Sans CJK SC", "Microsoft YaHei", "SimHei",
+                    "WenQuanYi Micro Hei", "AR PL UMing CN"});
+  font.setPointSizeF(points);
+  font.setBold(bold);
+  return font;
+}
+
+std::unique_ptr<QChart> NewChart(const char* title) {
+  auto chart = std::make_unique<QChart>();
+  chart->setTitle(Text(title));
+  chart->setTitleFont(FigureFont(12, true));
+  chart->legend()->setFont(FigureFont(9));
+  chart->legend()->setAlignment(Qt::AlignBottom);
+  chart->setBackgroundRoundness(0);
+  chart->setAnimationOptions(QChart::NoAnimation);
+  return chart;
+}
+
+QValueAxis* AddAxis(QChart* chart, Qt::Alignment alignment, const char* name,
+                    const char* title, const AxisRange& range) {
+  auto* axis = new QValueAxis;
+  axis->setObjectName(QLatin1String(name));
+  axis->setTitleText(Text(title));
+  axis->setTitleFont(FigureFont(10));
+  axis->setLabelsFont(FigureFont(9));
+  axis->setRange(range.min, range.max);
+  // Ticks at round numbers whatever the padding of the range.
+  axis->setTickType(QValueAxis::TicksDynamic);
+  axis->setTickAnchor(0);
+  axis->setTickInterval(TickInterval(range));
+  axis->setLabelFormat(QStringLiteral("%.6g"));
+  chart->addAxis(axis, alignment);
+  return axis;
+}
+
+void Attach(QChart* chart, QAbstractSeries* series, const char* name) {
+  series->setObjectName(QLatin1String(name));
+  chart->addSeries(series);
+  for (QAbstractAxis* axis : chart->axes()) series->attachAxis(axis);
+}
+
+void HideFromLegend(QChart* chart, QAbstractSeries* series) {
+  for (QLegendMarker* marker : chart->legend()->markers(series)) {
+    marker->setVisible(false);
+  }
+}
+
+// An area between two lines of equal length and equal distances. The lines
+// belong to the area.
+QAreaSeries* NewArea(QChart* chart, const char* name,
+                     const QList<QPointF>& upper, const QList<QPointF>& lower) {
+  auto* upper_line = new QLineSeries;
+  upper_line->append(upper);
+  auto* lower_line = new QLineSeries;
+  lower_line->append(lower);
+  auto* area = new QAreaSeries(upper_line, lower_line);
+  Attach(chart, area, name);
+  upper_line->setParent(area);
+  lower_line->setParent(area);
+  return area;
+}
+
+AxisRange SpanOf(const QList<QPointF>& points, bool vertical) {
+  double low = INFINITY;
+  double high = -INFINITY;
+  for (const QPointF& p : points) {
+    const double value = vertical ? p.y() : p.x();
+    low = std::min(low, value);
+    high = std::max(high, value);
+  }
+  return {low, high};
+}
+
+// The stage axis of both curves: from the bed to the lower bank crest.
+AxisRange StageRange(const FigureData& data) {
+  const std::optional<SectionLevels> levels = LevelsOfSection(data.section);
+  if (!levels) return PaddedRange(0, 1);
+  return PaddedRange(levels->bed, levels->bank_crest);
+}
+
+// The water of stage `level` over the bed, as two lines for an area series:
+// the bed, and above it the higher of the bed and the water surface. They
+// meet wherever the bed is dry, so only the wet parts are filled. Each
+// crossing of the water surface is a point of both lines, so between two
+// neighbouring points the bed lies wholly above or wholly below the water.
+void WaterLines(const std::vector<SectionPoint>& points, double level,
+                QList<QPointF>* surface, QList<QPointF>* bed) {
+  const auto add = [&](double x, double z) {
+    surface->append(QPointF(x, std::max(z, level)));
+    bed->append(QPointF(x, z));
+  };
+  for (size_t i = 0; i < points.size(); ++i) {
+    const SectionPoint& p = points[i];
+    add(p.distance, p.elevation);
+    if (i + 1 == points.size()) break;
+    const SectionPoint& q = points[i + 1];
+    if ((p.elevation < level && q.elevation > level) ||
+        (p.elevation > level && q.elevation < level)) {
+      const double share = (level - p.elevation) / (q.elevation - p.elevation);
+      add(p.distance + share * (q.distance - p.distance), level);
+    }
+  }
+}
+
+// A curve of the table, with the stage up and `value` of each row across.
+std::unique_ptr<QChart> MakeCurveChart(const FigureData& data,
+                                       const char* title,
+                                       const char* value_title,
+                                       const char* curve_name,
+                                       double HydraulicRow::*value) {
+  std::unique_ptr<QChart> chart = NewChart(title);
+  double largest = 0;
+  for (const HydraulicRow& row : data.rows) {
+    largest = std::max(largest, row.*value);
+  }
+  AddAxis(chart.get(), Qt::AlignBottom, kHorizontalAxis, value_title,
+          RangeFromZero(largest));
+  AddAxis(chart.get(), Qt::AlignLeft, kVerticalAxis, kStageAxisTitle,
+          StageRange(data));
+
+  auto* curve = new QLineSeries;
+  curve->setName(Text(curve_name));
+  curve->setPen(QPen(kCurveColor, 2));
+  auto* marks = new QScatterSeries;
+  marks->setName(QStringLiteral("计算点"));
+  marks->setMarkerShape(QScatterSeries::MarkerShapeCircle);
+  marks->setMarkerSize(7);
+  marks->setColor(kCurveColor);
+  marks->setBorderColor(kCurveColor);
+  const std::optional<SectionLevels> levels = LevelsOfSection(data.section);
+  if (!data.rows.empty() && levels) {
+    // No water, no flow: the curve leaves the stage axis at the bed.
+    curve->append(0, levels->bed);
+  }
+  for (const HydraulicRow& row : data.rows) {
+    curve->append(row.*value, row.stage);
+    marks->append(row.*value, row.stage);
+  }
+  Attach(chart.get(), curve, kCurveSeries);
+  Attach(chart.get(), marks, kPointSeries);
+  return chart;
+}
+
+// Lays the three charts out in a scene of kFigureSize and paints it.
+void PaintFigure(const FigureData& data, QPainter* painter) {
+  QGraphicsScene scene(QRectF(QPointF(0, 0), kFigureSize));
+  scene.setBackgroundBrush(Qt::white);
+  const double width = kFigureSize.width();
+  const double half_height = kFigureSize.height() / 2.0;
+  const std::pair<std::unique_ptr<QChart>, QRectF> charts[] = {
+      {MakeSectionChart(data), QRectF(0, 0, width, half_height)},
+      {MakeDischargeChart(data),
+       QRectF(0, half_height, width / 2, half_height)},
+      {MakeAreaChart(data),
+       QRectF(width / 2, half_height, width / 2, half_height)},
+  };
+  for (const auto& [chart, place] : charts) {
+    scene.addItem(chart.get());
+    chart->setGeometry(place);
+    // Lay the chart out now: the scene is painted before any event loop runs.
+    chart->layout()->activate();
+  }
+  painter->setRenderHint(QPainter::Antialiasing);
+  painter->setRenderHint(QPainter::TextAntialiasing);
+  scene.render(painter, QRectF(QPointF(0, 0), kFigureSize), scene.sceneRect());
+  // The scene must not delete the charts; they go with `charts`.
+  for (const auto& [chart, place] : charts) scene.removeItem(chart.get());
+}
+
+}  // namespace
+
+std::optional<SectionLevels> LevelsOfSection(const CrossSection& section) {
+  // The lowest point and the lower crest do not depend on the stage count.
+  StageLevelTable levels;
+  if (!StageLevels(section, 1, &levels).ok()) return std::nullopt;
+  return SectionLevels{levels.z_min, levels.z_top};
+}
+
+AxisRange PaddedRange(double low, double high) {
+  if (!(high > low)) return {low - 1, high + 1};
+  const double pad = (high - low) * 0.05;
+  return {low - pad, high + pad};
+}
+
+AxisRange RangeFromZero(double high) {
+  if (!(high > 0)) return {0, 1};
+  return {0, high * 1.05};
+}
+
+double TickInterval(const AxisRange& range) {
+  const double span = range.max - range.min;
+  if (!(span > 0) || !std::isfinite(span)) return 1;
+  constexpr int kMostIntervals = 6;
+  double power = std::pow(10.0, std::floor(std::log10(span / kMostIntervals)));
+  for (;;) {
+    for (double step : {1.0, 2.0, 5.0}) {
+      if (span / (step * power) <= kMostIntervals) return step * power;
+    }
+    power *= 10;
+  }
+}
+
+std::unique_ptr<QChart> MakeSectionChart(const FigureData& data) {
+  std::unique_ptr<QChart> chart = NewChart(kSectionTitle);
+  QList<QPointF> bed;
+  for (const SectionPoint& p : data.section.points) {
+    bed.append(QPointF(p.distance, p.elevation));
+  }
+  AxisRange across{0, 1};
+  AxisRange up{0, 1};
+  if (!bed.isEmpty()) {
+    across = SpanOf(bed, false);
+    if (!(across.max > across.min))
+      across = PaddedRange(across.min, across.max);
+    const AxisRange heights = SpanOf(bed, true);
+    up = PaddedRange(heights.min, heights.max);
+  }
+  AddAxis(chart.get(), Qt::AlignBottom, kHorizontalAxis, kDistanceAxisTitle,
+          across);
+  AddAxis(chart.get(), Qt::AlignLeft, kVerticalAxis, kElevationAxisTitle, up);
+  if (bed.isEmpty()) return chart;
+
+  // The earth under the bed, down to the frame.
+  QList<QPointF> ground;
+  for (const QPointF& p : bed) ground.append(QPointF(p.x(), up.min));
+  QAreaSeries* earth = NewArea(chart.get(), kBedFillSeries, bed, ground);
+  earth->setPen(Qt::NoPen);
+  earth->setBrush(kEarthColor);
+  HideFromLegend(chart.get(), earth);
+
+  if (!data.rows.empty()) {
+    const double level = data.rows.back().stage;
+    QList<QPointF> surface;
+    QList<QPointF> under;
+    WaterLines(data.section.points, level, &surface, &under);
+    QAreaSeries* water = NewArea(chart.get(), kWaterSeries, surface, under);
+    water->setName(QStringLiteral("过水断面（水位 %1 m）").arg(Shown(level)));
+    water->setPen(Qt::NoPen);
+    water->setBrush(kWaterColor);
+  }
+
+  if (const std::optional<SectionLevels> levels =
+          LevelsOfSection(data.section)) {
+    auto* crest = new QLineSeries;
+    crest->setName(
+        QStringLiteral("较低堤顶 %1 m").arg(Shown(levels->bank_crest)));
+    crest->append(across.min, levels->bank_crest);
+    crest->append(across.max, levels->bank_crest);
+    crest->setPen(QPen(kCrestColor, 1.5, Qt::DashLine));
+    Attach(chart.get(), crest, kBankCrestSeries);
+  }
+
+  auto* bed_line = new QLineSeries;
+  bed_line->setName(QStringLiteral("河床"));
+  bed_line->append(bed);
+  bed_line->setPen(QPen(kBedColor, 2));
+  bed_line->setPointsVisible(true);
+  Attach(chart.get(), bed_line, kBedSeries);
+  return chart;
+}
+
+std::unique_ptr<QChart> MakeDischargeChart(const FigureData& data) {
+  return MakeCurveChart(data, kDischargeTitle, kDischargeAxisTitle,
+                        "水位流量关系", &HydraulicRow::discharge);
+}
+
+std::unique_ptr<QChart> MakeAreaChart(const FigureData& data) {
+  return MakeCurveChart(data, kAreaTitle, kAreaAxisTitle, "水位面积关系",
+                        &HydraulicRow::area);
+}
+
+QByteArray FigureSvg(const FigureData& data, const QString& title) {
+  QByteArray bytes;
+  QBuffer buffer(&bytes);
+  buffer.open(QIODevice::WriteOnly);
+  QSvgGenerator svg;
+  svg.setOutputDevice(&buffer);
+  svg.setSize(kFigureSize);
+  svg.setViewBox(QRect(QPoint(0, 0), kFigureSize));
+  // Fonts are laid out for a screen of 96 dots per inch.
+  svg.setResolution(96);
+  svg.setTitle(title);
+  svg.setDescription(
+      QStringLiteral("断面图、水位流量关系曲线和水位面积关系曲线"));
+  QPainter painter(&svg);
+  PaintFigure(data, &painter);
+  painter.end();
+  return bytes;
+}
+
+QByteArray FigurePng(const FigureData& data) {
+  QImage image(kFigureSize, QImage::Format_ARGB32_Premultiplied);
+  image.fill(Qt::white);
+  {
+    QPainter painter(&image);
+    PaintFigure(data, &painter);
+  }
+  QByteArray bytes;
+  QBuffer buffer(&bytes);
+  buffer.open(QIODevice::WriteOnly);
+  image.save(&buffer, "PNG");
+  return bytes;
+}
+
+}  // namespace xsrating

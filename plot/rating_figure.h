@@ -1,0 +1,107 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#ifndef XSRATING_PLOT_RATING_FIGURE_H_
+#define XSRATING_PLOT_RATING_FIGURE_H_
+
+// The figure of a section's rating, drawn with Qt Charts:
+//  - the cross-section: distance across, elevation up; the bed drawn and
+//    filled, the lower bank crest as a dashed line, and the water of the top
+//    stage shaded (every wet part, both sides of a bar or an island);
+//  - the stage-discharge curve, stage up the vertical axis as hydrologists
+//    draw a rating, through the table's points, which are marked;
+//  - the stage-area curve, drawn the same way.
+// The curves start at the lowest bed point, where area and discharge are 0.
+// Everything here needs a QApplication (Qt Charts draws with widgets' graphics
+// items), though no display: the offscreen platform does.
+
+#include <QByteArray>
+#include <QSize>
+#include <QString>
+#include <memory>
+#include <optional>
+#include <vector>
+
+#include "core/hydraulic_table.h"
+#include "core/types.h"
+
+class QChart;
+
+namespace xsrating {
+
+// What a figure shows: the survey and, when it could be computed, its table.
+// With no rows the curves stay empty and the section has no water.
+struct FigureData {
+  CrossSection section;
+  std::vector<HydraulicRow> rows;
+};
+
+// The lowest bed point and the lower bank crest of a section (the
+// second-largest elevation, the top of the stages); nullopt when the section
+// cannot be computed on (fewer than two points, distances out of order).
+struct SectionLevels {
+  double bed = 0;
+  double bank_crest = 0;
+};
+std::optional<SectionLevels> LevelsOfSection(const CrossSection& section);
+
+// The span of a value axis.
+struct AxisRange {
+  double min = 0;
+  double max = 0;
+  friend bool operator==(const AxisRange&, const AxisRange&) = default;
+};
+
+// [low, high] widened by 5 % of its span on each side, so that points at
+// the ends are not cut by the frame. An empty span (low == high) is widened by
+// 1 on each side.
+AxisRange PaddedRange(double low, double high);
+
+// [0, high] with 5 % room above, for quantities that start at 0 (area,
+// discharge); [0, 1] when `high` is not above 0.
+AxisRange RangeFromZero(double high);
+
+// The distance between tick marks: 1, 2 or 5 times a power of ten, the
+// smallest that gives at most 6 intervals over the range.
+double TickInterval(const AxisRange& range);
+
+// Object names of the charts' series and axes, so that tests and tools can
+// find them with findChild.
+inline constexpr char kBedSeries[] = "bed";
+inline constexpr char kBedFillSeries[] = "bedFill";
+inline constexpr char kWaterSeries[] = "water";
+inline constexpr char kBankCrestSeries[] = "bankCrest";
+inline constexpr char kCurveSeries[] = "curve";
+inline constexpr char kPointSeries[] = "points";
+inline constexpr char kHorizontalAxis[] = "horizontalAxis";
+inline constexpr char kVerticalAxis[] = "verticalAxis";
+
+// The cross-section chart. The distance axis spans the survey's distances
+// exactly (PaddedRange when they are all equal); the elevation axis is
+// PaddedRange of the lowest and highest points. The water
+// is the area between the bed and the top stage wherever the bed lies below
+// it. The crest line is left out when LevelsOfSection has none, the bed when
+// the section has no points.
+std::unique_ptr<QChart> MakeSectionChart(const FigureData& data);
+
+// The stage-discharge chart: discharge across (RangeFromZero of the largest),
+// stage up (PaddedRange of the lowest bed point and the lower bank crest).
+// With rows, the curve has one point more than the table, the bed, and the
+// marks one per row; with none both are empty.
+std::unique_ptr<QChart> MakeDischargeChart(const FigureData& data);
+
+// The stage-area chart, laid out as the stage-discharge chart.
+std::unique_ptr<QChart> MakeAreaChart(const FigureData& data);
+
+// The size of a figure file, in pixels: the section across the top half, the
+// two curves side by side below it.
+inline constexpr QSize kFigureSize(1200, 900);
+
+// The figure as an SVG document, titled `title` (the survey's name). Its texts
+// (chart and axis titles, legend names, tick labels) are SVG text elements.
+QByteArray FigureSvg(const FigureData& data, const QString& title);
+
+// The figure as a PNG image of kFigureSize on a white ground.
+QByteArray FigurePng(const FigureData& data);
+
+}  // namespace xsrating
+
+#endif  // XSRATING_PLOT_RATING_FIGURE_H_

@@ -1,0 +1,202 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// xsrating-cli's figure (--plot) and table (--csv), run as a user would, with
+// no display.
+#include <QColor>
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QXmlStreamReader>
+
+namespace xsrating {
+namespace {
+
+QByteArray Slurp(const QString& path) {
+  QFile file(path);
+  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// The texts of an SVG document in reading order, run together (a title of
+// Chinese and Latin letters is one text element per script), and its title.
+QString SvgText(const QByteArray& svg, QString* title) {
+  QXmlStreamReader xml(svg);
+  QString text;
+  while (!xml.atEnd()) {
+    if (xml.readNext() != QXmlStreamReader::StartElement) continue;
+    if (xml.name() == QLatin1String("text")) {
+      text += xml.readElementText(QXmlStreamReader::IncludeChildElements);
+    } else if (xml.name() == QLatin1String("title")) {
+      *title = xml.readElementText();
+    }
+  }
+  return xml.hasError() ? QString() : text;
+}
+
+struct Outcome {
+  int exit_code = -1;
+  QStringList out;  // Lines of standard output.
+  QString err;
+};
+
+}  // namespace
+
+class CliPlotTest : public QObject {
+  Q_OBJECT
+
+ private:
+  // Runs the program in the temporary folder with no display of any kind
+  // and a fixed date, plus `extra_env`.
+  Outcome Run(const QStringList& args, const QStringList& extra_env = {}) {
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
+      env.remove(QLatin1String(name));
+    }
+    env.insert(QStringLiteral("SOURCE_DATE_EPOCH"), QStringLiteral("0"));
+    for (const QString& assignment : extra_env) {
+      env.insert(assignment.section(QLatin1Char('='), 0, 0),
+                 assignment.section(QLatin1Char('='), 1));
+    }
+    QProcess process;
+    process.setProcessEnvironment(env);
+    process.setWorkingDirectory(dir_.path());
+    process.start(QStringLiteral(XSRATING_CLI), args);
+    Outcome outcome;
+    if (!process.waitForFinished(60000) ||
+        process.exitStatus() != QProcess::NormalExit) {
+      return outcome;
+    }
+    outcome.exit_code = process.exitCode();
+    outcome.out = QString::fromUtf8(process.readAllStandardOutput())
+                      .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    outcome.err = QString::fromUtf8(process.readAllStandardError());
+    return outcome;
+  }
+
+  QString Path(const QString& name) const { return dir_.filePath(name); }
+
+  // The files of the temporary folder, sorted.
+  QStringList Files() const {
+    return QDir(dir_.path()).entryList(QDir::Files, QDir::Name);
+  }
+
+  QTemporaryDir dir_;
+
+  const QStringList kExample = {"-n", "0.025", "-s", "0.0004", "-m", "5"};
+
+ private slots:
+  void init() {
+    QVERIFY(dir_.isValid());
+    for (const QString& name : Files()) QVERIFY(QFile::remove(Path(name)));
+    QVERIFY(QFile::copy(QStringLiteral(XSRATING_EXAMPLES "/v_section.txt"),
+                        Path("v_section.txt")));
+  }
+
+  void svgAndCsvBesideTheResult() {
+    const Outcome run =
+        Run(kExample + QStringList{"--plot", "--csv", "v_section.txt"});
+    QCOMPARE(run.exit_code, 0);
+    QCOMPARE(run.err, QString());  // Qt stays quiet, too.
+    // The result file first, then the table, then the figure.
+    QCOMPARE(run.out,
+             (QStringList{Path("v_section成果.txt"), Path("v_section成果.csv"),
+                          Path("v_section成果.svg")}));
+    QCOMPARE(Slurp(Path("v_section成果.csv")),
+             Slurp(QStringLiteral(XSRATING_PLOT_TEST_DATA "/v_section.csv")));
+
+    QString title;
+    const QString text = SvgText(Slurp(Path("v_section成果.svg")), &title);
+    QCOMPARE(title, QStringLiteral("v_section成果"));
+    for (const char* expected :
+         {"河道大断面", "起点距 (m)", "高程 (m)", "河床", "较低堤顶 5 m",
+          "过水断面（水位 5 m）", "水位流量关系曲线", "流量 (m³/s)", "水位 (m)",
+          "水位流量关系", "计算点", "水位面积关系曲线", "面积 (m²)",
+          "水位面积关系"}) {
+      QVERIFY2(text.contains(QString::fromUtf8(expected)), expected);
+    }
+  }
+
+  void resultFileUnchangedByTheExtras() {
+    QCOMPARE(Run(kExample + QStringList{"v_section.txt"}).exit_code, 0);
+    const QByteArray plain = Slurp(Path("v_section成果.txt"));
+    QVERIFY(!plain.isEmpty());
+    QCOMPARE(Run(kExample + QStringList{"--plot=png", "--csv", "v_section.txt"})
+                 .exit_code,
+             0);
+    QCOMPARE(Slurp(Path("v_section成果.txt")), plain);
+  }
+
+  void png() {
+    const Outcome run =
+        Run(kExample + QStringList{"--plot=png", "v_section.txt"});
+    QCOMPARE(run.exit_code, 0);
+    QCOMPARE(run.out, (QStringList{Path("v_section成果.txt"),
+                                   Path("v_section成果.png")}));
+    QImage image;
+    QVERIFY(image.load(Path("v_section成果.png"), "PNG"));
+    QCOMPARE(image.size(), QSize(1200, 900));
+    // Drawn, with its water: some pixel is much bluer than it is red.
+    bool blue = false;
+    for (int y = 0; y < image.height() && !blue; y += 4) {
+      for (int x = 0; x < image.width() && !blue; x += 4) {
+        const QColor c = image.pixelColor(x, y);
+        blue = c.blue() > c.red() + 60;
+      }
+    }
+    QVERIFY(blue);
+    QCOMPARE(Files(), (QStringList{"v_section.txt", "v_section成果.png",
+                                   "v_section成果.txt"}));
+  }
+
+  void csvNeedsNoQt() {
+    // A platform that does not exist would end any program that starts Qt.
+    const Outcome run = Run(kExample + QStringList{"--csv", "v_section.txt"},
+                            {"QT_QPA_PLATFORM=no-such-platform"});
+    QCOMPARE(run.exit_code, 0);
+    QCOMPARE(Files(), (QStringList{"v_section.txt", "v_section成果.csv",
+                                   "v_section成果.txt"}));
+  }
+
+  void failures_data() {
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<int>("exit_code");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("unknown figure format")
+        << QStringList{"-n", "0.025", "-s",         "0.0004",
+                       "-m", "5",     "--plot=gif", "v_section.txt"}
+        << 2 << "--plot";
+    QTest::newRow("failed run writes no extras")
+        << QStringList{"-n", "0",      "-s",    "0.0004",       "-m",
+                       "5",  "--plot", "--csv", "v_section.txt"}
+        << 1 << "糙率";
+  }
+
+  void failures() {
+    QFETCH(QStringList, args);
+    QFETCH(int, exit_code);
+    QFETCH(QString, message);
+    const Outcome run = Run(args);
+    QCOMPARE(run.exit_code, exit_code);
+    QVERIFY2(run.err.contains(message), qPrintable(run.err));
+    QVERIFY(run.out.isEmpty());
+    QCOMPARE(Files(), QStringList{"v_section.txt"});
+  }
+
+  void everySurveyGetsItsOwn() {
+    QVERIFY(QFile::copy(Path("v_section.txt"), Path("second.txt")));
+    const Outcome run =
+        Run(kExample +
+            QStringList{"--csv", "v_section.txt", "missing.txt", "second.txt"});
+    QCOMPARE(run.exit_code, 1);  // missing.txt fails; the others go on.
+    QVERIFY(run.err.contains(QStringLiteral("missing.txt")));
+    QCOMPARE(Slurp(Path("second成果.csv")), Slurp(Path("v_section成果.csv")));
+    QCOMPARE(run.out.size(), 4);
+  }
+};
+
+}  // namespace xsrating
+
+QTEST_GUILESS_MAIN(xsrating::CliPlotTest)
+#include "cli_plot_test.moc"

@@ -1,0 +1,94 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#ifndef XSRATING_UI_RATING_VIEWER_H_
+#define XSRATING_UI_RATING_VIEWER_H_
+
+// A window that shows a section's rating before (or instead of) writing the
+// result file: the figure, the full hydraulic table, and buttons that save
+// the figure as PNG or SVG and the table as CSV.
+
+#include <QString>
+#include <QStringList>
+#include <QWidget>
+#include <functional>
+
+#include "core/run.h"
+#include "core/types.h"
+#include "plot/rating_figure.h"
+
+class QChartView;
+class QLabel;
+class QPushButton;
+class QTableWidget;
+
+namespace xsrating {
+
+// What the viewer is asked to show: the main window's parameters as they
+// stand, and the names of its boxes whose text is not a number (their value
+// in `parameters` is then a stale one and is not used).
+struct ViewRequest {
+  RunParameters parameters;
+  QStringList not_numbers;
+};
+
+// Asks where to save a file: the parent, the dialog's caption, the suggested
+// path, the name filter and the extension given to a name typed without one
+// ("png"); returns the chosen path, empty when cancelled.
+using SavePathChooser = std::function<QString(
+    QWidget* parent, const QString& caption, const QString& suggested,
+    const QString& filter, const QString& default_suffix)>;
+
+// Show() reads the survey and computes the table the way the start button
+// does, but writes no file and shows no message box:
+//  - the survey at parameters.data_file_path is read; if it cannot be, the
+//    window is empty and its message line holds the reader's own message;
+//  - the section is drawn; if a box is not a number, or the computation
+//    fails, only the section is shown and the line says what is missing
+//    ("只画出了断面。" and the reason);
+//  - otherwise the section with the water of the top stage, the two curves
+//    and the table are shown. A stage count above 100 is taken as 20, as the
+//    run's guard would, without touching the caller's parameters; the line
+//    says so.
+// Each Show() replaces what was shown before. Saving writes the file
+// atomically; a failure is told through the sink with the saver's message.
+// Children are named for tests: "Message", "SectionChart", "DischargeChart",
+// "AreaChart", "Table", "SavePng", "SaveSvg", "SaveCsv".
+class RatingViewer : public QWidget {
+  Q_OBJECT
+
+ public:
+  // `sink` must outlive the viewer. `choose_path` defaults to the platform's
+  // save dialog.
+  explicit RatingViewer(MessageSink* sink, SavePathChooser choose_path = {},
+                        QWidget* parent = nullptr);
+
+  void Show(const ViewRequest& request);
+
+  // What the figure and the table show now.
+  const FigureData& figure() const { return figure_; }
+  // The message line; empty when everything could be shown.
+  QString message() const;
+
+ private:
+  enum class FileKind { kPng, kSvg, kCsv };
+
+  void ShowFigure();
+  void FillTable();
+  void Save(FileKind kind);
+
+  MessageSink* sink_;
+  SavePathChooser choose_path_;
+  std::string data_file_path_;
+  FigureData figure_;
+  QLabel* message_ = nullptr;
+  QChartView* section_view_ = nullptr;
+  QChartView* discharge_view_ = nullptr;
+  QChartView* area_view_ = nullptr;
+  QTableWidget* table_ = nullptr;
+  QPushButton* save_png_ = nullptr;
+  QPushButton* save_svg_ = nullptr;
+  QPushButton* save_csv_ = nullptr;
+};
+
+}  // namespace xsrating
+
+#endif  // XSRATING_UI_RATING_VIEWER_H_
