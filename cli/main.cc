@@ -10,26 +10,20 @@
 #include <string>
 #include <vector>
 
+#include "cli/figure_module_loader.h"
+#include "core/cross_section.h"
 #include "core/file_io.h"
+#include "core/hydraulic_table.h"
 #include "core/regional.h"
 #include "core/run.h"
-
-#if XSRATING_WITH_PLOT
-#include <QApplication>
-#include <QByteArray>
-#include <QFileInfo>
-#include <QString>
-#include <memory>
-
-#include "core/cross_section.h"
-#include "core/hydraulic_table.h"
 #include "plot/rating_csv.h"
-#include "plot/rating_figure.h"
-#endif
 
 namespace {
 
 constexpr char kProgram[] = "xsrating-cli";
+// Exit status 2: the command line is wrong, or something else stops the
+// program before the first run (a figure module that is missing or does not
+// load); nothing has been written then.
 constexpr int kExitUsage = 2;
 // 9999-12-31 23:59:59 UTC: the last instant a four-digit year can show.
 constexpr long long kLastEpochSecond = 253402300799LL;
@@ -109,52 +103,45 @@ struct ExtraOutputs {
   bool any() const { return table || !figure.empty(); }
 };
 
-#if XSRATING_WITH_PLOT
-// Rendering needs a QApplication but never a display: unless the user chose
-// a platform, the figure is drawn offscreen, which also keeps the drawing
-// independent of a screen's resolution. Without --plot no Qt starts at all.
-std::unique_ptr<QApplication> StartQt(const char* program) {
-  // Standard error carries the program's own messages, in Chinese; Qt's notes
-  // to developers (a missing runtime folder, a font substituted) stay out of
-  // it. Critical and fatal messages still come through.
-  qInstallMessageHandler(
-      [](QtMsgType type, const QMessageLogContext&, const QString& message) {
-        if (type == QtCriticalMsg || type == QtFatalMsg) {
-          std::cerr << message.toStdString() << '\n';
-        }
-      });
-#ifndef _WIN32
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
+#ifdef XSRATING_FIGURE_MODULE_FILE
+// The figure module, from the program's own folder. Loaded only for --plot:
+// it brings in Qt, some fifty libraries, which every other run would pay for
+// at start-up.
+xsrating::Status LoadFigureModule(xsrating::FigureModule* module) {
+  const std::filesystem::path folder = xsrating::ProgramDirectory();
+  if (folder.empty()) {
+    return xsrating::Status::Error(
+        "找不到本程序所在的文件夹，无法加载绘图模块（--plot）。");
   }
-#endif
-  static int qt_argc = 1;
-  static char* qt_argv[] = {const_cast<char*>(program), nullptr};
-  return std::make_unique<QApplication>(qt_argc, qt_argv);
+  return xsrating::FigureModule::Load(folder / XSRATING_FIGURE_MODULE_FILE,
+                                      module);
 }
+#endif
 
 // Writes the table and the figure of a run that has just written its result
 // file, computed again from the same survey and parameters. Prints each file's
 // path on standard output.
 xsrating::Status WriteExtraOutputs(const xsrating::RunParameters& params,
-                                   const ExtraOutputs& outputs) {
-  xsrating::FigureData data;
-  if (xsrating::Status s =
-          xsrating::ReadCrossSection(params.data_file_path, &data.section);
-      !s.ok()) {
-    return s;
-  }
-  if (xsrating::Status s = xsrating::ComputeHydraulicTable(
-          data.section, params.roughness, params.slope_text, params.stage_count,
-          &data.rows);
-      !s.ok()) {
-    return s;
-  }
+                                   const ExtraOutputs& outputs,
+                                   const xsrating::FigureModule& figures) {
   if (outputs.table) {
+    xsrating::CrossSection section;
+    if (xsrating::Status s =
+            xsrating::ReadCrossSection(params.data_file_path, &section);
+        !s.ok()) {
+      return s;
+    }
+    std::vector<xsrating::HydraulicRow> rows;
+    if (xsrating::Status s = xsrating::ComputeHydraulicTable(
+            section, params.roughness, params.slope_text, params.stage_count,
+            &rows);
+        !s.ok()) {
+      return s;
+    }
     const std::string path =
         xsrating::RatingFilePath(params.data_file_path, ".csv");
-    if (xsrating::Status s = xsrating::SaveFileAtomically(
-            path, xsrating::RatingTableCsv(data.rows));
+    if (xsrating::Status s =
+            xsrating::SaveFileAtomically(path, xsrating::RatingTableCsv(rows));
         !s.ok()) {
       return s;
     }
@@ -163,13 +150,23 @@ xsrating::Status WriteExtraOutputs(const xsrating::RunParameters& params,
   if (!outputs.figure.empty()) {
     const std::string path =
         xsrating::RatingFilePath(params.data_file_path, "." + outputs.figure);
-    const QString name =
-        QFileInfo(QString::fromStdString(path)).completeBaseName();
-    const QByteArray bytes = outputs.figure == "png"
-                                 ? xsrating::FigurePng(data)
-                                 : xsrating::FigureSvg(data, name);
-    if (xsrating::Status s = xsrating::SaveFileAtomically(
-            path, std::string_view(bytes.constData(), bytes.size()));
+    // The SVG document is titled with the file's own name, "sec1成果".
+    const std::u8string title = xsrating::PathFromUtf8(path).stem().u8string();
+    std::string bytes;
+    if (xsrating::Status s = figures.Render(
+            {
+                .survey_path = params.data_file_path,
+                .roughness = params.roughness,
+                .slope_text = params.slope_text,
+                .stage_count = params.stage_count,
+                .format = outputs.figure,
+                .title = std::string(title.begin(), title.end()),
+            },
+            &bytes);
+        !s.ok()) {
+      return s;
+    }
+    if (xsrating::Status s = xsrating::SaveFileAtomically(path, bytes);
         !s.ok()) {
       return s;
     }
@@ -177,7 +174,6 @@ xsrating::Status WriteExtraOutputs(const xsrating::RunParameters& params,
   }
   return xsrating::Status::Ok();
 }
-#endif
 
 }  // namespace
 
@@ -199,7 +195,8 @@ int main(int argc, char** argv) {
   ExtraOutputs extra;
   app.add_flag("--plot{svg}", extra.figure,
                "另写断面图与水位流量、水位面积关系曲线图：--plot 为 SVG，"
-               "--plot=png 为 PNG，文件名为原名加“成果.svg”或“成果.png”")
+               "--plot=png 为 PNG，文件名为原名加“成果.svg”或“成果.png”；"
+               "要用与本程序在同一文件夹里的绘图模块")
       ->check(CLI::IsMember({"svg", "png"}));
   app.add_flag("--csv", extra.table,
                "另写完整水力要素表（UTF-8 CSV），文件名为原名加“成果.csv”");
@@ -250,16 +247,6 @@ int main(int argc, char** argv) {
   params.slope_text = slope_text;
   params.stage_count = *stages;
 
-#if XSRATING_WITH_PLOT
-  std::unique_ptr<QApplication> qt;
-  if (!extra.figure.empty()) qt = StartQt(argv[0]);
-#else
-  if (extra.any()) {
-    return UsageError(
-        "这个程序构建时没有包含图和水力要素表（--plot、--csv）。");
-  }
-#endif
-
   xsrating::RunHooks hooks;
   if (const char* epoch_text = std::getenv("SOURCE_DATE_EPOCH")) {
     const std::optional<long long> epoch = ParseEpoch(epoch_text);
@@ -270,6 +257,21 @@ int main(int argc, char** argv) {
     hooks.now = [seconds = *epoch] {
       return xsrating::UtcFromEpochSeconds(seconds);
     };
+  }
+
+  // A module that is missing or will not load stops the program before any
+  // run, like a usage error: every survey would lack its figure.
+  xsrating::FigureModule figures;
+  if (!extra.figure.empty()) {
+#ifdef XSRATING_FIGURE_MODULE_FILE
+    if (const xsrating::Status loaded = LoadFigureModule(&figures);
+        !loaded.ok()) {
+      std::cerr << kProgram << "：" << loaded.message() << '\n';
+      return kExitUsage;
+    }
+#else
+    return UsageError("这个程序构建时没有包含图（--plot）。");
+#endif
   }
 
   ConsoleSink sink;
@@ -283,14 +285,13 @@ int main(int argc, char** argv) {
       all_ok = false;
       continue;
     }
-#if XSRATING_WITH_PLOT
     if (!extra.any()) continue;
-    if (const xsrating::Status written = WriteExtraOutputs(params, extra);
+    if (const xsrating::Status written =
+            WriteExtraOutputs(params, extra, figures);
         !written.ok()) {
       std::cerr << kProgram << "：" << written.message() << '\n';
       all_ok = false;
     }
-#endif
   }
   return all_ok ? EXIT_SUCCESS : EXIT_FAILURE;
 }

@@ -4,6 +4,7 @@
 #include <QColor>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QImage>
 #include <QProcess>
 #include <QProcessEnvironment>
@@ -47,9 +48,10 @@ class CliPlotTest : public QObject {
   Q_OBJECT
 
  private:
-  // Runs the program in the temporary folder with no display of any kind
-  // and a fixed date, plus `extra_env`.
-  Outcome Run(const QStringList& args, const QStringList& extra_env = {}) {
+  // Runs `program` in the temporary folder with no display of any kind and a
+  // fixed date, plus `extra_env`.
+  Outcome Run(const QStringList& args, const QStringList& extra_env = {},
+              const QString& program = QStringLiteral(XSRATING_CLI)) {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
       env.remove(QLatin1String(name));
@@ -62,7 +64,7 @@ class CliPlotTest : public QObject {
     QProcess process;
     process.setProcessEnvironment(env);
     process.setWorkingDirectory(dir_.path());
-    process.start(QStringLiteral(XSRATING_CLI), args);
+    process.start(program, args);
     Outcome outcome;
     if (!process.waitForFinished(60000) ||
         process.exitStatus() != QProcess::NormalExit) {
@@ -182,6 +184,39 @@ class CliPlotTest : public QObject {
     QVERIFY2(run.err.contains(message), qPrintable(run.err));
     QVERIFY(run.out.isEmpty());
     QCOMPARE(Files(), QStringList{"v_section.txt"});
+  }
+
+  void plotNeedsTheModuleBesideTheProgram() {
+    // The program alone, without the figure module that is built beside it.
+    QTemporaryDir bin;
+    QVERIFY(bin.isValid());
+    const QString program =
+        bin.filePath(QFileInfo(QStringLiteral(XSRATING_CLI)).fileName());
+    QVERIFY(QFile::copy(QStringLiteral(XSRATING_CLI), program));
+    QVERIFY(QFile::setPermissions(
+        program, QFile::permissions(QStringLiteral(XSRATING_CLI))));
+    const QString module =
+        QDir(QFileInfo(bin.path()).canonicalFilePath())
+            .filePath(QStringLiteral(XSRATING_FIGURE_MODULE_FILE));
+
+    const Outcome plot =
+        Run(kExample + QStringList{"--plot", "--csv", "v_section.txt"}, {},
+            program);
+    QCOMPARE(plot.exit_code, 2);
+    QVERIFY2(
+        plot.err.contains(QStringLiteral("找不到绘图模块“%1”").arg(module)),
+        qPrintable(plot.err));
+    // Refused before any run: not even the result file is written.
+    QVERIFY(plot.out.isEmpty());
+    QCOMPARE(Files(), QStringList{"v_section.txt"});
+
+    // Everything else works without it.
+    const Outcome csv =
+        Run(kExample + QStringList{"--csv", "v_section.txt"}, {}, program);
+    QCOMPARE(csv.exit_code, 0);
+    QCOMPARE(csv.err, QString());
+    QCOMPARE(Files(), (QStringList{"v_section.txt", "v_section成果.csv",
+                                   "v_section成果.txt"}));
   }
 
   void everySurveyGetsItsOwn() {

@@ -1,0 +1,94 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#ifndef XSRATING_PLOT_FIGURE_MODULE_H_
+#define XSRATING_PLOT_FIGURE_MODULE_H_
+
+// The figure of a run (plot/rating_figure.h) behind plain C functions, in a
+// module that xsrating-cli loads only when --plot asks for a figure. Qt
+// Charts, Qt SVG and Qt Widgets are some fifty shared libraries: linked into
+// the program they would be mapped at every start, and a run that takes a
+// millisecond would take ten times as long. Only the module links Qt.
+//
+// The module exports two functions: XsratingRenderFigure draws, and
+// XsratingEndFigures ends the Qt that drawing started (their names are
+// XSRATING_FIGURE_ENTRY_POINT and XSRATING_FIGURE_END_POINT, their types
+// XsratingRenderFigureFn and XsratingEndFiguresFn). Everything crosses the
+// boundary as C types, texts as NUL-terminated UTF-8, and nothing allocated on
+// one side is freed on the other: the figure and any message come back through
+// callbacks and are only valid during the callback. So a program and a module
+// built with different compilers or C runtimes still work together, as long as
+// they agree on XSRATING_FIGURE_ABI_VERSION.
+//
+// This header is C as well as C++ and depends on nothing but <stddef.h>.
+
+#include <stddef.h>
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+// Raised whenever XsratingFigureRequest or the meaning of a call changes.
+#define XSRATING_FIGURE_ABI_VERSION 1
+
+// The exported symbols, for dlsym and GetProcAddress.
+#define XSRATING_FIGURE_ENTRY_POINT "XsratingRenderFigure"
+#define XSRATING_FIGURE_END_POINT "XsratingEndFigures"
+
+// What XsratingRenderFigure returns.
+#define XSRATING_FIGURE_OK 0
+// write_error has been called once with the reason.
+#define XSRATING_FIGURE_FAILED 1
+// The module was built for another XSRATING_FIGURE_ABI_VERSION. Nothing of
+// the request has been read and no callback has been called.
+#define XSRATING_FIGURE_WRONG_VERSION 2
+
+// Receives `size` bytes at `data`, which stay valid only until it returns.
+// `context` is the request's.
+typedef void (*XsratingFigureWriteFn)(void* context, const char* data,
+                                      size_t size);
+
+// One figure to draw: the survey and the parameters of the run that has just
+// written its result file, computed again from the same file the same way.
+typedef struct XsratingFigureRequest {
+  const char* survey_path;  // UTF-8; the run's DataFilePath.
+  double roughness;         // Manning's n.
+  const char* slope_text;   // The slope as typed, converted as the run does.
+  double stage_count;       // As the run got it, guard included.
+  const char* format;       // "svg" or "png".
+  const char* title;        // The SVG document's title (UTF-8); may be NULL.
+  void* context;            // Passed back to both callbacks.
+  // Called once with the whole file (an SVG document or a PNG image) when the
+  // figure is drawn.
+  XsratingFigureWriteFn write_figure;
+  // Called once with a message in Simplified Chinese (UTF-8, no terminating
+  // NUL counted in the size) saying what went wrong: the survey's reader or
+  // the computation's own message, or an unknown format. May be NULL.
+  XsratingFigureWriteFn write_error;
+} XsratingFigureRequest;
+
+// Draws the figure of `request`, which the module built for `abi_version`
+// understands; returns one of XSRATING_FIGURE_OK, XSRATING_FIGURE_FAILED and
+// XSRATING_FIGURE_WRONG_VERSION. With `request` NULL it only checks the
+// version: XSRATING_FIGURE_OK when it is the module's, so a program can refuse
+// a module before any run.
+//
+// The first drawing starts Qt in the process: a QApplication on the offscreen
+// platform unless QT_QPA_PLATFORM names one (so no display is needed), with
+// Qt's notes to developers kept off standard error; critical and fatal
+// messages still reach it. Later drawings reuse it, as they reuse a
+// QApplication the process already has. Call from the main thread; nothing of
+// the call throws.
+typedef int (*XsratingRenderFigureFn)(int abi_version,
+                                      const XsratingFigureRequest* request);
+
+// Ends the Qt that XsratingRenderFigure started, if it did, and gives back
+// everything it holds (fonts, the platform); a later drawing starts it again.
+// Call it from the main thread before the process ends, while the program's
+// main() still runs: Qt cannot be ended safely once the libraries have begun
+// to unload. Never unload the module itself.
+typedef void (*XsratingEndFiguresFn)(void);
+
+#ifdef __cplusplus
+}  // extern "C"
+#endif
+
+#endif  // XSRATING_PLOT_FIGURE_MODULE_H_

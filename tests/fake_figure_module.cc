@@ -1,0 +1,24 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Stand-ins for the figure module that the loader must refuse: built once for
+// another interface version, once without the entry point at all.
+#include "plot/figure_module.h"
+
+#if defined(_WIN32)
+#define FAKE_MODULE_EXPORT __declspec(dllexport)
+#else
+#define FAKE_MODULE_EXPORT __attribute__((visibility("default")))
+#endif
+
+#ifdef FAKE_MODULE_WITHOUT_ENTRY_POINT
+extern "C" FAKE_MODULE_EXPORT int XsratingSomethingElse() { return 0; }
+#else
+// A module of the next version, which answers only to its own.
+extern "C" FAKE_MODULE_EXPORT int XsratingRenderFigure(
+    int abi_version, const XsratingFigureRequest*) {
+  return abi_version == XSRATING_FIGURE_ABI_VERSION + 1
+             ? XSRATING_FIGURE_OK
+             : XSRATING_FIGURE_WRONG_VERSION;
+}
+
+extern "C" FAKE_MODULE_EXPORT void XsratingEndFigures() {}
+#endif

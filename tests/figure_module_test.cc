@@ -1,0 +1,299 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The figure module through its C entry point, loaded as xsrating-cli loads
+// it, and the loader's refusals of files that are not this program's module.
+
+#include "plot/figure_module.h"
+
+#include <dlfcn.h>
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "cli/figure_module_loader.h"
+
+namespace xsrating {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::HasSubstr;
+using testing::StartsWith;
+
+const fs::path kExample = fs::path(XSRATING_EXAMPLES) / "v_section.txt";
+
+std::string Utf8(const fs::path& path) {
+  const std::u8string text = path.u8string();
+  return std::string(text.begin(), text.end());
+}
+
+TEST(ProgramDirectoryTest, IsTheFolderOfTheRunningExecutable) {
+  const fs::path folder = ProgramDirectory();
+  ASSERT_FALSE(folder.empty());
+  EXPECT_TRUE(fs::equivalent(folder, XSRATING_TEST_PROGRAM_DIR));
+}
+
+struct RefusedModule {
+  const char* name;
+  fs::path path;             // Relative paths are made in a temporary folder.
+  const char* file_content;  // When not null, `path` is created with it.
+  const char* message;
+  friend void PrintTo(const RefusedModule& c, std::ostream* os) {
+    *os << c.name;
+  }
+};
+
+class RefusedModuleTest : public testing::TestWithParam<RefusedModule> {};
+
+TEST_P(RefusedModuleTest, IsNotLoadedAndTheMessageSaysWhy) {
+  const RefusedModule& c = GetParam();
+  fs::path path = c.path;
+  if (path.is_relative()) {
+    // Apart from the same test of another build running at the same time.
+    path = fs::path(testing::TempDir()) /
+           (std::to_string(::getpid()) + "_" + path.string());
+    fs::remove(path);
+  }
+  if (c.file_content != nullptr) std::ofstream(path) << c.file_content;
+
+  FigureModule module;
+  const Status status = FigureModule::Load(path, &module);
+  EXPECT_FALSE(status.ok());
+  EXPECT_FALSE(module.loaded());
+  EXPECT_THAT(status.message(), HasSubstr("绘图模块“" + Utf8(path) + "”"));
+  EXPECT_THAT(status.message(), HasSubstr(c.message));
+  std::string figure;
+  EXPECT_FALSE(module.Render({}, &figure).ok());
+  if (c.file_content != nullptr) fs::remove(path);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Loader, RefusedModuleTest,
+    testing::Values(
+        RefusedModule{"Missing", "no-such-module.so", nullptr, "找不到"},
+        RefusedModule{"Folder", XSRATING_EXAMPLES, nullptr, "找不到"},
+        RefusedModule{"NotALibrary", "not-a-library.so", "text, not code\n",
+                      "无法加载"},
+        RefusedModule{"WithoutEntryPoint", XSRATING_FAKE_MODULE_WITHOUT_ENTRY,
+                      nullptr,
+                      "不是本程序的绘图模块（其中没有 XsratingRenderFigure）"},
+        RefusedModule{"OtherVersion", XSRATING_FAKE_MODULE_OTHER_VERSION,
+                      nullptr, "版本不符"}),
+    [](const testing::TestParamInfo<RefusedModule>& info) {
+      return std::string(info.param.name);
+    });
+
+class FigureModuleTest : public testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    module_ = new FigureModule;
+    const Status status = FigureModule::Load(XSRATING_FIGURE_MODULE, module_);
+    ASSERT_TRUE(status.ok()) << status.message();
+  }
+
+  // Ends Qt while the program still runs, as xsrating-cli does.
+  static void TearDownTestSuite() {
+    delete module_;
+    module_ = nullptr;
+  }
+
+  static FigureRequest Example(const std::string& format) {
+    return {.survey_path = Utf8(kExample),
+            .roughness = 0.025,
+            .slope_text = "0.0004",
+            .stage_count = 5,
+            .format = format,
+            .title = "v_section成果"};
+  }
+
+  static FigureModule* module_;
+};
+
+FigureModule* FigureModuleTest::module_ = nullptr;
+
+TEST_F(FigureModuleTest, DrawsAnSvgDocumentWithItsTitle) {
+  std::string svg;
+  const Status status = module_->Render(Example("svg"), &svg);
+  ASSERT_TRUE(status.ok()) << status.message();
+  EXPECT_THAT(svg, StartsWith("<?xml"));
+  EXPECT_THAT(svg, HasSubstr("<title>v_section成果</title>"));
+  // The three charts are drawn.
+  for (const char* title :
+       {"河道大断面", "水位流量关系曲线", "水位面积关系曲线"}) {
+    EXPECT_THAT(svg, HasSubstr(title));
+  }
+}
+
+TEST_F(FigureModuleTest, DrawsAPngImage) {
+  std::string png;
+  const Status status = module_->Render(Example("png"), &png);
+  ASSERT_TRUE(status.ok()) << status.message();
+  EXPECT_THAT(png, StartsWith("\x89PNG\r\n\x1a\n"));
+}
+
+struct FailedFigure {
+  const char* name;
+  FigureRequest request;
+  std::string message;
+  friend void PrintTo(const FailedFigure& c, std::ostream* os) {
+    *os << c.name;
+  }
+};
+
+class FailedFigureTest : public FigureModuleTest,
+                         public testing::WithParamInterface<FailedFigure> {};
+
+TEST_P(FailedFigureTest, GivesTheReasonAndNoFigure) {
+  std::string figure = "untouched";
+  const Status status = module_->Render(GetParam().request, &figure);
+  EXPECT_FALSE(status.ok());
+  EXPECT_THAT(status.message(), HasSubstr(GetParam().message));
+  EXPECT_EQ(figure, "untouched");
+}
+
+FigureRequest ExampleWith(void (*change)(FigureRequest*)) {
+  FigureRequest request = {.survey_path = Utf8(kExample),
+                           .roughness = 0.025,
+                           .slope_text = "0.0004",
+                           .stage_count = 5,
+                           .format = "svg",
+                           .title = ""};
+  change(&request);
+  return request;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Module, FailedFigureTest,
+    testing::Values(
+        FailedFigure{"UnknownFormat",
+                     ExampleWith([](FigureRequest* r) { r->format = "gif"; }),
+                     "gif"},
+        FailedFigure{"MissingSurvey", ExampleWith([](FigureRequest* r) {
+                       r->survey_path = "/no/such/folder/sec.txt";
+                     }),
+                     "/no/such/folder/sec.txt"},
+        // The computation's own message, as the run would give it.
+        FailedFigure{"ZeroRoughness",
+                     ExampleWith([](FigureRequest* r) { r->roughness = 0; }),
+                     "糙率"},
+        FailedFigure{"SlopeNotANumber", ExampleWith([](FigureRequest* r) {
+                       r->slope_text = "abc";
+                     }),
+                     "比降"}),
+    [](const testing::TestParamInfo<FailedFigure>& info) {
+      return std::string(info.param.name);
+    });
+
+// The C entry point itself, as a program in another language would call it.
+class EntryPointTest : public testing::Test {
+ protected:
+  struct Calls {
+    int figures = 0;
+    int errors = 0;
+    std::string error;
+  };
+
+  static XsratingFigureRequest Request(Calls* calls) {
+    XsratingFigureRequest request = {};
+    request.context = calls;
+    request.write_figure = [](void* context, const char*, size_t) {
+      ++static_cast<Calls*>(context)->figures;
+    };
+    request.write_error = [](void* context, const char* data, size_t size) {
+      Calls* calls = static_cast<Calls*>(context);
+      ++calls->errors;
+      calls->error.assign(data, size);
+    };
+    return request;
+  }
+
+  void SetUp() override {
+    void* library = dlopen(XSRATING_FIGURE_MODULE, RTLD_NOW | RTLD_LOCAL);
+    ASSERT_NE(library, nullptr) << dlerror();
+    render_ = reinterpret_cast<XsratingRenderFigureFn>(
+        dlsym(library, XSRATING_FIGURE_ENTRY_POINT));
+    end_ = reinterpret_cast<XsratingEndFiguresFn>(
+        dlsym(library, XSRATING_FIGURE_END_POINT));
+    ASSERT_NE(render_, nullptr);
+    ASSERT_NE(end_, nullptr);
+  }
+
+  void TearDown() override {
+    if (end_ != nullptr) end_();
+  }
+
+  // The four-point example as a PNG, reporting to `calls`.
+  static XsratingFigureRequest Example(Calls* calls) {
+    XsratingFigureRequest request = Request(calls);
+    request.survey_path = kExampleUtf8.c_str();
+    request.roughness = 0.025;
+    request.slope_text = "0.0004";
+    request.stage_count = 5;
+    request.format = "png";
+    return request;
+  }
+
+  static inline const std::string kExampleUtf8 = Utf8(kExample);
+
+  XsratingRenderFigureFn render_ = nullptr;
+  XsratingEndFiguresFn end_ = nullptr;
+};
+
+TEST_F(EntryPointTest, OtherVersionIsRefusedWithoutReadingTheRequest) {
+  Calls calls;
+  XsratingFigureRequest request = Request(&calls);
+  request.survey_path = "ignored.txt";
+  for (int version : {0, XSRATING_FIGURE_ABI_VERSION + 1}) {
+    EXPECT_EQ(render_(version, &request), XSRATING_FIGURE_WRONG_VERSION);
+    EXPECT_EQ(render_(version, nullptr), XSRATING_FIGURE_WRONG_VERSION);
+  }
+  EXPECT_EQ(calls.figures + calls.errors, 0);
+}
+
+TEST_F(EntryPointTest, NullRequestOnlyChecksTheVersion) {
+  EXPECT_EQ(render_(XSRATING_FIGURE_ABI_VERSION, nullptr), XSRATING_FIGURE_OK);
+}
+
+TEST_F(EntryPointTest, IncompleteRequestFailsWithAMessage) {
+  Calls calls;
+  const XsratingFigureRequest request = Request(&calls);  // No texts at all.
+  EXPECT_EQ(render_(XSRATING_FIGURE_ABI_VERSION, &request),
+            XSRATING_FIGURE_FAILED);
+  EXPECT_EQ(calls.figures, 0);
+  EXPECT_EQ(calls.errors, 1);
+  EXPECT_THAT(calls.error, HasSubstr("不完整"));
+}
+
+TEST_F(EntryPointTest, FigureComesInOneCallWithoutAnErrorSink) {
+  Calls calls;
+  XsratingFigureRequest request = Example(&calls);
+  request.title = nullptr;
+  request.write_error = nullptr;
+  EXPECT_EQ(render_(XSRATING_FIGURE_ABI_VERSION, &request), XSRATING_FIGURE_OK);
+  EXPECT_EQ(calls.figures, 1);
+  // And a failure with no sink for its message is still reported.
+  request.roughness = 0;
+  EXPECT_EQ(render_(XSRATING_FIGURE_ABI_VERSION, &request),
+            XSRATING_FIGURE_FAILED);
+  EXPECT_EQ(calls.figures, 1);
+}
+
+TEST_F(EntryPointTest, DrawsAgainAfterQtHasEnded) {
+  Calls calls;
+  const XsratingFigureRequest request = Example(&calls);
+  for (int round = 1; round <= 2; ++round) {
+    EXPECT_EQ(render_(XSRATING_FIGURE_ABI_VERSION, &request),
+              XSRATING_FIGURE_OK)
+        << calls.error;
+    end_();
+    end_();  // Nothing left to end.
+  }
+  EXPECT_EQ(calls.figures, 2);
+  EXPECT_EQ(calls.errors, 0);
+}
+
+}  // namespace
+}  // namespace xsrating
