@@ -59,10 +59,10 @@ class Scanner {
            std::string_view(buffer_.data() + pos_, prefix.size()) == prefix;
   }
   void Skip(size_t count) { pos_ += count; }
-  int line() const { return line_; }
+  long long line() const { return line_; }
   // The line of the last field read, for messages about what follows it.
-  int field_line() const { return field_line_; }
-  void set_field_line(int line) { field_line_ = line; }
+  long long field_line() const { return field_line_; }
+  void set_field_line(long long line) { field_line_ = line; }
 
  private:
   bool Refill() {
@@ -78,8 +78,9 @@ class Scanner {
   std::vector<char> buffer_;
   size_t pos_ = 0;
   size_t length_ = 0;
-  int line_ = 1;
-  int field_line_ = 1;
+  // Wide enough for any file: a few gigabytes of line ends overflow an int.
+  long long line_ = 1;
+  long long field_line_ = 1;
 };
 
 bool IsBlank(int c) { return c == ' ' || c == '\t'; }
@@ -116,7 +117,9 @@ std::string Which(int point, bool elevation) {
          (elevation ? "高程" : "起点距");
 }
 
-std::string AtLine(int line) { return "第 " + std::to_string(line) + " 行"; }
+std::string AtLine(long long line) {
+  return "第 " + std::to_string(line) + " 行";
+}
 
 // Reads one field and the separator after it.
 Status ReadField(Scanner& scan, int point, bool elevation, double* value) {
@@ -127,12 +130,16 @@ Status ReadField(Scanner& scan, int point, bool elevation, double* value) {
       break;
     }
   }
-  const int line = scan.line();
+  const long long line = scan.line();
   const int first = scan.Peek();
   if (first == Scanner::kEnd) {
     if (elevation) {
       return Status::Error("数据在" + AtLine(scan.field_line()) + "结束，" +
                            Which(point, false) + "之后缺少高程。");
+    }
+    if (point == 1) {
+      return Status::Error(AtLine(scan.field_line()) +
+                           "起只有空格、逗号或空行，文件中没有数据。");
     }
     return Status::Error(AtLine(scan.field_line()) +
                          "：最后一个数据之后还有多余的逗号、空格或空行。"
@@ -146,11 +153,13 @@ Status ReadField(Scanner& scan, int point, bool elevation, double* value) {
   std::string field;
   bool cut = false;
   for (int c = scan.Peek(); !EndsField(c); c = scan.Peek()) {
-    if (field.size() < kMaxFieldLength) {
-      field.push_back(static_cast<char>(c));
-    } else {
+    if (field.size() == kMaxFieldLength) {
+      // No number is this long: stop here rather than read on through what
+      // may be an endless field.
       cut = true;
+      break;
     }
+    field.push_back(static_cast<char>(c));
     scan.Advance();
   }
   const std::optional<double> number =
@@ -219,6 +228,14 @@ Status ReadCrossSection(const std::string& data_file_path,
   }
   if (status.type() == std::filesystem::file_type::directory) {
     return Status::Error(named + "是文件夹，不是文本文件。");
+  }
+  // A pipe or a device could make the reader wait for ever.
+  using std::filesystem::file_type;
+  if (status.type() == file_type::fifo || status.type() == file_type::socket ||
+      status.type() == file_type::character ||
+      status.type() == file_type::block) {
+    return Status::Error(named +
+                         "不是普通文件（可能是管道或设备），无法读取。");
   }
   errno = 0;
   std::ifstream in(path, std::ios::binary);

@@ -20,12 +20,13 @@ namespace xsrating {
 // with a message naming the line and the point, when a field is not a number,
 // a field is empty (two commas in a row), the data end inside a point or
 // after extra separators, or a point beyond kMaxPoints is started. Reading is
-// a single pass with bounded memory, whatever the input's size.
+// a single pass with bounded memory, whatever the input's size; it stops at
+// the first field too long to be a number.
 Status ParseCrossSection(std::istream& in, CrossSection* section);
 
 // Opens the survey file at `data_file_path` (UTF-8) and parses it. Fails also
 // when no file has been chosen (empty path), the file does not exist, is a
-// folder, or cannot be read; the message names the file.
+// folder, a pipe or a device, or cannot be read; the message names the file.
 Status ReadCrossSection(const std::string& data_file_path,
                         CrossSection* section);
 

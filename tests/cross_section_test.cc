@@ -154,7 +154,7 @@ INSTANTIATE_TEST_SUITE_P(
                     "0\0,\0"
                     "5\0",
                     {"UTF-16"}},
-        FailureCase{"OnlyASpace", " ", {"多余"}}),
+        FailureCase{"OnlyBlanks", " \r\n\t\r\n", {"第 1 行", "没有数据"}}),
     [](const testing::TestParamInfo<FailureCase>& info) {
       return info.param.name;
     });

@@ -1,0 +1,592 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "fuzz/fuzz_checks.h"
+
+#include <algorithm>
+#include <bit>
+#include <charconv>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "core/cross_section.h"
+#include "core/encoding.h"
+#include "core/regional.h"
+#include "core/result_file.h"
+#include "core/stage_discharge.h"
+#include "core/status.h"
+#include "core/types.h"
+
+namespace xsrating::hardening {
+namespace {
+
+constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
+
+bool IsSeparator(char c) {
+  return c == ',' || c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
+
+// Strict UTF-8: no overlong forms, no surrogates, nothing above U+10FFFF.
+bool IsValidUtf8(std::string_view text) {
+  size_t i = 0;
+  while (i < text.size()) {
+    const unsigned char c = static_cast<unsigned char>(text[i]);
+    size_t length = 0;
+    unsigned min = 0;
+    unsigned code = 0;
+    if (c < 0x80) {
+      ++i;
+      continue;
+    } else if (c >= 0xC2 && c <= 0xDF) {
+      length = 2;
+      min = 0x80;
+      code = c & 0x1F;
+    } else if (c >= 0xE0 && c <= 0xEF) {
+      length = 3;
+      min = 0x800;
+      code = c & 0x0F;
+    } else if (c >= 0xF0 && c <= 0xF4) {
+      length = 4;
+      min = 0x10000;
+      code = c & 0x07;
+    } else {
+      return false;
+    }
+    if (i + length > text.size()) return false;
+    for (size_t k = 1; k < length; ++k) {
+      const unsigned char t = static_cast<unsigned char>(text[i + k]);
+      if ((t & 0xC0) != 0x80) return false;
+      code = (code << 6) | (t & 0x3F);
+    }
+    if (code < min || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) {
+      return false;
+    }
+    i += length;
+  }
+  return true;
+}
+
+// A message fit to show: not empty, valid UTF-8, no control characters.
+std::string CheckMessage(const std::string& message) {
+  if (message.empty()) return "failure without a message";
+  if (!IsValidUtf8(message)) return "message is not valid UTF-8: " + message;
+  for (char c : message) {
+    const unsigned char u = static_cast<unsigned char>(c);
+    if (u < 0x20 || u == 0x7F) {
+      return "message holds a control character: " + message;
+    }
+  }
+  return {};
+}
+
+// How many lines the bytes have: line ends (LF, CR LF, lone CR) plus one.
+long long CountLines(std::string_view bytes) {
+  long long lines = 1;
+  for (size_t i = 0; i < bytes.size(); ++i) {
+    if (bytes[i] == '\n') {
+      ++lines;
+    } else if (bytes[i] == '\r') {
+      ++lines;
+      if (i + 1 < bytes.size() && bytes[i + 1] == '\n') ++i;
+    }
+  }
+  return lines;
+}
+
+// The first line number "第 N 行" that a message names, if any.
+std::optional<long long> NamedLine(std::string_view message) {
+  constexpr std::string_view kBefore = "第 ";
+  constexpr std::string_view kAfter = " 行";
+  for (size_t at = message.find(kBefore); at != std::string_view::npos;
+       at = message.find(kBefore, at + 1)) {
+    size_t i = at + kBefore.size();
+    long long number = 0;
+    size_t digits = 0;
+    while (i < message.size() && message[i] >= '0' && message[i] <= '9' &&
+           digits < 18) {
+      number = number * 10 + (message[i] - '0');
+      ++i;
+      ++digits;
+    }
+    if (digits > 0 && message.substr(i, kAfter.size()) == kAfter) {
+      return number;
+    }
+  }
+  return std::nullopt;
+}
+
+bool SameBits(double a, double b) {
+  if (std::isnan(a) && std::isnan(b)) return true;
+  return std::bit_cast<std::uint64_t>(a) == std::bit_cast<std::uint64_t>(b);
+}
+
+std::string Show(double value) {
+  char text[64];
+  const auto end = std::to_chars(text, text + sizeof text, value).ptr;
+  return std::string(text, end);
+}
+
+// The value a 15-significant-digit decimal form stands for.
+double RoundedTo15Digits(double value) {
+  char text[64];
+  std::snprintf(text, sizeof text, "%.14e", value);
+  return std::strtod(text, nullptr);
+}
+
+std::string CheckParseFailure(std::string_view bytes, const Status& status) {
+  if (std::string why = CheckMessage(status.message()); !why.empty()) {
+    return why;
+  }
+  std::string_view body = bytes;
+  if (body.substr(0, kUtf8Bom.size()) == kUtf8Bom) {
+    body.remove_prefix(kUtf8Bom.size());
+  }
+  const bool utf16 =
+      body.substr(0, 2) == "\xFF\xFE" || body.substr(0, 2) == "\xFE\xFF";
+  const std::optional<long long> line = NamedLine(status.message());
+  if (!line) {
+    if (utf16) return {};
+    return "failure message names no line: " + status.message();
+  }
+  if (*line < 1 || *line > CountLines(bytes)) {
+    return "failure message names line " + std::to_string(*line) +
+           " of a text with " + std::to_string(CountLines(bytes)) +
+           " lines: " + status.message();
+  }
+  return {};
+}
+
+std::string CheckPoints(std::string_view bytes, const CrossSection& section) {
+  const std::vector<SectionPoint>& points = section.points;
+  if (points.size() > static_cast<size_t>(kMaxPoints)) {
+    return "more than kMaxPoints points read";
+  }
+  // An independent split: maximal runs of bytes that are not separators.
+  std::string_view body = bytes;
+  if (body.substr(0, kUtf8Bom.size()) == kUtf8Bom) {
+    body.remove_prefix(kUtf8Bom.size());
+  }
+  std::vector<std::string_view> fields;
+  for (size_t i = 0; i < body.size();) {
+    if (IsSeparator(body[i])) {
+      ++i;
+      continue;
+    }
+    size_t end = i;
+    while (end < body.size() && !IsSeparator(body[end])) ++end;
+    fields.push_back(body.substr(i, end - i));
+    i = end;
+  }
+  if (fields.size() != 2 * points.size()) {
+    return "read " + std::to_string(points.size()) + " points from " +
+           std::to_string(fields.size()) + " fields";
+  }
+  for (size_t k = 0; k < points.size(); ++k) {
+    const double values[2] = {points[k].distance, points[k].elevation};
+    for (int half = 0; half < 2; ++half) {
+      if (!std::isfinite(values[half])) return "a point is not finite";
+      const std::optional<double> expected =
+          TextToNumber(fields[2 * k + half], '.');
+      if (!expected || !SameBits(*expected, values[half])) {
+        return "field \"" + std::string(fields[2 * k + half]) + "\" read as " +
+               Show(values[half]);
+      }
+    }
+  }
+
+  // Written out in two other layouts, the points read back the same.
+  std::string lines;
+  std::string one_line;
+  for (const SectionPoint& p : points) {
+    lines += Show(p.distance) + " , " + Show(p.elevation) + "\r\n";
+    if (!one_line.empty()) one_line += ' ';
+    one_line += Show(p.distance) + '\t' + Show(p.elevation);
+  }
+  for (const std::string& text : {lines, one_line}) {
+    std::istringstream again(text);
+    CrossSection reread;
+    const Status status = ParseCrossSection(again, &reread);
+    if (!status.ok()) {
+      return "points written out do not read back: " + status.message();
+    }
+    if (reread.points.size() != points.size()) {
+      return "points written out read back as another count";
+    }
+    for (size_t k = 0; k < points.size(); ++k) {
+      if (!SameBits(reread.points[k].distance, points[k].distance) ||
+          !SameBits(reread.points[k].elevation, points[k].elevation)) {
+        return "point " + std::to_string(k + 1) + " reads back differently";
+      }
+    }
+  }
+  return {};
+}
+
+// The table computed the plain way, one case test per segment and stage.
+struct Reference {
+  bool levels_ok = false;
+  bool ok = false;
+  double z_min = 0;
+  double z_top = 0;
+  double dz = 0;
+  std::vector<double> levels;
+  std::vector<double> area;
+  std::vector<double> perimeter;
+  std::vector<StageRow> rows;
+};
+
+Reference ComputeReference(const CrossSection& section, double roughness,
+                           std::string_view slope_text, double stage_count) {
+  Reference ref;
+  const std::vector<SectionPoint>& p = section.points;
+  const size_t n = p.size();
+  if (n < 2) return ref;
+  for (size_t k = 1; k < n; ++k) {
+    if (p[k].distance < p[k - 1].distance) return ref;
+  }
+  if (!std::isfinite(stage_count) || stage_count == 0 ||
+      stage_count >= kMaxStages + 1) {
+    return ref;
+  }
+  std::vector<double> e(n);
+  for (size_t k = 0; k < n; ++k) e[k] = p[k].elevation;
+  for (size_t i = 0; i + 1 < n; ++i) {
+    size_t k = i;
+    for (size_t j = i + 1; j < n; ++j) {
+      if (e[j] < e[k]) k = j;
+    }
+    std::swap(e[i], e[k]);
+  }
+  ref.z_min = e[0];
+  ref.z_top = e[n - 2] < e[n - 1] ? e[n - 2] : e[n - 1];
+  ref.dz = std::floor((ref.z_top - ref.z_min) * 100 / stage_count) / 100;
+  if (!std::isfinite(ref.dz)) return ref;
+  for (int j = 1; j <= stage_count; ++j) {
+    ref.levels.push_back(j * ref.dz + ref.z_min);
+  }
+  ref.levels_ok = true;
+
+  const size_t m = ref.levels.size();
+  ref.area.assign(m, 0.0);
+  ref.perimeter.assign(m, 0.0);
+  for (size_t i = 0; i + 1 < n; ++i) {
+    const double x1 = p[i].distance;
+    const double z1 = p[i].elevation;
+    const double x2 = p[i + 1].distance;
+    const double z2 = p[i + 1].elevation;
+    for (size_t j = 0; j < m; ++j) {
+      const double h = ref.levels[j];
+      double a = 0;
+      if (z1 >= h && z2 < h) {
+        const double xc = x2 - (h - z2) * ((x2 - x1) / (z1 - z2));
+        a = (h - z2) * (x2 - xc) / 2;
+        ref.perimeter[j] +=
+            std::sqrt((xc - x2) * (xc - x2) + (h - z2) * (h - z2));
+      } else if (z1 < h && z2 < h) {
+        a = ((2 * h - z1) - z2) / 2 * (x2 - x1);
+        ref.perimeter[j] +=
+            std::sqrt((x1 - x2) * (x1 - x2) + (z1 - z2) * (z1 - z2));
+      } else if (z1 < h && z2 >= h) {
+        const double xc = x1 + (h - z1) * ((x2 - x1) / (z2 - z1));
+        a = (h - z1) * (xc - x1) / 2;
+        ref.perimeter[j] +=
+            std::sqrt((xc - x1) * (xc - x1) + (z1 - h) * (z1 - h));
+      }
+      ref.area[j] += a;
+    }
+  }
+
+  const std::optional<double> slope = TextToNumber(slope_text);
+  for (size_t j = 0; j < m; ++j) {
+    const double area = std::floor(ref.area[j] * 100 + 0.5) / 100;
+    if (!(ref.perimeter[j] > 0)) return ref;
+    if (!(std::isfinite(roughness) && roughness > 0)) return ref;
+    if (!slope || *slope < 0) return ref;
+    const double radius = area / ref.perimeter[j];
+    const double inverse_n = 1 / roughness;
+    const double exponent = 2.0 / 3.0;
+    double q =
+        ((inverse_n * std::pow(radius, exponent)) * std::pow(*slope, 0.5)) *
+        area;
+    q = std::floor(q * 100 + 0.5) / 100;
+    if (!std::isfinite(area) || !std::isfinite(q)) return ref;
+    ref.rows.push_back(StageRow{ref.levels[j], area, q});
+  }
+  ref.ok = true;
+  return ref;
+}
+
+std::string CompareSeries(const char* what, const std::vector<double>& got,
+                          const std::vector<double>& want) {
+  if (got.size() != want.size()) {
+    return std::string(what) + ": " + std::to_string(got.size()) +
+           " values, the reference has " + std::to_string(want.size());
+  }
+  for (size_t j = 0; j < got.size(); ++j) {
+    if (!SameBits(got[j], want[j])) {
+      return std::string(what) + " of stage " + std::to_string(j + 1) + " is " +
+             Show(got[j]) + ", the reference gives " + Show(want[j]);
+    }
+  }
+  return {};
+}
+
+std::vector<std::string_view> SplitLines(std::string_view bytes) {
+  std::vector<std::string_view> lines;
+  size_t start = 0;
+  for (size_t at = bytes.find("\r\n"); at != std::string_view::npos;
+       at = bytes.find("\r\n", start)) {
+    lines.push_back(bytes.substr(start, at - start));
+    start = at + 2;
+  }
+  return lines;
+}
+
+// Checks the numbers of a laid-out line from byte `start` on: each starts
+// with a space or a minus sign, ends with a space, reads back as the value to
+// 15 significant digits, and starts at the first column of the next zone after
+// the one before. Sets *end to the byte after the last number.
+std::string CheckNumbersAt(std::string_view line, size_t start,
+                           const std::vector<double>& values, size_t* end) {
+  size_t at = start;
+  for (size_t k = 0; k < values.size(); ++k) {
+    if (k > 0) {
+      const size_t zone = (at / kZoneWidth + 1) * kZoneWidth;
+      if (line.substr(at, zone - at).find_first_not_of(' ') !=
+          std::string_view::npos) {
+        return "no zone step before a number";
+      }
+      at = zone;
+    }
+    if (at >= line.size() || (line[at] != ' ' && line[at] != '-')) {
+      return "a number does not start with a space or minus sign";
+    }
+    const size_t space = line.find(' ', at + 1);
+    if (space == std::string_view::npos) {
+      return "a number has no trailing space";
+    }
+    const std::string_view digits = line.substr(at + 1, space - at - 1);
+    // Read as decimal text, not through TextToNumber: 15 digits of a value
+    // near the largest double stand for a number beyond it.
+    const std::string text(digits);
+    const std::string allowed =
+        std::string("0123456789E+-") + DecimalSeparator();
+    if (text.empty() || text.find_first_not_of(allowed) != std::string::npos) {
+      return "number \"" + text + "\" has other characters";
+    }
+    std::string c_text = text;
+    std::replace(c_text.begin(), c_text.end(), DecimalSeparator(), '.');
+    char* end = nullptr;
+    double read = std::strtod(c_text.c_str(), &end);
+    if (end != c_text.c_str() + c_text.size()) {
+      return "number \"" + text + "\" does not read";
+    }
+    if (line[at] == '-') read = -read;
+    if (!(read == RoundedTo15Digits(values[k]))) {
+      return "number \"" + std::string(digits) + "\" stands for " +
+             Show(values[k]);
+    }
+    at = space + 1;
+  }
+  *end = at;
+  return {};
+}
+
+// As above, for a line that ends with its last number.
+std::string CheckNumberLine(std::string_view line, size_t start,
+                            const std::vector<double>& values) {
+  size_t end = 0;
+  if (std::string why = CheckNumbersAt(line, start, values, &end);
+      !why.empty()) {
+    return why;
+  }
+  if (end != line.size()) return "a line goes on after its last number";
+  return {};
+}
+
+std::string CheckResultBytes(const std::string& bytes,
+                             const ResultHeader& header,
+                             const std::vector<StageRow>& rows) {
+  if (bytes.size() < 2 || bytes.substr(bytes.size() - 2) != "\r\n") {
+    return "result does not end with CR LF";
+  }
+  const std::vector<std::string_view> lines = SplitLines(bytes);
+  if (lines.size() != 6 + rows.size()) {
+    return "result has " + std::to_string(lines.size()) + " lines for " +
+           std::to_string(rows.size()) + " rows";
+  }
+  for (std::string_view line : lines) {
+    for (char c : line) {
+      const unsigned char u = static_cast<unsigned char>(c);
+      if (u < 0x20 || u == 0x7F) return "a result line holds a control byte";
+    }
+  }
+  const auto starts = [](std::string_view line, const char* utf8) {
+    const std::string gbk = Utf8ToGbk(utf8);
+    return line.substr(0, gbk.size()) == gbk;
+  };
+  if (!starts(lines[0], "计算时间: ")) return "line 1 is not the run time";
+  if (!starts(lines[1], "地形测文件：")) return "line 2 is not the survey file";
+  const size_t count_at = Utf8ToGbk("地形测点数：").size();
+  if (!starts(lines[2], "地形测点数：")) return "line 3 is not the point count";
+  if (std::string why = CheckNumberLine(
+          lines[2], count_at, {static_cast<double>(header.point_count)});
+      !why.empty()) {
+    return "line 3: " + why;
+  }
+  if (!starts(lines[3], "糙率=")) return "line 4 is not the roughness";
+  const size_t slope_at = lines[3].find(Utf8ToGbk("比降="));
+  if (slope_at == std::string_view::npos || slope_at % kZoneWidth != 0) {
+    return "line 4 has no slope at a zone";
+  }
+  size_t roughness_end = 0;
+  if (std::string why = CheckNumbersAt(lines[3], Utf8ToGbk("糙率=").size(),
+                                       {header.roughness}, &roughness_end);
+      !why.empty()) {
+    return "line 4: " + why;
+  }
+  if (slope_at != (roughness_end / kZoneWidth + 1) * kZoneWidth) {
+    return "line 4: the slope is not in the next zone";
+  }
+  if (!lines[4].empty()) return "line 5 is not empty";
+  const std::string heads = Utf8ToGbk("水位") + std::string(10, ' ') +
+                            Utf8ToGbk("面积") + std::string(10, ' ') +
+                            Utf8ToGbk("流量");
+  if (lines[5] != heads) return "line 6 is not the column heads";
+  for (size_t j = 0; j < rows.size(); ++j) {
+    if (std::string why = CheckNumberLine(
+            lines[6 + j], 0, {rows[j].stage, rows[j].area, rows[j].discharge});
+        !why.empty()) {
+      return "row " + std::to_string(j + 1) + ": " + why;
+    }
+  }
+  return {};
+}
+
+std::string CheckResultPath(const std::string& path) {
+  const std::string result = ResultFilePath(path);
+  const std::string_view suffix = kResultSuffix;
+  if (result.size() < suffix.size() ||
+      result.substr(result.size() - suffix.size()) != suffix) {
+    return "result path does not end in the suffix";
+  }
+  const std::string_view stem =
+      std::string_view(result).substr(0, result.size() - suffix.size());
+  if (std::string_view(path).substr(0, stem.size()) != stem) {
+    return "result path is not beside the survey";
+  }
+  if (IsValidUtf8(path)) {
+    size_t removed = 0;
+    for (char c : std::string_view(path).substr(stem.size())) {
+      if ((static_cast<unsigned char>(c) & 0xC0) != 0x80) ++removed;
+    }
+    if (removed != 4 && !stem.empty()) {
+      return "result path removes " + std::to_string(removed) + " characters";
+    }
+    if (!IsValidUtf8(result)) return "result path splits a character";
+  }
+  return {};
+}
+
+}  // namespace
+
+std::string CheckSurveyParse(std::string_view bytes) {
+  std::istringstream in{std::string(bytes)};
+  CrossSection section;
+  const Status status = ParseCrossSection(in, &section);
+  if (!status.ok()) return CheckParseFailure(bytes, status);
+  return CheckPoints(bytes, section);
+}
+
+std::string CheckWholeRun(std::string_view input) {
+  std::string_view texts[4];
+  for (std::string_view& text : texts) {
+    const size_t end = input.find('\n');
+    text = input.substr(0, end);
+    input = end == std::string_view::npos ? std::string_view()
+                                          : input.substr(end + 1);
+  }
+  RunParameters params;
+  params.roughness = TextToNumber(texts[0]).value_or(0);
+  params.slope_text = std::string(texts[1]);
+  params.stage_count = TextToNumber(texts[2]).value_or(0);
+  params.data_file_path = std::string(texts[3]);
+
+  if (params.stage_count > kMaxStages) {
+    params.stage_count = kFallbackStageCount;
+  }
+  CrossSection section;
+  std::istringstream survey{std::string(input)};
+  if (Status s = ParseCrossSection(survey, &section); !s.ok()) {
+    return CheckParseFailure(input, s);
+  }
+  if (std::string why = CheckResultPath(params.data_file_path); !why.empty()) {
+    return why;
+  }
+
+  const Reference ref = ComputeReference(section, params.roughness,
+                                         params.slope_text, params.stage_count);
+  StageLevelTable levels;
+  const Status levels_status =
+      StageLevels(section, params.stage_count, &levels);
+  if (levels_status.ok() != ref.levels_ok) {
+    return "stage levels " +
+           std::string(levels_status.ok() ? "succeed" : "fail") +
+           " where the reference does not: " + levels_status.message();
+  }
+  if (levels_status.ok()) {
+    if (!SameBits(levels.z_min, ref.z_min) ||
+        !SameBits(levels.z_top, ref.z_top) || !SameBits(levels.dz, ref.dz)) {
+      return "zMin, zTop or dz differ from the reference";
+    }
+    const WettedGeometry geometry =
+        ComputeWettedGeometry(section, levels.levels);
+    for (std::string why :
+         {CompareSeries("level", levels.levels, ref.levels),
+          CompareSeries("area", geometry.area, ref.area),
+          CompareSeries("perimeter", geometry.perimeter, ref.perimeter)}) {
+      if (!why.empty()) return why;
+    }
+  }
+
+  StageDischargeTable table;
+  const Status status = ComputeStageDischarge(
+      section, params.roughness, params.slope_text, params.stage_count, &table);
+  if (status.ok() != ref.ok) {
+    return "the table " + std::string(status.ok() ? "succeeds" : "fails") +
+           " where the reference does not: " + status.message();
+  }
+  if (!status.ok()) {
+    // A slope that is not valid UTF-8 is quoted as typed.
+    if (!IsValidUtf8(params.slope_text)) return {};
+    return CheckMessage(status.message());
+  }
+  if (table.rows.size() != ref.rows.size()) return "row count differs";
+  for (size_t j = 0; j < ref.rows.size(); ++j) {
+    const StageRow& got = table.rows[j];
+    const StageRow& want = ref.rows[j];
+    if (!SameBits(got.stage, want.stage) || !SameBits(got.area, want.area) ||
+        !SameBits(got.discharge, want.discharge)) {
+      return "row " + std::to_string(j + 1) + " differs from the reference";
+    }
+    if (!(got.area >= 0) || !(got.discharge >= 0)) {
+      return "row " + std::to_string(j + 1) + " has a negative area or flow";
+    }
+  }
+
+  ResultHeader header;
+  header.run_time = UtcFromEpochSeconds(1796600867);
+  header.data_file_path = params.data_file_path;
+  header.point_count = static_cast<int>(section.points.size());
+  header.roughness = params.roughness;
+  header.slope_text = params.slope_text;
+  std::ostringstream out;
+  WriteResultFile(out, header, table.rows);
+  return CheckResultBytes(out.str(), header, table.rows);
+}
+
+}  // namespace xsrating::hardening

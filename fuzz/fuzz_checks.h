@@ -1,0 +1,36 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#ifndef XSRATING_FUZZ_FUZZ_CHECKS_H_
+#define XSRATING_FUZZ_FUZZ_CHECKS_H_
+
+// What must hold for any input, whatever its bytes. The fuzz targets trap on a
+// broken property; the regression tests replay saved inputs through the same
+// checks. Each check returns an empty string when everything holds, or a short
+// description of the first property that does not.
+
+#include <string>
+#include <string_view>
+
+namespace xsrating::hardening {
+
+// Reads `bytes` as a survey file. On success: at most 1000 points, all
+// finite, exactly the numbers an independent split of the text finds, and the
+// same points again when they are written out and read back. On failure: a
+// non-empty message in valid UTF-8 without control characters that names a
+// line of the input.
+std::string CheckSurveyParse(std::string_view bytes);
+
+// One whole run from memory. `input` holds four lines, then the survey bytes:
+//   roughness text LF slope text LF stage count text LF survey path LF survey
+// A missing line is an empty text. The roughness and stage count texts go
+// through the regional conversion as the window's boxes do (a text that is not
+// a number leaves the value at 0, as in a fresh window). Then, in the run's
+// order: the stage-count guard, reading the survey, the result path, the
+// whole table, the result bytes. Checks the table against a plain reference
+// computation (bit for bit, and failing exactly when it fails), the result
+// bytes against the table (layout, line ends, numbers read back), and every
+// failure message as for the survey.
+std::string CheckWholeRun(std::string_view input);
+
+}  // namespace xsrating::hardening
+
+#endif  // XSRATING_FUZZ_FUZZ_CHECKS_H_
