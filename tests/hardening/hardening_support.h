@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "core/run.h"
+#include "tests/support/recording_sink.h"
 
 namespace xsrating::hardening {
 
@@ -40,19 +41,6 @@ std::string ReadBytes(const std::filesystem::path& path);
 void WriteBytes(const std::filesystem::path& path, const std::string& bytes);
 // Names in a folder, hidden ones included, sorted; UTF-8.
 std::vector<std::string> ListFolder(const std::filesystem::path& folder);
-
-// Keeps every message instead of showing it.
-class RecordingSink : public MessageSink {
- public:
-  struct Message {
-    std::string text;
-    std::string title;
-  };
-  void ShowWarning(const std::string& text, const std::string& title) override {
-    messages.push_back({text, title});
-  }
-  std::vector<Message> messages;
-};
 
 // What a function run in a child process reported.
 struct ChildOutcome {

@@ -9,26 +9,12 @@
 #include <vector>
 
 #include "core/run.h"
+#include "tests/support/recording_sink.h"
 
 class QListWidget;
 class QTreeWidget;
 
 namespace xsrating {
-
-// Keeps every message instead of showing it.
-class RecordingSink : public MessageSink {
- public:
-  struct Message {
-    std::string text;
-    std::string title;
-  };
-
-  void ShowWarning(const std::string& text, const std::string& title) override {
-    messages.push_back({text, title});
-  }
-
-  std::vector<Message> messages;
-};
 
 // Writes `bytes` to the file at `path`; false when it cannot.
 bool WriteFile(const QString& path, const QByteArray& bytes);
