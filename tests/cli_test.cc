@@ -67,7 +67,7 @@ class CliTest : public testing::Test {
               const std::string& env = "") {
     std::string command =
         "cd " + Quote(dir_.string()) + " && " + env + " " + Quote(XSRATING_CLI);
-    for (const std::string& arg : args) command += " " + Quote(arg);
+    for (const std::string& arg : args) command.append(" ").append(Quote(arg));
     command.append(" >").append(Quote((io_ / "out").string()));
     command.append(" 2>").append(Quote((io_ / "err").string()));
     const int status = std::system(command.c_str());
