@@ -81,6 +81,17 @@ PrintLine& PrintLine::ZoneStep() {
   return *this;
 }
 
+ResultHeader MakeResultHeader(const RunParameters& params, int point_count,
+                              const LocalDateTime& run_time) {
+  ResultHeader header;
+  header.run_time = run_time;
+  header.data_file_path = params.data_file_path;
+  header.point_count = point_count;
+  header.roughness = params.roughness;
+  header.slope_text = params.slope_text;
+  return header;
+}
+
 void WriteResultHeader(std::ostream& out, const ResultHeader& header) {
   const std::string when =
       FormatShortDate(header.run_time) + " " + FormatLongTime(header.run_time);

@@ -63,6 +63,11 @@ struct ResultHeader {
   std::string slope_text;  // Written as typed.
 };
 
+// The header of the run of `params` over a survey of `point_count` points,
+// taken at `run_time`.
+ResultHeader MakeResultHeader(const RunParameters& params, int point_count,
+                              const LocalDateTime& run_time);
+
 // Writes lines 1 to 6: run time, survey file, point count, roughness and
 // slope, an empty line, and the column heads.
 void WriteResultHeader(std::ostream& out, const ResultHeader& header);

@@ -43,12 +43,9 @@ Status RunComputation(RunParameters& params, MessageSink& sink,
                          s.message());
   }
 
-  ResultHeader header;
-  header.run_time = hooks.now ? hooks.now() : CurrentLocalTime();
-  header.data_file_path = params.data_file_path;
-  header.point_count = static_cast<int>(section.points.size());
-  header.roughness = params.roughness;
-  header.slope_text = params.slope_text;
+  const ResultHeader header =
+      MakeResultHeader(params, static_cast<int>(section.points.size()),
+                       hooks.now ? hooks.now() : CurrentLocalTime());
   std::ostringstream bytes;
   WriteResultFile(bytes, header, table.rows);
   const std::string contents = bytes.str();

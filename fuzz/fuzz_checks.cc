@@ -578,12 +578,9 @@ std::string CheckWholeRun(std::string_view input) {
     }
   }
 
-  ResultHeader header;
-  header.run_time = UtcFromEpochSeconds(1796600867);
-  header.data_file_path = params.data_file_path;
-  header.point_count = static_cast<int>(section.points.size());
-  header.roughness = params.roughness;
-  header.slope_text = params.slope_text;
+  const ResultHeader header =
+      MakeResultHeader(params, static_cast<int>(section.points.size()),
+                       UtcFromEpochSeconds(1796600867));
   std::ostringstream out;
   WriteResultFile(out, header, table.rows);
   return CheckResultBytes(out.str(), header, table.rows);
