@@ -136,8 +136,10 @@ make_pristine() {
   fi
   if ! command -v debootstrap >/dev/null; then
     say "installing debootstrap"
-    DEBIAN_FRONTEND=noninteractive apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive apt-get install -y -qq \
+    # Waits while another apt holds the package database.
+    local apt=(apt-get -qq -o DPkg::Lock::Timeout=600)
+    DEBIAN_FRONTEND=noninteractive "${apt[@]}" update
+    DEBIAN_FRONTEND=noninteractive "${apt[@]}" install -y \
       --no-install-recommends debootstrap >/dev/null
   fi
   # Scratch folders of runs that were stopped part way.
