@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Installs what is missing, builds, and opens the window on the examples
-# folder. Without a display it runs the command-line program on the
-# four-point example instead and prints the result file.
+# folder. Without a display it runs the command-line program on a copy of the
+# four-point example, in a temporary folder so that the repository stays as it
+# was, and prints the result file.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
@@ -12,6 +13,9 @@ if [[ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]]; then
   cd examples
   exec ../build/bin/xsrating
 fi
-echo "No display: running xsrating-cli on examples/v_section.txt instead." >&2
-build/bin/xsrating-cli -n 0.025 -s 0.0004 -m 5 examples/v_section.txt
-iconv -f GBK -t UTF-8 "examples/v_section成果.txt"
+echo "No display: running xsrating-cli on a copy of examples/v_section.txt instead." >&2
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+cp examples/v_section.txt "$work/"
+build/bin/xsrating-cli -n 0.025 -s 0.0004 -m 5 "$work/v_section.txt"
+iconv -f GBK -t UTF-8 "$work/v_section成果.txt"

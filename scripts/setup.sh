@@ -1,17 +1,20 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
-# Installs, with apt-get, the Debian packages the build and the tests need
-# that are not installed yet. Does nothing when all are there.
+# Installs, with apt-get, the Debian packages the build, the programs, the
+# benchmarks, the fuzzers and the tests need that are not installed yet, on
+# any Debian 12, a minimal one (debootstrap --variant=minbase) included. Does
+# nothing when all are there.
 set -euo pipefail
 
 packages=(
   # Build
   cmake ninja-build g++ pkg-config
   libcli11-dev qt6-base-dev qt6-base-dev-tools libgl-dev
-  qt6-charts-dev qt6-svg-dev
-  # Tests, benchmarks, formatting, fuzzing
-  libgtest-dev libgmock-dev libbenchmark-dev clang clang-format
-  libclang-rt-14-dev hyperfine xvfb xauth
+  # Qt Charts' CMake package asks for Qt OpenGL's, which is packaged apart.
+  qt6-charts-dev libqt6opengl6-dev qt6-svg-dev
+  # Tests, benchmarks, formatting (it lists the sources with git), fuzzing
+  libgtest-dev libgmock-dev libbenchmark-dev clang clang-format git
+  libclang-rt-14-dev hyperfine
   # The window: Chinese texts of Qt's own dialogs and CJK fonts
   qt6-translations-l10n fonts-noto-cjk fonts-arphic-uming fonts-arphic-ukai
 )
@@ -31,6 +34,8 @@ fi
 echo "Installing: ${missing[*]}"
 sudo=()
 if ((EUID != 0)); then sudo=(sudo); fi
-export DEBIAN_FRONTEND=noninteractive
-"${sudo[@]}" apt-get update -qq
-"${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+# Waits while another apt holds the package database.
+apt=("${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get -qq
+  -o DPkg::Lock::Timeout=600)
+"${apt[@]}" update
+"${apt[@]}" install -y --no-install-recommends "${missing[@]}"
