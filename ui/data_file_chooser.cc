@@ -13,6 +13,7 @@
 #include <QTreeWidget>
 #include <QTreeWidgetItem>
 #include <algorithm>
+#include <iterator>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -62,7 +63,62 @@ bool IsOnDrive(const QString& path, const QString& root) {
   return path.startsWith(prefix, kPathCase);
 }
 
+bool IsBelow(const QString& path, const char* folder) {
+  const QString base = QString::fromLatin1(folder);
+  return path == base || path.startsWith(base + QLatin1Char('/'));
+}
+
+// File systems that the kernel or the system keeps for itself; none holds a
+// survey.
+bool IsPseudoFileSystem(const QByteArray& type) {
+  static const QByteArray kPseudo[] = {"autofs",      "binfmt_misc",
+                                       "bpf",         "cgroup",
+                                       "cgroup2",     "configfs",
+                                       "debugfs",     "devpts",
+                                       "devtmpfs",    "efivarfs",
+                                       "fusectl",     "hugetlbfs",
+                                       "mqueue",      "nsfs",
+                                       "overlay",     "proc",
+                                       "pstore",      "ramfs",
+                                       "rootfs",      "rpc_pipefs",
+                                       "securityfs",  "selinuxfs",
+                                       "squashfs",    "sysfs",
+                                       "tracefs",     "fuse.gvfsd-fuse",
+                                       "fuse.portal", "aufs"};
+  return std::find(std::begin(kPseudo), std::end(kPseudo), type) !=
+         std::end(kPseudo);
+}
+
+bool IsUsefulVolume(const MountedVolume& volume) {
+  const QString& root = volume.root;
+  if (root == QLatin1String("/")) return true;
+  if (!root.startsWith(QLatin1Char('/'))) return false;
+  if (IsPseudoFileSystem(volume.file_system)) return false;
+  if (IsBelow(root, "/run")) return IsBelow(root, "/run/media");
+  return !IsBelow(root, "/proc") && !IsBelow(root, "/sys") &&
+         !IsBelow(root, "/dev") && !IsBelow(root, "/snap");
+}
+
 }  // namespace
+
+QList<Drive> DrivesFromVolumes(const QList<MountedVolume>& volumes) {
+  QList<Drive> drives;
+  for (const MountedVolume& volume : volumes) {
+    if (!IsUsefulVolume(volume)) continue;
+    const bool listed = std::any_of(
+        drives.begin(), drives.end(),
+        [&](const Drive& drive) { return drive.root == volume.root; });
+    if (!listed) drives.append({volume.root, volume.label});
+  }
+  if (std::none_of(drives.begin(), drives.end(), [](const Drive& drive) {
+        return drive.root == QLatin1String("/");
+      })) {
+    drives.append({QStringLiteral("/"), QString()});
+  }
+  std::sort(drives.begin(), drives.end(),
+            [](const Drive& a, const Drive& b) { return a.root < b.root; });
+  return drives;
+}
 
 QList<Drive> SystemDrives() {
   QList<Drive> drives;
@@ -74,15 +130,15 @@ QList<Drive> SystemDrives() {
         {drive.absoluteFilePath(), info.isReady() ? info.name() : QString()});
   }
 #else
-  for (const QStorageInfo& volume : QStorageInfo::mountedVolumes()) {
-    if (!volume.isValid() || !QFileInfo(volume.rootPath()).isDir()) continue;
-    const bool listed = std::any_of(
-        drives.begin(), drives.end(),
-        [&](const Drive& drive) { return drive.root == volume.rootPath(); });
-    if (!listed) drives.append({volume.rootPath(), volume.name()});
+  QList<MountedVolume> volumes;
+  QList<QStorageInfo> infos = QStorageInfo::mountedVolumes();
+  // The home folder's volume, should the mount table leave it out.
+  infos.append(QStorageInfo(QDir::homePath()));
+  for (const QStorageInfo& info : infos) {
+    if (!info.isValid() || !QFileInfo(info.rootPath()).isDir()) continue;
+    volumes.append({info.rootPath(), info.name(), info.fileSystemType()});
   }
-  std::sort(drives.begin(), drives.end(),
-            [](const Drive& a, const Drive& b) { return a.root < b.root; });
+  drives = DrivesFromVolumes(volumes);
 #endif
   return drives;
 }

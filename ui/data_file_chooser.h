@@ -5,6 +5,7 @@
 // The three linked lists that lead the user to the survey file: drives, the
 // folder tree of the current drive, and the "*.txt" files of the folder.
 
+#include <QByteArray>
 #include <QHash>
 #include <QList>
 #include <QObject>
@@ -36,8 +37,23 @@ struct DriveHooks {
   std::function<bool(const QString& root)> is_ready;
 };
 
-// The system's drives: on Windows the drive letters, elsewhere the mounted
-// volumes whose root is a folder, each once.
+// A volume as the system's mount table reports it.
+struct MountedVolume {
+  QString root;            // Where it is mounted, with '/' separators.
+  QString label;           // Volume label; empty when it has none.
+  QByteArray file_system;  // "ext4", "vfat", "proc", "tmpfs", ...
+};
+
+// The volumes worth offering on a system without drive letters: "/" always,
+// even when the mount table does not show it (in a chroot or a container),
+// then the other volumes that hold files a user keeps, sorted by root. Left
+// out: the kernel's and the system's own file systems (proc, sysfs, devtmpfs,
+// cgroup, overlay layers, ...), anything mounted under /proc, /sys, /dev or
+// /run other than removable media under /run/media, and snap packages.
+QList<Drive> DrivesFromVolumes(const QList<MountedVolume>& volumes);
+
+// The system's drives: on Windows the drive letters; elsewhere
+// DrivesFromVolumes of the mounted volumes and of the home folder's volume.
 QList<Drive> SystemDrives();
 // True when the drive at `root` is mounted, ready and readable (a removable
 // drive without its medium is not).

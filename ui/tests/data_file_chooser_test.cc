@@ -109,6 +109,51 @@ class DataFileChooserTest : public QObject {
         path);
   }
 
+  // Each row: the mount table as "root type" pairs, and the roots listed.
+  void drivesFromVolumes_data() {
+    QTest::addColumn<QStringList>("mounts");
+    QTest::addColumn<QStringList>("roots");
+    QTest::newRow("chroot: only the kernel's own file systems")
+        << QStringList{"/proc proc", "/dev devtmpfs", "/sys sysfs"}
+        << QStringList{"/"};
+    QTest::newRow("desktop") << QStringList{"/ ext4",
+                                            "/dev/pts devpts",
+                                            "/run tmpfs",
+                                            "/run/user/1000 tmpfs",
+                                            "/sys/fs/cgroup cgroup2",
+                                            "/boot/efi vfat",
+                                            "/home ext4",
+                                            "/media/hy/KINGSTON vfat",
+                                            "/run/media/hy/U盘 exfat",
+                                            "/snap/core/1 squashfs",
+                                            "/tmp tmpfs"}
+                             << QStringList{"/",
+                                            "/boot/efi",
+                                            "/home",
+                                            "/media/hy/KINGSTON",
+                                            "/run/media/hy/U盘",
+                                            "/tmp"};
+    QTest::newRow("container: root is an overlay, listed once")
+        << QStringList{"/ overlay", "/ overlay", "/workspace ext4",
+                       "/proc/sys proc", "/data nfs4"}
+        << QStringList{"/", "/data", "/workspace"};
+  }
+
+  void drivesFromVolumes() {
+    QFETCH(QStringList, mounts);
+    QFETCH(QStringList, roots);
+    QList<MountedVolume> volumes;
+    for (const QString& mount : mounts) {
+      const QStringList parts = mount.split(QLatin1Char(' '));
+      volumes.append({parts[0], QString(), parts[1].toLatin1()});
+    }
+    QStringList listed;
+    for (const Drive& drive : DrivesFromVolumes(volumes)) {
+      listed.append(drive.root);
+    }
+    QCOMPARE(listed, roots);
+  }
+
   void listsTxtFilesInAnyCase() {
     QTemporaryDir folder;
     QVERIFY(folder.isValid());
