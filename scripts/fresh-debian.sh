@@ -188,6 +188,9 @@ exec 9>&-
 
 run_root=$(mktemp -d "$work/xsrating-fresh.XXXXXX")
 run_root=$(realpath "$run_root")
+# mktemp made it private; a system's root is open to every user, and tests
+# that run as an ordinary user must reach their files.
+chmod 0755 "$run_root"
 say "copying the pristine root to $run_root"
 cp -a "$cache/pristine/." "$run_root/"
 cp -L /etc/resolv.conf "$run_root/etc/resolv.conf"
@@ -217,10 +220,12 @@ mount -t tmpfs -o mode=1777,nosuid,nodev tmpfs "$run_root/tmp"
 say "running '$command' in $inside"
 start=$SECONDS
 # In the background, so that a signal reaches the traps at once.
+# XSRATING_THROWAWAY tells the tests that this system may be changed (a
+# package installed, say), as it is removed afterwards.
 chroot "$run_root" /usr/bin/env -i \
-  HOME=/root LANG=C.UTF-8 TERM="${TERM:-dumb}" \
+  HOME=/root LANG=C.UTF-8 TERM="${TERM:-dumb}" XSRATING_THROWAWAY=1 \
   PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin \
-  /bin/bash -c "cd $inside && $command" </dev/null &
+  /bin/bash -c "umask 022 && cd $inside && $command" </dev/null &
 status=0
 wait $! || status=$?
 say "'$command' ended with status $status after $((SECONDS - start)) s"
