@@ -2,9 +2,13 @@
 // The drive, folder and file lists on drives made of temporary folders.
 #include "ui/data_file_chooser.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QDir>
+#include <QFile>
+#include <QImage>
 #include <QListWidget>
+#include <QPainter>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -15,6 +19,32 @@
 #include "ui/tests/test_support.h"
 
 namespace xsrating {
+namespace {
+
+// Pixels darker than mid-grey within `rect` of `image`.
+int DarkPixels(const QImage& image, const QRect& rect) {
+  int dark = 0;
+  for (int y = rect.top(); y <= rect.bottom(); ++y) {
+    for (int x = rect.left(); x <= rect.right(); ++x) {
+      if (qGray(image.pixel(x, y)) < 128) ++dark;
+    }
+  }
+  return dark;
+}
+
+// The dark pixels of `text` drawn in `font` with room all round.
+int DarkPixelsOfText(const QString& text, const QFont& font) {
+  QImage image(600, 200, QImage::Format_RGB32);
+  image.fill(Qt::white);
+  QPainter painter(&image);
+  painter.setFont(font);
+  painter.setPen(Qt::black);
+  painter.drawText(QPoint(20, 100), text);
+  painter.end();
+  return DarkPixels(image, image.rect());
+}
+
+}  // namespace
 
 class DataFileChooserTest : public QObject {
   Q_OBJECT
@@ -216,6 +246,175 @@ class DataFileChooserTest : public QObject {
     QCOMPARE(chooser.folder(), Path("b/survey"));
     QCOMPARE(clicks.count(), 0);
     QVERIFY(sink_.messages.empty());
+  }
+
+  // Rows are tall enough for the whole of a name, the underscore included.
+  void rowsShowWholeNames_data() {
+    QTest::addColumn<QString>("name");
+    QTest::newRow("underscores only") << "____.txt";
+    QTest::newRow("Latin") << "river_section.txt";
+    QTest::newRow("Chinese") << "长江_测站_2024.txt";
+  }
+
+  void rowsShowWholeNames() {
+    QFETCH(QString, name);
+    QTemporaryDir folder;
+    QVERIFY(folder.isValid());
+    QVERIFY(WriteFile(folder.filePath(name), ""));
+    Lists lists;
+    // A Song face whose line is no taller than its ascent and descent, where
+    // the underscore lies below the descent.
+    QFont font = lists.window.font();
+    font.setFamilies({"AR PL UMing CN", "宋体"});
+    font.setPointSizeF(9);
+    for (QWidget* view : {static_cast<QWidget*>(lists.folders),
+                          static_cast<QWidget*>(lists.files)}) {
+      view->setFont(font);
+    }
+    DataFileChooser chooser(lists.drives, lists.folders, lists.files, &sink_,
+                            {[&] {
+                               return QList<Drive>{{folder.path(), ""}};
+                             },
+                             [](const QString&) { return true; }});
+    chooser.Open(folder.path());
+    lists.window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&lists.window));
+
+    const int line = QFontMetrics(font).lineSpacing();
+    const QRect row = lists.files->visualItemRect(lists.files->item(0));
+    QVERIFY2(row.height() >= line, qPrintable(QString::number(row.height())));
+    QVERIFY(lists.folders->visualItemRect(lists.folders->topLevelItem(0))
+                .height() >= line);
+    // Every pixel of the name is on screen: none lies outside its row.
+    const QImage shown = lists.files->viewport()->grab().toImage();
+    QCOMPARE(DarkPixels(shown, row), DarkPixelsOfText(name, font));
+  }
+
+  // The first Down or Up after tabbing in chooses the framed file, not the
+  // one after it.
+  void firstKeyChoosesFramedFile_data() {
+    QTest::addColumn<QList<int>>("keys");
+    QTest::addColumn<QString>("chosen");
+    QTest::newRow("Down") << QList<int>{Qt::Key_Down} << "a.txt";
+    QTest::newRow("Up") << QList<int>{Qt::Key_Up} << "a.txt";
+    QTest::newRow("Space") << QList<int>{Qt::Key_Space} << "a.txt";
+    QTest::newRow("Down twice")
+        << QList<int>{Qt::Key_Down, Qt::Key_Down} << "b.txt";
+  }
+
+  void firstKeyChoosesFramedFile() {
+    QFETCH(QList<int>, keys);
+    QFETCH(QString, chosen);
+    QTemporaryDir folder;
+    QVERIFY(folder.isValid());
+    for (const char* name : {"a.txt", "b.txt", "c.txt"}) {
+      QVERIFY(WriteFile(folder.filePath(name), ""));
+    }
+    Lists lists;
+    DataFileChooser chooser(lists.drives, lists.folders, lists.files, &sink_,
+                            {[&] {
+                               return QList<Drive>{{folder.path(), ""}};
+                             },
+                             [](const QString&) { return true; }});
+    QSignalSpy clicks(&chooser, &DataFileChooser::DataFileClicked);
+    chooser.Open(folder.path());
+    lists.window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&lists.window));
+    lists.window.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&lists.window));
+    lists.folders->setFocus();
+    QTest::keyClick(lists.folders, Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), lists.files);
+    QVERIFY(lists.files->selectedItems().isEmpty());
+
+    for (int key : keys) QTest::keyClick(lists.files, Qt::Key(key));
+    QCOMPARE(lists.files->selectedItems().size(), 1);
+    QCOMPARE(lists.files->selectedItems()[0]->text(), chosen);
+    QCOMPARE(clicks.count(), keys.size());
+    QCOMPARE(QString::fromStdString(clicks.last()[0].value<std::string>()),
+             QDir::toNativeSeparators(folder.filePath(chosen)));
+  }
+
+  // Files and folders that appear or go while the program runs: shown at
+  // once after Refresh, and a moment later without it.
+  void followsTheFileSystem_data() {
+    QTest::addColumn<bool>("refresh");
+    QTest::newRow("refreshed") << true;
+    QTest::newRow("noticed") << false;
+  }
+
+  void followsTheFileSystem() {
+    QFETCH(bool, refresh);
+    Lists lists;
+    lists.window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&lists.window));
+    DataFileChooser chooser(lists.drives, lists.folders, lists.files, &sink_,
+                            Drives());
+    QSignalSpy clicks(&chooser, &DataFileChooser::DataFileClicked);
+    chooser.Open(Path("a/data"));
+    QVERIFY(ClickFile(lists.files, "sec1.txt"));
+    lists.folders->expandItem(lists.folders->currentItem());
+    const auto children = [&] {
+      QStringList names;
+      QTreeWidgetItem* data = lists.folders->currentItem();
+      for (int i = 0; i < data->childCount(); ++i) {
+        names << data->child(i)->text(0);
+      }
+      return names;
+    };
+    QCOMPARE(children(), QStringList("sub"));
+
+    QVERIFY(WriteFile(Path("a/data/sec1成果.txt"), ""));
+    QVERIFY(QDir().mkpath(Path("a/data/new")));
+    if (refresh) chooser.Refresh();
+    QTRY_COMPARE(ListedFiles(lists.files),
+                 QStringList({"sec1.txt", "sec1成果.txt"}));
+    QTRY_COMPARE(children(), QStringList({"new", "sub"}));
+    QCOMPARE(lists.files->selectedItems().size(), 1);
+    QCOMPARE(lists.files->selectedItems()[0]->text(),
+             QStringLiteral("sec1.txt"));
+
+    QVERIFY(QFile::remove(Path("a/data/sec1成果.txt")));
+    QVERIFY(QDir().rmdir(Path("a/data/new")));
+    if (refresh) chooser.Refresh();
+    QTRY_COMPARE(ListedFiles(lists.files), QStringList("sec1.txt"));
+    QTRY_COMPARE(children(), QStringList("sub"));
+    QCOMPARE(chooser.folder(), Path("a/data"));
+    // Only the click chose a file.
+    QCOMPARE(clicks.count(), 1);
+  }
+
+  // A name cut off by the list's edge shows whole in a tooltip.
+  void cutOffNames() {
+    const QString long_name = QString(60, QLatin1Char('w')) + ".txt";
+    QTemporaryDir folder;
+    QVERIFY(folder.isValid());
+    QVERIFY(QDir(folder.path()).mkdir(QString(60, QLatin1Char('f'))));
+    for (const QString& name : {QStringLiteral("a.txt"), long_name}) {
+      QVERIFY(WriteFile(folder.filePath(name), ""));
+    }
+    Lists lists;
+    DataFileChooser chooser(lists.drives, lists.folders, lists.files, &sink_,
+                            {[&] {
+                               return QList<Drive>{{folder.path(), ""}};
+                             },
+                             [](const QString&) { return true; }});
+    chooser.Open(folder.path());
+    lists.window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&lists.window));
+
+    const QModelIndex short_file = lists.files->model()->index(0, 0);
+    const QModelIndex long_file = lists.files->model()->index(1, 0);
+    QCOMPARE(CutOffText(*lists.files, short_file), QString());
+    QCOMPARE(CutOffText(*lists.files, long_file), long_name);
+    QTreeWidgetItem* top = lists.folders->topLevelItem(0);
+    lists.folders->expandItem(top);
+    QCOMPARE(
+        CutOffText(*lists.folders, lists.folders->indexFromItem(top->child(0))),
+        QString(60, QLatin1Char('f')));
+    // Widened until it fits, the name needs no tooltip.
+    lists.window.resize(1600, 600);
+    QTRY_COMPARE(CutOffText(*lists.files, long_file), QString());
   }
 
   void driveNotReady() {
