@@ -28,6 +28,7 @@ namespace {
 constexpr char kProgramTitle[] = "河道断面水位流量关系计算";
 constexpr char kRunFailedTitle[] = "计算未完成";
 constexpr char kNotANumberTitle[] = "输入的不是数字";
+constexpr char kIncompleteTitle[] = "输入不完整";
 
 // The layout is drawn in twips; at 96 dots per inch a pixel is 15 twips, and
 // Qt scales logical pixels to the screen.
@@ -94,7 +95,9 @@ QPushButton* PlaceButton(QWidget* parent, const char* name, const char* text,
                          const QRect& rect, const QFont& font) {
   auto* button = Place<QPushButton>(parent, name, rect, font);
   button->setText(QString::fromUtf8(text));
-  button->setAutoDefault(false);
+  // Enter and Return press the focused button, as on Windows. The window is
+  // no dialog, so no button is pressed by Enter typed elsewhere.
+  button->setAutoDefault(true);
   return button;
 }
 
@@ -171,6 +174,7 @@ void Form1::BuildControls(DriveHooks drives) {
   folder_tree->setFocus();
 
   roughness_box_ = {roughness, "糙率", "0.025", &RunParameters::roughness};
+  slope_box_ = {slope, "比降", "0.0004"};
   stage_count_box_ = {stage_count, "水位流量关系曲线点子数量", "20",
                       &RunParameters::stage_count};
   connect(roughness, &QLineEdit::textChanged, this,
@@ -179,24 +183,27 @@ void Form1::BuildControls(DriveHooks drives) {
           [this] { OnNumberEdited(stage_count_box_); });
   connect(slope, &QLineEdit::textChanged, this, [this](const QString& text) {
     parameters_.slope_text = text.toStdString();
+    OnNumberEdited(slope_box_);
   });
   connect(start, &QPushButton::clicked, this, &Form1::OnStartClicked);
   connect(end, &QPushButton::clicked, this, &QWidget::close);
   connect(help, &QPushButton::clicked, this, &Form1::OnHelpClicked);
   connect(view, &QPushButton::clicked, this, &Form1::OnViewClicked);
 
-  auto* chooser = new DataFileChooser(drive_list, folder_tree, file_list, sink_,
-                                      std::move(drives), this);
+  chooser_ = new DataFileChooser(drive_list, folder_tree, file_list, sink_,
+                                 std::move(drives), this);
   connect(
-      chooser, &DataFileChooser::DataFileClicked, this,
+      chooser_, &DataFileChooser::DataFileClicked, this,
       [this](const std::string& path) { parameters_.data_file_path = path; });
-  chooser->Open(QDir::currentPath());
+  chooser_->Open(QDir::currentPath());
 }
 
 void Form1::OnNumberEdited(NumberBox& box) {
   const std::optional<double> value =
       TextToNumber(box.edit->text().toStdString());
-  if (value.has_value()) parameters_.*box.field = *value;
+  if (value.has_value() && box.field != nullptr) {
+    parameters_.*box.field = *value;
+  }
   if (box.holds_number == value.has_value()) return;
 
   box.holds_number = value.has_value();
@@ -214,25 +221,49 @@ void Form1::OnNumberEdited(NumberBox& box) {
                                       QString::fromUtf8(box.example)));
 }
 
-void Form1::OnStartClicked() {
-  QStringList not_numbers;
-  NumberBox* first_bad = nullptr;
-  for (NumberBox* box : {&roughness_box_, &stage_count_box_}) {
-    if (box->holds_number) continue;
-    not_numbers << QStringLiteral("“%1”").arg(QString::fromUtf8(box->name));
-    if (first_bad == nullptr) first_bad = box;
+InputProblems Form1::CheckBoxes() const {
+  InputProblems problems;
+  for (const NumberBox* box :
+       {&roughness_box_, &slope_box_, &stage_count_box_}) {
+    const QString name = QString::fromUtf8(box->name);
+    if (box->edit->text().trimmed().isEmpty()) {
+      problems.empty << name;
+    } else if (!TextToNumber(box->edit->text().toStdString()).has_value()) {
+      problems.not_numbers << name;
+    }
   }
-  if (first_bad != nullptr) {
-    const QString text = QStringLiteral("%1中不是数字，请改正后再按“开始”。")
-                             .arg(not_numbers.join(QStringLiteral("和")));
-    sink_->ShowWarning(text.toStdString(), kNotANumberTitle);
-    first_bad->edit->setFocus();
-    first_bad->edit->selectAll();
+  return problems;
+}
+
+void Form1::OnStartClicked() {
+  const InputProblems problems = CheckBoxes();
+  if (problems.any()) {
+    const QString todo = problems.not_numbers.isEmpty() ? QStringLiteral("填写")
+                         : problems.empty.isEmpty()
+                             ? QStringLiteral("改正")
+                             : QStringLiteral("填写、改正");
+    const QString text = QStringLiteral("%1，请%2后再按“开始”。")
+                             .arg(DescribeInputProblems(problems), todo);
+    sink_->ShowWarning(text.toStdString(), problems.empty.isEmpty()
+                                               ? kNotANumberTitle
+                                               : kIncompleteTitle);
+    for (const NumberBox* box :
+         {&roughness_box_, &slope_box_, &stage_count_box_}) {
+      const QString name = QString::fromUtf8(box->name);
+      if (problems.empty.contains(name) ||
+          problems.not_numbers.contains(name)) {
+        box->edit->setFocus();
+        box->edit->selectAll();
+        break;
+      }
+    }
     return;
   }
 
   const Status status = RunComputation(parameters_, *sink_);
   if (!status.ok()) sink_->ShowWarning(status.message(), kRunFailedTitle);
+  // The new result file, or nothing new after a failure.
+  chooser_->Refresh();
 }
 
 void Form1::OnHelpClicked() {
@@ -240,10 +271,7 @@ void Form1::OnHelpClicked() {
 }
 
 void Form1::OnViewClicked() {
-  ViewRequest request{parameters_, {}};
-  for (const NumberBox* box : {&roughness_box_, &stage_count_box_}) {
-    if (!box->holds_number) request.not_numbers << QString::fromUtf8(box->name);
-  }
+  const ViewRequest request{parameters_, CheckBoxes()};
   if (viewer_ == nullptr) viewer_ = new RatingViewer(sink_, {}, this);
   viewer_->Show(request);
   viewer_->show();

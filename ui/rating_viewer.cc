@@ -71,7 +71,8 @@ void Replace(QChartView* view, std::unique_ptr<QChart> chart) {
 QPushButton* NewButton(const char* name, const char* text, QWidget* parent) {
   auto* button = new QPushButton(QString::fromUtf8(text), parent);
   button->setObjectName(QLatin1String(name));
-  button->setAutoDefault(false);
+  // Enter and Return press the focused button, as Space does.
+  button->setAutoDefault(true);
   return button;
 }
 
@@ -179,14 +180,9 @@ void RatingViewer::Show(const ViewRequest& request) {
   if (Status read = ReadCrossSection(params.data_file_path, &figure_.section);
       !read.ok()) {
     message = QString::fromStdString(read.message());
-  } else if (!request.not_numbers.isEmpty()) {
-    QStringList quoted;
-    for (const QString& name : request.not_numbers) {
-      quoted << QStringLiteral("“%1”").arg(name);
-    }
-    message =
-        QString::fromUtf8(kSectionOnly) +
-        QStringLiteral("%1中不是数字。").arg(quoted.join(QStringLiteral("和")));
+  } else if (request.problems.any()) {
+    message = QString::fromUtf8(kSectionOnly) +
+              DescribeInputProblems(request.problems) + QStringLiteral("。");
   } else {
     // The run's guard, without its message box and without changing the
     // main window's parameters.

@@ -14,6 +14,7 @@
 #include "core/run.h"
 #include "core/types.h"
 #include "plot/rating_figure.h"
+#include "ui/input_problems.h"
 
 class QChartView;
 class QLabel;
@@ -23,11 +24,11 @@ class QTableWidget;
 namespace xsrating {
 
 // What the viewer is asked to show: the main window's parameters as they
-// stand, and the names of its boxes whose text is not a number (their value
-// in `parameters` is then a stale one and is not used).
+// stand, and its boxes that are empty or hold no number (their values in
+// `parameters` are then stale or unset and are not used).
 struct ViewRequest {
   RunParameters parameters;
-  QStringList not_numbers;
+  InputProblems problems;
 };
 
 // Asks where to save a file: the parent, the dialog's caption, the suggested
@@ -41,9 +42,9 @@ using SavePathChooser = std::function<QString(
 // does, but writes no file and shows no message box:
 //  - the survey at parameters.data_file_path is read; if it cannot be, the
 //    window is empty and its message line holds the reader's own message;
-//  - the section is drawn; if a box is not a number, or the computation
-//    fails, only the section is shown and the line says what is missing
-//    ("只画出了断面。" and the reason);
+//  - the section is drawn; if a box is empty or not a number, or the
+//    computation fails, only the section is shown and the line says what is
+//    missing ("只画出了断面。" and the reason);
 //  - otherwise the section with the water of the top stage, the two curves
 //    and the table are shown. A stage count above 100 is taken as 20, as the
 //    run's guard would, without touching the caller's parameters; the line

@@ -64,9 +64,9 @@ bool Near(const QList<double>& a, const QList<double>& b) {
 
 ViewRequest Request(const std::string& path, double roughness,
                     const char* slope, double stages,
-                    QStringList not_numbers = {}) {
+                    InputProblems problems = {}) {
   return ViewRequest{RunParameters{path, roughness, slope, stages},
-                     std::move(not_numbers)};
+                     std::move(problems)};
 }
 
 QVariantList Cells(const QTableWidget* table, int row) {
@@ -161,30 +161,41 @@ class RatingViewerTest : public QObject {
     QTest::addColumn<QString>("survey");  // Empty: none chosen.
     QTest::addColumn<double>("roughness");
     QTest::addColumn<double>("stages");
+    QTest::addColumn<QStringList>("empty");
     QTest::addColumn<QStringList>("not_numbers");
     QTest::addColumn<int>("bed_points");   // -1: no bed drawn.
     QTest::addColumn<QString>("message");  // "@READER@": the reader's.
 
     const QString v = QString::fromUtf8(kSurvey);
-    QTest::newRow("no file chosen")
-        << "" << 0.025 << 5.0 << QStringList() << -1 << "@READER@";
+    QTest::newRow("no file chosen") << "" << 0.025 << 5.0 << QStringList()
+                                    << QStringList() << -1 << "@READER@";
     QTest::newRow("survey with a bad field")
-        << "bad.txt" << 0.025 << 5.0 << QStringList() << -1 << "@READER@";
+        << "bad.txt" << 0.025 << 5.0 << QStringList() << QStringList() << -1
+        << "@READER@";
     QTest::newRow("roughness not a number")
-        << v << 0.025 << 5.0 << QStringList{"糙率"} << 4
+        << v << 0.025 << 5.0 << QStringList() << QStringList{"糙率"} << 4
         << "只画出了断面。“糙率”中不是数字。";
     QTest::newRow("both boxes not numbers")
-        << v << 0.025 << 5.0 << QStringList{"糙率", "水位流量关系曲线点子数量"}
-        << 4 << "只画出了断面。“糙率”和“水位流量关系曲线点子数量”中不是数字。";
-    QTest::newRow("roughness never typed")
-        << v << 0.0 << 5.0 << QStringList() << 4
+        << v << 0.025 << 5.0 << QStringList()
+        << QStringList{"糙率", "水位流量关系曲线点子数量"} << 4
+        << "只画出了断面。“糙率”和“水位流量关系曲线点子数量”中不是数字。";
+    QTest::newRow("boxes empty")
+        << v << 0.0 << 0.0
+        << QStringList{"糙率", "比降", "水位流量关系曲线点子数量"}
+        << QStringList() << 4
+        << "只画出了断面。“糙率”、“比降”和“水位流量关系曲线点子数量”是空的。";
+    QTest::newRow("one empty, one not a number")
+        << v << 0.025 << 5.0 << QStringList{"比降"} << QStringList{"糙率"} << 4
+        << "只画出了断面。“比降”是空的，“糙率”中不是数字。";
+    QTest::newRow("roughness 0")
+        << v << 0.0 << 5.0 << QStringList() << QStringList() << 4
         << "只画出了断面。糙率必须是大于 0 的数，现在是 0。";
-    QTest::newRow("stage count never typed")
-        << v << 0.025 << 0.0 << QStringList() << 4
+    QTest::newRow("stage count 0")
+        << v << 0.025 << 0.0 << QStringList() << QStringList() << 4
         << "只画出了断面。水位流量关系曲线点子数量为 0，无法分出水位。"
            "请输入点子数量（1 到 100）。";
     QTest::newRow("stage count below one")
-        << v << 0.025 << 0.5 << QStringList() << 4
+        << v << 0.025 << 0.5 << QStringList() << QStringList() << 4
         << "只画出了断面。水位流量关系曲线点子数量小于 1，没有水位。";
   }
 
@@ -192,6 +203,7 @@ class RatingViewerTest : public QObject {
     QFETCH(QString, survey);
     QFETCH(double, roughness);
     QFETCH(double, stages);
+    QFETCH(QStringList, empty);
     QFETCH(QStringList, not_numbers);
     QFETCH(int, bed_points);
     QFETCH(QString, message);
@@ -209,7 +221,7 @@ class RatingViewerTest : public QObject {
 
     RatingViewer viewer(&sink_);
     viewer.Show(Request(survey.toStdString(), roughness, "0.0004", stages,
-                        not_numbers));
+                        {empty, not_numbers}));
     viewer.show();
     QVERIFY(QTest::qWaitForWindowExposed(&viewer));
 
@@ -251,7 +263,7 @@ class RatingViewerTest : public QObject {
   void showAgainReplacesEverything() {
     RatingViewer viewer(&sink_);
     viewer.Show(Request(kSurvey, 0.025, "0.0004", 5));
-    viewer.Show(Request(kSurvey, 0.025, "0.0004", 3, {"糙率"}));
+    viewer.Show(Request(kSurvey, 0.025, "0.0004", 3, {{}, {"糙率"}}));
     QVERIFY(viewer.figure().rows.empty());
     QCOMPARE(viewer.findChild<QTableWidget*>("Table")->rowCount(), 0);
     QVERIFY(Find<QAreaSeries>(ChartOf(viewer, "SectionChart"), kWaterSeries) ==
