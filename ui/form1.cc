@@ -18,6 +18,7 @@
 
 #include "core/regional.h"
 #include "core/status.h"
+#include "ui/fonts.h"
 #include "ui/format_help.h"
 #include "ui/message_box_sink.h"
 #include "ui/rating_viewer.h"
@@ -44,14 +45,6 @@ QFont FontOf(const QStringList& families, double points) {
   font.setFamilies(families);
   font.setPointSizeF(points);
   return font;
-}
-
-// The Song typeface of Chinese Windows, else a Song (Ming) face of Linux.
-// UMing comes first: its lines are one em apart, as SimSun's are, so wrapped
-// labels fit the heights of the layout.
-QFont SongTi(double points) {
-  return FontOf({"宋体", "SimSun", "AR PL UMing CN", "Noto Serif CJK SC"},
-                points);
 }
 
 // The Kai (brush) typeface.
@@ -131,12 +124,12 @@ void Form1::BuildControls(DriveHooks drives) {
                            TwipRect(5520, 2880, 2655, 495), font());
 
   auto* drive_list = Place<QComboBox>(
-      this, "Drive1", TwipRect(3240, 3600, 2295, 300), SongTi(9));
+      this, "Drive1", TwipRect(3240, 3600, 2295, 300), SongTiForLists(9));
   auto* folder_tree = Place<QTreeWidget>(
-      this, "Dir1", TwipRect(3240, 4080, 2295, 2820), SongTi(9));
+      this, "Dir1", TwipRect(3240, 4080, 2295, 2820), SongTiForLists(9));
   folder_tree->setIndentation(12);
   auto* file_list = Place<QListWidget>(
-      this, "File1", TwipRect(5880, 3600, 2655, 3330), SongTi(9));
+      this, "File1", TwipRect(5880, 3600, 2655, 3330), SongTiForLists(9));
 
   PlaceLabel(this, "Label2", " 糙率", TwipRect(9120, 3720, 855, 495),
              SongTi(14.25));
@@ -274,6 +267,8 @@ void Form1::OnViewClicked() {
   const ViewRequest request{parameters_, CheckBoxes()};
   if (viewer_ == nullptr) viewer_ = new RatingViewer(sink_, {}, this);
   viewer_->Show(request);
+  // Opened over the window; once open it stays where the user put it.
+  if (!viewer_->isVisible()) viewer_->PlaceOver(this);
   viewer_->show();
   viewer_->raise();
   viewer_->activateWindow();

@@ -6,10 +6,14 @@
 // result file: the figure, the full hydraulic table, and buttons that save
 // the figure as PNG or SVG and the table as CSV.
 
+#include <QMargins>
+#include <QRect>
+#include <QSize>
 #include <QString>
 #include <QStringList>
 #include <QWidget>
 #include <functional>
+#include <vector>
 
 #include "core/run.h"
 #include "core/types.h"
@@ -31,6 +35,18 @@ struct ViewRequest {
   InputProblems problems;
 };
 
+// The places a table column shows: `decimals`, or more up to `max_decimals`
+// when some value needs them to show exactly.
+int ColumnDecimals(const std::vector<double>& values, int decimals,
+                   int max_decimals);
+
+// Where the viewer opens (the rectangle inside its frame): its `preferred`
+// size, but never larger than the screen's `available` area less the frame,
+// centred over the `owner` window's frame and moved wholly onto the
+// available area.
+QRect ViewerGeometry(const QSize& preferred, const QRect& available,
+                     const QRect& owner, const QMargins& frame);
+
 // Asks where to save a file: the parent, the dialog's caption, the suggested
 // path, the name filter and the extension given to a name typed without one
 // ("png"); returns the chosen path, empty when cancelled.
@@ -49,10 +65,13 @@ using SavePathChooser = std::function<QString(
 //    and the table are shown. A stage count above 100 is taken as 20, as the
 //    run's guard would, without touching the caller's parameters; the line
 //    says so.
+// The message line is above the charts and hidden while empty. The table
+// shows each column with fixed decimals (ColumnDecimals), right-aligned.
 // Each Show() replaces what was shown before. Saving writes the file
-// atomically; a failure is told through the sink with the saver's message.
-// Children are named for tests: "Message", "SectionChart", "DischargeChart",
-// "AreaChart", "Table", "SavePng", "SaveSvg", "SaveCsv".
+// atomically and says where on the status line beside the buttons; a failure
+// is told through the sink with the saver's message.
+// Children are named for tests: "Message", "Status", "SectionChart",
+// "DischargeChart", "AreaChart", "Table", "SavePng", "SaveSvg", "SaveCsv".
 class RatingViewer : public QWidget {
   Q_OBJECT
 
@@ -64,10 +83,16 @@ class RatingViewer : public QWidget {
 
   void Show(const ViewRequest& request);
 
+  // Sizes and places the window for opening over `owner`: ViewerGeometry on
+  // the available area of the owner's screen.
+  void PlaceOver(const QWidget* owner);
+
   // What the figure and the table show now.
   const FigureData& figure() const { return figure_; }
   // The message line; empty when everything could be shown.
   QString message() const;
+  // The status line: where the last save went; empty before one.
+  QString status() const;
 
  private:
   enum class FileKind { kPng, kSvg, kCsv };
@@ -81,6 +106,7 @@ class RatingViewer : public QWidget {
   std::string data_file_path_;
   FigureData figure_;
   QLabel* message_ = nullptr;
+  QLabel* status_ = nullptr;
   QChartView* section_view_ = nullptr;
   QChartView* discharge_view_ = nullptr;
   QChartView* area_view_ = nullptr;

@@ -7,10 +7,12 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QScreen>
 #include <QStorageInfo>
 #include <QTemporaryDir>
 #include <QTest>
@@ -183,6 +185,15 @@ class Form1Test : public QObject {
     QVERIFY(control->font().families().size() > 1);  // Fallbacks for Linux.
     QCOMPARE(control->font().pointSizeF(), points);
     QCOMPARE(control->font().underline(), underline);
+#ifndef Q_OS_WIN
+    // List rows: Latin letters of a proportional face, not a typewriter's
+    // (Windows keeps SimSun).
+    if (kind != "QLabel" && kind != "QPushButton" && kind != "QLineEdit") {
+      const QFontMetrics metrics(control->font());
+      QVERIFY(metrics.horizontalAdvance(QLatin1Char('i')) <
+              metrics.horizontalAdvance(QLatin1Char('W')));
+    }
+#endif
     if (auto* label = qobject_cast<QLabel*>(control)) {
       // The stage count's label is narrower than its text.
       QCOMPARE(label->wordWrap(), label->objectName() == "Label4");
@@ -607,6 +618,10 @@ class Form1Test : public QObject {
       QCOMPARE(viewers[0]->figure().section.points.size(), size_t{4});
       QCOMPARE(viewers[0]->figure().rows.size(), size_t(rows));
       QCOMPARE(viewers[0]->message(), message);
+      // Wholly on the main window's screen, over the main window.
+      const QRect frame = viewers[0]->frameGeometry();
+      QVERIFY(form->screen()->availableGeometry().contains(frame));
+      QVERIFY(frame.intersects(form->frameGeometry()));
     }
     QVERIFY(sink_.messages.empty());
     QCOMPARE(form->parameters().stage_count, before.stage_count);

@@ -10,6 +10,7 @@
 #include <QFile>
 #include <QImage>
 #include <QLabel>
+#include <QLegend>
 #include <QLineSeries>
 #include <QPushButton>
 #include <QScatterSeries>
@@ -145,10 +146,19 @@ class RatingViewerTest : public QObject {
     QCOMPARE(table->rowCount(), 5);
     QCOMPARE(table->horizontalHeaderItem(6)->text(),
              QStringLiteral("流量\n(m³/s)"));
-    QCOMPARE(Cells(table, 0), (QVariantList{"1", "12", "14.472", "0.829",
-                                            "14.000", "0.706", "8.47"}));
-    QCOMPARE(Cells(table, 4), (QVariantList{"5", "100", "32.361", "3.090",
-                                            "30.000", "1.697", "169.72"}));
+    // Fixed decimals in each column, right-aligned.
+    QCOMPARE(Cells(table, 0), (QVariantList{"1.00", "12.00", "14.47", "0.829",
+                                            "14.00", "0.706", "8.47"}));
+    QCOMPARE(Cells(table, 4), (QVariantList{"5.00", "100.00", "32.36", "3.090",
+                                            "30.00", "1.697", "169.72"}));
+    QCOMPARE(table->item(4, 6)->textAlignment(),
+             int(Qt::AlignRight | Qt::AlignVCenter));
+    // The curve and its computed points have legend entries of their own
+    // shape: a line and a dot.
+    for (const char* view : {"DischargeChart", "AreaChart"}) {
+      QCOMPARE(ChartOf(viewer, view)->legend()->markerShape(),
+               QLegend::MarkerShapeFromSeries);
+    }
     for (const char* button : {"SavePng", "SaveSvg", "SaveCsv"}) {
       QVERIFY(viewer.findChild<QPushButton*>(button)->isEnabled());
     }
@@ -321,6 +331,11 @@ class RatingViewerTest : public QObject {
       QVERIFY(bytes.contains("<title>saved</title>"));
       QVERIFY(bytes.contains("</svg>"));
     }
+    // Where the file went, on the status line; the next Show clears it.
+    QCOMPARE(viewer.status(),
+             QStringLiteral("已保存到 ") + QDir::toNativeSeparators(chosen));
+    viewer.Show(Request(kSurvey, 0.025, "0.0004", 4));
+    QCOMPARE(viewer.status(), QString());
   }
 
   void failedSaveIsTold() {
@@ -336,6 +351,119 @@ class RatingViewerTest : public QObject {
     QVERIFY(
         QString::fromStdString(sink_.messages[0].text).contains("table.csv"));
     QVERIFY(!QFile::exists(chosen));
+    QCOMPARE(viewer.status(), QString());
+  }
+
+  void columnDecimals_data() {
+    QTest::addColumn<QList<double>>("values");
+    QTest::addColumn<int>("decimals");
+    QTest::addColumn<int>("max_decimals");
+    QTest::addColumn<int>("shown");
+    QTest::newRow("whole metres") << QList<double>{1, 2, 5} << 2 << 4 << 2;
+    QTest::newRow("centimetres") << QList<double>{89.69, 90.2} << 2 << 4 << 2;
+    QTest::newRow("a survey in millimetres")
+        << QList<double>{89.695, 90.695} << 2 << 4 << 3;
+    QTest::newRow("sums not quite exact")
+        << QList<double>{0.1 + 0.2, 0.7 + 0.1} << 2 << 4 << 2;
+    QTest::newRow("finer than the limit") << QList<double>{1e-5} << 2 << 4 << 4;
+    QTest::newRow("no rows") << QList<double>{} << 2 << 4 << 2;
+    QTest::newRow("fixed column") << QList<double>{0.8294} << 3 << 3 << 3;
+  }
+
+  void columnDecimals() {
+    QFETCH(QList<double>, values);
+    QFETCH(int, decimals);
+    QFETCH(int, max_decimals);
+    QFETCH(int, shown);
+    QCOMPARE(ColumnDecimals(std::vector<double>(values.begin(), values.end()),
+                            decimals, max_decimals),
+             shown);
+  }
+
+  // The viewer opens over the main window and wholly on its screen.
+  void geometry_data() {
+    QTest::addColumn<QRect>("available");
+    QTest::addColumn<QRect>("owner");
+    QTest::addColumn<QMargins>("frame");
+    QTest::addColumn<QRect>("placed");
+    const QMargins frame(4, 30, 4, 4);
+    // The main window, 993 x 559 inside its frame, centred on the screen.
+    QTest::newRow("1280 x 800 with a taskbar")
+        << QRect(0, 0, 1280, 760) << QRect(139, 85, 1001, 593) << frame
+        << QRect(90, 30, 1100, 726);
+    QTest::newRow("large screen: full size over the window")
+        << QRect(0, 0, 2560, 1400) << QRect(779, 403, 1001, 593) << frame
+        << QRect(730, 283, 1100, 860);
+    QTest::newRow("window near the right edge")
+        << QRect(0, 0, 1920, 1040) << QRect(1500, 600, 1001, 593) << frame
+        << QRect(816, 176, 1100, 860);
+    QTest::newRow("second screen to the left, no window manager")
+        << QRect(-1280, 0, 1280, 800) << QRect(-1200, 100, 993, 559)
+        << QMargins() << QRect(-1253, 0, 1100, 800);
+  }
+
+  void geometry() {
+    QFETCH(QRect, available);
+    QFETCH(QRect, owner);
+    QFETCH(QMargins, frame);
+    QFETCH(QRect, placed);
+    const QRect inner =
+        ViewerGeometry(QSize(1100, 860), available, owner, frame);
+    QCOMPARE(inner, placed);
+    QVERIFY(available.contains(inner.marginsAdded(frame)));
+  }
+
+  // At the size it opens with on a 1280 x 800 screen (or 2560 x 1600 at
+  // twice the scale), and smaller, every control is on the window and the
+  // table shows ten rows whole.
+  void fitsSmallScreens_data() {
+    QTest::addColumn<QSize>("size");
+    QTest::addColumn<int>("rows");
+    QTest::newRow("1280 x 800") << QSize(1100, 726) << 10;
+    QTest::newRow("smaller still") << QSize(640, 480) << 1;
+  }
+
+  void fitsSmallScreens() {
+    QFETCH(QSize, size);
+    QFETCH(int, rows);
+    RatingViewer viewer(&sink_);
+    viewer.Show(Request(kSurvey, 0.025, "0.0004", 20));
+    viewer.resize(size);
+    viewer.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&viewer));
+    QCOMPARE(viewer.size(), size);
+
+    const QRect window = viewer.rect();
+    for (QWidget* child : viewer.findChildren<QWidget*>()) {
+      const QString name = child->objectName();
+      if (name.isEmpty() || !child->isVisible()) continue;
+      const QRect shown(child->mapTo(&viewer, QPoint()), child->size());
+      QVERIFY2(window.contains(shown), qPrintable(name));
+    }
+    auto* table = viewer.findChild<QTableWidget*>("Table");
+    int whole = 0;
+    for (int r = 0; r < table->rowCount(); ++r) {
+      const QRect row = table->visualRect(table->model()->index(r, 0));
+      if (table->viewport()->rect().contains(row)) ++whole;
+    }
+    QVERIFY2(whole >= rows, qPrintable(QString::number(whole)));
+  }
+
+  // A survey that cannot be read: the reason is above the charts, not below
+  // the screen's edge.
+  void messageAboveTheCharts() {
+    RatingViewer viewer(&sink_);
+    viewer.Show(Request("", 0.025, "0.0004", 5));
+    viewer.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&viewer));
+    auto* message = viewer.findChild<QLabel*>("Message");
+    QVERIFY(message->isVisible());
+    QVERIFY(message->geometry().bottom() <
+            viewer.findChild<QChartView*>("SectionChart")
+                ->mapTo(&viewer, QPoint())
+                .y());
+    viewer.Show(Request(kSurvey, 0.025, "0.0004", 5));
+    QVERIFY(!message->isVisible());
   }
 };
 
