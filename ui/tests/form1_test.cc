@@ -400,8 +400,6 @@ class Form1Test : public QObject {
     QTest::addColumn<QString>("title");  // Empty: no message.
     QTest::newRow("Return on help") << "Command3" << int(Qt::Key_Return)
                                     << QString::fromUtf8(kFormatHelpTitle);
-    QTest::newRow("Enter on help") << "Command3" << int(Qt::Key_Enter)
-                                   << QString::fromUtf8(kFormatHelpTitle);
     QTest::newRow("Return on start")
         << "Command1" << int(Qt::Key_Return) << "输入不完整";
     QTest::newRow("Return in roughness")
