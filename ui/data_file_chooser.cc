@@ -70,9 +70,10 @@ bool IsOnDrive(const QString& path, const QString& root) {
   return path.startsWith(prefix, kPathCase);
 }
 
-// Rows at least one line of the font tall, with a pixel to spare above and
-// below: fonts whose line is taller than their ascent and descent otherwise
-// lose what lies below the descent, such as the underscore of a file name.
+// Rows at least one line of the font tall and a pixel more above and below.
+// In a face without a line gap, such as the Song face of Linux, the
+// underscore lies below the descent, and a row of ascent plus descent cuts it
+// off: "river_section.txt" read as "river section.txt".
 class LineHighRows : public QStyledItemDelegate {
  public:
   using QStyledItemDelegate::QStyledItemDelegate;
