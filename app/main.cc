@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QCommandLineParser>
 
+#include "ui/fonts.h"
 #include "ui/form1.h"
 #include "ui/qt_translations.h"
 
@@ -22,6 +23,9 @@ int main(int argc, char* argv[]) {
   parser.addVersionOption();
   parser.process(app);
 
+  // Tooltips, dialogs and boxes in the one sans-serif CJK face, rather than
+  // the locale's fallback; the window names its own faces.
+  QApplication::setFont(xsrating::InterfaceFont());
   xsrating::Form1 window;
   window.show();
   return app.exec();

@@ -5,11 +5,19 @@
 #include <QComboBox>
 #include <QDir>
 #include <QDirIterator>
+#include <QEvent>
 #include <QFileInfo>
+#include <QFileSystemWatcher>
+#include <QHelpEvent>
+#include <QKeyEvent>
 #include <QListWidget>
+#include <QScrollBar>
+#include <QSet>
 #include <QSignalBlocker>
 #include <QStorageInfo>
 #include <QStyle>
+#include <QStyledItemDelegate>
+#include <QToolTip>
 #include <QTreeWidget>
 #include <QTreeWidgetItem>
 #include <algorithm>
@@ -99,6 +107,23 @@ bool IsUsefulVolume(const MountedVolume& volume) {
          !IsBelow(root, "/dev") && !IsBelow(root, "/snap");
 }
 
+// Rows at least one line of the font tall and a pixel more above and below.
+// In a face without a line gap, such as the Song face of Linux, the
+// underscore lies below the descent, and a row of ascent plus descent cuts it
+// off: "river_section.txt" read as "river section.txt".
+class LineHighRows : public QStyledItemDelegate {
+ public:
+  using QStyledItemDelegate::QStyledItemDelegate;
+
+  QSize sizeHint(const QStyleOptionViewItem& option,
+                 const QModelIndex& index) const override {
+    QSize size = QStyledItemDelegate::sizeHint(option, index);
+    size.setHeight(
+        std::max(size.height(), option.fontMetrics.lineSpacing() + 2));
+    return size;
+  }
+};
+
 }  // namespace
 
 QList<Drive> DrivesFromVolumes(const QList<MountedVolume>& volumes) {
@@ -171,6 +196,14 @@ std::string JoinDataFilePath(std::string_view folder,
   return path;
 }
 
+QString CutOffText(const QAbstractItemView& view, const QModelIndex& index) {
+  if (!index.isValid()) return QString();
+  const QRect shown =
+      view.visualRect(index).intersected(view.viewport()->rect());
+  if (view.sizeHintForIndex(index).width() <= shown.width()) return QString();
+  return index.data(Qt::DisplayRole).toString();
+}
+
 DataFileChooser::DataFileChooser(QComboBox* drive_list,
                                  QTreeWidget* folder_tree,
                                  QListWidget* file_list, MessageSink* sink,
@@ -180,13 +213,23 @@ DataFileChooser::DataFileChooser(QComboBox* drive_list,
       folder_tree_(folder_tree),
       file_list_(file_list),
       sink_(sink),
-      hooks_(std::move(hooks)) {
+      hooks_(std::move(hooks)),
+      watcher_(new QFileSystemWatcher(this)) {
   if (!hooks_.list) hooks_.list = SystemDrives;
   if (!hooks_.is_ready) hooks_.is_ready = DriveIsReady;
 
   folder_tree_->setHeaderHidden(true);
   folder_tree_->setColumnCount(1);
   file_list_->setSelectionMode(QAbstractItemView::SingleSelection);
+  for (QAbstractItemView* view :
+       {static_cast<QAbstractItemView*>(folder_tree_),
+        static_cast<QAbstractItemView*>(file_list_)}) {
+    view->setItemDelegate(new LineHighRows(view));
+    view->viewport()->installEventFilter(this);
+  }
+  file_list_->installEventFilter(this);
+  connect(watcher_, &QFileSystemWatcher::directoryChanged, this,
+          &DataFileChooser::Refresh);
 
   connect(drive_list_, &QComboBox::currentIndexChanged, this,
           &DataFileChooser::OnDriveChosen);
@@ -292,6 +335,87 @@ void DataFileChooser::ShowFolder(const QString& root, const QString& folder) {
   ListFiles(shown);
 }
 
+void DataFileChooser::Refresh() {
+  if (drive_index_ < 0 || folder_tree_->topLevelItemCount() == 0) return;
+  const QString root = drive_list_->itemData(drive_index_).toString();
+  if (!QFileInfo(folder_).isDir()) {
+    // The folder shown has gone: show the nearest one above it still there.
+    QString folder = folder_;
+    while (folder.size() > root.size() && !QFileInfo(folder).isDir()) {
+      folder = QFileInfo(folder).path();
+    }
+    ShowFolder(root, folder);
+    return;
+  }
+  updating_ = true;
+  RefreshChildren(folder_tree_->topLevelItem(0));
+  updating_ = false;
+  ListFiles(folder_);
+}
+
+void DataFileChooser::RefreshChildren(QTreeWidgetItem* item) {
+  if (!item->data(0, kFilledRole).toBool()) {
+    // Not listed yet: only whether it has anything to open may have changed.
+    if (item->childCount() == 0) {
+      const QString path = item->data(0, kPathRole).toString();
+      item->setChildIndicatorPolicy(HasSubfolder(path)
+                                        ? QTreeWidgetItem::ShowIndicator
+                                        : QTreeWidgetItem::DontShowIndicator);
+    }
+    return;
+  }
+  const QString path = item->data(0, kPathRole).toString();
+  const QStringList names = QDir(path).entryList(
+      QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase);
+  // Drop the folders that have gone; a hidden one on the way stays while it
+  // is there.
+  for (int i = item->childCount() - 1; i >= 0; --i) {
+    if (!QFileInfo(item->child(i)->data(0, kPathRole).toString()).isDir()) {
+      delete item->takeChild(i);
+    }
+  }
+  QSet<QString> listed;
+  for (int i = 0; i < item->childCount(); ++i)
+    listed << item->child(i)->text(0);
+  const QIcon folder_icon =
+      folder_tree_->style()->standardIcon(QStyle::SP_DirIcon);
+  for (const QString& name : names) {
+    if (listed.contains(name)) continue;
+    // In order among the listed names, as FillChildren sorts them.
+    int at = 0;
+    while (at < item->childCount() &&
+           item->child(at)->text(0).compare(name, Qt::CaseInsensitive) < 0) {
+      ++at;
+    }
+    auto* child = new QTreeWidgetItem(QStringList(name));
+    item->insertChild(at, child);
+    SetUpFolderItem(child, ChildPath(path, name), folder_icon);
+  }
+  for (int i = 0; i < item->childCount(); ++i) RefreshChildren(item->child(i));
+}
+
+void DataFileChooser::WatchListedFolders() {
+  QStringList folders;
+  QList<QTreeWidgetItem*> pending;
+  for (int i = 0; i < folder_tree_->topLevelItemCount(); ++i) {
+    pending << folder_tree_->topLevelItem(i);
+  }
+  while (!pending.isEmpty()) {
+    QTreeWidgetItem* item = pending.takeLast();
+    if (!item->data(0, kFilledRole).toBool()) continue;
+    folders << item->data(0, kPathRole).toString();
+    for (int i = 0; i < item->childCount(); ++i) pending << item->child(i);
+  }
+  if (!folder_.isEmpty() && !folders.contains(folder_)) folders << folder_;
+  const QStringList watched = watcher_->directories();
+  if (QSet<QString>(watched.begin(), watched.end()) ==
+      QSet<QString>(folders.begin(), folders.end())) {
+    return;
+  }
+  if (!watched.isEmpty()) watcher_->removePaths(watched);
+  if (!folders.isEmpty()) watcher_->addPaths(folders);
+}
+
 void DataFileChooser::FillChildren(QTreeWidgetItem* item) {
   if (item->data(0, kFilledRole).toBool()) return;
   item->setData(0, kFilledRole, true);
@@ -306,6 +430,7 @@ void DataFileChooser::FillChildren(QTreeWidgetItem* item) {
   }
   item->setChildIndicatorPolicy(
       QTreeWidgetItem::DontShowIndicatorWhenChildless);
+  WatchListedFolders();
 }
 
 void DataFileChooser::OnFolderItemChosen(QTreeWidgetItem* item) {
@@ -316,13 +441,64 @@ void DataFileChooser::OnFolderItemChosen(QTreeWidgetItem* item) {
 }
 
 void DataFileChooser::ListFiles(const QString& folder) {
+  const bool same_folder = folder == folder_;
+  const QListWidgetItem* current = file_list_->currentItem();
+  const QString current_name =
+      same_folder && current != nullptr ? current->text() : QString();
+  const bool selected = current != nullptr && current->isSelected();
+  const int scrolled = file_list_->verticalScrollBar()->value();
+
   folder_ = folder;
   updating_ = true;
   file_list_->clear();
   // Name filters match in any letter case unless told otherwise.
   file_list_->addItems(QDir(folder).entryList(
       {QStringLiteral("*.txt")}, QDir::Files, QDir::Name | QDir::IgnoreCase));
+  if (!current_name.isEmpty()) {
+    const QList<QListWidgetItem*> found =
+        file_list_->findItems(current_name, Qt::MatchExactly);
+    if (!found.isEmpty()) {
+      file_list_->setCurrentItem(found.first(),
+                                 selected ? QItemSelectionModel::ClearAndSelect
+                                          : QItemSelectionModel::NoUpdate);
+    }
+    file_list_->verticalScrollBar()->setValue(scrolled);
+  }
   updating_ = false;
+  WatchListedFolders();
+}
+
+bool DataFileChooser::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == file_list_ && event->type() == QEvent::KeyPress &&
+      file_list_->selectedItems().isEmpty() && file_list_->count() > 0) {
+    // The focus frame alone does not choose a file; the first Down or Up
+    // chooses the framed one rather than the one after it.
+    const int key = static_cast<QKeyEvent*>(event)->key();
+    if (key == Qt::Key_Down || key == Qt::Key_Up) {
+      QListWidgetItem* item = file_list_->currentItem();
+      if (item == nullptr) item = file_list_->item(0);
+      file_list_->setCurrentItem(item, QItemSelectionModel::ClearAndSelect);
+      return true;
+    }
+  }
+  if (event->type() == QEvent::ToolTip) {
+    for (QAbstractItemView* view :
+         {static_cast<QAbstractItemView*>(folder_tree_),
+          static_cast<QAbstractItemView*>(file_list_)}) {
+      if (watched != view->viewport()) continue;
+      const auto* help = static_cast<QHelpEvent*>(event);
+      const QModelIndex index = view->indexAt(help->pos());
+      const QString text = CutOffText(*view, index);
+      if (text.isEmpty()) {
+        QToolTip::hideText();
+      } else {
+        QToolTip::showText(help->globalPos(), text, view->viewport(),
+                           view->visualRect(index));
+      }
+      return true;
+    }
+  }
+  return QObject::eventFilter(watched, event);
 }
 
 void DataFileChooser::OnFileChosen() {

@@ -16,8 +16,11 @@
 
 #include "core/run.h"
 
+class QAbstractItemView;
 class QComboBox;
+class QFileSystemWatcher;
 class QListWidget;
+class QModelIndex;
 class QTreeWidget;
 class QTreeWidgetItem;
 
@@ -69,6 +72,10 @@ QString DriveDisplayText(const Drive& drive);
 std::string JoinDataFilePath(std::string_view folder,
                              std::string_view file_name, char separator);
 
+// The whole text of the item at `index` when the view shows only part of it
+// (cut off by the view's edge or elided); empty when it is shown whole.
+QString CutOffText(const QAbstractItemView& view, const QModelIndex& index);
+
 // Links the drive list, the folder tree and the file list of the window:
 //  - choosing a drive shows that drive's current folder (the folder last shown
 //    on it, or its root); a drive that is not ready is reported through the
@@ -76,7 +83,15 @@ std::string JoinDataFilePath(std::string_view folder,
 //  - choosing a folder in the tree lists its "*.txt" files, in any letter
 //    case, sorted by name without regard to case; folders are listed the same
 //    way, and hidden ones only when they lead to the folder shown;
-//  - clicking a file emits DataFileClicked with its full path.
+//  - clicking a file emits DataFileClicked with its full path; so does
+//    selecting one with the keys. Tabbing into the file list and pressing
+//    Down or Up selects the file that has the focus frame, the first one
+//    when none has;
+//  - the tree and the file list follow the file system: folders and files
+//    that appear or go are shown, open folders stay open and the selected
+//    file stays selected;
+//  - every row is at least a line of its font tall, and a name cut off by
+//    the list's edge shows whole in a tooltip.
 // Changing drive or folder emits nothing: the last clicked file stays chosen.
 // The chooser fills the widgets it is given and does not own them.
 class DataFileChooser : public QObject {
@@ -95,6 +110,13 @@ class DataFileChooser : public QObject {
   // The folder the file list shows, with '/' separators.
   const QString& folder() const { return folder_; }
 
+  // Shows the folders and files as they are now, at once (the file system's
+  // own notices come a moment later).
+  void Refresh();
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
  signals:
   // A file was clicked: its path as JoinDataFilePath makes it, in UTF-8.
   void DataFileClicked(const std::string& path);
@@ -107,7 +129,14 @@ class DataFileChooser : public QObject {
   // Rebuilds the tree for the drive at `root` and shows `folder` in it.
   void ShowFolder(const QString& root, const QString& folder);
   void FillChildren(QTreeWidgetItem* item);
+  // Adds the subfolders of a listed folder that have appeared and drops those
+  // that have gone, all the way down.
+  void RefreshChildren(QTreeWidgetItem* item);
+  // Lists the files of `folder`; the selected name stays selected when the
+  // folder is the one shown already.
   void ListFiles(const QString& folder);
+  // Watches the shown folder and every listed one.
+  void WatchListedFolders();
   int DriveIndexHolding(const QString& folder) const;
 
   QComboBox* drive_list_;
@@ -115,6 +144,7 @@ class DataFileChooser : public QObject {
   QListWidget* file_list_;
   MessageSink* sink_;
   DriveHooks hooks_;
+  QFileSystemWatcher* watcher_;
   int drive_index_ = -1;
   QString folder_;
   // Each drive's current folder, by root.

@@ -18,6 +18,7 @@
 
 #include "core/regional.h"
 #include "core/status.h"
+#include "ui/fonts.h"
 #include "ui/format_help.h"
 #include "ui/message_box_sink.h"
 #include "ui/rating_viewer.h"
@@ -28,6 +29,7 @@ namespace {
 constexpr char kProgramTitle[] = "河道断面水位流量关系计算";
 constexpr char kRunFailedTitle[] = "计算未完成";
 constexpr char kNotANumberTitle[] = "输入的不是数字";
+constexpr char kIncompleteTitle[] = "输入不完整";
 
 // The layout is drawn in twips; at 96 dots per inch a pixel is 15 twips, and
 // Qt scales logical pixels to the screen.
@@ -43,14 +45,6 @@ QFont FontOf(const QStringList& families, double points) {
   font.setFamilies(families);
   font.setPointSizeF(points);
   return font;
-}
-
-// The Song typeface of Chinese Windows, else a Song (Ming) face of Linux.
-// UMing comes first: its lines are one em apart, as SimSun's are, so wrapped
-// labels fit the heights of the layout.
-QFont SongTi(double points) {
-  return FontOf({"宋体", "SimSun", "AR PL UMing CN", "Noto Serif CJK SC"},
-                points);
 }
 
 // The Kai (brush) typeface.
@@ -94,7 +88,9 @@ QPushButton* PlaceButton(QWidget* parent, const char* name, const char* text,
                          const QRect& rect, const QFont& font) {
   auto* button = Place<QPushButton>(parent, name, rect, font);
   button->setText(QString::fromUtf8(text));
-  button->setAutoDefault(false);
+  // Enter and Return press the focused button, as on Windows. The window is
+  // no dialog, so no button is pressed by Enter typed elsewhere.
+  button->setAutoDefault(true);
   return button;
 }
 
@@ -128,12 +124,12 @@ void Form1::BuildControls(DriveHooks drives) {
                            TwipRect(5520, 2880, 2655, 495), font());
 
   auto* drive_list = Place<QComboBox>(
-      this, "Drive1", TwipRect(3240, 3600, 2295, 300), SongTi(9));
+      this, "Drive1", TwipRect(3240, 3600, 2295, 300), SongTiForLists(9));
   auto* folder_tree = Place<QTreeWidget>(
-      this, "Dir1", TwipRect(3240, 4080, 2295, 2820), SongTi(9));
+      this, "Dir1", TwipRect(3240, 4080, 2295, 2820), SongTiForLists(9));
   folder_tree->setIndentation(12);
   auto* file_list = Place<QListWidget>(
-      this, "File1", TwipRect(5880, 3600, 2655, 3330), SongTi(9));
+      this, "File1", TwipRect(5880, 3600, 2655, 3330), SongTiForLists(9));
 
   PlaceLabel(this, "Label2", " 糙率", TwipRect(9120, 3720, 855, 495),
              SongTi(14.25));
@@ -171,6 +167,7 @@ void Form1::BuildControls(DriveHooks drives) {
   folder_tree->setFocus();
 
   roughness_box_ = {roughness, "糙率", "0.025", &RunParameters::roughness};
+  slope_box_ = {slope, "比降", "0.0004"};
   stage_count_box_ = {stage_count, "水位流量关系曲线点子数量", "20",
                       &RunParameters::stage_count};
   connect(roughness, &QLineEdit::textChanged, this,
@@ -179,24 +176,27 @@ void Form1::BuildControls(DriveHooks drives) {
           [this] { OnNumberEdited(stage_count_box_); });
   connect(slope, &QLineEdit::textChanged, this, [this](const QString& text) {
     parameters_.slope_text = text.toStdString();
+    OnNumberEdited(slope_box_);
   });
   connect(start, &QPushButton::clicked, this, &Form1::OnStartClicked);
   connect(end, &QPushButton::clicked, this, &QWidget::close);
   connect(help, &QPushButton::clicked, this, &Form1::OnHelpClicked);
   connect(view, &QPushButton::clicked, this, &Form1::OnViewClicked);
 
-  auto* chooser = new DataFileChooser(drive_list, folder_tree, file_list, sink_,
-                                      std::move(drives), this);
+  chooser_ = new DataFileChooser(drive_list, folder_tree, file_list, sink_,
+                                 std::move(drives), this);
   connect(
-      chooser, &DataFileChooser::DataFileClicked, this,
+      chooser_, &DataFileChooser::DataFileClicked, this,
       [this](const std::string& path) { parameters_.data_file_path = path; });
-  chooser->Open(QDir::currentPath());
+  chooser_->Open(QDir::currentPath());
 }
 
 void Form1::OnNumberEdited(NumberBox& box) {
   const std::optional<double> value =
       TextToNumber(box.edit->text().toStdString());
-  if (value.has_value()) parameters_.*box.field = *value;
+  if (value.has_value() && box.field != nullptr) {
+    parameters_.*box.field = *value;
+  }
   if (box.holds_number == value.has_value()) return;
 
   box.holds_number = value.has_value();
@@ -214,25 +214,49 @@ void Form1::OnNumberEdited(NumberBox& box) {
                                       QString::fromUtf8(box.example)));
 }
 
-void Form1::OnStartClicked() {
-  QStringList not_numbers;
-  NumberBox* first_bad = nullptr;
-  for (NumberBox* box : {&roughness_box_, &stage_count_box_}) {
-    if (box->holds_number) continue;
-    not_numbers << QStringLiteral("“%1”").arg(QString::fromUtf8(box->name));
-    if (first_bad == nullptr) first_bad = box;
+InputProblems Form1::CheckBoxes() const {
+  InputProblems problems;
+  for (const NumberBox* box :
+       {&roughness_box_, &slope_box_, &stage_count_box_}) {
+    const QString name = QString::fromUtf8(box->name);
+    if (box->edit->text().trimmed().isEmpty()) {
+      problems.empty << name;
+    } else if (!TextToNumber(box->edit->text().toStdString()).has_value()) {
+      problems.not_numbers << name;
+    }
   }
-  if (first_bad != nullptr) {
-    const QString text = QStringLiteral("%1中不是数字，请改正后再按“开始”。")
-                             .arg(not_numbers.join(QStringLiteral("和")));
-    sink_->ShowWarning(text.toStdString(), kNotANumberTitle);
-    first_bad->edit->setFocus();
-    first_bad->edit->selectAll();
+  return problems;
+}
+
+void Form1::OnStartClicked() {
+  const InputProblems problems = CheckBoxes();
+  if (problems.any()) {
+    const QString todo = problems.not_numbers.isEmpty() ? QStringLiteral("填写")
+                         : problems.empty.isEmpty()
+                             ? QStringLiteral("改正")
+                             : QStringLiteral("填写、改正");
+    const QString text = QStringLiteral("%1，请%2后再按“开始”。")
+                             .arg(DescribeInputProblems(problems), todo);
+    sink_->ShowWarning(text.toStdString(), problems.empty.isEmpty()
+                                               ? kNotANumberTitle
+                                               : kIncompleteTitle);
+    for (const NumberBox* box :
+         {&roughness_box_, &slope_box_, &stage_count_box_}) {
+      const QString name = QString::fromUtf8(box->name);
+      if (problems.empty.contains(name) ||
+          problems.not_numbers.contains(name)) {
+        box->edit->setFocus();
+        box->edit->selectAll();
+        break;
+      }
+    }
     return;
   }
 
   const Status status = RunComputation(parameters_, *sink_);
   if (!status.ok()) sink_->ShowWarning(status.message(), kRunFailedTitle);
+  // The new result file, or nothing new after a failure.
+  chooser_->Refresh();
 }
 
 void Form1::OnHelpClicked() {
@@ -240,12 +264,11 @@ void Form1::OnHelpClicked() {
 }
 
 void Form1::OnViewClicked() {
-  ViewRequest request{parameters_, {}};
-  for (const NumberBox* box : {&roughness_box_, &stage_count_box_}) {
-    if (!box->holds_number) request.not_numbers << QString::fromUtf8(box->name);
-  }
+  const ViewRequest request{parameters_, CheckBoxes()};
   if (viewer_ == nullptr) viewer_ = new RatingViewer(sink_, {}, this);
   viewer_->Show(request);
+  // Opened over the window; once open it stays where the user put it.
+  if (!viewer_->isVisible()) viewer_->PlaceOver(this);
   viewer_->show();
   viewer_->raise();
   viewer_->activateWindow();

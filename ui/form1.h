@@ -10,6 +10,7 @@
 #include "core/run.h"
 #include "core/types.h"
 #include "ui/data_file_chooser.h"
+#include "ui/input_problems.h"
 
 class QLineEdit;
 
@@ -22,18 +23,22 @@ class RatingViewer;
 //  - Text1 (roughness) and Text3 (stage count) convert their text on every
 //    edit with the regional decimal separator. A text that is not a number
 //    (an emptied box, a lone sign or decimal point while typing) leaves the
-//    last valid value in the parameters and marks the box with a red frame
-//    and a tooltip; the parameters' value stays 0 while the box was never
-//    edited. Text2 (slope) is kept exactly as typed.
+//    last valid value in the parameters; the parameters' value stays 0 while
+//    the box was never edited. Text2 (slope) is kept exactly as typed.
+//    Any of the three whose text is not a number is marked with a red frame
+//    and a tooltip while it stays so.
 //  - The drive, folder and file lists choose the survey file.
-//  - Command1 runs the computation with the parameters; while a marked box
-//    holds a non-number it shows one warning naming the box instead. A failed
-//    run is reported with the core's message and the window stays usable.
+//  - Command1 runs the computation with the parameters. While a box is empty
+//    or holds a non-number it shows one warning naming every such box instead
+//    and puts the focus in the first. A failed run is reported with the core's
+//    message and the window stays usable; after a run the file list shows the
+//    folder as it is now.
 //  - Command2 and closing the window end the program; Command3 shows the
 //    survey file's format.
 //  - Command4 opens the viewer of the section and its curves (one window,
 //    brought back and refreshed on each press) for the parameters as they
 //    stand; it writes no file and changes no parameter.
+//  - Enter or Return on a focused button presses it, as Space does.
 // Controls are named as in the layout (Text1, Command1, Dir1, ...), so they
 // can be found with findChild.
 class Form1 : public QWidget {
@@ -56,12 +61,15 @@ class Form1 : public QWidget {
     QLineEdit* edit = nullptr;
     const char* name = "";     // As its label names it.
     const char* example = "";  // A value it might hold.
+    // The parameter it sets; null for the slope, which keeps its text.
     double RunParameters::*field = nullptr;
     bool holds_number = true;
   };
 
   void BuildControls(DriveHooks drives);
   void OnNumberEdited(NumberBox& box);
+  // The boxes that cannot be used as they stand, in the window's order.
+  InputProblems CheckBoxes() const;
   void OnStartClicked();
   void OnHelpClicked();
   void OnViewClicked();
@@ -70,7 +78,9 @@ class Form1 : public QWidget {
   std::unique_ptr<MessageBoxSink> own_sink_;
   MessageSink* sink_;
   NumberBox roughness_box_;
+  NumberBox slope_box_;
   NumberBox stage_count_box_;
+  DataFileChooser* chooser_ = nullptr;
   QPointer<RatingViewer> viewer_;
 };
 

@@ -6,6 +6,8 @@
 #include <QWidget>
 #include <string>
 
+#include "ui/fonts.h"
+
 namespace xsrating {
 
 QString MessageBoxText(const std::string& text) {
@@ -21,6 +23,7 @@ void MessageBoxSink::ShowWarning(const std::string& text,
                   MessageBoxText(text), QMessageBox::Ok, owner_);
   // Paths and survey values may hold '<' or '&'; they are never markup.
   box.setTextFormat(Qt::PlainText);
+  box.setFont(InterfaceFont());
   box.exec();
 }
 

@@ -4,24 +4,31 @@
 #include <QByteArray>
 #include <QChart>
 #include <QChartView>
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLegend>
 #include <QPushButton>
+#include <QScreen>
 #include <QSplitter>
 #include <QTableWidget>
 #include <QVBoxLayout>
+#include <algorithm>
+#include <cmath>
 #include <memory>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "core/cross_section.h"
 #include "core/file_io.h"
 #include "core/hydraulic_table.h"
 #include "core/status.h"
 #include "plot/rating_csv.h"
+#include "ui/fonts.h"
 
 namespace xsrating {
 namespace {
@@ -29,34 +36,36 @@ namespace {
 constexpr char kSaveFailedTitle[] = "保存未完成";
 constexpr char kSectionOnly[] = "只画出了断面。";
 
-// Column heads of the table, with units, and how each value is shown: the
-// values of the result file (stage, area, discharge) as it writes them, the
-// others to the millimetre or its like.
+// Column heads of the table, with units, and the decimals of each column as
+// a hydrologist reads them: levels and lengths to the centimetre, areas and
+// discharges to the 0.01 the result file rounds them to, radius and velocity
+// to three places. A stage column shows more places when the survey's levels
+// have them (at most `max_decimals`).
 struct Column {
   const char* head;
   double HydraulicRow::*value;
-  int decimals;  // -1: up to 15 significant digits, as the result file.
+  int decimals;
+  int max_decimals;
 };
 constexpr Column kColumns[] = {
-    {"水位\n(m)", &HydraulicRow::stage, -1},
-    {"面积\n(m²)", &HydraulicRow::area, -1},
-    {"湿周\n(m)", &HydraulicRow::perimeter, 3},
-    {"水力半径\n(m)", &HydraulicRow::hydraulic_radius, 3},
-    {"水面宽\n(m)", &HydraulicRow::top_width, 3},
-    {"平均流速\n(m/s)", &HydraulicRow::mean_velocity, 3},
-    {"流量\n(m³/s)", &HydraulicRow::discharge, -1},
+    {"水位\n(m)", &HydraulicRow::stage, 2, 4},
+    {"面积\n(m²)", &HydraulicRow::area, 2, 2},
+    {"湿周\n(m)", &HydraulicRow::perimeter, 2, 2},
+    {"水力半径\n(m)", &HydraulicRow::hydraulic_radius, 3, 3},
+    {"水面宽\n(m)", &HydraulicRow::top_width, 2, 2},
+    {"平均流速\n(m/s)", &HydraulicRow::mean_velocity, 3, 3},
+    {"流量\n(m³/s)", &HydraulicRow::discharge, 2, 2},
 };
 
-QString CellText(double value, int decimals) {
-  if (decimals < 0) return QString::fromStdString(CsvNumber(value));
-  return QString::number(value, 'f', decimals);
-}
+// The viewer's size when the screen has room for it.
+constexpr QSize kPreferredSize(1100, 860);
 
 QChartView* NewChartView(const char* name, QWidget* parent) {
   auto* view = new QChartView(parent);
   view->setObjectName(QLatin1String(name));
   view->setRenderHint(QPainter::Antialiasing);
-  view->setMinimumSize(320, 240);
+  // Small enough that the viewer fits a 1280 x 800 screen at twice the scale.
+  view->setMinimumSize(240, 160);
   return view;
 }
 
@@ -71,7 +80,8 @@ void Replace(QChartView* view, std::unique_ptr<QChart> chart) {
 QPushButton* NewButton(const char* name, const char* text, QWidget* parent) {
   auto* button = new QPushButton(QString::fromUtf8(text), parent);
   button->setObjectName(QLatin1String(name));
-  button->setAutoDefault(false);
+  // Enter and Return press the focused button, as Space does.
+  button->setAutoDefault(true);
   return button;
 }
 
@@ -91,6 +101,32 @@ QString PlatformSaveDialog(QWidget* parent, const QString& caption,
 
 }  // namespace
 
+int ColumnDecimals(const std::vector<double>& values, int decimals,
+                   int max_decimals) {
+  for (; decimals < max_decimals; ++decimals) {
+    const bool exact = std::all_of(values.begin(), values.end(), [&](double v) {
+      const double shown = QString::number(v, 'f', decimals).toDouble();
+      return std::abs(shown - v) <= 1e-9 * std::max(1.0, std::abs(v));
+    });
+    if (exact) break;
+  }
+  return decimals;
+}
+
+QRect ViewerGeometry(const QSize& preferred, const QRect& available,
+                     const QRect& owner, const QMargins& frame) {
+  const QSize room(available.width() - frame.left() - frame.right(),
+                   available.height() - frame.top() - frame.bottom());
+  QRect outer(QPoint(), preferred.boundedTo(room).grownBy(frame));
+  outer.moveCenter(owner.center());
+  // Inside the screen; the top edge, with the caption, last.
+  if (outer.right() > available.right()) outer.moveRight(available.right());
+  if (outer.left() < available.left()) outer.moveLeft(available.left());
+  if (outer.bottom() > available.bottom()) outer.moveBottom(available.bottom());
+  if (outer.top() < available.top()) outer.moveTop(available.top());
+  return outer.marginsRemoved(frame);
+}
+
 RatingViewer::RatingViewer(MessageSink* sink, SavePathChooser choose_path,
                            QWidget* parent)
     : QWidget(parent, Qt::Window),
@@ -100,14 +136,23 @@ RatingViewer::RatingViewer(MessageSink* sink, SavePathChooser choose_path,
   // A side window: closing the main window ends the program even while this
   // one is open.
   setAttribute(Qt::WA_QuitOnClose, false);
-  resize(1100, 860);
+  // One sans-serif CJK face for every text, whatever the locale.
+  setFont(InterfaceFont());
+  resize(kPreferredSize);
 
+  // Above the charts, where it is seen at any size.
   message_ = new QLabel(this);
   message_->setObjectName(QStringLiteral("Message"));
   message_->setStyleSheet(QStringLiteral("QLabel { color: #b00000; }"));
   message_->setTextInteractionFlags(Qt::TextSelectableByMouse);
   // A long path in the reader's message must not widen the window.
   message_->setWordWrap(true);
+  message_->setVisible(false);
+
+  status_ = new QLabel(this);
+  status_->setObjectName(QStringLiteral("Status"));
+  status_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  status_->setWordWrap(true);
 
   section_view_ = NewChartView("SectionChart", this);
   discharge_view_ = NewChartView("DischargeChart", this);
@@ -120,6 +165,11 @@ RatingViewer::RatingViewer(MessageSink* sink, SavePathChooser choose_path,
   table_->setHorizontalHeaderLabels(heads);
   table_->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
   table_->verticalHeader()->setVisible(false);
+  // Rows a line of text high with a little air, not the style's roomy
+  // default, so that a screen of 800 pixels shows ten and more.
+  const int row_height = table_->fontMetrics().lineSpacing() + 6;
+  table_->verticalHeader()->setMinimumSectionSize(row_height);
+  table_->verticalHeader()->setDefaultSectionSize(row_height);
   table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
 
   save_png_ = NewButton("SavePng", "保存图 (PNG)…", this);
@@ -132,34 +182,50 @@ RatingViewer::RatingViewer(MessageSink* sink, SavePathChooser choose_path,
   connect(save_csv_, &QPushButton::clicked, this,
           [this] { Save(FileKind::kCsv); });
 
-  auto* curves = new QWidget(this);
-  auto* curves_layout = new QHBoxLayout(curves);
-  curves_layout->setContentsMargins(0, 0, 0, 0);
-  curves_layout->addWidget(discharge_view_);
-  curves_layout->addWidget(area_view_);
-
-  // The user may give the plots or the table more room.
+  // The section with the table beside it, the two curves below; the user may
+  // give any of them more room.
+  auto* top = new QSplitter(Qt::Horizontal, this);
+  top->addWidget(section_view_);
+  top->addWidget(table_);
+  top->setChildrenCollapsible(false);
+  auto* curves = new QSplitter(Qt::Horizontal, this);
+  curves->addWidget(discharge_view_);
+  curves->addWidget(area_view_);
+  curves->setChildrenCollapsible(false);
   auto* splitter = new QSplitter(Qt::Vertical, this);
-  splitter->addWidget(section_view_);
+  splitter->addWidget(top);
   splitter->addWidget(curves);
-  splitter->addWidget(table_);
-  splitter->setStretchFactor(0, 3);
-  splitter->setStretchFactor(1, 3);
-  splitter->setStretchFactor(2, 2);
   splitter->setChildrenCollapsible(false);
 
   auto* buttons = new QHBoxLayout;
-  buttons->addWidget(message_, 1);
+  buttons->addWidget(status_, 1);
   buttons->addWidget(save_png_);
   buttons->addWidget(save_svg_);
   buttons->addWidget(save_csv_);
 
   auto* layout = new QVBoxLayout(this);
+  layout->addWidget(message_);
   layout->addWidget(splitter, 1);
   layout->addLayout(buttons);
 
   ShowFigure();
 }
+
+void RatingViewer::PlaceOver(const QWidget* owner) {
+  const QScreen* screen = owner->screen();
+  if (screen == nullptr) return;
+  // The frame this window will get is not known before it is shown; the
+  // owner's is the best guess, and nothing at all without a window manager.
+  const QRect frame = owner->frameGeometry();
+  const QRect inner = owner->geometry();
+  const QMargins margins(inner.left() - frame.left(), inner.top() - frame.top(),
+                         frame.right() - inner.right(),
+                         frame.bottom() - inner.bottom());
+  setGeometry(ViewerGeometry(kPreferredSize, screen->availableGeometry(), frame,
+                             margins));
+}
+
+QString RatingViewer::status() const { return status_->text(); }
 
 QString RatingViewer::message() const { return message_->text(); }
 
@@ -179,14 +245,9 @@ void RatingViewer::Show(const ViewRequest& request) {
   if (Status read = ReadCrossSection(params.data_file_path, &figure_.section);
       !read.ok()) {
     message = QString::fromStdString(read.message());
-  } else if (!request.not_numbers.isEmpty()) {
-    QStringList quoted;
-    for (const QString& name : request.not_numbers) {
-      quoted << QStringLiteral("“%1”").arg(name);
-    }
-    message =
-        QString::fromUtf8(kSectionOnly) +
-        QStringLiteral("%1中不是数字。").arg(quoted.join(QStringLiteral("和")));
+  } else if (request.problems.any()) {
+    message = QString::fromUtf8(kSectionOnly) +
+              DescribeInputProblems(request.problems) + QStringLiteral("。");
   } else {
     // The run's guard, without its message box and without changing the
     // main window's parameters.
@@ -209,6 +270,8 @@ void RatingViewer::Show(const ViewRequest& request) {
     }
   }
   message_->setText(message);
+  message_->setVisible(!message.isEmpty());
+  status_->clear();
   ShowFigure();
 }
 
@@ -216,10 +279,16 @@ void RatingViewer::ShowFigure() {
   Replace(section_view_, MakeSectionChart(figure_));
   Replace(discharge_view_, MakeDischargeChart(figure_));
   Replace(area_view_, MakeAreaChart(figure_));
+  // The curves' legends show each series as it is drawn, the curve as a line
+  // and its computed points as dots, rather than two squares of one colour.
+  for (QChartView* view : {discharge_view_, area_view_}) {
+    view->chart()->legend()->setMarkerShape(QLegend::MarkerShapeFromSeries);
+  }
   FillTable();
 
   const bool has_rows = !figure_.rows.empty();
   discharge_view_->parentWidget()->setVisible(has_rows);
+  // The section alone has the whole window when there is no table.
   table_->setVisible(has_rows);
   save_png_->setEnabled(!figure_.section.points.empty());
   save_svg_->setEnabled(!figure_.section.points.empty());
@@ -228,12 +297,18 @@ void RatingViewer::ShowFigure() {
 
 void RatingViewer::FillTable() {
   table_->setRowCount(static_cast<int>(figure_.rows.size()));
-  for (int r = 0; r < table_->rowCount(); ++r) {
-    const HydraulicRow& row = figure_.rows[r];
-    for (int c = 0; c < static_cast<int>(std::size(kColumns)); ++c) {
-      const Column& column = kColumns[c];
+  for (int c = 0; c < static_cast<int>(std::size(kColumns)); ++c) {
+    const Column& column = kColumns[c];
+    std::vector<double> values;
+    values.reserve(figure_.rows.size());
+    for (const HydraulicRow& row : figure_.rows) {
+      values.push_back(row.*column.value);
+    }
+    const int decimals =
+        ColumnDecimals(values, column.decimals, column.max_decimals);
+    for (int r = 0; r < table_->rowCount(); ++r) {
       auto* item =
-          new QTableWidgetItem(CellText(row.*column.value, column.decimals));
+          new QTableWidgetItem(QString::number(values[r], 'f', decimals));
       item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
       table_->setItem(r, c, item);
     }
@@ -275,7 +350,13 @@ void RatingViewer::Save(FileKind kind) {
   }
   const Status saved = SaveFileAtomically(
       path.toStdString(), std::string_view(bytes.constData(), bytes.size()));
-  if (!saved.ok()) sink_->ShowWarning(saved.message(), kSaveFailedTitle);
+  if (!saved.ok()) {
+    status_->clear();
+    sink_->ShowWarning(saved.message(), kSaveFailedTitle);
+    return;
+  }
+  status_->setText(
+      QStringLiteral("已保存到 %1").arg(QDir::toNativeSeparators(path)));
 }
 
 }  // namespace xsrating

@@ -6,14 +6,19 @@
 // result file: the figure, the full hydraulic table, and buttons that save
 // the figure as PNG or SVG and the table as CSV.
 
+#include <QMargins>
+#include <QRect>
+#include <QSize>
 #include <QString>
 #include <QStringList>
 #include <QWidget>
 #include <functional>
+#include <vector>
 
 #include "core/run.h"
 #include "core/types.h"
 #include "plot/rating_figure.h"
+#include "ui/input_problems.h"
 
 class QChartView;
 class QLabel;
@@ -23,12 +28,24 @@ class QTableWidget;
 namespace xsrating {
 
 // What the viewer is asked to show: the main window's parameters as they
-// stand, and the names of its boxes whose text is not a number (their value
-// in `parameters` is then a stale one and is not used).
+// stand, and its boxes that are empty or hold no number (their values in
+// `parameters` are then stale or unset and are not used).
 struct ViewRequest {
   RunParameters parameters;
-  QStringList not_numbers;
+  InputProblems problems;
 };
+
+// The places a table column shows: `decimals`, or more up to `max_decimals`
+// when some value needs them to show exactly.
+int ColumnDecimals(const std::vector<double>& values, int decimals,
+                   int max_decimals);
+
+// Where the viewer opens (the rectangle inside its frame): its `preferred`
+// size, but never larger than the screen's `available` area less the frame,
+// centred over the `owner` window's frame and moved wholly onto the
+// available area.
+QRect ViewerGeometry(const QSize& preferred, const QRect& available,
+                     const QRect& owner, const QMargins& frame);
 
 // Asks where to save a file: the parent, the dialog's caption, the suggested
 // path, the name filter and the extension given to a name typed without one
@@ -41,17 +58,20 @@ using SavePathChooser = std::function<QString(
 // does, but writes no file and shows no message box:
 //  - the survey at parameters.data_file_path is read; if it cannot be, the
 //    window is empty and its message line holds the reader's own message;
-//  - the section is drawn; if a box is not a number, or the computation
-//    fails, only the section is shown and the line says what is missing
-//    ("只画出了断面。" and the reason);
+//  - the section is drawn; if a box is empty or not a number, or the
+//    computation fails, only the section is shown and the line says what is
+//    missing ("只画出了断面。" and the reason);
 //  - otherwise the section with the water of the top stage, the two curves
 //    and the table are shown. A stage count above 100 is taken as 20, as the
 //    run's guard would, without touching the caller's parameters; the line
 //    says so.
+// The message line is above the charts and hidden while empty. The table
+// shows each column with fixed decimals (ColumnDecimals), right-aligned.
 // Each Show() replaces what was shown before. Saving writes the file
-// atomically; a failure is told through the sink with the saver's message.
-// Children are named for tests: "Message", "SectionChart", "DischargeChart",
-// "AreaChart", "Table", "SavePng", "SaveSvg", "SaveCsv".
+// atomically and says where on the status line beside the buttons; a failure
+// is told through the sink with the saver's message.
+// Children are named for tests: "Message", "Status", "SectionChart",
+// "DischargeChart", "AreaChart", "Table", "SavePng", "SaveSvg", "SaveCsv".
 class RatingViewer : public QWidget {
   Q_OBJECT
 
@@ -63,10 +83,16 @@ class RatingViewer : public QWidget {
 
   void Show(const ViewRequest& request);
 
+  // Sizes and places the window for opening over `owner`: ViewerGeometry on
+  // the available area of the owner's screen.
+  void PlaceOver(const QWidget* owner);
+
   // What the figure and the table show now.
   const FigureData& figure() const { return figure_; }
   // The message line; empty when everything could be shown.
   QString message() const;
+  // The status line: where the last save went; empty before one.
+  QString status() const;
 
  private:
   enum class FileKind { kPng, kSvg, kCsv };
@@ -80,6 +106,7 @@ class RatingViewer : public QWidget {
   std::string data_file_path_;
   FigureData figure_;
   QLabel* message_ = nullptr;
+  QLabel* status_ = nullptr;
   QChartView* section_view_ = nullptr;
   QChartView* discharge_view_ = nullptr;
   QChartView* area_view_ = nullptr;

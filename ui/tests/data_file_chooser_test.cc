@@ -4,7 +4,10 @@
 
 #include <QComboBox>
 #include <QDir>
+#include <QFile>
+#include <QImage>
 #include <QListWidget>
+#include <QPainter>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -15,6 +18,33 @@
 #include "ui/tests/test_support.h"
 
 namespace xsrating {
+namespace {
+
+// Pixels darker than mid-grey within `rect` of `image`.
+int DarkPixels(const QImage& image, QRect rect) {
+  rect &= image.rect();
+  int dark = 0;
+  for (int y = rect.top(); y <= rect.bottom(); ++y) {
+    for (int x = rect.left(); x <= rect.right(); ++x) {
+      if (qGray(image.pixel(x, y)) < 128) ++dark;
+    }
+  }
+  return dark;
+}
+
+// The dark pixels of `text` drawn in `font` with room all round.
+int DarkPixelsOfText(const QString& text, const QFont& font) {
+  QImage image(600, 200, QImage::Format_RGB32);
+  image.fill(Qt::white);
+  QPainter painter(&image);
+  painter.setFont(font);
+  painter.setPen(Qt::black);
+  painter.drawText(QPoint(20, 100), text);
+  painter.end();
+  return DarkPixels(image, image.rect());
+}
+
+}  // namespace
 
 class DataFileChooserTest : public QObject {
   Q_OBJECT
@@ -77,6 +107,9 @@ class DataFileChooserTest : public QObject {
   void init() {
     sink_.messages.clear();
     b_ready_ = true;
+    // What followsTheFileSystem makes, should it have failed half-way.
+    QFile::remove(Path("a/data/sec1成果.txt"));
+    QDir().rmdir(Path("a/data/new"));
   }
 
   void joinPath_data() {
@@ -261,6 +294,107 @@ class DataFileChooserTest : public QObject {
     QCOMPARE(chooser.folder(), Path("b/survey"));
     QCOMPARE(clicks.count(), 0);
     QVERIFY(sink_.messages.empty());
+  }
+
+  // In a folder of names with underscores, one too long for the list: rows
+  // hold every pixel of a name, a cut-off name has a tooltip, and the first
+  // Down or Up after tabbing in chooses the framed file.
+  void fileListRows_data() {
+    QTest::addColumn<QList<int>>("keys");
+    QTest::addColumn<QString>("chosen");
+    QTest::newRow("Down") << QList<int>{Qt::Key_Down} << "____.txt";
+    QTest::newRow("Up") << QList<int>{Qt::Key_Up} << "____.txt";
+    QTest::newRow("Down twice")
+        << QList<int>{Qt::Key_Down, Qt::Key_Down} << "river_section.txt";
+  }
+
+  void fileListRows() {
+    QFETCH(QList<int>, keys);
+    QFETCH(QString, chosen);
+    const QString long_name = QString(60, QLatin1Char('w')) + ".txt";
+    for (const QString& name :
+         {QStringLiteral("____.txt"), QStringLiteral("river_section.txt"),
+          QStringLiteral("长江_测站_2024.txt"), long_name}) {
+      QVERIFY(WriteFile(Path("a/data/sub/" + name), ""));
+    }
+    Lists lists;
+    // A Song face whose underscore lies below its descent, on a line no
+    // taller than ascent and descent.
+    QFont font = lists.window.font();
+    font.setFamilies({"AR PL UMing CN", "宋体"});
+    font.setPointSizeF(9);
+    lists.files->setFont(font);
+    DataFileChooser chooser(lists.drives, lists.folders, lists.files, &sink_,
+                            Drives());
+    QSignalSpy clicks(&chooser, &DataFileChooser::DataFileClicked);
+    chooser.Open(Path("a/data/sub"));
+    lists.window.show();
+    lists.window.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&lists.window));
+
+    const QImage shown = lists.files->viewport()->grab().toImage();
+    for (int i = 0; i < lists.files->count(); ++i) {
+      QListWidgetItem* item = lists.files->item(i);
+      const QRect row = lists.files->visualItemRect(item);
+      QVERIFY(row.height() >= QFontMetrics(font).lineSpacing());
+      if (item->text() == long_name) continue;
+      QCOMPARE(DarkPixels(shown, row), DarkPixelsOfText(item->text(), font));
+      QCOMPARE(CutOffText(*lists.files, lists.files->indexFromItem(item)),
+               QString());
+    }
+    QCOMPARE(CutOffText(*lists.files, lists.files->model()->index(2, 0)),
+             long_name);
+
+    lists.folders->setFocus();
+    QTest::keyClick(lists.folders, Qt::Key_Tab);
+    QVERIFY(lists.files->hasFocus() && lists.files->selectedItems().isEmpty());
+    for (int key : keys) QTest::keyClick(lists.files, Qt::Key(key));
+    QCOMPARE(ListedFiles(lists.files).value(lists.files->currentRow()), chosen);
+    QVERIFY(lists.files->currentItem()->isSelected());
+    QCOMPARE(clicks.count(), keys.size());
+  }
+
+  // Files and folders that appear or go while the program runs: shown at
+  // once after Refresh, and a moment later without it.
+  void followsTheFileSystem_data() {
+    QTest::addColumn<bool>("refresh");
+    QTest::newRow("refreshed") << true;
+    QTest::newRow("noticed") << false;
+  }
+
+  void followsTheFileSystem() {
+    QFETCH(bool, refresh);
+    Lists lists;
+    lists.window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&lists.window));
+    DataFileChooser chooser(lists.drives, lists.folders, lists.files, &sink_,
+                            Drives());
+    QSignalSpy clicks(&chooser, &DataFileChooser::DataFileClicked);
+    chooser.Open(Path("a/data"));
+    QVERIFY(ClickFile(lists.files, "sec1.txt"));
+    QTreeWidgetItem* data = lists.folders->currentItem();
+    lists.folders->expandItem(data);
+    const auto children = [&] {
+      QStringList names;
+      for (int i = 0; i < data->childCount(); ++i)
+        names << data->child(i)->text(0);
+      return names;
+    };
+
+    QVERIFY(WriteFile(Path("a/data/sec1成果.txt"), ""));
+    QVERIFY(QDir().mkpath(Path("a/data/new")));
+    if (refresh) chooser.Refresh();
+    QTRY_COMPARE(ListedFiles(lists.files),
+                 QStringList({"sec1.txt", "sec1成果.txt"}));
+    QTRY_COMPARE(children(), QStringList({"new", "sub"}));
+    QCOMPARE(lists.files->selectedItems().value(0)->text(), "sec1.txt");
+
+    QVERIFY(QFile::remove(Path("a/data/sec1成果.txt")));
+    QVERIFY(QDir().rmdir(Path("a/data/new")));
+    if (refresh) chooser.Refresh();
+    QTRY_COMPARE(ListedFiles(lists.files), QStringList("sec1.txt"));
+    QTRY_COMPARE(children(), QStringList("sub"));
+    QCOMPARE(clicks.count(), 1);  // Only the click chose a file.
   }
 
   void driveNotReady() {

@@ -7,10 +7,12 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QScreen>
 #include <QStorageInfo>
 #include <QTemporaryDir>
 #include <QTest>
@@ -183,6 +185,15 @@ class Form1Test : public QObject {
     QVERIFY(control->font().families().size() > 1);  // Fallbacks for Linux.
     QCOMPARE(control->font().pointSizeF(), points);
     QCOMPARE(control->font().underline(), underline);
+#ifndef Q_OS_WIN
+    // List rows: Latin letters of a proportional face, not a typewriter's
+    // (Windows keeps SimSun).
+    if (kind != "QLabel" && kind != "QPushButton" && kind != "QLineEdit") {
+      const QFontMetrics metrics(control->font());
+      QVERIFY(metrics.horizontalAdvance(QLatin1Char('i')) <
+              metrics.horizontalAdvance(QLatin1Char('W')));
+    }
+#endif
     if (auto* label = qobject_cast<QLabel*>(control)) {
       // The stage count's label is narrower than its text.
       QCOMPARE(label->wordWrap(), label->objectName() == "Label4");
@@ -276,85 +287,141 @@ class Form1Test : public QObject {
 
   void slopeKeepsItsText_data() {
     QTest::addColumn<QString>("typed");
-    QTest::newRow("number") << "0.0004";
-    QTest::newRow("not a number, spaces kept") << " 1/2500 ";
+    QTest::addColumn<bool>("marked");
+    QTest::newRow("number") << "0.0004" << false;
+    QTest::newRow("not a number, spaces kept") << " 1/2500 " << true;
+    QTest::newRow("emptied") << "1\b" << true;
   }
 
   void slopeKeepsItsText() {
     QFETCH(QString, typed);
+    QFETCH(bool, marked);
     std::unique_ptr<Form1> form = OpenForm();
     QVERIFY(form != nullptr);
     auto* slope = Control<QLineEdit>(*form, "Text2");
     Type(slope, typed);
-    QCOMPARE(QString::fromStdString(form->parameters().slope_text), typed);
-    QVERIFY(!slope->property("notANumber").toBool());
+    QCOMPARE(QString::fromStdString(form->parameters().slope_text),
+             slope->text());
+    QVERIFY(typed.startsWith(slope->text()));
+    QCOMPARE(slope->property("notANumber").toBool(), marked);
+    QCOMPARE(slope->toolTip().isEmpty(), !marked);
     QVERIFY(sink_.messages.empty());
   }
 
-  void startBeforeAnyEdit() {
-    std::unique_ptr<Form1> form = OpenForm();
-    QVERIFY(form != nullptr);
-    Press(*form, "Command1");
-
-    // The run of untouched parameters fails; the window says what the core
-    // says about it.
-    RunParameters untouched;
-    RecordingSink core_sink;
-    const Status expected = RunComputation(untouched, core_sink);
-    QVERIFY(!expected.ok());
-    QCOMPARE(sink_.messages.size(), size_t{1});
-    QCOMPARE(sink_.messages[0].title, std::string(kRunFailedTitle));
-    QCOMPARE(sink_.messages[0].text, expected.message());
-    QCOMPARE(form->parameters().roughness, 0.0);
-    QCOMPARE(form->parameters().stage_count, 0.0);
-    QVERIFY(form->parameters().slope_text.empty());
-    QVERIFY(form->isVisible());
-  }
-
-  void notANumberStopsTheRun_data() {
+  // Boxes that are empty or hold no number stop the run with one warning
+  // naming them all; the focus goes to the first.
+  void badBoxesStopTheRun_data() {
     QTest::addColumn<QString>("roughness");
+    QTest::addColumn<QString>("slope");
     QTest::addColumn<QString>("stages");
-    QTest::addColumn<bool>("roughness_named");
-    QTest::addColumn<bool>("stages_named");
-    QTest::newRow("roughness a lone minus") << "-"
-                                            << "150" << true << false;
-    QTest::newRow("stage count emptied") << "0.025"
-                                         << "5\b" << false << true;
-    QTest::newRow("both") << "."
-                          << "x" << true << true;
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("focus");
+    const QString not_numbers = QString::fromUtf8(kNotANumberTitle);
+    const QString incomplete = QStringLiteral("输入不完整");
+    QTest::newRow("nothing typed")
+        << ""
+        << ""
+        << "" << incomplete
+        << "“糙率”、“比降”和“水位流量关系曲线点子数量”是空的，"
+           "请填写后再按“开始”。"
+        << "Text1";
+    QTest::newRow("roughness a lone minus")
+        << "-"
+        << "0.0004"
+        << "150" << not_numbers << "“糙率”中不是数字，请改正后再按“开始”。"
+        << "Text1";
+    QTest::newRow("stage count emptied")
+        << "0.025"
+        << "0.0004"
+        << "5\b" << incomplete
+        << "“水位流量关系曲线点子数量”是空的，请填写后再按“开始”。"
+        << "Text3";
+    QTest::newRow("both not numbers")
+        << "."
+        << "0.0004"
+        << "x" << not_numbers
+        << "“糙率”和“水位流量关系曲线点子数量”中不是数字，请改正后再按“开始”。"
+        << "Text1";
+    QTest::newRow("slope letters")
+        << "0.025"
+        << "1/2500"
+        << "5" << not_numbers << "“比降”中不是数字，请改正后再按“开始”。"
+        << "Text2";
+    QTest::newRow("slope blank, roughness letters")
+        << "a"
+        << "  "
+        << "5" << incomplete
+        << "“比降”是空的，“糙率”中不是数字，请填写、改正后再按“开始”。"
+        << "Text1";
   }
 
-  void notANumberStopsTheRun() {
+  void badBoxesStopTheRun() {
     QFETCH(QString, roughness);
+    QFETCH(QString, slope);
     QFETCH(QString, stages);
-    QFETCH(bool, roughness_named);
-    QFETCH(bool, stages_named);
+    QFETCH(QString, title);
+    QFETCH(QString, text);
+    QFETCH(QString, focus);
 
     std::unique_ptr<Form1> form = OpenForm();
     QVERIFY(form != nullptr);
     Type(Control<QLineEdit>(*form, "Text1"), roughness);
+    Type(Control<QLineEdit>(*form, "Text2"), slope);
     Type(Control<QLineEdit>(*form, "Text3"), stages);
     const RunParameters before = form->parameters();
     Press(*form, "Command1");
 
     QCOMPARE(sink_.messages.size(), size_t{1});
-    const RecordingSink::Message& warning = sink_.messages[0];
-    QCOMPARE(warning.title, std::string(kNotANumberTitle));
-    QCOMPARE(warning.text.find("糙率") != std::string::npos, roughness_named);
-    QCOMPARE(warning.text.find("水位流量关系曲线点子数量") != std::string::npos,
-             stages_named);
+    QCOMPARE(QString::fromStdString(sink_.messages[0].title), title);
+    QCOMPARE(QString::fromStdString(sink_.messages[0].text), text);
+    QCOMPARE(QApplication::focusWidget()->objectName(), focus);
     // No run: the stage guard would have set 150 to 20.
     QCOMPARE(form->parameters().stage_count, before.stage_count);
+    QVERIFY(form->isVisible());
 
-    // Once both hold numbers the button runs again.
+    // Once all hold numbers the button runs again.
     sink_.messages.clear();
     Type(Control<QLineEdit>(*form, "Text1"), QStringLiteral("\x01"
                                                             "0.025"));
+    Type(Control<QLineEdit>(*form, "Text2"), QStringLiteral("\x01"
+                                                            "0.0004"));
     Type(Control<QLineEdit>(*form, "Text3"), QStringLiteral("\x01"
                                                             "5"));
     Press(*form, "Command1");
     QCOMPARE(sink_.messages.size(), size_t{1});
     QCOMPARE(sink_.messages[0].title, std::string(kRunFailedTitle));
+  }
+
+  // Enter and Return press a focused button; in a text box they do nothing.
+  void enterKeys_data() {
+    QTest::addColumn<QString>("control");
+    QTest::addColumn<int>("key");
+    QTest::addColumn<QString>("title");  // Empty: no message.
+    QTest::newRow("Return on help") << "Command3" << int(Qt::Key_Return)
+                                    << QString::fromUtf8(kFormatHelpTitle);
+    QTest::newRow("Return on start")
+        << "Command1" << int(Qt::Key_Return) << "输入不完整";
+    QTest::newRow("Return in roughness")
+        << "Text1" << int(Qt::Key_Return) << "";
+    QTest::newRow("Enter in stage count")
+        << "Text3" << int(Qt::Key_Enter) << "";
+  }
+
+  void enterKeys() {
+    QFETCH(QString, control);
+    QFETCH(int, key);
+    QFETCH(QString, title);
+    std::unique_ptr<Form1> form = OpenForm();
+    QVERIFY(form != nullptr);
+    auto* widget = Control<QWidget>(*form, control.toLatin1().constData());
+    widget->setFocus();
+    QTest::keyClick(widget, Qt::Key(key),
+                    key == Qt::Key_Enter ? Qt::KeypadModifier : Qt::NoModifier);
+    QCOMPARE(sink_.messages.size(), size_t{title.isEmpty() ? 0u : 1u});
+    if (!title.isEmpty()) {
+      QCOMPARE(QString::fromStdString(sink_.messages[0].title), title);
+    }
   }
 
   void stageGuardOnTwoPresses_data() {
@@ -428,6 +495,11 @@ class Form1Test : public QObject {
     Press(*form, "Command1");
 
     const QString result_path = folder + QLatin1Char('/') + result;
+    // The file list shows the new result, the survey still selected.
+    auto* files = Control<QListWidget>(*form, "File1");
+    QVERIFY(ListedFiles(files).contains(result));
+    QCOMPARE(files->selectedItems().size(), 1);
+    QCOMPARE(files->selectedItems()[0]->text(), survey);
     QCOMPARE(sink_.messages.size(), size_t{1});
     QCOMPARE(sink_.messages[0].title, std::string(kResultSavedTitle));
     QCOMPARE(sink_.messages[0].text, Native(result_path));
@@ -544,6 +616,10 @@ class Form1Test : public QObject {
       QCOMPARE(viewers[0]->figure().section.points.size(), size_t{4});
       QCOMPARE(viewers[0]->figure().rows.size(), size_t(rows));
       QCOMPARE(viewers[0]->message(), message);
+      // Wholly on the main window's screen, over the main window.
+      const QRect frame = viewers[0]->frameGeometry();
+      QVERIFY(form->screen()->availableGeometry().contains(frame));
+      QVERIFY(frame.intersects(form->frameGeometry()));
     }
     QVERIFY(sink_.messages.empty());
     QCOMPARE(form->parameters().stage_count, before.stage_count);

@@ -6,12 +6,14 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QFontInfo>
 #include <QMessageBox>
 #include <QTest>
 #include <QTimer>
 #include <QWidget>
 #include <string>
 
+#include "ui/fonts.h"
 #include "ui/format_help.h"
 #include "ui/qt_translations.h"
 
@@ -61,6 +63,7 @@ class MessageBoxSinkTest : public QObject {
       QString text;
       Qt::TextFormat format = Qt::AutoText;
       QStringList buttons;
+      QFont font;
     } seen;
     QElapsedTimer waited;
     waited.start();
@@ -80,7 +83,8 @@ class MessageBoxSinkTest : public QObject {
               box->windowTitle(),
               box->text(),
               box->textFormat(),
-              {}};
+              {},
+              box->font()};
       for (QAbstractButton* button : box->buttons()) {
         seen.buttons << button->text();
       }
@@ -100,6 +104,10 @@ class MessageBoxSinkTest : public QObject {
     QVERIFY(!seen.text.contains(QLatin1Char('\r')));
     QCOMPARE(seen.format, Qt::PlainText);
     QCOMPARE(seen.buttons, QStringList(QStringLiteral("确定")));
+    // One sans-serif CJK face, whatever the locale's fallback would be.
+    QCOMPARE(seen.font.families(), InterfaceFont().families());
+    QVERIFY2(InterfaceFont().families().contains(QFontInfo(seen.font).family()),
+             qPrintable(QFontInfo(seen.font).family()));
     QVERIFY(QApplication::activeModalWidget() == nullptr);
   }
 };

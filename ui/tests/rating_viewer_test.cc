@@ -10,6 +10,7 @@
 #include <QFile>
 #include <QImage>
 #include <QLabel>
+#include <QLegend>
 #include <QLineSeries>
 #include <QPushButton>
 #include <QScatterSeries>
@@ -64,9 +65,9 @@ bool Near(const QList<double>& a, const QList<double>& b) {
 
 ViewRequest Request(const std::string& path, double roughness,
                     const char* slope, double stages,
-                    QStringList not_numbers = {}) {
+                    InputProblems problems = {}) {
   return ViewRequest{RunParameters{path, roughness, slope, stages},
-                     std::move(not_numbers)};
+                     std::move(problems)};
 }
 
 QVariantList Cells(const QTableWidget* table, int row) {
@@ -145,10 +146,19 @@ class RatingViewerTest : public QObject {
     QCOMPARE(table->rowCount(), 5);
     QCOMPARE(table->horizontalHeaderItem(6)->text(),
              QStringLiteral("流量\n(m³/s)"));
-    QCOMPARE(Cells(table, 0), (QVariantList{"1", "12", "14.472", "0.829",
-                                            "14.000", "0.706", "8.47"}));
-    QCOMPARE(Cells(table, 4), (QVariantList{"5", "100", "32.361", "3.090",
-                                            "30.000", "1.697", "169.72"}));
+    // Fixed decimals in each column, right-aligned.
+    QCOMPARE(Cells(table, 0), (QVariantList{"1.00", "12.00", "14.47", "0.829",
+                                            "14.00", "0.706", "8.47"}));
+    QCOMPARE(Cells(table, 4), (QVariantList{"5.00", "100.00", "32.36", "3.090",
+                                            "30.00", "1.697", "169.72"}));
+    QCOMPARE(table->item(4, 6)->textAlignment(),
+             int(Qt::AlignRight | Qt::AlignVCenter));
+    // The curve and its computed points have legend entries of their own
+    // shape: a line and a dot.
+    for (const char* view : {"DischargeChart", "AreaChart"}) {
+      QCOMPARE(ChartOf(viewer, view)->legend()->markerShape(),
+               QLegend::MarkerShapeFromSeries);
+    }
     for (const char* button : {"SavePng", "SaveSvg", "SaveCsv"}) {
       QVERIFY(viewer.findChild<QPushButton*>(button)->isEnabled());
     }
@@ -161,30 +171,41 @@ class RatingViewerTest : public QObject {
     QTest::addColumn<QString>("survey");  // Empty: none chosen.
     QTest::addColumn<double>("roughness");
     QTest::addColumn<double>("stages");
+    QTest::addColumn<QStringList>("empty");
     QTest::addColumn<QStringList>("not_numbers");
     QTest::addColumn<int>("bed_points");   // -1: no bed drawn.
     QTest::addColumn<QString>("message");  // "@READER@": the reader's.
 
     const QString v = QString::fromUtf8(kSurvey);
-    QTest::newRow("no file chosen")
-        << "" << 0.025 << 5.0 << QStringList() << -1 << "@READER@";
+    QTest::newRow("no file chosen") << "" << 0.025 << 5.0 << QStringList()
+                                    << QStringList() << -1 << "@READER@";
     QTest::newRow("survey with a bad field")
-        << "bad.txt" << 0.025 << 5.0 << QStringList() << -1 << "@READER@";
+        << "bad.txt" << 0.025 << 5.0 << QStringList() << QStringList() << -1
+        << "@READER@";
     QTest::newRow("roughness not a number")
-        << v << 0.025 << 5.0 << QStringList{"糙率"} << 4
+        << v << 0.025 << 5.0 << QStringList() << QStringList{"糙率"} << 4
         << "只画出了断面。“糙率”中不是数字。";
     QTest::newRow("both boxes not numbers")
-        << v << 0.025 << 5.0 << QStringList{"糙率", "水位流量关系曲线点子数量"}
-        << 4 << "只画出了断面。“糙率”和“水位流量关系曲线点子数量”中不是数字。";
-    QTest::newRow("roughness never typed")
-        << v << 0.0 << 5.0 << QStringList() << 4
+        << v << 0.025 << 5.0 << QStringList()
+        << QStringList{"糙率", "水位流量关系曲线点子数量"} << 4
+        << "只画出了断面。“糙率”和“水位流量关系曲线点子数量”中不是数字。";
+    QTest::newRow("boxes empty")
+        << v << 0.0 << 0.0
+        << QStringList{"糙率", "比降", "水位流量关系曲线点子数量"}
+        << QStringList() << 4
+        << "只画出了断面。“糙率”、“比降”和“水位流量关系曲线点子数量”是空的。";
+    QTest::newRow("one empty, one not a number")
+        << v << 0.025 << 5.0 << QStringList{"比降"} << QStringList{"糙率"} << 4
+        << "只画出了断面。“比降”是空的，“糙率”中不是数字。";
+    QTest::newRow("roughness 0")
+        << v << 0.0 << 5.0 << QStringList() << QStringList() << 4
         << "只画出了断面。糙率必须是大于 0 的数，现在是 0。";
-    QTest::newRow("stage count never typed")
-        << v << 0.025 << 0.0 << QStringList() << 4
+    QTest::newRow("stage count 0")
+        << v << 0.025 << 0.0 << QStringList() << QStringList() << 4
         << "只画出了断面。水位流量关系曲线点子数量为 0，无法分出水位。"
            "请输入点子数量（1 到 100）。";
     QTest::newRow("stage count below one")
-        << v << 0.025 << 0.5 << QStringList() << 4
+        << v << 0.025 << 0.5 << QStringList() << QStringList() << 4
         << "只画出了断面。水位流量关系曲线点子数量小于 1，没有水位。";
   }
 
@@ -192,6 +213,7 @@ class RatingViewerTest : public QObject {
     QFETCH(QString, survey);
     QFETCH(double, roughness);
     QFETCH(double, stages);
+    QFETCH(QStringList, empty);
     QFETCH(QStringList, not_numbers);
     QFETCH(int, bed_points);
     QFETCH(QString, message);
@@ -209,14 +231,20 @@ class RatingViewerTest : public QObject {
 
     RatingViewer viewer(&sink_);
     viewer.Show(Request(survey.toStdString(), roughness, "0.0004", stages,
-                        not_numbers));
+                        {empty, not_numbers}));
     viewer.show();
     QVERIFY(QTest::qWaitForWindowExposed(&viewer));
 
     QCOMPARE(viewer.message(), message);
     // One line of the window, not a message box.
     QVERIFY(!message.contains(QLatin1Char('\n')));
-    QVERIFY(viewer.findChild<QLabel*>("Message")->isVisible());
+    // Above the charts, where it is seen at any size.
+    auto* line = viewer.findChild<QLabel*>("Message");
+    QVERIFY(line->isVisible());
+    QVERIFY(line->geometry().bottom() <
+            viewer.findChild<QChartView*>("SectionChart")
+                ->mapTo(&viewer, QPoint())
+                .y());
     QVERIFY(sink_.messages.empty());
 
     const QChart* section = ChartOf(viewer, "SectionChart");
@@ -251,7 +279,7 @@ class RatingViewerTest : public QObject {
   void showAgainReplacesEverything() {
     RatingViewer viewer(&sink_);
     viewer.Show(Request(kSurvey, 0.025, "0.0004", 5));
-    viewer.Show(Request(kSurvey, 0.025, "0.0004", 3, {"糙率"}));
+    viewer.Show(Request(kSurvey, 0.025, "0.0004", 3, {{}, {"糙率"}}));
     QVERIFY(viewer.figure().rows.empty());
     QCOMPARE(viewer.findChild<QTableWidget*>("Table")->rowCount(), 0);
     QVERIFY(Find<QAreaSeries>(ChartOf(viewer, "SectionChart"), kWaterSeries) ==
@@ -309,6 +337,11 @@ class RatingViewerTest : public QObject {
       QVERIFY(bytes.contains("<title>saved</title>"));
       QVERIFY(bytes.contains("</svg>"));
     }
+    // Where the file went, on the status line; the next Show clears it.
+    QCOMPARE(viewer.status(),
+             QStringLiteral("已保存到 ") + QDir::toNativeSeparators(chosen));
+    viewer.Show(Request(kSurvey, 0.025, "0.0004", 4));
+    QCOMPARE(viewer.status(), QString());
   }
 
   void failedSaveIsTold() {
@@ -324,6 +357,67 @@ class RatingViewerTest : public QObject {
     QVERIFY(
         QString::fromStdString(sink_.messages[0].text).contains("table.csv"));
     QVERIFY(!QFile::exists(chosen));
+    QCOMPARE(viewer.status(), QString());
+  }
+
+  void columnDecimals_data() {
+    QTest::addColumn<QList<double>>("values");
+    QTest::addColumn<int>("decimals");
+    QTest::addColumn<int>("max_decimals");
+    QTest::addColumn<int>("shown");
+    QTest::newRow("whole metres") << QList<double>{1, 2, 5} << 2 << 4 << 2;
+    QTest::newRow("a survey in millimetres")
+        << QList<double>{89.695, 90.695} << 2 << 4 << 3;
+    QTest::newRow("sums not quite exact")
+        << QList<double>{0.1 + 0.2, 0.7 + 0.1} << 2 << 4 << 2;
+    QTest::newRow("finer than the limit") << QList<double>{1e-5} << 2 << 4 << 4;
+    QTest::newRow("fixed column") << QList<double>{0.8294} << 3 << 3 << 3;
+  }
+
+  void columnDecimals() {
+    QFETCH(QList<double>, values);
+    QFETCH(int, decimals);
+    QFETCH(int, max_decimals);
+    QFETCH(int, shown);
+    QCOMPARE(ColumnDecimals(std::vector<double>(values.begin(), values.end()),
+                            decimals, max_decimals),
+             shown);
+  }
+
+  // At the size it opens with on a 1280 x 800 screen (or 2560 x 1600 at
+  // twice the scale), and smaller, every control is on the window and the
+  // table shows ten rows whole.
+  void fitsSmallScreens_data() {
+    QTest::addColumn<QSize>("size");
+    QTest::addColumn<int>("rows");
+    QTest::newRow("1280 x 800") << QSize(1100, 726) << 10;
+    QTest::newRow("smaller still") << QSize(640, 480) << 1;
+  }
+
+  void fitsSmallScreens() {
+    QFETCH(QSize, size);
+    QFETCH(int, rows);
+    RatingViewer viewer(&sink_);
+    viewer.Show(Request(kSurvey, 0.025, "0.0004", 20));
+    viewer.resize(size);
+    viewer.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&viewer));
+    QCOMPARE(viewer.size(), size);
+
+    const QRect window = viewer.rect();
+    for (QWidget* child : viewer.findChildren<QWidget*>()) {
+      const QString name = child->objectName();
+      if (name.isEmpty() || !child->isVisible()) continue;
+      const QRect shown(child->mapTo(&viewer, QPoint()), child->size());
+      QVERIFY2(window.contains(shown), qPrintable(name));
+    }
+    auto* table = viewer.findChild<QTableWidget*>("Table");
+    int whole = 0;
+    for (int r = 0; r < table->rowCount(); ++r) {
+      const QRect row = table->visualRect(table->model()->index(r, 0));
+      if (table->viewport()->rect().contains(row)) ++whole;
+    }
+    QVERIFY2(whole >= rows, qPrintable(QString::number(whole)));
   }
 };
 
