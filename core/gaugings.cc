@@ -1,11 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/gaugings.h"
 
+#include <cerrno>
+#include <filesystem>
+#include <fstream>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <system_error>
 
 #include "core/encoding.h"
+#include "core/file_io.h"
 #include "core/regional.h"
 
 namespace xsrating {
@@ -23,7 +28,7 @@ class LineScanner {
  public:
   static constexpr int kEnd = -1;
 
-  explicit LineScanner(std::istream& in) : in_(in), buffer_(1 << 16) {}
+  explicit LineScanner(std::istream& in) : in_(in), buffer_(1 << 16, '\0') {}
 
   int Peek() {
     if (pos_ == length_ && !Refill()) return kEnd;
@@ -245,6 +250,41 @@ Status ParseGaugings(std::istream& in, std::vector<Gauging>* gaugings) {
     return Status::Error(
         "实测流量文件中没有数据。每行应先写实测水位，再写实测流量，用逗号、"
         "空格或制表符分开。");
+  }
+  return Status::Ok();
+}
+
+Status ReadGaugings(const std::string& path, std::vector<Gauging>* gaugings) {
+  gaugings->clear();
+  if (path.empty()) return Status::Error("还没有选择实测流量文件。");
+  const std::string named = "实测流量文件“" + path + "”";
+  const std::filesystem::path file = PathFromUtf8(path);
+  std::error_code ec;
+  using std::filesystem::file_type;
+  switch (std::filesystem::status(file, ec).type()) {
+    case file_type::not_found:
+      return Status::Error("找不到" + named + "，它可能已被移动、改名或删除。");
+    case file_type::directory:
+      return Status::Error(named + "是文件夹，不是文本文件。");
+    // A pipe or a device could make the reader wait for ever.
+    case file_type::fifo:
+    case file_type::socket:
+    case file_type::character:
+    case file_type::block:
+      return Status::Error(named +
+                           "不是普通文件（可能是管道或设备），无法读取。");
+    default:
+      break;
+  }
+  errno = 0;
+  std::ifstream in(file, std::ios::binary);
+  if (!in) {
+    return Status::Error("无法打开" + named + "：" +
+                         DescribeSystemError(errno) + "。");
+  }
+  if (Status parsed = ParseGaugings(in, gaugings); !parsed.ok()) {
+    gaugings->clear();
+    return Status::Error(named + "有误：" + parsed.message());
   }
   return Status::Ok();
 }

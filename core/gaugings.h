@@ -6,6 +6,7 @@
 // them: one per line, stage then discharge, often with a date and notes.
 
 #include <istream>
+#include <string>
 #include <vector>
 
 #include "core/status.h"
@@ -39,6 +40,11 @@ struct Gauging {
 // size: only the first two fields of a line are kept, and no more of each
 // than a number can take.
 Status ParseGaugings(std::istream& in, std::vector<Gauging>* gaugings);
+
+// Opens the gaugings file at `path` (UTF-8) and parses it. Fails also when the
+// path is empty, the file does not exist, is a folder, a pipe or a device, or
+// cannot be read; the message names the file.
+Status ReadGaugings(const std::string& path, std::vector<Gauging>* gaugings);
 
 }  // namespace xsrating
 

@@ -9,6 +9,7 @@
 
 #include <optional>
 #include <span>
+#include <string>
 #include <vector>
 
 #include "core/gaugings.h"
@@ -114,6 +115,15 @@ Status AnalyzeRating(const CrossSection& section,
                      const StageDischargeTable& table, double slope,
                      std::span<const Gauging> gaugings,
                      RatingAnalysis* analysis);
+
+// The table of a run with `params` checked against the gaugings file at
+// `gaugings_path`: reads the survey, computes the table as the start button
+// does (a stage count above kMaxStages taken as kFallbackStageCount, without
+// touching `params`), reads the gaugings (ReadGaugings) and analyses them with
+// the slope typed. Returns the first failure of those steps.
+Status AnalyzeGaugingsFile(const RunParameters& params,
+                           const std::string& gaugings_path,
+                           RatingAnalysis* analysis);
 
 }  // namespace xsrating
 

@@ -3,6 +3,7 @@
 
 #include <cstring>
 #include <optional>
+#include <sstream>
 
 #include "core/result_file.h"
 #include "plot/rating_csv.h"
@@ -79,6 +80,12 @@ void WriteRatingReport(std::ostream& out, const RatingAnalysis& analysis) {
                   analysis.calibrated_equation
                       ? std::optional(analysis.calibrated_equation->a)
                       : std::nullopt);
+}
+
+std::string RatingReportCsv(const RatingAnalysis& analysis) {
+  std::ostringstream out;
+  WriteRatingReport(out, analysis);
+  return std::move(out).str();
 }
 
 }  // namespace xsrating

@@ -28,10 +28,12 @@ std::string RatingReportPath(std::string_view data_file_path);
 //     computed cells empty and the reason in 说明.
 //  2. "水位,面积,流量,率定流量,外延" and one row per table row; 外延 is "外延"
 //     for an extrapolated row, else empty.
-//  3. "项目,数值" and the rows 率定糙率, 相对标准误差(%), 实测点数,
-//  外延幅度(%),
-//     关系式a, 关系式b, 关系式e, 关系式最大偏差(%), 率定关系式a.
+//  3. "项目,数值" and the rows 率定糙率, 相对标准误差(%), 实测点数 (the
+//     usable gaugings), 外延幅度(%), 关系式a, 关系式b, 关系式e,
+//     关系式最大偏差(%), 率定关系式a.
 void WriteRatingReport(std::ostream& out, const RatingAnalysis& analysis);
+// The same, as the file's bytes.
+std::string RatingReportCsv(const RatingAnalysis& analysis);
 
 }  // namespace xsrating
 
