@@ -1,9 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/rating_report.h"
 
+#include <algorithm>
+#include <charconv>
+#include <cmath>
 #include <cstring>
 #include <optional>
 #include <sstream>
+#include <system_error>
 
 #include "core/result_file.h"
 #include "plot/rating_csv.h"
@@ -20,6 +24,30 @@ std::string Cell(const std::optional<double>& value) {
 void WriteSummaryRow(std::ostream& out, const char* name,
                      const std::optional<double>& value) {
   out << name << ',' << Cell(value) << kLineEnd;
+}
+
+// `value` to `digits` significant digits with '.' whatever the locale (the
+// window's may say ','), trailing zeros dropped; with `keep_zeros` kept, so
+// that 10.0024 is "10.00", not "10".
+std::string Digits(double value, int digits, bool keep_zeros = false) {
+  char text[400];
+  std::to_chars_result written;
+  if (keep_zeros && value != 0 && std::isfinite(value)) {
+    const int magnitude =
+        static_cast<int>(std::floor(std::log10(std::fabs(value))));
+    written =
+        std::to_chars(text, text + sizeof text, value, std::chars_format::fixed,
+                      std::max(0, digits - 1 - magnitude));
+  } else {
+    written = std::to_chars(text, text + sizeof text, value,
+                            std::chars_format::general, digits);
+  }
+  if (written.ec != std::errc()) return CsvNumber(value);
+  return std::string(text, written.ptr);
+}
+
+std::string Percent(const std::optional<double>& value, int digits) {
+  return value ? Digits(*value, digits) + "%" : std::string("无");
 }
 
 }  // namespace
@@ -86,6 +114,23 @@ std::string RatingReportCsv(const RatingAnalysis& analysis) {
   std::ostringstream out;
   WriteRatingReport(out, analysis);
   return std::move(out).str();
+}
+
+std::string RatingSummary(const RatingAnalysis& analysis) {
+  std::string text =
+      "率定糙率 n_c = " + Digits(analysis.calibrated_roughness, 4) +
+      "，相对标准误差 Se = " + Percent(analysis.standard_error_percent, 3) +
+      "，实测点数 k = " + std::to_string(analysis.usable_count) +
+      "，外延幅度 " + Percent(analysis.extension_percent, 3) + "，关系式 ";
+  if (const std::optional<RatingEquation>& eq = analysis.equation) {
+    // e is a bed elevation from the survey: shown in full.
+    text += "Q = " + Digits(eq->a, 4, true) + "(H − " + CsvNumber(eq->e) +
+            ")^" + Digits(eq->b, 4, true) + "（最大偏差 " +
+            Digits(eq->max_deviation_percent, 3) + "%）";
+  } else {
+    text += "无";
+  }
+  return text;
 }
 
 }  // namespace xsrating

@@ -35,6 +35,13 @@ void WriteRatingReport(std::ostream& out, const RatingAnalysis& analysis);
 // The same, as the file's bytes.
 std::string RatingReportCsv(const RatingAnalysis& analysis);
 
+// The analysis in one line for the viewer, with the figures to a sensible
+// number of digits and the equation written out, for example
+// "率定糙率 n_c = 0.03223，相对标准误差 Se = 3.17%，实测点数 k = 10，
+// 外延幅度 91.1%，关系式 Q = 10.00(H − 44.2)^2.415（最大偏差 34.3%）".
+// A figure that is none is named as such ("无").
+std::string RatingSummary(const RatingAnalysis& analysis);
+
 }  // namespace xsrating
 
 #endif  // XSRATING_CORE_RATING_REPORT_H_

@@ -353,6 +353,27 @@ TEST(RatingReportTest, ThreeBlocksWithEmptyCellsForWhatIsNone) {
             "率定关系式a,10.323153143\r\n");
 }
 
+TEST(RatingReportTest, SummaryInOneLine) {
+  struct Case {
+    int index;
+    const char* summary;
+  };
+  for (const Case& c : {
+           Case{0,
+                "率定糙率 n_c = 0.025，相对标准误差 Se = 22.6%，实测点数 "
+                "k = 3，外延幅度 33.3%，关系式 Q = 6.015(H − 0)^1.458（最大"
+                "偏差 2.35%）"},
+           Case{1,
+                "率定糙率 n_c = 0.02，相对标准误差 Se = 无，实测点数 k = 1，"
+                "外延幅度 无，关系式 Q = 8.257(H − 0)^1.858（最大偏差 "
+                "3.16%）"},
+       }) {
+    RatingAnalysis analysis;
+    ASSERT_TRUE(Analyze(kGaugedCases[c.index], "0.0004", &analysis).ok());
+    EXPECT_EQ(RatingSummary(analysis), c.summary);
+  }
+}
+
 TEST(RatingReportTest, BesideTheResultFile) {
   EXPECT_EQ(RatingReportPath("D:\\data\\sec1.txt"), "D:\\data\\sec1率定.csv");
 }

@@ -20,6 +20,7 @@
 #include "core/cross_section.h"
 #include "core/file_io.h"
 #include "core/hydraulic_table.h"
+#include "core/rating_report.h"
 #include "core/status.h"
 #include "plot/rating_csv.h"
 
@@ -28,6 +29,7 @@ namespace {
 
 constexpr char kSaveFailedTitle[] = "保存未完成";
 constexpr char kSectionOnly[] = "只画出了断面。";
+constexpr char kImportFailedTitle[] = "实测流量未能导入";
 
 // Column heads of the table, with units, and how each value is shown: the
 // values of the result file (stage, area, discharge) as it writes them, the
@@ -112,6 +114,11 @@ RatingViewer::RatingViewer(MessageSink* sink, SavePathChooser choose_path,
   section_view_ = NewChartView("SectionChart", this);
   discharge_view_ = NewChartView("DischargeChart", this);
   area_view_ = NewChartView("AreaChart", this);
+  roughness_view_ = NewChartView("RoughnessChart", this);
+  summary_ = new QLabel(this);
+  summary_->setObjectName(QStringLiteral("GaugingsSummary"));
+  summary_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  summary_->setWordWrap(true);
 
   table_ = new QTableWidget(0, std::size(kColumns), this);
   table_->setObjectName(QStringLiteral("Table"));
@@ -131,12 +138,25 @@ RatingViewer::RatingViewer(MessageSink* sink, SavePathChooser choose_path,
           [this] { Save(FileKind::kSvg); });
   connect(save_csv_, &QPushButton::clicked, this,
           [this] { Save(FileKind::kCsv); });
+  import_gaugings_ = NewButton("ImportGaugings", "导入实测流量…", this);
+  save_report_ = NewButton("SaveReport", "保存率定表 (CSV)…", this);
+  connect(save_report_, &QPushButton::clicked, this,
+          [this] { Save(FileKind::kReport); });
+  connect(import_gaugings_, &QPushButton::clicked, this, [this] {
+    const QString folder =
+        QFileInfo(QString::fromStdString(data_file_path_)).absolutePath();
+    const QString path = QFileDialog::getOpenFileName(
+        this, QStringLiteral("导入实测流量"), folder,
+        QStringLiteral("文本文件 (*.txt *.csv);;所有文件 (*)"));
+    if (!path.isEmpty()) ShowGaugings(path.toStdString());
+  });
 
   auto* curves = new QWidget(this);
   auto* curves_layout = new QHBoxLayout(curves);
   curves_layout->setContentsMargins(0, 0, 0, 0);
   curves_layout->addWidget(discharge_view_);
   curves_layout->addWidget(area_view_);
+  curves_layout->addWidget(roughness_view_);
 
   // The user may give the plots or the table more room.
   auto* splitter = new QSplitter(Qt::Vertical, this);
@@ -150,12 +170,15 @@ RatingViewer::RatingViewer(MessageSink* sink, SavePathChooser choose_path,
 
   auto* buttons = new QHBoxLayout;
   buttons->addWidget(message_, 1);
+  buttons->addWidget(import_gaugings_);
+  buttons->addWidget(save_report_);
   buttons->addWidget(save_png_);
   buttons->addWidget(save_svg_);
   buttons->addWidget(save_csv_);
 
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(splitter, 1);
+  layout->addWidget(summary_);
   layout->addLayout(buttons);
 
   ShowFigure();
@@ -167,6 +190,8 @@ void RatingViewer::Show(const ViewRequest& request) {
   const RunParameters& params = request.parameters;
   data_file_path_ = params.data_file_path;
   figure_ = FigureData();
+  params_ = params;
+  analysis_.reset();
   QString message;
 
   const QString file_name =
@@ -193,6 +218,7 @@ void RatingViewer::Show(const ViewRequest& request) {
     const bool guarded = params.stage_count > kMaxStages;
     const double stage_count =
         guarded ? kFallbackStageCount : params.stage_count;
+    params_.stage_count = stage_count;
     if (Status computed = ComputeHydraulicTable(
             figure_.section, params.roughness, params.slope_text, stage_count,
             &figure_.rows);
@@ -208,14 +234,45 @@ void RatingViewer::Show(const ViewRequest& request) {
           QStringLiteral("点子数量超过 100，按 %1 个计算。").arg(stage_count);
     }
   }
+  if (!figure_.rows.empty() && !gaugings_path_.empty()) {
+    if (Status checked = Analyze(); !checked.ok()) {
+      if (!message.isEmpty()) message += QLatin1Char(' ');
+      message += QString::fromStdString(checked.message());
+    }
+  }
   message_->setText(message);
   ShowFigure();
 }
 
+void RatingViewer::ShowGaugings(const std::string& path) {
+  gaugings_path_ = path;
+  if (Status checked = Analyze(); !checked.ok()) {
+    gaugings_path_.clear();
+    sink_->ShowWarning(checked.message(), kImportFailedTitle);
+  }
+  ShowFigure();
+}
+
+Status RatingViewer::Analyze() {
+  analysis_.reset();
+  RatingAnalysis analysis;
+  Status status = AnalyzeGaugingsFile(params_, gaugings_path_, &analysis);
+  if (status.ok()) analysis_ = std::move(analysis);
+  return status;
+}
+
 void RatingViewer::ShowFigure() {
   Replace(section_view_, MakeSectionChart(figure_));
-  Replace(discharge_view_, MakeDischargeChart(figure_));
+  Replace(discharge_view_, analysis_
+                               ? MakeGaugedDischargeChart(figure_, *analysis_)
+                               : MakeDischargeChart(figure_));
   Replace(area_view_, MakeAreaChart(figure_));
+  if (analysis_) Replace(roughness_view_, MakeRoughnessChart(*analysis_));
+  roughness_view_->setVisible(analysis_.has_value());
+  summary_->setText(analysis_
+                        ? QString::fromStdString(RatingSummary(*analysis_))
+                        : QString());
+  summary_->setVisible(analysis_.has_value());
   FillTable();
 
   const bool has_rows = !figure_.rows.empty();
@@ -224,6 +281,8 @@ void RatingViewer::ShowFigure() {
   save_png_->setEnabled(!figure_.section.points.empty());
   save_svg_->setEnabled(!figure_.section.points.empty());
   save_csv_->setEnabled(has_rows);
+  import_gaugings_->setEnabled(has_rows);
+  save_report_->setEnabled(analysis_.has_value());
 }
 
 void RatingViewer::FillTable() {
@@ -250,12 +309,16 @@ void RatingViewer::Save(FileKind kind) {
       {".png", "保存图", "PNG 图片 (*.png)"},
       {".svg", "保存图", "SVG 矢量图 (*.svg)"},
       {".csv", "保存水力要素表", "CSV 表格 (*.csv)"},
+      {".csv", "保存率定表", "CSV 表格 (*.csv)"},
   };
   const Kind& k = kKinds[static_cast<int>(kind)];
-  const QString suggested = data_file_path_.empty()
-                                ? QString()
-                                : QString::fromStdString(RatingFilePath(
-                                      data_file_path_, k.extension));
+  QString suggested;
+  if (!data_file_path_.empty()) {
+    suggested = QString::fromStdString(
+        kind == FileKind::kReport
+            ? RatingReportPath(data_file_path_)
+            : RatingFilePath(data_file_path_, k.extension));
+  }
   const QString path = choose_path_(this, QString::fromUtf8(k.caption),
                                     suggested, QString::fromUtf8(k.filter),
                                     QString::fromLatin1(k.extension + 1));
@@ -271,6 +334,10 @@ void RatingViewer::Save(FileKind kind) {
       break;
     case FileKind::kCsv:
       bytes = QByteArray::fromStdString(RatingTableCsv(figure_.rows));
+      break;
+    case FileKind::kReport:
+      if (!analysis_) return;
+      bytes = QByteArray::fromStdString(RatingReportCsv(*analysis_));
       break;
   }
   const Status saved = SaveFileAtomically(

@@ -10,7 +10,10 @@
 #include <QStringList>
 #include <QWidget>
 #include <functional>
+#include <optional>
+#include <string>
 
+#include "core/rating_analysis.h"
 #include "core/run.h"
 #include "core/types.h"
 #include "plot/rating_figure.h"
@@ -51,7 +54,8 @@ using SavePathChooser = std::function<QString(
 // Each Show() replaces what was shown before. Saving writes the file
 // atomically; a failure is told through the sink with the saver's message.
 // Children are named for tests: "Message", "SectionChart", "DischargeChart",
-// "AreaChart", "Table", "SavePng", "SaveSvg", "SaveCsv".
+// "AreaChart", "Table", "SavePng", "SaveSvg", "SaveCsv", and for the gaugings
+// "ImportGaugings", "RoughnessChart", "GaugingsSummary", "SaveReport".
 class RatingViewer : public QWidget {
   Q_OBJECT
 
@@ -63,17 +67,30 @@ class RatingViewer : public QWidget {
 
   void Show(const ViewRequest& request);
 
+  // Checks the table shown against the gaugings file at `path` (UTF-8), as
+  // xsrating-cli --gaugings does. The stage-discharge chart then shows the
+  // gaugings and the calibrated curve, a further chart the back-calculated
+  // roughness, and a line the summary (RatingSummary); the report can be
+  // saved. A failure is told through the sink and shows the table without
+  // gaugings. Later Show() calls check their table against the same file;
+  // a failure then goes to the message line. The button "导入实测流量…"
+  // asks for the file and calls this.
+  void ShowGaugings(const std::string& path);
+
   // What the figure and the table show now.
   const FigureData& figure() const { return figure_; }
   // The message line; empty when everything could be shown.
   QString message() const;
+  // The table checked against the gaugings; none without them.
+  const std::optional<RatingAnalysis>& analysis() const { return analysis_; }
 
  private:
-  enum class FileKind { kPng, kSvg, kCsv };
+  enum class FileKind { kPng, kSvg, kCsv, kReport };
 
   void ShowFigure();
   void FillTable();
   void Save(FileKind kind);
+  Status Analyze();
 
   MessageSink* sink_;
   SavePathChooser choose_path_;
@@ -87,6 +104,14 @@ class RatingViewer : public QWidget {
   QPushButton* save_png_ = nullptr;
   QPushButton* save_svg_ = nullptr;
   QPushButton* save_csv_ = nullptr;
+  // The gaugings, and the parameters of the table shown, to check it again.
+  RunParameters params_;
+  std::string gaugings_path_;
+  std::optional<RatingAnalysis> analysis_;
+  QChartView* roughness_view_ = nullptr;
+  QLabel* summary_ = nullptr;
+  QPushButton* import_gaugings_ = nullptr;
+  QPushButton* save_report_ = nullptr;
 };
 
 }  // namespace xsrating
