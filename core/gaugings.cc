@@ -167,6 +167,15 @@ std::string Quote(const Field& field) {
   return "“" + text + (cut ? "…" : "") + "”";
 }
 
+// A Chinese input method types the full-width comma "，" (GBK A3 AC, UTF-8
+// EF BC 8C), which is not a separator; say so where it is to blame.
+std::string CommaHint(const Field& field) {
+  const bool full_width =
+      field.text.find("\xEF\xBC\x8C") != std::string::npos ||
+      field.text.find("\xA3\xAC") != std::string::npos;
+  return full_width ? "请用半角逗号“,”分开水位和流量。" : "";
+}
+
 std::string AtLine(long long line) {
   return "第 " + std::to_string(line) + " 行";
 }
@@ -213,7 +222,8 @@ Status ParseGaugings(std::istream& in, std::vector<Gauging>* gaugings) {
         continue;
       }
       return Status::Error(AtLine(line) + "的" + Quote(stage_field) +
-                           "不是有效的数字（实测水位）。");
+                           "不是有效的数字（实测水位）。" +
+                           CommaHint(stage_field));
     }
     SkipSeparator(scan);
     const int next = scan.Peek();
@@ -229,7 +239,8 @@ Status ParseGaugings(std::istream& in, std::vector<Gauging>* gaugings) {
     const std::optional<double> discharge = FieldNumber(discharge_field);
     if (!discharge) {
       return Status::Error(AtLine(line) + "的" + Quote(discharge_field) +
-                           "不是有效的数字（实测流量）。");
+                           "不是有效的数字（实测流量）。" +
+                           CommaHint(discharge_field));
     }
     if (!(*discharge > 0)) {
       return Status::Error(AtLine(line) + "的实测流量" +

@@ -116,7 +116,12 @@ INSTANTIATE_TEST_SUITE_P(
                  "第 2 行只有水位“3”，缺少实测流量"},
         FailCase{"EmptyDischarge", "1,,2\n", "第 1 行缺少实测流量"},
         FailCase{"EmptyStage", "1,2\n,2\n", "第 2 行的逗号前缺少实测水位"},
-        FailCase{"FullWidthComma", "1,2\n3，4\n", "第 2 行的“3，4”不是有效"},
+        FailCase{"FullWidthComma", "1,2\n3，4\n",
+                 "第 2 行的“3，4”不是有效的数字（实测水位）。请用半角逗号"},
+        FailCase{"FullWidthCommaInGbk",
+                 "1,2\n3\xA3\xAC"
+                 "4\n",
+                 "第 2 行的“3，4”不是有效的数字（实测水位）。请用半角逗号"},
         FailCase{"OnlyAHeader", "水位,流量\r\n# 无\r\n",
                  "实测流量文件中没有数据"},
         FailCase{"Empty", "", "实测流量文件中没有数据"},
