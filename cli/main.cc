@@ -14,6 +14,8 @@
 #include "core/cross_section.h"
 #include "core/file_io.h"
 #include "core/hydraulic_table.h"
+#include "core/rating_analysis.h"
+#include "core/rating_report.h"
 #include "core/regional.h"
 #include "core/run.h"
 #include "plot/rating_csv.h"
@@ -183,6 +185,27 @@ xsrating::Status WriteExtraOutputs(const xsrating::RunParameters& params,
   return xsrating::Status::Ok();
 }
 
+// Checks the table of a run that has just written its result file against
+// the gaugings at `gaugings_path` and writes the report beside the result
+// file; prints the report's path on standard output.
+xsrating::Status WriteGaugingsReport(const xsrating::RunParameters& params,
+                                     const std::string& gaugings_path) {
+  xsrating::RatingAnalysis analysis;
+  if (xsrating::Status s =
+          xsrating::AnalyzeGaugingsFile(params, gaugings_path, &analysis);
+      !s.ok()) {
+    return s;
+  }
+  const std::string path = xsrating::RatingReportPath(params.data_file_path);
+  if (xsrating::Status s = xsrating::SaveFileAtomically(
+          path, xsrating::RatingReportCsv(analysis));
+      !s.ok()) {
+    return s;
+  }
+  std::cout << path << '\n' << std::flush;
+  return xsrating::Status::Ok();
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -208,6 +231,11 @@ int main(int argc, char** argv) {
       ->check(CLI::IsMember({"svg", "png"}));
   app.add_flag("--csv", extra.table,
                "另写完整水力要素表（UTF-8 CSV），文件名为原名加“成果.csv”");
+  std::string gaugings_path;
+  CLI::Option* gaugings_option = app.add_option(
+      "--gaugings", gaugings_path,
+      "实测流量文件（每行水位、流量）：另写率定糙率、率定表和关系式，"
+      "文件名为原名加“率定.csv”；只能有一个地形数据文件");
   app.add_option("FILE", files, "地形数据文件（.txt），可以有多个");
   app.set_version_flag("--version",
                        std::string(kProgram) + " " + XSRATING_VERSION);
@@ -239,6 +267,9 @@ int main(int argc, char** argv) {
     if (option->count() == 0) return UsageError(message);
   }
   if (files.empty()) return UsageError("缺少地形数据文件。");
+  if (gaugings_option->count() > 0 && files.size() != 1) {
+    return UsageError("有 --gaugings 时只能给一个地形数据文件。");
+  }
 
   xsrating::RunParameters params;
   const std::optional<double> roughness =
@@ -292,6 +323,14 @@ int main(int argc, char** argv) {
       std::cerr << kProgram << "：" << status.message() << '\n';
       all_ok = false;
       continue;
+    }
+    if (gaugings_option->count() > 0) {
+      if (const xsrating::Status reported =
+              WriteGaugingsReport(params, AbsoluteUtf8(gaugings_path));
+          !reported.ok()) {
+        std::cerr << kProgram << "：" << reported.message() << '\n';
+        all_ok = false;
+      }
     }
     if (!extra.any()) continue;
     if (const xsrating::Status written =

@@ -156,6 +156,16 @@ WettedGeometry ComputeWettedGeometry(const CrossSection& section,
   return geometry;
 }
 
+double RowDischarge(double area, double perimeter, double roughness,
+                    double slope) {
+  const double radius = area / perimeter;
+  const double inverse_n = 1 / roughness;
+  const double exponent = 2.0 / 3.0;
+  const double discharge =
+      ((inverse_n * std::pow(radius, exponent)) * std::pow(slope, 0.5)) * area;
+  return RoundToHundredth(discharge);
+}
+
 namespace {
 
 // The row of one stage, with the slope text already converted (once per
@@ -175,7 +185,6 @@ Status MakeRow(const StageLevelTable& levels, const WettedGeometry& geometry,
                          " 没有过水断面（湿周为 0）：" + why +
                          "无法计算流量。");
   }
-  const double radius = area / perimeter;
   if (!(std::isfinite(roughness) && roughness > 0)) {
     return Status::Error("糙率必须是大于 0 的数，现在是 " + Shown(roughness) +
                          "。");
@@ -186,11 +195,7 @@ Status MakeRow(const StageLevelTable& levels, const WettedGeometry& geometry,
   if (*slope < 0) {
     return Status::Error("比降不能是负数，现在是" + Quoted(slope_text) + "。");
   }
-  const double inverse_n = 1 / roughness;
-  const double exponent = 2.0 / 3.0;
-  double discharge =
-      ((inverse_n * std::pow(radius, exponent)) * std::pow(*slope, 0.5)) * area;
-  discharge = RoundToHundredth(discharge);
+  const double discharge = RowDischarge(area, perimeter, roughness, *slope);
   if (!std::isfinite(area) || !std::isfinite(discharge)) {
     return Status::Error(StageName(stage) +
                          "的面积或流量超出了计算的数值范围，请检查地形数据、"

@@ -54,6 +54,14 @@ Status ComputeStageRow(const StageLevelTable& levels,
                        double roughness, std::string_view slope_text,
                        StageRow* row);
 
+// The discharge of a table row, rounded half up to 0.01: R = area / perimeter,
+// then (((1 / n) R^(2/3)) S^0.5) A, multiplied in that order, where `area` is
+// the row's rounded area. ComputeStageRow makes every row's discharge with it;
+// it checks nothing, so the caller makes sure that the perimeter and the
+// roughness are above 0 and the slope not negative.
+double RowDischarge(double area, double perimeter, double roughness,
+                    double slope);
+
 // A whole stage-discharge table.
 struct StageDischargeTable {
   StageLevelTable levels;

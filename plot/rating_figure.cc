@@ -33,6 +33,8 @@ const QColor kEarthColor(0xd8, 0xc3, 0x9a);
 const QColor kWaterColor(0x5b, 0x9b, 0xd5, 150);
 const QColor kCrestColor(0xc0, 0x39, 0x2b);
 const QColor kCurveColor(0x1f, 0x4e, 0x99);
+const QColor kCalibratedColor(0x2e, 0x8b, 0x3e);
+const QColor kGaugingColor(0xd3, 0x54, 0x00);
 
 constexpr char kSectionTitle[] = "河道大断面";
 constexpr char kDischargeTitle[] = "水位流量关系曲线";
@@ -354,6 +356,119 @@ QByteArray FigurePng(const FigureData& data) {
   buffer.open(QIODevice::WriteOnly);
   image.save(&buffer, "PNG");
   return bytes;
+}
+
+namespace {
+
+// A curve through the table's rows from the bed, solid up to the last row
+// within the gauged range and dashed beyond it.
+void AddSplitCurve(QChart* chart, const RatingAnalysis& analysis, double bed,
+                   double CalibratedRow::*value, const QColor& color,
+                   const QString& name, const char* solid_name,
+                   const char* dashed_name) {
+  auto* solid = new QLineSeries;
+  solid->setName(name);
+  solid->setPen(QPen(color, 2));
+  auto* dashed = new QLineSeries;
+  dashed->setName(name);
+  dashed->setPen(QPen(color, 2, Qt::DashLine));
+  QPointF last(0, bed);
+  solid->append(last);
+  for (const CalibratedRow& row : analysis.rows) {
+    const QPointF point(row.*value, row.stage);
+    if (!row.extrapolated) {
+      solid->append(point);
+    } else {
+      if (dashed->count() == 0) dashed->append(last);
+      dashed->append(point);
+    }
+    last = point;
+  }
+  Attach(chart, solid, solid_name);
+  Attach(chart, dashed, dashed_name);
+  // One legend entry per curve: the dashed part is the same curve.
+  HideFromLegend(chart, dashed);
+}
+
+QScatterSeries* NewMarks(const QString& name, bool filled) {
+  auto* marks = new QScatterSeries;
+  marks->setName(name);
+  marks->setMarkerShape(QScatterSeries::MarkerShapeCircle);
+  marks->setMarkerSize(8);
+  marks->setBorderColor(kGaugingColor);
+  marks->setColor(filled ? kGaugingColor : QColor(Qt::transparent));
+  return marks;
+}
+
+}  // namespace
+
+std::unique_ptr<QChart> MakeGaugedDischargeChart(
+    const FigureData& data, const RatingAnalysis& analysis) {
+  std::unique_ptr<QChart> chart = NewChart(kDischargeTitle);
+  const std::optional<SectionLevels> levels = LevelsOfSection(data.section);
+  double largest = 0;
+  double low = levels ? levels->bed : 0;
+  double high = levels ? levels->bank_crest : 1;
+  for (const CalibratedRow& row : analysis.rows) {
+    largest = std::max({largest, row.discharge, row.calibrated_discharge});
+  }
+  for (const GaugingResult& result : analysis.gaugings) {
+    largest = std::max(largest, result.gauging.discharge);
+    low = std::min(low, result.gauging.stage);
+    high = std::max(high, result.gauging.stage);
+  }
+  AddAxis(chart.get(), Qt::AlignBottom, kHorizontalAxis, kDischargeAxisTitle,
+          RangeFromZero(largest));
+  AddAxis(chart.get(), Qt::AlignLeft, kVerticalAxis, kStageAxisTitle,
+          PaddedRange(low, high));
+
+  if (levels && !analysis.rows.empty()) {
+    AddSplitCurve(chart.get(), analysis, levels->bed, &CalibratedRow::discharge,
+                  kCurveColor, QStringLiteral("输入糙率"), kCurveSeries,
+                  kCurveExtendedSeries);
+    AddSplitCurve(chart.get(), analysis, levels->bed,
+                  &CalibratedRow::calibrated_discharge, kCalibratedColor,
+                  QStringLiteral("率定糙率"), kCalibratedSeries,
+                  kCalibratedExtendedSeries);
+  }
+  QScatterSeries* usable = NewMarks(QStringLiteral("实测"), true);
+  QScatterSeries* left_out = NewMarks(QStringLiteral("未采用"), false);
+  for (const GaugingResult& result : analysis.gaugings) {
+    (result.fit ? usable : left_out)
+        ->append(result.gauging.discharge, result.gauging.stage);
+  }
+  Attach(chart.get(), usable, kGaugingSeries);
+  Attach(chart.get(), left_out, kLeftOutSeries);
+  if (left_out->count() == 0) HideFromLegend(chart.get(), left_out);
+  return chart;
+}
+
+std::unique_ptr<QChart> MakeRoughnessChart(const RatingAnalysis& analysis) {
+  std::unique_ptr<QChart> chart = NewChart("反推糙率");
+  auto* marks = NewMarks(QStringLiteral("反推糙率 n_i"), true);
+  double low = analysis.calibrated_roughness;
+  double high = analysis.calibrated_roughness;
+  for (const GaugingResult& result : analysis.gaugings) {
+    if (!result.fit) continue;
+    marks->append(result.fit->roughness, result.gauging.stage);
+    low = std::min(low, result.fit->roughness);
+    high = std::max(high, result.fit->roughness);
+  }
+  const AxisRange stages =
+      PaddedRange(analysis.lowest_gauged_stage, analysis.highest_gauged_stage);
+  AddAxis(chart.get(), Qt::AlignBottom, kHorizontalAxis, "糙率",
+          PaddedRange(low, high));
+  AddAxis(chart.get(), Qt::AlignLeft, kVerticalAxis, kStageAxisTitle, stages);
+  auto* line = new QLineSeries;
+  line->setName(
+      QStringLiteral("率定糙率 n_c = %1")
+          .arg(QString::number(analysis.calibrated_roughness, 'g', 4)));
+  line->setPen(QPen(kCalibratedColor, 2));
+  line->append(analysis.calibrated_roughness, stages.min);
+  line->append(analysis.calibrated_roughness, stages.max);
+  Attach(chart.get(), line, kCalibratedRoughnessSeries);
+  Attach(chart.get(), marks, kRoughnessSeries);
+  return chart;
 }
 
 }  // namespace xsrating

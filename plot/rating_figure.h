@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "core/hydraulic_table.h"
+#include "core/rating_analysis.h"
 #include "core/types.h"
 
 class QChart;
@@ -101,6 +102,30 @@ QByteArray FigureSvg(const FigureData& data, const QString& title);
 
 // The figure as a PNG image of kFigureSize on a white ground.
 QByteArray FigurePng(const FigureData& data);
+
+// Series of the charts of a rating checked against gaugings. The part of a
+// curve above the highest usable gauging (extrapolated) is a series of its own,
+// dashed, that starts at the last row within the gauged range.
+inline constexpr char kCurveExtendedSeries[] = "curveExtended";
+inline constexpr char kCalibratedSeries[] = "calibrated";
+inline constexpr char kCalibratedExtendedSeries[] = "calibratedExtended";
+inline constexpr char kGaugingSeries[] = "gaugings";         // Usable, filled.
+inline constexpr char kLeftOutSeries[] = "gaugingsLeftOut";  // Hollow.
+inline constexpr char kRoughnessSeries[] = "roughness";      // n_i.
+inline constexpr char kCalibratedRoughnessSeries[] = "calibratedRoughness";
+
+// The stage-discharge chart with the gaugings: the curve of the typed
+// roughness (kCurveSeries, kCurveExtendedSeries) and of the calibrated one
+// (kCalibratedSeries, kCalibratedExtendedSeries), both from the bed, the
+// usable gaugings filled and those left out hollow. Its axes cover the
+// curves and every gauging.
+std::unique_ptr<QChart> MakeGaugedDischargeChart(
+    const FigureData& data, const RatingAnalysis& analysis);
+
+// The back-calculated roughness of each usable gauging against its stage
+// (roughness across, stage up) and the calibrated roughness as a vertical
+// line over the gauged range.
+std::unique_ptr<QChart> MakeRoughnessChart(const RatingAnalysis& analysis);
 
 }  // namespace xsrating
 

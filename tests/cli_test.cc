@@ -225,6 +225,11 @@ INSTANTIATE_TEST_SUITE_P(
                   {"-n", "0.025", "-s", "x", "-m", "5", "v_section.txt"},
                   1,
                   "比降“x”不是数字"},
+        UsageCase{"GaugingsWithTwoSurveys",
+                  {"-n", "0.025", "-s", "0.0004", "-m", "5", "--gaugings",
+                   "g.txt", "v_section.txt", "v_section.txt"},
+                  2,
+                  "只能给一个地形数据文件"},
         UsageCase{"NotATxtFile",
                   {"-n", "0.025", "-s", "0.0004", "-m", "5", "v_section.dat"},
                   1,
@@ -232,6 +237,39 @@ INSTANTIATE_TEST_SUITE_P(
     [](const testing::TestParamInfo<UsageCase>& info) {
       return std::string(info.param.name);
     });
+
+// The report comes after the result file, which is the same as without it;
+// a failed analysis leaves the result file and no report.
+TEST_F(CliTest, GaugingsReportBesideTheResultFile) {
+  CopyFixture("river_section.txt");
+  fs::copy_file(fs::path(XSRATING_EXAMPLES) / "river_section_gaugings.txt",
+                dir_ / "g.txt");
+  const std::vector<std::string> run = {
+      "-n", "0.03", "-s", "0.0003", "-m", "20", "river_section.txt"};
+  const std::string epoch = "SOURCE_DATE_EPOCH=1796615227";
+  ASSERT_EQ(Run(run, epoch).exit_code, 0);
+  const std::string plain = Slurp(dir_ / "river_section成果.txt");
+
+  std::vector<std::string> gauged = run;
+  gauged.insert(gauged.end(), {"--gaugings", "g.txt"});
+  const Outcome outcome = Run(gauged, epoch);
+  ASSERT_EQ(outcome.exit_code, 0) << outcome.err;
+  EXPECT_EQ(outcome.out, (dir_ / "river_section成果.txt").string() + "\n" +
+                             (dir_ / "river_section率定.csv").string() + "\n");
+  EXPECT_EQ(Slurp(dir_ / "river_section成果.txt"), plain);
+  const std::string report = Slurp(dir_ / "river_section率定.csv");
+  EXPECT_TRUE(report.starts_with("\xEF\xBB\xBF实测水位,实测流量,"));
+  EXPECT_THAT(report, HasSubstr("\r\n52.05,1420,,,,,,,高于较低堤顶\r\n"));
+  EXPECT_THAT(report, HasSubstr("\r\n实测点数,10\r\n"));
+
+  fs::remove(dir_ / "river_section率定.csv");
+  gauged[3] = "0";  // The slope.
+  const Outcome failed = Run(gauged, epoch);
+  EXPECT_EQ(failed.exit_code, 1);
+  EXPECT_THAT(failed.err, HasSubstr("有实测流量时比降必须大于 0"));
+  EXPECT_TRUE(fs::exists(dir_ / "river_section成果.txt"));
+  EXPECT_FALSE(fs::exists(dir_ / "river_section率定.csv"));
+}
 
 TEST_F(CliTest, BadSourceDateEpochIsAUsageError) {
   CopyFixture("v_section.txt");

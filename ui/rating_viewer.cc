@@ -26,6 +26,7 @@
 #include "core/cross_section.h"
 #include "core/file_io.h"
 #include "core/hydraulic_table.h"
+#include "core/rating_report.h"
 #include "core/status.h"
 #include "plot/rating_csv.h"
 #include "ui/fonts.h"
@@ -35,6 +36,7 @@ namespace {
 
 constexpr char kSaveFailedTitle[] = "保存未完成";
 constexpr char kSectionOnly[] = "只画出了断面。";
+constexpr char kImportFailedTitle[] = "实测流量未能导入";
 
 // Column heads of the table, with units, and the decimals of each column as
 // a hydrologist reads them: levels and lengths to the centimetre, areas and
@@ -157,6 +159,11 @@ RatingViewer::RatingViewer(MessageSink* sink, SavePathChooser choose_path,
   section_view_ = NewChartView("SectionChart", this);
   discharge_view_ = NewChartView("DischargeChart", this);
   area_view_ = NewChartView("AreaChart", this);
+  roughness_view_ = NewChartView("RoughnessChart", this);
+  summary_ = new QLabel(this);
+  summary_->setObjectName(QStringLiteral("GaugingsSummary"));
+  summary_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  summary_->setWordWrap(true);
 
   table_ = new QTableWidget(0, std::size(kColumns), this);
   table_->setObjectName(QStringLiteral("Table"));
@@ -181,6 +188,18 @@ RatingViewer::RatingViewer(MessageSink* sink, SavePathChooser choose_path,
           [this] { Save(FileKind::kSvg); });
   connect(save_csv_, &QPushButton::clicked, this,
           [this] { Save(FileKind::kCsv); });
+  import_gaugings_ = NewButton("ImportGaugings", "导入实测流量…", this);
+  save_report_ = NewButton("SaveReport", "保存率定表 (CSV)…", this);
+  connect(save_report_, &QPushButton::clicked, this,
+          [this] { Save(FileKind::kReport); });
+  connect(import_gaugings_, &QPushButton::clicked, this, [this] {
+    const QString folder =
+        QFileInfo(QString::fromStdString(data_file_path_)).absolutePath();
+    const QString path = QFileDialog::getOpenFileName(
+        this, QStringLiteral("导入实测流量"), folder,
+        QStringLiteral("文本文件 (*.txt *.csv);;所有文件 (*)"));
+    if (!path.isEmpty()) ShowGaugings(path.toStdString());
+  });
 
   // The section with the table beside it, the two curves below; the user may
   // give any of them more room.
@@ -191,6 +210,7 @@ RatingViewer::RatingViewer(MessageSink* sink, SavePathChooser choose_path,
   auto* curves = new QSplitter(Qt::Horizontal, this);
   curves->addWidget(discharge_view_);
   curves->addWidget(area_view_);
+  curves->addWidget(roughness_view_);
   curves->setChildrenCollapsible(false);
   auto* splitter = new QSplitter(Qt::Vertical, this);
   splitter->addWidget(top);
@@ -199,6 +219,8 @@ RatingViewer::RatingViewer(MessageSink* sink, SavePathChooser choose_path,
 
   auto* buttons = new QHBoxLayout;
   buttons->addWidget(status_, 1);
+  buttons->addWidget(import_gaugings_);
+  buttons->addWidget(save_report_);
   buttons->addWidget(save_png_);
   buttons->addWidget(save_svg_);
   buttons->addWidget(save_csv_);
@@ -206,6 +228,7 @@ RatingViewer::RatingViewer(MessageSink* sink, SavePathChooser choose_path,
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(message_);
   layout->addWidget(splitter, 1);
+  layout->addWidget(summary_);
   layout->addLayout(buttons);
 
   ShowFigure();
@@ -233,6 +256,8 @@ void RatingViewer::Show(const ViewRequest& request) {
   const RunParameters& params = request.parameters;
   data_file_path_ = params.data_file_path;
   figure_ = FigureData();
+  params_ = params;
+  analysis_.reset();
   QString message;
 
   const QString file_name =
@@ -254,6 +279,7 @@ void RatingViewer::Show(const ViewRequest& request) {
     const bool guarded = params.stage_count > kMaxStages;
     const double stage_count =
         guarded ? kFallbackStageCount : params.stage_count;
+    params_.stage_count = stage_count;
     if (Status computed = ComputeHydraulicTable(
             figure_.section, params.roughness, params.slope_text, stage_count,
             &figure_.rows);
@@ -269,19 +295,50 @@ void RatingViewer::Show(const ViewRequest& request) {
           QStringLiteral("点子数量超过 100，按 %1 个计算。").arg(stage_count);
     }
   }
+  if (!figure_.rows.empty() && !gaugings_path_.empty()) {
+    if (Status checked = Analyze(); !checked.ok()) {
+      if (!message.isEmpty()) message += QLatin1Char(' ');
+      message += QString::fromStdString(checked.message());
+    }
+  }
   message_->setText(message);
   message_->setVisible(!message.isEmpty());
   status_->clear();
   ShowFigure();
 }
 
+void RatingViewer::ShowGaugings(const std::string& path) {
+  gaugings_path_ = path;
+  if (Status checked = Analyze(); !checked.ok()) {
+    gaugings_path_.clear();
+    sink_->ShowWarning(checked.message(), kImportFailedTitle);
+  }
+  ShowFigure();
+}
+
+Status RatingViewer::Analyze() {
+  analysis_.reset();
+  RatingAnalysis analysis;
+  Status status = AnalyzeGaugingsFile(params_, gaugings_path_, &analysis);
+  if (status.ok()) analysis_ = std::move(analysis);
+  return status;
+}
+
 void RatingViewer::ShowFigure() {
   Replace(section_view_, MakeSectionChart(figure_));
-  Replace(discharge_view_, MakeDischargeChart(figure_));
+  Replace(discharge_view_, analysis_
+                               ? MakeGaugedDischargeChart(figure_, *analysis_)
+                               : MakeDischargeChart(figure_));
   Replace(area_view_, MakeAreaChart(figure_));
+  if (analysis_) Replace(roughness_view_, MakeRoughnessChart(*analysis_));
+  roughness_view_->setVisible(analysis_.has_value());
+  summary_->setText(analysis_
+                        ? QString::fromStdString(RatingSummary(*analysis_))
+                        : QString());
+  summary_->setVisible(analysis_.has_value());
   // The curves' legends show each series as it is drawn, the curve as a line
   // and its computed points as dots, rather than two squares of one colour.
-  for (QChartView* view : {discharge_view_, area_view_}) {
+  for (QChartView* view : {discharge_view_, area_view_, roughness_view_}) {
     view->chart()->legend()->setMarkerShape(QLegend::MarkerShapeFromSeries);
   }
   FillTable();
@@ -293,6 +350,8 @@ void RatingViewer::ShowFigure() {
   save_png_->setEnabled(!figure_.section.points.empty());
   save_svg_->setEnabled(!figure_.section.points.empty());
   save_csv_->setEnabled(has_rows);
+  import_gaugings_->setEnabled(has_rows);
+  save_report_->setEnabled(analysis_.has_value());
 }
 
 void RatingViewer::FillTable() {
@@ -325,12 +384,16 @@ void RatingViewer::Save(FileKind kind) {
       {".png", "保存图", "PNG 图片 (*.png)"},
       {".svg", "保存图", "SVG 矢量图 (*.svg)"},
       {".csv", "保存水力要素表", "CSV 表格 (*.csv)"},
+      {".csv", "保存率定表", "CSV 表格 (*.csv)"},
   };
   const Kind& k = kKinds[static_cast<int>(kind)];
-  const QString suggested = data_file_path_.empty()
-                                ? QString()
-                                : QString::fromStdString(RatingFilePath(
-                                      data_file_path_, k.extension));
+  QString suggested;
+  if (!data_file_path_.empty()) {
+    suggested = QString::fromStdString(
+        kind == FileKind::kReport
+            ? RatingReportPath(data_file_path_)
+            : RatingFilePath(data_file_path_, k.extension));
+  }
   const QString path = choose_path_(this, QString::fromUtf8(k.caption),
                                     suggested, QString::fromUtf8(k.filter),
                                     QString::fromLatin1(k.extension + 1));
@@ -346,6 +409,10 @@ void RatingViewer::Save(FileKind kind) {
       break;
     case FileKind::kCsv:
       bytes = QByteArray::fromStdString(RatingTableCsv(figure_.rows));
+      break;
+    case FileKind::kReport:
+      if (!analysis_) return;
+      bytes = QByteArray::fromStdString(RatingReportCsv(*analysis_));
       break;
   }
   const Status saved = SaveFileAtomically(

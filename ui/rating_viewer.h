@@ -13,8 +13,11 @@
 #include <QStringList>
 #include <QWidget>
 #include <functional>
+#include <optional>
+#include <string>
 #include <vector>
 
+#include "core/rating_analysis.h"
 #include "core/run.h"
 #include "core/types.h"
 #include "plot/rating_figure.h"
@@ -71,7 +74,9 @@ using SavePathChooser = std::function<QString(
 // atomically and says where on the status line beside the buttons; a failure
 // is told through the sink with the saver's message.
 // Children are named for tests: "Message", "Status", "SectionChart",
-// "DischargeChart", "AreaChart", "Table", "SavePng", "SaveSvg", "SaveCsv".
+// "DischargeChart", "AreaChart", "Table", "SavePng", "SaveSvg", "SaveCsv", and
+// for the gaugings "ImportGaugings", "RoughnessChart", "GaugingsSummary",
+// "SaveReport".
 class RatingViewer : public QWidget {
   Q_OBJECT
 
@@ -87,6 +92,16 @@ class RatingViewer : public QWidget {
   // the available area of the owner's screen.
   void PlaceOver(const QWidget* owner);
 
+  // Checks the table shown against the gaugings file at `path` (UTF-8), as
+  // xsrating-cli --gaugings does. The stage-discharge chart then shows the
+  // gaugings and the calibrated curve, a further chart the back-calculated
+  // roughness, and a line the summary (RatingSummary); the report can be
+  // saved. A failure is told through the sink and shows the table without
+  // gaugings. Later Show() calls check their table against the same file;
+  // a failure then goes to the message line. The button "导入实测流量…"
+  // asks for the file and calls this.
+  void ShowGaugings(const std::string& path);
+
   // What the figure and the table show now.
   const FigureData& figure() const { return figure_; }
   // The message line; empty when everything could be shown.
@@ -94,12 +109,16 @@ class RatingViewer : public QWidget {
   // The status line: where the last save went; empty before one.
   QString status() const;
 
+  // The table checked against the gaugings; none without them.
+  const std::optional<RatingAnalysis>& analysis() const { return analysis_; }
+
  private:
-  enum class FileKind { kPng, kSvg, kCsv };
+  enum class FileKind { kPng, kSvg, kCsv, kReport };
 
   void ShowFigure();
   void FillTable();
   void Save(FileKind kind);
+  Status Analyze();
 
   MessageSink* sink_;
   SavePathChooser choose_path_;
@@ -114,6 +133,14 @@ class RatingViewer : public QWidget {
   QPushButton* save_png_ = nullptr;
   QPushButton* save_svg_ = nullptr;
   QPushButton* save_csv_ = nullptr;
+  // The gaugings, and the parameters of the table shown, to check it again.
+  RunParameters params_;
+  std::string gaugings_path_;
+  std::optional<RatingAnalysis> analysis_;
+  QChartView* roughness_view_ = nullptr;
+  QLabel* summary_ = nullptr;
+  QPushButton* import_gaugings_ = nullptr;
+  QPushButton* save_report_ = nullptr;
 };
 
 }  // namespace xsrating

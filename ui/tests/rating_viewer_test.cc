@@ -22,6 +22,7 @@
 #include <string>
 
 #include "core/cross_section.h"
+#include "core/rating_report.h"
 #include "plot/rating_csv.h"
 #include "ui/tests/test_support.h"
 
@@ -342,6 +343,118 @@ class RatingViewerTest : public QObject {
              QStringLiteral("已保存到 ") + QDir::toNativeSeparators(chosen));
     viewer.Show(Request(kSurvey, 0.025, "0.0004", 4));
     QCOMPARE(viewer.status(), QString());
+  }
+
+  // The V section against a gauging at 2.5 m whose discharge means n = 0.02,
+  // and one below the bed.
+  void gaugings() {
+    const QString gaugings = temp_.filePath("gaugings.txt");
+    QVERIFY(
+        WriteFile(gaugings, "水位,流量\r\n-1,5\r\n2.5,54.8820294890058\r\n"));
+    QString saved_as;
+    const QString chosen = temp_.filePath("report.csv");
+    RatingViewer viewer(&sink_,
+                        [&](QWidget*, const QString&, const QString& suggestion,
+                            const QString&, const QString&) {
+                          saved_as = suggestion;
+                          return chosen;
+                        });
+    viewer.Show(Request(kSurvey, 0.025, "0.0004", 5));
+    viewer.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&viewer));
+    QVERIFY(!viewer.findChild<QChartView*>("RoughnessChart")->isVisible());
+    QVERIFY(!viewer.findChild<QPushButton*>("SaveReport")->isEnabled());
+    QVERIFY(viewer.findChild<QPushButton*>("ImportGaugings")->isEnabled());
+
+    viewer.ShowGaugings(gaugings.toStdString());
+    QVERIFY(sink_.messages.empty());
+    QVERIFY(viewer.analysis().has_value());
+    QCOMPARE(viewer.analysis()->calibrated_roughness, 0.02);
+
+    // Stages 3 to 5 lie above the gauging: dashed, from stage 2 on.
+    const QChart* rating = ChartOf(viewer, "DischargeChart");
+    struct Curve {
+      const char* name;
+      QList<QPointF> points;
+      Qt::PenStyle style;
+    };
+    for (const Curve& curve : {
+             Curve{
+                 kCurveSeries, {{0, 0}, {8.47, 1}, {29.06, 2}}, Qt::SolidLine},
+             Curve{kCurveExtendedSeries,
+                   {{29.06, 2}, {61.96, 3}, {108.4, 4}, {169.72, 5}},
+                   Qt::DashLine},
+             Curve{kCalibratedSeries,
+                   {{0, 0}, {10.59, 1}, {36.33, 2}},
+                   Qt::SolidLine},
+             Curve{kCalibratedExtendedSeries,
+                   {{36.33, 2}, {77.46, 3}, {135.5, 4}, {212.16, 5}},
+                   Qt::DashLine},
+         }) {
+      auto* series = Find<QLineSeries>(rating, curve.name);
+      QVERIFY2(series != nullptr, curve.name);
+      QCOMPARE(series->points(), curve.points);
+      QCOMPARE(series->pen().style(), curve.style);
+    }
+    QCOMPARE(Find<QScatterSeries>(rating, kGaugingSeries)->points(),
+             QList<QPointF>{QPointF(54.8820294890058, 2.5)});
+    QCOMPARE(Find<QScatterSeries>(rating, kLeftOutSeries)->points(),
+             QList<QPointF>{QPointF(5, -1)});
+    QVERIFY(Near(Range(rating, kVerticalAxis), {-1.3, 5.3}));
+
+    QVERIFY(viewer.findChild<QChartView*>("RoughnessChart")->isVisible());
+    const QChart* roughness = ChartOf(viewer, "RoughnessChart");
+    QCOMPARE(Find<QScatterSeries>(roughness, kRoughnessSeries)->count(), 1);
+    QVERIFY(
+        std::abs(Find<QScatterSeries>(roughness, kRoughnessSeries)->at(0).x() -
+                 0.02) < 1e-12);
+    for (const QPointF& p :
+         Find<QLineSeries>(roughness, kCalibratedRoughnessSeries)->points()) {
+      QCOMPARE(p.x(), 0.02);
+    }
+    auto* summary = viewer.findChild<QLabel*>("GaugingsSummary");
+    QVERIFY(summary->isVisible());
+    QVERIFY(summary->text().startsWith(QStringLiteral(
+        "率定糙率 n_c = 0.02，相对标准误差 Se = 无，实测点数 k = 1，")));
+    QVERIFY(summary->text().contains(QStringLiteral("Q = 8.257(H − 0)^1.858")));
+
+    QTest::mouseClick(viewer.findChild<QPushButton*>("SaveReport"),
+                      Qt::LeftButton);
+    QVERIFY(sink_.messages.empty());
+    QCOMPARE(saved_as, QString::fromStdString(RatingReportPath(kSurvey)));
+    QFile file(chosen);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(),
+             QByteArray::fromStdString(RatingReportCsv(*viewer.analysis())));
+
+    // Shown again, the table is checked against the same gaugings; a slope
+    // of 0 cannot be, and the message line says why.
+    viewer.Show(Request(kSurvey, 0.03, "0.0004", 5));
+    QVERIFY(viewer.analysis().has_value());
+    viewer.Show(Request(kSurvey, 0.025, "0", 5));
+    QVERIFY(!viewer.analysis().has_value());
+    QCOMPARE(viewer.message(), QStringLiteral("有实测流量时比降必须大于 0"));
+    QVERIFY(!viewer.findChild<QChartView*>("RoughnessChart")->isVisible());
+    QVERIFY(!viewer.findChild<QPushButton*>("SaveReport")->isEnabled());
+  }
+
+  void badGaugingsAreTold() {
+    const QString gaugings = temp_.filePath("bad_gaugings.txt");
+    QVERIFY(WriteFile(gaugings, "1,2\r\n3,0\r\n"));
+    RatingViewer viewer(&sink_);
+    viewer.Show(Request(kSurvey, 0.025, "0.0004", 5));
+    viewer.ShowGaugings(gaugings.toStdString());
+    QCOMPARE(sink_.messages.size(), size_t{1});
+    QCOMPARE(sink_.messages[0].title, std::string("实测流量未能导入"));
+    QVERIFY(QString::fromStdString(sink_.messages[0].text)
+                .contains(QStringLiteral("第 2 行的实测流量“0”不大于 0")));
+    QVERIFY(!viewer.analysis().has_value());
+    QVERIFY(Find<QLineSeries>(ChartOf(viewer, "DischargeChart"),
+                              kCalibratedSeries) == nullptr);
+    // Not tried again with the next table.
+    viewer.Show(Request(kSurvey, 0.025, "0.0004", 5));
+    QCOMPARE(viewer.message(), QString());
+    QCOMPARE(sink_.messages.size(), size_t{1});
   }
 
   void failedSaveIsTold() {
