@@ -113,8 +113,16 @@ xsrating::Status LoadFigureModule(xsrating::FigureModule* module) {
     return xsrating::Status::Error(
         "找不到本程序所在的文件夹，无法加载绘图模块（--plot）。");
   }
-  return xsrating::FigureModule::Load(folder / XSRATING_FIGURE_MODULE_FILE,
-                                      module);
+  // Beside the program in a build folder; in the module folder once
+  // installed.
+  std::filesystem::path file = folder / XSRATING_FIGURE_MODULE_FILE;
+#ifdef XSRATING_INSTALLED_MODULE_DIR
+  std::error_code error;
+  if (!std::filesystem::exists(file, error)) {
+    file = folder / XSRATING_INSTALLED_MODULE_DIR / XSRATING_FIGURE_MODULE_FILE;
+  }
+#endif
+  return xsrating::FigureModule::Load(file, module);
 }
 #endif
 
