@@ -116,12 +116,15 @@ xsrating::Status LoadFigureModule(xsrating::FigureModule* module) {
         "找不到本程序所在的文件夹，无法加载绘图模块（--plot）。");
   }
   // Beside the program in a build folder; in the module folder once
-  // installed.
+  // installed. When it is in neither, the message names the first.
   std::filesystem::path file = folder / XSRATING_FIGURE_MODULE_FILE;
 #ifdef XSRATING_INSTALLED_MODULE_DIR
+  const std::filesystem::path installed =
+      folder / XSRATING_INSTALLED_MODULE_DIR / XSRATING_FIGURE_MODULE_FILE;
   std::error_code error;
-  if (!std::filesystem::exists(file, error)) {
-    file = folder / XSRATING_INSTALLED_MODULE_DIR / XSRATING_FIGURE_MODULE_FILE;
+  if (!std::filesystem::exists(file, error) &&
+      std::filesystem::exists(installed, error)) {
+    file = installed;
   }
 #endif
   return xsrating::FigureModule::Load(file, module);

@@ -172,6 +172,7 @@ make_pristine() {
       echo "deb ${mirror%/debian}/debian-security $suite-security main"
   } >"$scratch/etc/apt/sources.list"
   unmount_all "$scratch"
+  chmod 0755 "$scratch"
   mv -T "$scratch" "$pristine"
   run_root=
   say "pristine root made in $((SECONDS - start)) s: $pristine"
@@ -188,11 +189,12 @@ exec 9>&-
 
 run_root=$(mktemp -d "$work/xsrating-fresh.XXXXXX")
 run_root=$(realpath "$run_root")
-# mktemp made it private; a system's root is open to every user, and tests
-# that run as an ordinary user must reach their files.
-chmod 0755 "$run_root"
 say "copying the pristine root to $run_root"
 cp -a "$cache/pristine/." "$run_root/"
+# mktemp made the folders private (and cp -a copies the pristine root's
+# mode); a system's root is open to every user, and tests that run as an
+# ordinary user must reach their files.
+chmod 0755 "$run_root"
 cp -L /etc/resolv.conf "$run_root/etc/resolv.conf"
 
 head=$(git -C "$repo" rev-parse HEAD)
