@@ -51,12 +51,20 @@ int UsageError(const std::string& message) {
   return kExitUsage;
 }
 
+// The working folder is put in front of a relative path, and nothing else is
+// changed but dropping "." steps: "link/../v.txt" is where the system takes it
+// (beside the folder that link points to), which "v.txt" may not be.
 std::string AbsoluteUtf8(const std::string& file) {
   std::filesystem::path path = xsrating::PathFromUtf8(file);
   if (path.is_relative()) {
     std::error_code ec;
-    const std::filesystem::path cwd = std::filesystem::current_path(ec);
-    if (!ec) path = (cwd / path).lexically_normal();
+    std::filesystem::path absolute = std::filesystem::current_path(ec);
+    if (!ec) {
+      for (const std::filesystem::path& step : path) {
+        if (step != ".") absolute /= step;
+      }
+      path = absolute;
+    }
   }
   const std::u8string text = path.u8string();
   return std::string(text.begin(), text.end());

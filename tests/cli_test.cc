@@ -172,6 +172,40 @@ TEST_F(CliTest, GoesOnAfterAFailedFileAndReportsIt) {
   EXPECT_FALSE(fs::exists(dir_ / "bad成果.txt"));
 }
 
+// A relative path is recorded as typed behind the working folder; ".." after
+// a link to a folder goes where the system takes it.
+TEST_F(CliTest, RelativePathsReadAndRecordWhatTheSystemOpens) {
+  fs::create_directories(dir_ / "real" / "sub");
+  fs::create_directory_symlink(fs::path("real") / "sub", dir_ / "link");
+  const std::string four_points = "0,5\r\n10,0\r\n20,0\r\n30,5\r\n";
+  std::ofstream(dir_ / "real" / "v.txt") << four_points;
+  std::ofstream(dir_ / "w.txt") << four_points;
+  struct Case {
+    const char* typed;
+    const char* recorded;  // Behind dir_.
+    const char* result;    // Where the table lands, behind dir_.
+  };
+  const Case cases[] = {
+      {"link/../v.txt", "/link/../v.txt", "/real/v成果.txt"},
+      {"./w.txt", "/w.txt", "/w成果.txt"},
+      {"real/./sub/../v.txt", "/real/sub/../v.txt", "/real/v成果.txt"},
+  };
+  for (const Case& c : cases) {
+    fs::remove(dir_ / "real" / "v成果.txt");
+    fs::remove(dir_ / "w成果.txt");
+    const Outcome outcome =
+        Run({"-n", "0.025", "-s", "0.0004", "-m", "5", c.typed});
+    ASSERT_EQ(outcome.exit_code, 0) << c.typed << ": " << outcome.err;
+    const std::string recorded = dir_.string() + c.recorded;
+    EXPECT_EQ(outcome.out,
+              recorded.substr(0, recorded.size() - 4) + "成果.txt\n");
+    const std::string result = Slurp(dir_.string() + c.result);
+    EXPECT_THAT(result, HasSubstr(xsrating::Utf8ToGbk("地形测文件：" +
+                                                      recorded + "\r\n")))
+        << c.typed;
+  }
+}
+
 struct UsageCase {
   const char* name;
   std::vector<std::string> args;
