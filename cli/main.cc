@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/console.h"
 #include "cli/figure_module_loader.h"
 #include "core/cross_section.h"
 #include "core/file_io.h"
@@ -34,7 +35,7 @@ class ConsoleSink : public xsrating::MessageSink {
  public:
   void ShowWarning(const std::string& text, const std::string& title) override {
     if (title == xsrating::kResultSavedTitle) {
-      std::cout << text << '\n' << std::flush;
+      xsrating::PrintOnStandardOutput(text);
       return;
     }
     std::string shown = text;
@@ -44,6 +45,15 @@ class ConsoleSink : public xsrating::MessageSink {
     std::cerr << title << ' ' << shown << '\n';
   }
 };
+
+// Ends with `status`, or with a failure when what was meant for standard
+// output did not all arrive.
+int Finish(int status) {
+  const std::string failure = xsrating::StandardOutputFailure();
+  if (failure.empty()) return status;
+  std::cerr << kProgram << "：" << failure << '\n';
+  return EXIT_FAILURE;
+}
 
 int UsageError(const std::string& message) {
   std::cerr << kProgram << "：" << message << "\n用 " << kProgram
@@ -153,7 +163,7 @@ xsrating::Status WriteExtraOutputs(const xsrating::RunParameters& params,
         !s.ok()) {
       return s;
     }
-    std::cout << path << '\n' << std::flush;
+    xsrating::PrintOnStandardOutput(path);
   }
   if (!outputs.figure.empty()) {
     const std::string path =
@@ -178,7 +188,7 @@ xsrating::Status WriteExtraOutputs(const xsrating::RunParameters& params,
         !s.ok()) {
       return s;
     }
-    std::cout << path << '\n' << std::flush;
+    xsrating::PrintOnStandardOutput(path);
   }
   return xsrating::Status::Ok();
 }
@@ -186,6 +196,7 @@ xsrating::Status WriteExtraOutputs(const xsrating::RunParameters& params,
 }  // namespace
 
 int main(int argc, char** argv) {
+  xsrating::GuardStandardStreams();
   CLI::App app(
       "由河道大断面测量数据（起点距、高程）计算水位流量关系，\n"
       "结果写在每个地形文件旁，文件名为原名加“成果.txt”。",
@@ -219,9 +230,9 @@ int main(int argc, char** argv) {
     for (std::string& arg : args) arg_pointers.push_back(arg.data());
     app.parse(static_cast<int>(arg_pointers.size()), arg_pointers.data());
   } catch (const CLI::CallForHelp& e) {
-    return app.exit(e);
+    return Finish(app.exit(e));
   } catch (const CLI::CallForVersion& e) {
-    return app.exit(e);
+    return Finish(app.exit(e));
   } catch (const CLI::ExtrasError& e) {
     return UsageError(std::string("有无法识别的参数（") + e.what() + "）。");
   } catch (const CLI::ParseError& e) {
@@ -301,5 +312,5 @@ int main(int argc, char** argv) {
       all_ok = false;
     }
   }
-  return all_ok ? EXIT_SUCCESS : EXIT_FAILURE;
+  return Finish(all_ok ? EXIT_SUCCESS : EXIT_FAILURE);
 }

@@ -62,13 +62,18 @@ class CliTest : public testing::Test {
   }
 
   // Runs the program in dir_ with the given arguments and environment
-  // assignments.
-  Outcome Run(const std::vector<std::string>& args,
-              const std::string& env = "") {
+  // assignments; standard output goes to a file unless `redirect` says
+  // otherwise (">/dev/full").
+  Outcome Run(const std::vector<std::string>& args, const std::string& env = "",
+              const std::string& redirect = "") {
     std::string command =
         "cd " + Quote(dir_.string()) + " && " + env + " " + Quote(XSRATING_CLI);
     for (const std::string& arg : args) command.append(" ").append(Quote(arg));
-    command.append(" >").append(Quote((io_ / "out").string()));
+    if (redirect.empty()) {
+      command.append(" >").append(Quote((io_ / "out").string()));
+    } else {
+      command.append(" ").append(redirect);
+    }
     command.append(" 2>").append(Quote((io_ / "err").string()));
     const int status = std::system(command.c_str());
     Outcome outcome;
@@ -204,6 +209,33 @@ TEST_F(CliTest, RelativePathsReadAndRecordWhatTheSystemOpens) {
                                                       recorded + "\r\n")))
         << c.typed;
   }
+}
+
+// What scripts read from standard output must arrive; output that cannot be
+// written is a failure, whatever was asked for.
+TEST_F(CliTest, StandardOutputThatCannotBeWrittenIsAFailure) {
+  CopyFixture("v_section.txt");
+  const std::vector<std::string> run = {"-n", "0.025", "-s",           "0.0004",
+                                        "-m", "5",     "v_section.txt"};
+  struct Case {
+    std::vector<std::string> args;
+    const char* redirect;
+    const char* why;
+  };
+  const Case cases[] = {
+      {{"--help"}, ">/dev/full", "磁盘已满"},
+      {{"--version"}, ">&-", "标准输出已关闭"},
+      {run, ">/dev/full", "磁盘已满"},
+      {run, ">&-", "标准输出已关闭"},
+  };
+  for (const Case& c : cases) {
+    const Outcome outcome = Run(c.args, "", c.redirect);
+    EXPECT_EQ(outcome.exit_code, 1) << c.args[0] << c.redirect;
+    EXPECT_THAT(outcome.err, HasSubstr("无法写入标准输出"));
+    EXPECT_THAT(outcome.err, HasSubstr(c.why));
+  }
+  // The table itself is written all the same.
+  EXPECT_TRUE(Slurp(dir_ / "v_section成果.txt").ends_with("169.72 \r\n"));
 }
 
 struct UsageCase {
