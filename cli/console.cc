@@ -3,7 +3,9 @@
 
 #include <cerrno>
 #include <iostream>
+#include <vector>
 
+#include "core/encoding.h"
 #include "core/file_io.h"
 
 #ifndef _WIN32
@@ -63,6 +65,16 @@ std::string StandardOutputFailure() {
       why = DescribeSystemError(output_error);
   }
   return "无法写入标准输出（" + why + "），写出的内容不完整。";
+}
+
+std::string QuestionMarkNote(const std::string& data_file_path,
+                             const std::string& result_path) {
+  const std::vector<std::string> lost = CharactersGbkCannotHold(data_file_path);
+  if (lost.empty()) return {};
+  std::string named;
+  for (const std::string& character : lost) named += "“" + character + "”";
+  return "提示：地形文件路径中的" + named + "不能用 GBK 编码写出，结果文件“" +
+         result_path + "”记录路径时把它们写成了“?”。";
 }
 
 }  // namespace xsrating

@@ -25,6 +25,12 @@ void PrintOnStandardOutput(std::string_view line);
 // otherwise a message saying that it could not be written, and why.
 std::string StandardOutputFailure();
 
+// A note for a run whose survey path holds characters that GBK cannot hold,
+// which the result file at `result_path` records as '?'; empty when there are
+// none.
+std::string QuestionMarkNote(const std::string& data_file_path,
+                             const std::string& result_path);
+
 }  // namespace xsrating
 
 #endif  // XSRATING_CLI_CONSOLE_H_

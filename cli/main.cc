@@ -16,6 +16,7 @@
 #include "core/file_io.h"
 #include "core/hydraulic_table.h"
 #include "core/regional.h"
+#include "core/result_file.h"
 #include "core/run.h"
 #include "plot/rating_csv.h"
 
@@ -303,6 +304,12 @@ int main(int argc, char** argv) {
       std::cerr << kProgram << "：" << status.message() << '\n';
       all_ok = false;
       continue;
+    }
+    if (const std::string note = xsrating::QuestionMarkNote(
+            params.data_file_path,
+            xsrating::ResultFilePath(params.data_file_path));
+        !note.empty()) {
+      std::cerr << note << '\n';
     }
     if (!extra.any()) continue;
     if (const xsrating::Status written =

@@ -238,6 +238,34 @@ TEST_F(CliTest, StandardOutputThatCannotBeWrittenIsAFailure) {
   EXPECT_TRUE(Slurp(dir_ / "v_section成果.txt").ends_with("169.72 \r\n"));
 }
 
+// A path GBK cannot hold whole still runs, and the user is told which
+// characters the result file records as '?'.
+TEST_F(CliTest, NamesTheCharactersRecordedAsQuestionMarks) {
+  struct Case {
+    std::string name;
+    const char* note;  // Empty: no note at all.
+  };
+  const Case cases[] = {
+      {"한국.txt", "“한”“국”"},
+      {"señal😀.txt", "“ñ”“😀”"},
+      {"na\xEFve.txt", "“\\xef”"},  // Latin-1, not UTF-8.
+      {"河道 断面.txt", ""},
+  };
+  for (const Case& c : cases) {
+    std::ofstream(dir_ / c.name) << "0,5\r\n10,0\r\n20,0\r\n30,5\r\n";
+    const Outcome outcome =
+        Run({"-n", "0.025", "-s", "0.0004", "-m", "5", c.name});
+    EXPECT_EQ(outcome.exit_code, 0) << outcome.err;
+    if (*c.note == '\0') {
+      EXPECT_EQ(outcome.err, "");
+    } else {
+      EXPECT_THAT(outcome.err,
+                  HasSubstr(std::string(c.note) + "不能用 GBK 编码写出"));
+      EXPECT_THAT(outcome.err, HasSubstr("写成了“?”"));
+    }
+  }
+}
+
 struct UsageCase {
   const char* name;
   std::vector<std::string> args;
