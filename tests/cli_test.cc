@@ -20,6 +20,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using testing::HasSubstr;
+using testing::Not;
 
 std::string Slurp(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
@@ -283,6 +284,12 @@ TEST_P(CliUsageTest, ExitStatusAndMessage) {
   const Outcome outcome = Run(c.args);
   EXPECT_EQ(outcome.exit_code, c.exit_code) << outcome.err;
   EXPECT_THAT(outcome.out + outcome.err, HasSubstr(c.message_part));
+  // The option parser's own words stay out of what the user reads.
+  for (const char* english :
+       {"required", "expected", "not in", "Usage", "Options", "Positionals",
+        "Display", "TEXT", "convert"}) {
+    EXPECT_THAT(outcome.out + outcome.err, Not(HasSubstr(english)));
+  }
   if (c.exit_code != 0) {
     EXPECT_FALSE(fs::exists(dir_ / "v_section成果.txt"));
   }
@@ -292,7 +299,13 @@ INSTANTIATE_TEST_SUITE_P(
     Cases, CliUsageTest,
     testing::Values(
         UsageCase{"Version", {"--version"}, 0, "xsrating-cli"},
-        UsageCase{"Help", {"--help"}, 0, "--roughness"},
+        UsageCase{"Help", {"--help"}, 0, "-n, --roughness 数值"},
+        UsageCase{"HelpShowsThePlotValuePlainly",
+                  {"--help"},
+                  0,
+                  "  --plot[=svg|png]  "},
+        UsageCase{"HelpListsTheExitCodes", {"-h"}, 0, "退出状态"},
+        UsageCase{"HelpNamesSourceDateEpoch", {"-h"}, 0, "SOURCE_DATE_EPOCH"},
         UsageCase{"NoArguments", {}, 2, "缺少糙率"},
         UsageCase{"NoFile",
                   {"-n", "0.025", "-s", "0.0004", "-m", "5"},
@@ -315,10 +328,42 @@ INSTANTIATE_TEST_SUITE_P(
                   {"-n", "-0.025", "-s", "0.0004", "-m", "5", "v_section.txt"},
                   1,
                   "糙率必须是大于 0 的数"},
-        UsageCase{"SlopeIsCheckedByTheRun",
+        UsageCase{"SlopeNotANumber",
                   {"-n", "0.025", "-s", "x", "-m", "5", "v_section.txt"},
-                  1,
+                  2,
                   "比降“x”不是数字"},
+        UsageCase{"ValueMissingBeforeTheNextOption",
+                  {"-n", "-s", "0.0004", "-m", "5", "v_section.txt"},
+                  2,
+                  "-n、--roughness 后面缺少糙率的值"},
+        UsageCase{"ValueMissingAtTheEnd",
+                  {"-n", "0.025", "-s", "0.0004", "v_section.txt", "-m"},
+                  2,
+                  "-m、--stages 后面缺少"},
+        UsageCase{"EmptyValueAfterEqualsSign",
+                  {"-n", "0.025", "--slope=", "-m", "5", "v_section.txt"},
+                  2,
+                  "“--slope=”的等号后面是空的"},
+        UsageCase{"GivenTwice",
+                  {"-n", "0.025", "-n", "0.03", "-s", "0.0004", "-m", "5",
+                   "v_section.txt"},
+                  2,
+                  "-n、--roughness 只能给一次"},
+        UsageCase{"UnknownFigureFormat",
+                  {"-n", "0.025", "-s", "0.0004", "-m", "5", "--plot=pdf",
+                   "v_section.txt"},
+                  2,
+                  "“--plot=pdf”：图的格式只能是 svg 或 png"},
+        UsageCase{"EmptyFigureFormat",
+                  {"-n", "0.025", "-s", "0.0004", "-m", "5",
+                   "--plot=", "v_section.txt"},
+                  2,
+                  "“--plot=”的等号后面是空的"},
+        UsageCase{"TableWithAValue",
+                  {"-n", "0.025", "-s", "0.0004", "-m", "5",
+                   "--csv=", "v_section.txt"},
+                  2,
+                  "--csv 不带值"},
         UsageCase{"NotATxtFile",
                   {"-n", "0.025", "-s", "0.0004", "-m", "5", "v_section.dat"},
                   1,
