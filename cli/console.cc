@@ -42,9 +42,24 @@ void GuardStandardStreams() {
 #endif
 }
 
+std::string Shown(std::string_view text) {
+  std::string shown;
+  shown.reserve(text.size());
+  for (char c : text) {
+    const unsigned char byte = static_cast<unsigned char>(c);
+    if (byte >= 0x20 && byte != 0x7F) {
+      shown += c;
+      continue;
+    }
+    constexpr char kHex[] = "0123456789abcdef";
+    shown += {'\\', 'x', kHex[byte >> 4], kHex[byte & 0xF]};
+  }
+  return shown;
+}
+
 void PrintOnStandardOutput(std::string_view line) {
   errno = 0;
-  std::cout << line << '\n' << std::flush;
+  std::cout << Shown(line) << '\n' << std::flush;
   NoteOutputState();
 }
 
@@ -74,7 +89,7 @@ std::string QuestionMarkNote(const std::string& data_file_path,
   std::string named;
   for (const std::string& character : lost) named += "“" + character + "”";
   return "提示：地形文件路径中的" + named + "不能用 GBK 编码写出，结果文件“" +
-         result_path + "”记录路径时把它们写成了“?”。";
+         Shown(result_path) + "”记录路径时把它们写成了“?”。";
 }
 
 }  // namespace xsrating

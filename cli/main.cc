@@ -3,6 +3,7 @@
 // batch work and automation.
 
 #include <CLI/CLI.hpp>
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <iostream>
@@ -42,11 +43,15 @@ class ConsoleSink : public xsrating::MessageSink {
       xsrating::PrintOnStandardOutput(text);
       return;
     }
-    std::string shown = text;
-    for (char& c : shown) {
-      if (c == '\r') c = '\n';
+    // A lone CR parts the lines of a message box's text.
+    std::string shown = xsrating::Shown(title) + ' ';
+    for (size_t start = 0; start <= text.size();) {
+      const size_t end = std::min(text.find('\r', start), text.size());
+      shown += xsrating::Shown(text.substr(start, end - start));
+      if (end < text.size()) shown += '\n';
+      start = end + 1;
     }
-    std::cerr << title << ' ' << shown << '\n';
+    std::cerr << shown << '\n';
   }
 };
 
@@ -360,7 +365,8 @@ int main(int argc, char** argv) {
 #ifdef XSRATING_FIGURE_MODULE_FILE
     if (const xsrating::Status loaded = LoadFigureModule(&figures);
         !loaded.ok()) {
-      std::cerr << kProgram << "：" << loaded.message() << '\n';
+      std::cerr << kProgram << "：" << xsrating::Shown(loaded.message())
+                << '\n';
       return kExitUsage;
     }
 #else
@@ -375,7 +381,8 @@ int main(int argc, char** argv) {
     const xsrating::Status status =
         xsrating::RunComputation(params, sink, hooks);
     if (!status.ok()) {
-      std::cerr << kProgram << "：" << status.message() << '\n';
+      std::cerr << kProgram << "：" << xsrating::Shown(status.message())
+                << '\n';
       all_ok = false;
       continue;
     }
@@ -389,7 +396,8 @@ int main(int argc, char** argv) {
     if (const xsrating::Status written =
             WriteExtraOutputs(params, extra, figures);
         !written.ok()) {
-      std::cerr << kProgram << "：" << written.message() << '\n';
+      std::cerr << kProgram << "：" << xsrating::Shown(written.message())
+                << '\n';
       all_ok = false;
     }
   }

@@ -267,6 +267,34 @@ TEST_F(CliTest, NamesTheCharactersRecordedAsQuestionMarks) {
   }
 }
 
+// Control characters in a path or a value are shown escaped, never sent raw
+// to the terminal or into a line that scripts read.
+TEST_F(CliTest, ControlCharactersAreShownEscaped) {
+  struct Case {
+    std::string name;
+    std::string contents;
+    std::string roughness;
+    int exit_code;
+    std::string shown;  // On standard output or standard error.
+  };
+  const std::string four_points = "0,5\r\n10,0\r\n20,0\r\n30,5\r\n";
+  const Case cases[] = {
+      {"a\x1b[31mb.txt", four_points, "0.025", 0,
+       dir_.string() + "/a\\x1b[31mb成果.txt\n"},
+      {"new\nline.txt", "x", "0.025", 1, "new\\x0aline.txt"},
+      {"v.txt", four_points, "\x1b]0;", 2, "糙率“\\x1b]0;”不是数字"},
+  };
+  for (const Case& c : cases) {
+    std::ofstream(dir_ / c.name) << c.contents;
+    const Outcome outcome =
+        Run({"-n", c.roughness, "-s", "0.0004", "-m", "5", c.name});
+    EXPECT_EQ(outcome.exit_code, c.exit_code) << outcome.err;
+    EXPECT_THAT(outcome.out + outcome.err, HasSubstr(c.shown));
+    EXPECT_THAT(outcome.out + outcome.err, Not(HasSubstr("\x1b")));
+    EXPECT_THAT(outcome.out + outcome.err, Not(HasSubstr("new\n")));
+  }
+}
+
 struct UsageCase {
   const char* name;
   std::vector<std::string> args;
