@@ -222,6 +222,13 @@ std::string QuoteField(const std::string& raw, bool cut, bool utf8) {
   for (char& c : text) {
     if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = '?';
   }
+  // The C1 controls U+0080 to U+009F, which some terminals obey as well.
+  for (size_t i = 0; i + 1 < text.size(); ++i) {
+    const unsigned char second = static_cast<unsigned char>(text[i + 1]);
+    if (text[i] == '\xC2' && second >= 0x80 && second <= 0x9F) {
+      text.replace(i, 2, "?");
+    }
+  }
   return "“" + text + (cut ? "…" : "") + "”";
 }
 

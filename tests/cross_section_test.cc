@@ -166,6 +166,10 @@ INSTANTIATE_TEST_SUITE_P(
         FailureCase{"Utf8HeadsWithoutMark",
                     "0,5\r\n水位 面积\r\n",
                     {"第 2 行的“水位”不是数字"}},
+        FailureCase{"Utf8ControlCharacters",
+                    "0,\x1B[0m\xC2\x9B"
+                    "31m\r\n",  // ESC and CSI.
+                    {"第 1 行的“?[0m?31m”不是数字"}},
         // "水位" in GBK happens to be valid UTF-8; "流量" after it is not.
         FailureCase{"GbkHeadsThatStartLikeUtf8",
                     Utf8ToGbk("水位,流量\r\n0,5\r\n"),
