@@ -161,11 +161,14 @@ class LineLayout {
     }
     ++count_;
   }
-  // The line of the file's only odd count of numbers, when every other line
-  // holds one pair; 0 otherwise.
+  // The line of the file's only odd count of numbers, one more or one less
+  // than a pair, when every other line holds one pair; 0 otherwise.
   long long OddLineAmongPairs() {
     CloseLine();
-    return others_ || odd_lines_ != 1 ? 0 : odd_line_;
+    const bool one_off = odd_count_ == 1 || odd_count_ == 3;
+    return others_ || odd_lines_ != 1 || pair_lines_ == 0 || !one_off
+               ? 0
+               : odd_line_;
   }
   int odd_count() const { return odd_count_; }
 
@@ -175,6 +178,8 @@ class LineLayout {
       ++odd_lines_;
       odd_line_ = line_;
       odd_count_ = count_;
+    } else if (count_ == 2) {
+      ++pair_lines_;
     } else if (count_ > 2) {
       others_ = true;
     }
@@ -186,6 +191,7 @@ class LineLayout {
   int odd_lines_ = 0;
   long long odd_line_ = 0;
   int odd_count_ = 0;
+  long long pair_lines_ = 0;
   bool others_ = false;  // A line of two pairs or more.
 };
 
