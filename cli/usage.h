@@ -8,6 +8,8 @@
 #include <CLI/CLI.hpp>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 namespace xsrating {
 
