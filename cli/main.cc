@@ -3,20 +3,26 @@
 // batch work and automation.
 
 #include <CLI/CLI.hpp>
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <iostream>
+#include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
+#include "cli/console.h"
 #include "cli/figure_module_loader.h"
+#include "cli/usage.h"
 #include "core/cross_section.h"
 #include "core/file_io.h"
 #include "core/hydraulic_table.h"
 #include "core/rating_analysis.h"
 #include "core/rating_report.h"
 #include "core/regional.h"
+#include "core/result_file.h"
 #include "core/run.h"
 #include "plot/rating_csv.h"
 
@@ -36,29 +42,49 @@ class ConsoleSink : public xsrating::MessageSink {
  public:
   void ShowWarning(const std::string& text, const std::string& title) override {
     if (title == xsrating::kResultSavedTitle) {
-      std::cout << text << '\n' << std::flush;
+      xsrating::PrintOnStandardOutput(text);
       return;
     }
-    std::string shown = text;
-    for (char& c : shown) {
-      if (c == '\r') c = '\n';
+    // A lone CR parts the lines of a message box's text.
+    std::string shown = xsrating::Shown(title) + ' ';
+    for (size_t start = 0; start <= text.size();) {
+      const size_t end = std::min(text.find('\r', start), text.size());
+      shown += xsrating::Shown(text.substr(start, end - start));
+      if (end < text.size()) shown += '\n';
+      start = end + 1;
     }
-    std::cerr << title << ' ' << shown << '\n';
+    std::cerr << shown << '\n';
   }
 };
 
+// Ends with `status`, or with a failure when what was meant for standard
+// output did not all arrive.
+int Finish(int status) {
+  const std::string failure = xsrating::StandardOutputFailure();
+  if (failure.empty()) return status;
+  std::cerr << kProgram << "：" << failure << '\n';
+  return EXIT_FAILURE;
+}
+
 int UsageError(const std::string& message) {
-  std::cerr << kProgram << "：" << message << "\n用 " << kProgram
-            << " --help 查看用法。\n";
+  std::cerr << xsrating::UsageErrorText(kProgram, message);
   return kExitUsage;
 }
 
+// The working folder is put in front of a relative path, and nothing else is
+// changed but dropping "." steps: "link/../v.txt" is where the system takes it
+// (beside the folder that link points to), which "v.txt" may not be.
 std::string AbsoluteUtf8(const std::string& file) {
   std::filesystem::path path = xsrating::PathFromUtf8(file);
   if (path.is_relative()) {
     std::error_code ec;
-    const std::filesystem::path cwd = std::filesystem::current_path(ec);
-    if (!ec) path = (cwd / path).lexically_normal();
+    std::filesystem::path absolute = std::filesystem::current_path(ec);
+    if (!ec) {
+      for (const std::filesystem::path& step : path) {
+        if (step != ".") absolute /= step;
+      }
+      path = absolute;
+    }
   }
   const std::u8string text = path.u8string();
   return std::string(text.begin(), text.end());
@@ -78,24 +104,79 @@ std::optional<long long> ParseEpoch(const char* text) {
   return seconds;
 }
 
-// CLI11 reads "--slope=" with nothing after the '=' as if its value were the
-// next argument, which would then go missing from its own place. Typed that
-// way the value is an empty text: pass it as one.
-std::vector<std::string> WithEmptyValuesSplit(int argc, char** argv) {
-  std::vector<std::string> args;
-  bool options_ended = false;
-  for (int i = 0; i < argc; ++i) {
+// A number the command line must be given: its option and how messages
+// name it.
+struct NumberOption {
+  CLI::Option* option = nullptr;
+  const char* what;     // "糙率"
+  const char* example;  // "0.025"
+};
+
+// "-n, --roughness 后面缺少糙率的值，例如 -n 0.025。"
+std::string MissingValue(const NumberOption& number) {
+  return xsrating::OptionNames(number.option, "、") + " 后面缺少" +
+         number.what + "的值，例如 -" + number.option->get_snames().front() +
+         " " + number.example + "。";
+}
+
+// Values missing where CLI11 would misread them, refused before it parses,
+// naming the option: "--slope=" with nothing after the '=', which CLI11 takes
+// as "--slope" and so takes the next argument as the value, and a number
+// option that ends the command line, which CLI11 reports without its name.
+void RefuseMissingValues(const CLI::App& app,
+                         std::span<const NumberOption> numbers, int argc,
+                         char** argv) {
+  for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
-    options_ended = options_ended || arg == "--";
-    if (!options_ended && i > 0 && arg.size() > 3 && arg.rfind("--", 0) == 0 &&
-        arg.back() == '=') {
-      args.push_back(arg.substr(0, arg.size() - 1));
-      args.emplace_back();
-    } else {
-      args.push_back(arg);
+    if (arg == "--") return;
+    const CLI::Option* option = app.get_option_no_throw(arg);
+    for (const NumberOption& number : numbers) {
+      if (i == argc - 1 && option != nullptr && option == number.option) {
+        throw CLI::ValidationError(MissingValue(number));
+      }
+    }
+    if (arg.size() < 4 || !arg.starts_with("--") ||
+        arg.find('=') != arg.size() - 1) {
+      continue;
+    }
+    const std::string name = arg.substr(0, arg.size() - 1);
+    option = app.get_option_no_throw(name);
+    if (option == nullptr) continue;  // Unknown: CLI11 says so.
+    std::string hint = name + " 不带值，只写 " + name + "。";
+    if (name == "--plot") {
+      hint = "只写 --plot 为 SVG 图，--plot=png 为 PNG 图。";
+    }
+    for (const NumberOption& number : numbers) {
+      if (number.option == option) {
+        hint = std::string("请在等号后写上") + number.what + "，例如 " + name +
+               "=" + number.example + "。";
+      }
+    }
+    throw CLI::ValidationError("“" + arg + "”的等号后面是空的：" + hint);
+  }
+}
+
+// The numbers' texts: each given, with a value, and a number.
+void CheckNumbers(const CLI::App& app, std::span<const NumberOption> numbers) {
+  for (const NumberOption& number : numbers) {
+    const CLI::Option* option = number.option;
+    if (option->count() == 0) {
+      throw CLI::ValidationError(
+          std::string("缺少") + number.what + "：请用 " +
+          xsrating::OptionNames(option, " 或 ") + " 给出，例如 -" +
+          option->get_snames().front() + " " + number.example + "。");
+    }
+    // CLI11 takes the next argument as the value whatever it is: "-n -s
+    // 0.0004" gives the roughness "-s".
+    const std::string text = option->as<std::string>();
+    if (text.empty() || app.get_option_no_throw(text) != nullptr) {
+      throw CLI::ValidationError(MissingValue(number));
+    }
+    if (!xsrating::TextToNumber(text)) {
+      throw CLI::ValidationError(std::string(number.what) + "“" + text +
+                                 "”不是数字。");
     }
   }
-  return args;
 }
 
 // The files written beside each result file on request.
@@ -158,7 +239,7 @@ xsrating::Status WriteExtraOutputs(const xsrating::RunParameters& params,
         !s.ok()) {
       return s;
     }
-    std::cout << path << '\n' << std::flush;
+    xsrating::PrintOnStandardOutput(path);
   }
   if (!outputs.figure.empty()) {
     const std::string path =
@@ -183,7 +264,7 @@ xsrating::Status WriteExtraOutputs(const xsrating::RunParameters& params,
         !s.ok()) {
       return s;
     }
-    std::cout << path << '\n' << std::flush;
+    xsrating::PrintOnStandardOutput(path);
   }
   return xsrating::Status::Ok();
 }
@@ -205,89 +286,108 @@ xsrating::Status WriteGaugingsReport(const xsrating::RunParameters& params,
       !s.ok()) {
     return s;
   }
-  std::cout << path << '\n' << std::flush;
+  xsrating::PrintOnStandardOutput(path);
   return xsrating::Status::Ok();
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
+  xsrating::GuardStandardStreams();
   CLI::App app(
       "由河道大断面测量数据（起点距、高程）计算水位流量关系，\n"
       "结果写在每个地形文件旁，文件名为原名加“成果.txt”。",
       kProgram);
+  app.formatter(std::make_shared<xsrating::ChineseHelpFormatter>(
+      "-n 糙率 -s 比降 -m 点子数量 [--csv] [--plot[=svg|png]] 地形文件..."));
+  app.failure_message(xsrating::ChineseFailureMessage);
+  app.get_formatter()->label("Positionals", "参数");
+  app.option_defaults()->group("选项");
+  app.footer(
+      "退出状态：\n"
+      "  0  每个地形文件都算完，结果都已写出\n"
+      "  1  有地形文件没有算成（其余的照样计算），或标准输出无法写入\n"
+      "  2  命令行有误，或 --plot 要用的绘图模块无法加载；什么都没有写\n"
+      "\n"
+      "环境变量：\n"
+      "  SOURCE_DATE_EPOCH  设定时，结果文件的计算时间取这一时刻（UTC），\n"
+      "                     值为 1970 年以来的整秒数，便于得到可重复的文件");
+
   std::string roughness_text;
   std::string slope_text;
   std::string stages_text;
   std::vector<std::string> files;
-  CLI::Option* roughness_option = app.add_option(
-      "-n,--roughness", roughness_text, "糙率（曼宁系数 n），例如 0.025");
-  CLI::Option* slope_option = app.add_option(
-      "-s,--slope", slope_text, "水面比降，例如 0.0004（照原样写入结果文件）");
-  CLI::Option* stages_option = app.add_option(
-      "-m,--stages", stages_text, "水位流量关系曲线点子数量，不超过 100");
-  ExtraOutputs extra;
-  app.add_flag("--plot{svg}", extra.figure,
-               "另写断面图与水位流量、水位面积关系曲线图：--plot 为 SVG，"
-               "--plot=png 为 PNG，文件名为原名加“成果.svg”或“成果.png”；"
-               "要用与本程序在同一文件夹里的绘图模块")
-      ->check(CLI::IsMember({"svg", "png"}));
-  app.add_flag("--csv", extra.table,
-               "另写完整水力要素表（UTF-8 CSV），文件名为原名加“成果.csv”");
+  const NumberOption numbers[] = {
+      {app.add_option("-n,--roughness", roughness_text,
+                      "糙率（曼宁系数 n），例如 0.025"),
+       "糙率", "0.025"},
+      {app.add_option("-s,--slope", slope_text,
+                      "水面比降，例如 0.0004（照原样写入结果文件）"),
+       "比降", "0.0004"},
+      {app.add_option("-m,--stages", stages_text,
+                      "水位流量关系曲线点子数量，不超过 100"),
+       "水位流量关系曲线点子数量", "20"},
+  };
+  for (const NumberOption& number : numbers) {
+    number.option->option_text(" 数值");
+  }
+  const std::string plot_help =
+      "另写断面图与水位流量、水位面积关系曲线图，\n"
+      "文件名为原名加“成果.svg”（--plot）或\n"
+      "“成果.png”（--plot=png）；要用与本程序\n"
+      "在同一文件夹里的绘图模块";
+  CLI::Option* plot_option =
+      app.add_flag("--plot{svg}", plot_help)->option_text("[=svg|png]");
+  const std::string csv_help =
+      "另写完整水力要素表（UTF-8 CSV），\n文件名为原名加“成果.csv”";
+  CLI::Option* csv_option = app.add_flag("--csv", csv_help);
   std::string gaugings_path;
   CLI::Option* gaugings_option = app.add_option(
       "--gaugings", gaugings_path,
-      "实测流量文件（每行水位、流量）：另写率定糙率、率定表和关系式，"
-      "文件名为原名加“率定.csv”；只能有一个地形数据文件");
-  app.add_option("FILE", files, "地形数据文件（.txt），可以有多个");
+      "实测流量文件（每行水位、流量）：另写率定糙率、\n率定表和关系式，"
+      "文件名为原名加“率定.csv”；\n只能有一个地形数据文件");
+  app.add_option("地形文件", files, "地形数据文件（.txt），可以有多个")
+      ->option_text("...");
   app.set_version_flag("--version",
-                       std::string(kProgram) + " " + XSRATING_VERSION);
+                       std::string(kProgram) + " " + XSRATING_VERSION,
+                       "显示程序的版本");
   app.set_help_flag("-h,--help", "显示本帮助");
 
+  ExtraOutputs extra;
   try {
-    std::vector<std::string> args = WithEmptyValuesSplit(argc, argv);
-    std::vector<char*> arg_pointers;
-    for (std::string& arg : args) arg_pointers.push_back(arg.data());
-    app.parse(static_cast<int>(arg_pointers.size()), arg_pointers.data());
-  } catch (const CLI::CallForHelp& e) {
-    return app.exit(e);
-  } catch (const CLI::CallForVersion& e) {
-    return app.exit(e);
-  } catch (const CLI::ExtrasError& e) {
-    return UsageError(std::string("有无法识别的参数（") + e.what() + "）。");
+    RefuseMissingValues(app, numbers, argc, argv);
+    app.parse(argc, argv);
+    CheckNumbers(app, numbers);
+    for (const std::string& format : plot_option->results()) {
+      if (format != "svg" && format != "png") {
+        throw CLI::ValidationError("“--plot=" + format +
+                                   "”：图的格式只能是 svg 或 png。");
+      }
+      extra.figure = format;
+    }
+    for (const std::string& value : csv_option->results()) {
+      if (value != "true") {
+        throw CLI::ValidationError("“--csv=" + value +
+                                   "”：--csv 不带值，只写 --csv。");
+      }
+      extra.table = true;
+    }
+    if (files.empty()) throw CLI::ValidationError("缺少地形数据文件。");
+  } catch (const CLI::Success& e) {
+    return Finish(app.exit(e));
   } catch (const CLI::ParseError& e) {
-    return UsageError(std::string("命令行有误（") + e.what() + "）。");
+    app.exit(e);
+    return kExitUsage;
   }
 
-  const std::pair<CLI::Option*, const char*> required[] = {
-      {roughness_option,
-       "缺少糙率：请用 -n 或 --roughness 给出，例如 -n 0.025。"},
-      {slope_option, "缺少比降：请用 -s 或 --slope 给出，例如 -s 0.0004。"},
-      {stages_option,
-       "缺少水位流量关系曲线点子数量：请用 -m 或 --stages 给出，例如 -m 20。"},
-  };
-  for (const auto& [option, message] : required) {
-    if (option->count() == 0) return UsageError(message);
-  }
-  if (files.empty()) return UsageError("缺少地形数据文件。");
   if (gaugings_option->count() > 0 && files.size() != 1) {
     return UsageError("有 --gaugings 时只能给一个地形数据文件。");
   }
 
   xsrating::RunParameters params;
-  const std::optional<double> roughness =
-      xsrating::TextToNumber(roughness_text);
-  if (!roughness) {
-    return UsageError("糙率“" + roughness_text + "”不是数字。");
-  }
-  const std::optional<double> stages = xsrating::TextToNumber(stages_text);
-  if (!stages) {
-    return UsageError("水位流量关系曲线点子数量“" + stages_text +
-                      "”不是数字。");
-  }
-  params.roughness = *roughness;
+  params.roughness = *xsrating::TextToNumber(roughness_text);
   params.slope_text = slope_text;
-  params.stage_count = *stages;
+  params.stage_count = *xsrating::TextToNumber(stages_text);
 
   xsrating::RunHooks hooks;
   if (const char* epoch_text = std::getenv("SOURCE_DATE_EPOCH")) {
@@ -308,7 +408,8 @@ int main(int argc, char** argv) {
 #ifdef XSRATING_FIGURE_MODULE_FILE
     if (const xsrating::Status loaded = LoadFigureModule(&figures);
         !loaded.ok()) {
-      std::cerr << kProgram << "：" << loaded.message() << '\n';
+      std::cerr << kProgram << "：" << xsrating::Shown(loaded.message())
+                << '\n';
       return kExitUsage;
     }
 #else
@@ -323,15 +424,23 @@ int main(int argc, char** argv) {
     const xsrating::Status status =
         xsrating::RunComputation(params, sink, hooks);
     if (!status.ok()) {
-      std::cerr << kProgram << "：" << status.message() << '\n';
+      std::cerr << kProgram << "：" << xsrating::Shown(status.message())
+                << '\n';
       all_ok = false;
       continue;
+    }
+    if (const std::string note = xsrating::QuestionMarkNote(
+            params.data_file_path,
+            xsrating::ResultFilePath(params.data_file_path));
+        !note.empty()) {
+      std::cerr << note << '\n';
     }
     if (gaugings_option->count() > 0) {
       if (const xsrating::Status reported =
               WriteGaugingsReport(params, AbsoluteUtf8(gaugings_path));
           !reported.ok()) {
-        std::cerr << kProgram << "：" << reported.message() << '\n';
+        std::cerr << kProgram << "：" << xsrating::Shown(reported.message())
+                  << '\n';
         all_ok = false;
       }
     }
@@ -339,9 +448,10 @@ int main(int argc, char** argv) {
     if (const xsrating::Status written =
             WriteExtraOutputs(params, extra, figures);
         !written.ok()) {
-      std::cerr << kProgram << "：" << written.message() << '\n';
+      std::cerr << kProgram << "：" << xsrating::Shown(written.message())
+                << '\n';
       all_ok = false;
     }
   }
-  return all_ok ? EXIT_SUCCESS : EXIT_FAILURE;
+  return Finish(all_ok ? EXIT_SUCCESS : EXIT_FAILURE);
 }

@@ -7,12 +7,18 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace xsrating {
 
 // UTF-8 to GBK. A character that GBK cannot hold, or a byte that is not valid
 // UTF-8, becomes '?'.
 std::string Utf8ToGbk(std::string_view utf8);
+
+// The characters of `utf8` that Utf8ToGbk writes as '?', each once, in order
+// of first appearance: a character GBK cannot hold as itself ("한"), a byte
+// that is not valid UTF-8 as "\xff". Empty when the text converts whole.
+std::vector<std::string> CharactersGbkCannotHold(std::string_view utf8);
 
 // GBK to UTF-8, for showing file contents in messages. A byte sequence that is
 // not valid GBK becomes '?'.

@@ -170,6 +170,8 @@ std::string CheckPoints(std::string_view bytes, const CrossSection& section) {
   if (body.substr(0, kUtf8Bom.size()) == kUtf8Bom) {
     body.remove_prefix(kUtf8Bom.size());
   }
+  // A Ctrl-Z as the last byte ends the file.
+  if (!body.empty() && body.back() == '\x1A') body.remove_suffix(1);
   std::vector<std::string_view> fields;
   for (size_t i = 0; i < body.size();) {
     if (IsSeparator(body[i])) {

@@ -20,6 +20,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using testing::HasSubstr;
+using testing::Not;
 
 std::string Slurp(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
@@ -62,13 +63,18 @@ class CliTest : public testing::Test {
   }
 
   // Runs the program in dir_ with the given arguments and environment
-  // assignments.
-  Outcome Run(const std::vector<std::string>& args,
-              const std::string& env = "") {
+  // assignments; standard output goes to a file unless `redirect` says
+  // otherwise (">/dev/full").
+  Outcome Run(const std::vector<std::string>& args, const std::string& env = "",
+              const std::string& redirect = "") {
     std::string command =
         "cd " + Quote(dir_.string()) + " && " + env + " " + Quote(XSRATING_CLI);
     for (const std::string& arg : args) command.append(" ").append(Quote(arg));
-    command.append(" >").append(Quote((io_ / "out").string()));
+    if (redirect.empty()) {
+      command.append(" >").append(Quote((io_ / "out").string()));
+    } else {
+      command.append(" ").append(redirect);
+    }
     command.append(" 2>").append(Quote((io_ / "err").string()));
     const int status = std::system(command.c_str());
     Outcome outcome;
@@ -172,6 +178,123 @@ TEST_F(CliTest, GoesOnAfterAFailedFileAndReportsIt) {
   EXPECT_FALSE(fs::exists(dir_ / "bad成果.txt"));
 }
 
+// A relative path is recorded as typed behind the working folder; ".." after
+// a link to a folder goes where the system takes it.
+TEST_F(CliTest, RelativePathsReadAndRecordWhatTheSystemOpens) {
+  fs::create_directories(dir_ / "real" / "sub");
+  fs::create_directory_symlink(fs::path("real") / "sub", dir_ / "link");
+  const std::string four_points = "0,5\r\n10,0\r\n20,0\r\n30,5\r\n";
+  std::ofstream(dir_ / "real" / "v.txt") << four_points;
+  std::ofstream(dir_ / "w.txt") << four_points;
+  struct Case {
+    const char* typed;
+    const char* recorded;  // Behind dir_.
+    const char* result;    // Where the table lands, behind dir_.
+  };
+  const Case cases[] = {
+      {"link/../v.txt", "/link/../v.txt", "/real/v成果.txt"},
+      {"./w.txt", "/w.txt", "/w成果.txt"},
+      {"real/./sub/../v.txt", "/real/sub/../v.txt", "/real/v成果.txt"},
+  };
+  for (const Case& c : cases) {
+    fs::remove(dir_ / "real" / "v成果.txt");
+    fs::remove(dir_ / "w成果.txt");
+    const Outcome outcome =
+        Run({"-n", "0.025", "-s", "0.0004", "-m", "5", c.typed});
+    ASSERT_EQ(outcome.exit_code, 0) << c.typed << ": " << outcome.err;
+    const std::string recorded = dir_.string() + c.recorded;
+    EXPECT_EQ(outcome.out,
+              recorded.substr(0, recorded.size() - 4) + "成果.txt\n");
+    const std::string result = Slurp(dir_.string() + c.result);
+    EXPECT_THAT(result, HasSubstr(xsrating::Utf8ToGbk("地形测文件：" +
+                                                      recorded + "\r\n")))
+        << c.typed;
+  }
+}
+
+// What scripts read from standard output must arrive; output that cannot be
+// written is a failure, whatever was asked for.
+TEST_F(CliTest, StandardOutputThatCannotBeWrittenIsAFailure) {
+  CopyFixture("v_section.txt");
+  const std::vector<std::string> run = {"-n", "0.025", "-s",           "0.0004",
+                                        "-m", "5",     "v_section.txt"};
+  struct Case {
+    std::vector<std::string> args;
+    const char* redirect;
+    const char* why;
+  };
+  const Case cases[] = {
+      {{"--help"}, ">/dev/full", "磁盘已满"},
+      {{"--version"}, ">&-", "标准输出已关闭"},
+      {run, ">/dev/full", "磁盘已满"},
+      {run, ">&-", "标准输出已关闭"},
+  };
+  for (const Case& c : cases) {
+    const Outcome outcome = Run(c.args, "", c.redirect);
+    EXPECT_EQ(outcome.exit_code, 1) << c.args[0] << c.redirect;
+    EXPECT_THAT(outcome.err, HasSubstr("无法写入标准输出"));
+    EXPECT_THAT(outcome.err, HasSubstr(c.why));
+  }
+  // The table itself is written all the same.
+  EXPECT_TRUE(Slurp(dir_ / "v_section成果.txt").ends_with("169.72 \r\n"));
+}
+
+// A path GBK cannot hold whole still runs, and the user is told which
+// characters the result file records as '?'.
+TEST_F(CliTest, NamesTheCharactersRecordedAsQuestionMarks) {
+  struct Case {
+    std::string name;
+    const char* note;  // Empty: no note at all.
+  };
+  const Case cases[] = {
+      {"한국.txt", "“한”“국”"},
+      {"señal😀.txt", "“ñ”“😀”"},
+      {"na\xEFve.txt", "“\\xef”"},  // Latin-1, not UTF-8.
+      {"河道 断面.txt", ""},
+  };
+  for (const Case& c : cases) {
+    std::ofstream(dir_ / c.name) << "0,5\r\n10,0\r\n20,0\r\n30,5\r\n";
+    const Outcome outcome =
+        Run({"-n", "0.025", "-s", "0.0004", "-m", "5", c.name});
+    EXPECT_EQ(outcome.exit_code, 0) << outcome.err;
+    if (*c.note == '\0') {
+      EXPECT_EQ(outcome.err, "");
+    } else {
+      EXPECT_THAT(outcome.err,
+                  HasSubstr(std::string(c.note) + "不能用 GBK 编码写出"));
+      EXPECT_THAT(outcome.err, HasSubstr("写成了“?”"));
+    }
+  }
+}
+
+// Control characters in a path or a value are shown escaped, never sent raw
+// to the terminal or into a line that scripts read.
+TEST_F(CliTest, ControlCharactersAreShownEscaped) {
+  struct Case {
+    std::string name;
+    std::string contents;
+    std::string roughness;
+    int exit_code;
+    std::string shown;  // On standard output or standard error.
+  };
+  const std::string four_points = "0,5\r\n10,0\r\n20,0\r\n30,5\r\n";
+  const Case cases[] = {
+      {"a\x1b[31mb.txt", four_points, "0.025", 0,
+       dir_.string() + "/a\\x1b[31mb成果.txt\n"},
+      {"new\nline.txt", "x", "0.025", 1, "new\\x0aline.txt"},
+      {"v.txt", four_points, "\x1b]0;", 2, "糙率“\\x1b]0;”不是数字"},
+  };
+  for (const Case& c : cases) {
+    std::ofstream(dir_ / c.name) << c.contents;
+    const Outcome outcome =
+        Run({"-n", c.roughness, "-s", "0.0004", "-m", "5", c.name});
+    EXPECT_EQ(outcome.exit_code, c.exit_code) << outcome.err;
+    EXPECT_THAT(outcome.out + outcome.err, HasSubstr(c.shown));
+    EXPECT_THAT(outcome.out + outcome.err, Not(HasSubstr("\x1b")));
+    EXPECT_THAT(outcome.out + outcome.err, Not(HasSubstr("new\n")));
+  }
+}
+
 struct UsageCase {
   const char* name;
   std::vector<std::string> args;
@@ -189,6 +312,12 @@ TEST_P(CliUsageTest, ExitStatusAndMessage) {
   const Outcome outcome = Run(c.args);
   EXPECT_EQ(outcome.exit_code, c.exit_code) << outcome.err;
   EXPECT_THAT(outcome.out + outcome.err, HasSubstr(c.message_part));
+  // The option parser's own words stay out of what the user reads.
+  for (const char* english :
+       {"required", "expected", "not in", "Usage", "Options", "Positionals",
+        "Display", "TEXT", "convert"}) {
+    EXPECT_THAT(outcome.out + outcome.err, Not(HasSubstr(english)));
+  }
   if (c.exit_code != 0) {
     EXPECT_FALSE(fs::exists(dir_ / "v_section成果.txt"));
   }
@@ -198,7 +327,13 @@ INSTANTIATE_TEST_SUITE_P(
     Cases, CliUsageTest,
     testing::Values(
         UsageCase{"Version", {"--version"}, 0, "xsrating-cli"},
-        UsageCase{"Help", {"--help"}, 0, "--roughness"},
+        UsageCase{"Help", {"--help"}, 0, "-n, --roughness 数值"},
+        UsageCase{"HelpShowsThePlotValuePlainly",
+                  {"--help"},
+                  0,
+                  "  --plot[=svg|png]  "},
+        UsageCase{"HelpListsTheExitCodes", {"-h"}, 0, "退出状态"},
+        UsageCase{"HelpNamesSourceDateEpoch", {"-h"}, 0, "SOURCE_DATE_EPOCH"},
         UsageCase{"NoArguments", {}, 2, "缺少糙率"},
         UsageCase{"NoFile",
                   {"-n", "0.025", "-s", "0.0004", "-m", "5"},
@@ -221,15 +356,47 @@ INSTANTIATE_TEST_SUITE_P(
                   {"-n", "-0.025", "-s", "0.0004", "-m", "5", "v_section.txt"},
                   1,
                   "糙率必须是大于 0 的数"},
-        UsageCase{"SlopeIsCheckedByTheRun",
+        UsageCase{"SlopeNotANumber",
                   {"-n", "0.025", "-s", "x", "-m", "5", "v_section.txt"},
-                  1,
+                  2,
                   "比降“x”不是数字"},
         UsageCase{"GaugingsWithTwoSurveys",
                   {"-n", "0.025", "-s", "0.0004", "-m", "5", "--gaugings",
                    "g.txt", "v_section.txt", "v_section.txt"},
                   2,
                   "只能给一个地形数据文件"},
+        UsageCase{"ValueMissingBeforeTheNextOption",
+                  {"-n", "-s", "0.0004", "-m", "5", "v_section.txt"},
+                  2,
+                  "-n、--roughness 后面缺少糙率的值"},
+        UsageCase{"ValueMissingAtTheEnd",
+                  {"-n", "0.025", "-s", "0.0004", "v_section.txt", "-m"},
+                  2,
+                  "-m、--stages 后面缺少"},
+        UsageCase{"EmptyValueAfterEqualsSign",
+                  {"-n", "0.025", "--slope=", "-m", "5", "v_section.txt"},
+                  2,
+                  "“--slope=”的等号后面是空的"},
+        UsageCase{"GivenTwice",
+                  {"-n", "0.025", "-n", "0.03", "-s", "0.0004", "-m", "5",
+                   "v_section.txt"},
+                  2,
+                  "-n、--roughness 只能给一次"},
+        UsageCase{"UnknownFigureFormat",
+                  {"-n", "0.025", "-s", "0.0004", "-m", "5", "--plot=pdf",
+                   "v_section.txt"},
+                  2,
+                  "“--plot=pdf”：图的格式只能是 svg 或 png"},
+        UsageCase{"EmptyFigureFormat",
+                  {"-n", "0.025", "-s", "0.0004", "-m", "5",
+                   "--plot=", "v_section.txt"},
+                  2,
+                  "“--plot=”的等号后面是空的"},
+        UsageCase{"TableWithAValue",
+                  {"-n", "0.025", "-s", "0.0004", "-m", "5",
+                   "--csv=", "v_section.txt"},
+                  2,
+                  "--csv 不带值"},
         UsageCase{"NotATxtFile",
                   {"-n", "0.025", "-s", "0.0004", "-m", "5", "v_section.dat"},
                   1,

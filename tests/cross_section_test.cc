@@ -9,6 +9,8 @@
 #include <utility>
 #include <vector>
 
+#include "core/encoding.h"
+
 namespace xsrating {
 namespace {
 
@@ -55,6 +57,8 @@ INSTANTIATE_TEST_SUITE_P(
         "0,5\n10,0\n20,0\n30,5,",           // One trailing comma.
         "0,5\n10,0\n20,0\n30,5 ",           // One trailing space.
         "0,5\n10,0\n20,0\n30,5 \r\n",       // Spaces before the last line end.
+        "0,5\r\n10,0\r\n20,0\r\n30,5\r\n\x1A",  // A DOS editor's end.
+        "0,5\n10,0\n20,0\n30,5\x1A",
         "0.0,5e0\n1e1,-0\n+20,.0\n30.,5.000\n"));  // Number forms.
 
 TEST(CrossSectionTest, EmptyInputHasNoPoints) {
@@ -154,7 +158,35 @@ INSTANTIATE_TEST_SUITE_P(
                     "0\0,\0"
                     "5\0",
                     {"UTF-16"}},
-        FailureCase{"OnlyBlanks", " \r\n\t\r\n", {"第 1 行", "没有数据"}}),
+        FailureCase{"OnlyBlanks", " \r\n\t\r\n", {"第 1 行", "没有数据"}},
+        FailureCase{"CtrlZNotAtTheEnd", "0,5\x1A\n10,0\n", {"第 1 行", "“5?”"}},
+        FailureCase{"Utf8HeadsWithMark",
+                    "\xEF\xBB\xBF起点距,高程\r\n0,5\r\n",
+                    {"第 1 行的“起点距”不是数字"}},
+        FailureCase{"Utf8HeadsWithoutMark",
+                    "0,5\r\n水位 面积\r\n",
+                    {"第 2 行的“水位”不是数字"}},
+        FailureCase{"Utf8ControlCharacters",
+                    "0,\x1B[0m\xC2\x9B"
+                    "31m\r\n",  // ESC and CSI.
+                    {"第 1 行的“?[0m?31m”不是数字"}},
+        // "水位" in GBK happens to be valid UTF-8; "流量" after it is not.
+        FailureCase{"GbkHeadsThatStartLikeUtf8",
+                    Utf8ToGbk("水位,流量\r\n0,5\r\n"),
+                    {"第 1 行的“水位”不是数字"}},
+        FailureCase{"ResultFileChosenAsSurvey",
+                    Utf8ToGbk("计算时间: 2026/12/7 3:47:47\r\n地形测点数： 4 "
+                              "\r\n"),
+                    {"第 1 行", "结果文件", "不是地形数据文件"}},
+        FailureCase{"OneLineLacksANumber",
+                    "0,5\n10,0\n20\n30,5\n",
+                    {"第 3 行有 1 个数", "第 4 行结束"}},
+        FailureCase{"OneLineHasANumberMore",
+                    "0,5\r\n10,0,1\r\n20,0\r\n30,5\r\n",
+                    {"第 2 行有 3 个数", "缺少高程"}},
+        FailureCase{"OddCountNotOnePairALine",
+                    "0 5 10 0\n20\n",
+                    {"数据在第 2 行结束"}}),
     [](const testing::TestParamInfo<FailureCase>& info) {
       return info.param.name;
     });

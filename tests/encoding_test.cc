@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 namespace xsrating {
 namespace {
 
@@ -24,6 +27,25 @@ TEST(EncodingTest, ConvertsTheFileTextsToGbk) {
   };
   for (const Case& c : cases) {
     EXPECT_EQ(Utf8ToGbk(c.utf8), c.gbk) << c.utf8;
+  }
+}
+
+TEST(EncodingTest, NamesTheCharactersWrittenAsQuestionMarks) {
+  struct Case {
+    const char* utf8;
+    std::vector<std::string> lost;
+  };
+  const Case cases[] = {
+      {"/data/河道断面 sec1?.txt", {}},  // A '?' of its own is no loss.
+      {"/data/é.txt", {}},
+      {"/data/한국/sec1.txt", {"한", "국"}},
+      {"señal😀ñ.txt", {"ñ", "😀"}},
+      {"naïve.txt", {"ï"}},
+      {"a\xFF\xE6\x88.txt", {"\\xff", "\\xe6", "\\x88"}},
+      {"\xED\xA0\x80", {"\\xed", "\\xa0", "\\x80"}},  // A surrogate.
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(CharactersGbkCannotHold(c.utf8), c.lost) << c.utf8;
   }
 }
 
