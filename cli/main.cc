@@ -17,6 +17,9 @@
 #include "core/regional.h"
 #include "core/run.h"
 #include "plot/rating_csv.h"
+#ifdef _WIN32
+#include "cli/windows_console.h"
+#endif
 
 namespace {
 
@@ -58,6 +61,8 @@ std::string AbsoluteUtf8(const std::string& file) {
     const std::filesystem::path cwd = std::filesystem::current_path(ec);
     if (!ec) path = (cwd / path).lexically_normal();
   }
+  // "C:/data/a.txt" is recorded as Windows writes it, C:\data\a.txt.
+  path.make_preferred();
   const std::u8string text = path.u8string();
   return std::string(text.begin(), text.end());
 }
@@ -175,9 +180,7 @@ xsrating::Status WriteExtraOutputs(const xsrating::RunParameters& params,
   return xsrating::Status::Ok();
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
+int CliMain(int argc, char** argv) {
   CLI::App app(
       "由河道大断面测量数据（起点距、高程）计算水位流量关系，\n"
       "结果写在每个地形文件旁，文件名为原名加“成果.txt”。",
@@ -270,7 +273,9 @@ int main(int argc, char** argv) {
       return kExitUsage;
     }
 #else
-    return UsageError("这个程序构建时没有包含图（--plot）。");
+    return UsageError(
+        "这个版本构建时没有包含绘图模块，不能画图（--plot）；"
+        "不加 --plot 可以照常计算，--csv 也可以用。");
 #endif
   }
 
@@ -295,3 +300,20 @@ int main(int argc, char** argv) {
   }
   return all_ok ? EXIT_SUCCESS : EXIT_FAILURE;
 }
+
+}  // namespace
+
+#ifdef _WIN32
+// Windows passes the arguments as UTF-16, which holds any file name whatever
+// the console's code page; the program works in UTF-8.
+int wmain(int argc, wchar_t** argv) {
+  xsrating::UseWindowsStandardStreams();
+  std::vector<std::string> args = xsrating::Utf8Arguments(argc, argv);
+  std::vector<char*> arg_pointers;
+  for (std::string& arg : args) arg_pointers.push_back(arg.data());
+  arg_pointers.push_back(nullptr);
+  return CliMain(argc, arg_pointers.data());
+}
+#else
+int main(int argc, char** argv) { return CliMain(argc, argv); }
+#endif

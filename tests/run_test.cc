@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "core/encoding.h"
+#include "core/file_io.h"
 
 namespace xsrating {
 namespace {
@@ -40,19 +41,24 @@ class RunTest : public testing::Test {
   }
   void TearDown() override { fs::remove_all(dir_); }
 
+  // Paths in UTF-8, as the run takes and gives them on every system.
+  std::string At(const std::string& name) const {
+    const std::u8string text = (dir_ / PathFromUtf8(name)).u8string();
+    return std::string(text.begin(), text.end());
+  }
   std::string Write(const std::string& name, const std::string& bytes) {
-    const fs::path path = dir_ / name;
-    std::ofstream(path, std::ios::binary) << bytes;
-    return path.string();
+    std::ofstream(dir_ / PathFromUtf8(name), std::ios::binary) << bytes;
+    return At(name);
   }
   static std::string Slurp(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
+    std::ifstream in(PathFromUtf8(path), std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), {});
   }
   std::vector<std::string> Files() const {
     std::vector<std::string> names;
     for (const auto& entry : fs::directory_iterator(dir_)) {
-      names.push_back(entry.path().filename().string());
+      const std::u8string name = entry.path().filename().u8string();
+      names.emplace_back(name.begin(), name.end());
     }
     std::sort(names.begin(), names.end());
     return names;
@@ -76,7 +82,7 @@ TEST_F(RunTest, WritesTheResultBesideTheSurveyAndSaysWhere) {
   RunParameters params = VRun();
   const Status status = RunComputation(params, sink_, hooks_);
   ASSERT_TRUE(status.ok()) << status.message();
-  const std::string result = (dir_ / "sec1成果.txt").string();
+  const std::string result = At("sec1成果.txt");
   EXPECT_THAT(sink_.shown, ElementsAre(Pair(kResultSavedTitle, result)));
   const std::string bytes = Slurp(result);
   EXPECT_EQ(bytes.substr(0, bytes.find("\r\n")),
@@ -106,11 +112,10 @@ TEST_F(RunTest, StageGuardWarnsFirstThenRunsWithTwentyWhichStays) {
       if (c.warns && press == 0) {
         expected.emplace_back(kStageGuardTitle, kStageGuardText);
       }
-      expected.emplace_back(kResultSavedTitle,
-                            (dir_ / "sec1成果.txt").string());
+      expected.emplace_back(kResultSavedTitle, At("sec1成果.txt"));
       EXPECT_EQ(sink_.shown, expected) << c.typed << " press " << press;
       EXPECT_EQ(params.stage_count, c.warns ? 20 : c.typed);
-      const std::string bytes = Slurp((dir_ / "sec1成果.txt").string());
+      const std::string bytes = Slurp(At("sec1成果.txt"));
       size_t lines = 0;
       for (size_t p = bytes.find("\r\n"); p != std::string::npos;
            p = bytes.find("\r\n", p + 2)) {
@@ -137,7 +142,7 @@ TEST_F(RunTest, NoStagesWritesTheHeaderWithoutCheckingTheRest) {
   params.roughness = 0;
   params.slope_text = "";
   ASSERT_TRUE(RunComputation(params, sink_, hooks_).ok());
-  const std::string bytes = Slurp((dir_ / "sec1成果.txt").string());
+  const std::string bytes = Slurp(At("sec1成果.txt"));
   EXPECT_TRUE(
       bytes.ends_with(Utf8ToGbk("水位          面积          流量\r\n")));
 }
@@ -200,8 +205,8 @@ TEST_F(RunTest, UpperCaseExtensionGivesTheSuffixInLowerCase) {
   RunParameters params = VRun();
   params.data_file_path = Write("A.TXT", "0,5 10,0 20,0 30,5");
   ASSERT_TRUE(RunComputation(params, sink_, hooks_).ok());
-  EXPECT_THAT(sink_.shown, ElementsAre(Pair(kResultSavedTitle,
-                                            (dir_ / "A成果.txt").string())));
+  EXPECT_THAT(sink_.shown,
+              ElementsAre(Pair(kResultSavedTitle, At("A成果.txt"))));
 }
 
 }  // namespace
