@@ -55,16 +55,20 @@ int UsageError(const std::string& message) {
 }
 
 std::string AbsoluteUtf8(const std::string& file) {
+#ifdef _WIN32
+  // std::filesystem of MinGW's libstdc++ takes \\server\share\a.txt for a
+  // relative path.
+  return xsrating::WindowsFullPath(file);
+#else
   std::filesystem::path path = xsrating::PathFromUtf8(file);
   if (path.is_relative()) {
     std::error_code ec;
     const std::filesystem::path cwd = std::filesystem::current_path(ec);
     if (!ec) path = (cwd / path).lexically_normal();
   }
-  // "C:/data/a.txt" is recorded as Windows writes it, C:\data\a.txt.
-  path.make_preferred();
   const std::u8string text = path.u8string();
   return std::string(text.begin(), text.end());
+#endif
 }
 
 // Reads SOURCE_DATE_EPOCH, the reproducible-output convention: whole seconds

@@ -21,6 +21,17 @@ std::wstring Utf16(std::string_view utf8) {
   return wide;
 }
 
+std::string Utf8(std::wstring_view wide) {
+  if (wide.empty()) return {};
+  const int size = WideCharToMultiByte(CP_UTF8, 0, wide.data(),
+                                       static_cast<int>(wide.size()), nullptr,
+                                       0, nullptr, nullptr);
+  std::string utf8(static_cast<size_t>(size), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()),
+                      utf8.data(), size, nullptr, nullptr);
+  return utf8;
+}
+
 // Collects UTF-8 and writes it out whole characters at a time, at each line
 // end and whenever the stream is flushed.
 class WindowsOutputBuffer : public std::streambuf {
@@ -101,17 +112,26 @@ void UseWindowsStandardStreams() {
   std::cerr.rdbuf(err);
 }
 
+std::string WindowsFullPath(const std::string& utf8) {
+  const std::wstring wide = Utf16(utf8);
+  if (wide.empty()) return utf8;
+  std::wstring full(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD size = GetFullPathNameW(
+        wide.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
+    if (size == 0) return utf8;
+    if (size < full.size()) {
+      full.resize(size);
+      break;
+    }
+    full.resize(size);  // Too small: `size` counts the terminating zero.
+  }
+  return Utf8(full);
+}
+
 std::vector<std::string> Utf8Arguments(int argc, wchar_t** argv) {
   std::vector<std::string> args;
-  for (int i = 0; i < argc; ++i) {
-    const int length = static_cast<int>(wcslen(argv[i]));
-    const int size = WideCharToMultiByte(CP_UTF8, 0, argv[i], length, nullptr,
-                                         0, nullptr, nullptr);
-    std::string arg(static_cast<size_t>(size), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, argv[i], length, arg.data(), size, nullptr,
-                        nullptr);
-    args.push_back(std::move(arg));
-  }
+  for (int i = 0; i < argc; ++i) args.push_back(Utf8(argv[i]));
   return args;
 }
 

@@ -17,6 +17,13 @@ namespace xsrating {
 // pipe as GBK, with CR LF line ends. Call once, before the first output.
 void UseWindowsStandardStreams();
 
+// The full path of a file named on the command line, as Windows resolves it
+// (GetFullPathNameW): relative to the current folder, or to a drive's own
+// current folder for "D:name"; UNC names (\\server\share\...) kept;
+// "." and ".." resolved; every slash a backslash. UTF-8 in and out; `utf8`
+// itself when Windows cannot resolve it.
+std::string WindowsFullPath(const std::string& utf8);
+
 // The arguments of wmain, in UTF-8. A lone surrogate, which no file name
 // typed by a user holds, becomes U+FFFD.
 std::vector<std::string> Utf8Arguments(int argc, wchar_t** argv);

@@ -74,12 +74,26 @@ void AppendUtf8(int32_t code_point, std::string* out) {
   }
 }
 
-// Code page 936 is Microsoft's GBK. Where its tables and iconv's differ, the
-// character goes the way iconv takes it.
-bool Cp936DiffersFromGbk(int32_t code_point) {
-  // U+0080 is the single byte 0x80 in code page 936 and the euro sign its
-  // extension; GBK proper holds neither.
-  return code_point == 0x80 || code_point == 0x20AC;
+// Where code page 936 and iconv's GBK differ, the character goes iconv's way:
+// the euro sign is the single byte 0x80, and the private use area, which code
+// page 936 maps onto GBK's user-defined codes, cannot be converted.
+constexpr int32_t kEuroSign = 0x20AC;
+constexpr char kEuroByte = '\x80';
+bool IsPrivateUse(int32_t code_point) {
+  return code_point >= 0xE000 && code_point <= 0xF8FF;
+}
+
+void AppendGbk(const std::wstring& wide, std::string* gbk) {
+  if (wide.empty()) return;
+  // No best fit: a character GBK lacks becomes '?', never a look-alike.
+  const int size = WideCharToMultiByte(
+      kGbkCodePage, WC_NO_BEST_FIT_CHARS, wide.data(),
+      static_cast<int>(wide.size()), nullptr, 0, "?", nullptr);
+  const size_t start = gbk->size();
+  gbk->resize(start + static_cast<size_t>(size));
+  WideCharToMultiByte(kGbkCodePage, WC_NO_BEST_FIT_CHARS, wide.data(),
+                      static_cast<int>(wide.size()), gbk->data() + start, size,
+                      "?", nullptr);
 }
 
 }  // namespace
@@ -87,25 +101,24 @@ bool Cp936DiffersFromGbk(int32_t code_point) {
 std::string Utf8ToGbk(std::string_view utf8) {
   // GBK holds only characters of the Basic Multilingual Plane, so each
   // character is one UTF-16 unit here and at most one '?' in the output.
+  std::string gbk;
   std::wstring wide;
   wide.reserve(utf8.size());
   while (!utf8.empty()) {
     int32_t code_point = 0;
     utf8.remove_prefix(DecodeUtf8(utf8, &code_point));
-    const bool convertible = code_point >= 0 && code_point <= 0xFFFF &&
-                             !Cp936DiffersFromGbk(code_point);
+    if (code_point == kEuroSign) {
+      AppendGbk(wide, &gbk);
+      wide.clear();
+      gbk.push_back(kEuroByte);
+      continue;
+    }
+    const bool convertible =
+        code_point >= 0 && code_point <= 0xFFFF && !IsPrivateUse(code_point);
     wide.push_back(convertible ? static_cast<wchar_t>(code_point)
                                : kUnconvertible);
   }
-  if (wide.empty()) return {};
-  // No best fit: a character GBK lacks becomes '?', never a look-alike.
-  const int size = WideCharToMultiByte(
-      kGbkCodePage, WC_NO_BEST_FIT_CHARS, wide.data(),
-      static_cast<int>(wide.size()), nullptr, 0, "?", nullptr);
-  std::string gbk(static_cast<size_t>(size), '\0');
-  WideCharToMultiByte(kGbkCodePage, WC_NO_BEST_FIT_CHARS, wide.data(),
-                      static_cast<int>(wide.size()), gbk.data(), size, "?",
-                      nullptr);
+  AppendGbk(wide, &gbk);
   return gbk;
 }
 
@@ -117,6 +130,11 @@ std::string GbkToUtf8(std::string_view gbk) {
     const unsigned char lead = static_cast<unsigned char>(gbk[i]);
     if (lead < 0x80) {
       utf8.push_back(static_cast<char>(lead));
+      ++i;
+      continue;
+    }
+    if (gbk[i] == kEuroByte) {
+      AppendUtf8(kEuroSign, &utf8);
       ++i;
       continue;
     }
@@ -132,7 +150,7 @@ std::string GbkToUtf8(std::string_view gbk) {
         length == 2 ? MultiByteToWideChar(kGbkCodePage, MB_ERR_INVALID_CHARS,
                                           gbk.data() + i, 2, wide, 2)
                     : 0;
-    if (count == 1 && !Cp936DiffersFromGbk(wide[0])) {
+    if (count == 1 && !IsPrivateUse(wide[0])) {
       AppendUtf8(wide[0], &utf8);
     } else {
       utf8.push_back('?');

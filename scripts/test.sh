@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Installs what is missing, checks the formatting, builds, and runs every
-# test: the release build's suite, the same suite under AddressSanitizer and
+# test: the release build's suite, the Windows programs' tests under Wine
+# (scripts/test-windows.sh), the same suite under AddressSanitizer and
 # UndefinedBehaviorSanitizer, and each fuzz target for 30 seconds.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -9,6 +10,7 @@ scripts/setup.sh
 scripts/check-format.sh
 scripts/build.sh
 ctest --preset default -j2
+scripts/test-windows.sh
 cmake --preset asan >/dev/null
 cmake --build --preset asan -j2
 ctest --preset asan -j2

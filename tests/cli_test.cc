@@ -269,7 +269,8 @@ TEST_F(CliTest, GoesOnAfterAFailedFileAndReportsIt) {
 struct PathCase {
   const char* name;
   const char* survey;    // Created under the test's folder, '/' between parts.
-  const char* argument;  // As typed; @DIR@ is the test's folder.
+  const char* argument;  // As typed; @DIR@ is the test's folder, @DRIVE@ its
+                         // drive ("C:").
   const char* recorded;  // Relative to the test's folder, '/' between parts.
   friend void PrintTo(const PathCase& c, std::ostream* os) { *os << c.name; }
 };
@@ -283,11 +284,14 @@ TEST_P(CliPathTest, RecordsAndPrintsTheFullPath) {
   fs::create_directories(survey.parent_path());
   fs::copy_file(fs::path(XSRATING_TEST_DATA) / "v_section.txt", survey);
   std::string argument = c.argument;
+  std::string folder = Utf8(dir_);
+  // Typed with forward slashes, as Windows accepts too.
+  for (char& ch : folder) ch = ch == '\\' ? '/' : ch;
   if (const size_t at = argument.find("@DIR@"); at != std::string::npos) {
-    std::string folder = Utf8(dir_);
-    // Typed with forward slashes, as Windows accepts too.
-    for (char& ch : folder) ch = ch == '\\' ? '/' : ch;
     argument.replace(at, 5, folder);
+  }
+  if (const size_t at = argument.find("@DRIVE@"); at != std::string::npos) {
+    argument.replace(at, 7, folder.substr(0, 2));
   }
   const Outcome outcome =
       Run({"-n", "0.025", "-s", "0.0004", "-m", "5", "--", argument});
@@ -308,6 +312,9 @@ const PathCase kPathCases[] = {
 #ifdef _WIN32
     {"Backslashes", "测站/sec1.txt", "测站\\sec1.txt", "测站/sec1.txt"},
     {"UpperCaseExtension", "sec1.TXT", "@DIR@\\sec1.TXT", "sec1.TXT"},
+    // The drive's own current folder, which is the test's.
+    {"DriveRelative", "测站/sec1.txt", "@DRIVE@测站/sec1.txt", "测站/sec1.txt"},
+    {"DotDotWithBackslashes", "a/sec1.txt", "b\\..\\a\\sec1.txt", "a/sec1.txt"},
 #endif
 };
 
