@@ -136,8 +136,8 @@ Status SaveFileAtomically(const std::string& path, std::string_view bytes,
     reason =
         (error == ERROR_SHARING_VIOLATION || error == ERROR_ACCESS_DENIED) &&
                 HeldOpenElsewhere(target.wstring())
-            ? "它正被其他程序打开（例如在 Excel 或记事本中），"
-              "请关闭那个程序里的这个文件后再试"
+            ? "它正被其他程序打开着（例如在 Excel 中），"
+              "请在那个程序里关闭它后再试"
             : DescribeWindowsError(error);
   }
   if (!reason.empty()) {
