@@ -4,8 +4,16 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#ifdef _WIN32
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
+
+#include <cerrno>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <string>
 #include <vector>
@@ -190,6 +198,72 @@ TEST_F(RunTest, SaveFailureIsReportedNotShownAsSuccess) {
   ASSERT_FALSE(status.ok());
   EXPECT_EQ(status.message(), "磁盘已满");
   EXPECT_TRUE(sink_.shown.empty());
+}
+
+// The writes of a result file, on the system's own file descriptors: a disk
+// that fills or a write that is cut short or interrupted.
+TEST_F(RunTest, SavingKeepsTheEarlierResultWhenAWriteFails) {
+  const auto system_write = [](int fd, const char* data, size_t size) {
+#ifdef _WIN32
+    return static_cast<long>(_write(fd, data, static_cast<unsigned>(size)));
+#else
+    return static_cast<long>(::write(fd, data, size));
+#endif
+  };
+  const auto fail_with = [](int error) {
+    errno = error;
+    return -1L;
+  };
+  struct Case {
+    const char* name;
+    std::function<long(int fd, const char* data, size_t size, int call)> write;
+    const char* message_part;  // Empty: the save succeeds.
+  };
+  const Case cases[] = {
+      {"disk full at once",
+       [&](int, const char*, size_t, int) { return fail_with(ENOSPC); },
+       "磁盘已满"},
+      {"disk full after a part",
+       [&](int fd, const char* data, size_t size, int call) {
+         return call == 0 ? system_write(fd, data, size < 9 ? size : 9)
+                          : fail_with(ENOSPC);
+       },
+       "磁盘已满"},
+      {"nothing written", [](int, const char*, size_t, int) { return 0L; },
+       "磁盘已满"},
+      {"device error",
+       [&](int, const char*, size_t, int) { return fail_with(EIO); },
+       "磁盘读写错误"},
+      {"interrupted and short writes",
+       [&](int fd, const char* data, size_t size, int call) {
+         return call % 2 == 0 ? fail_with(EINTR)
+                              : system_write(fd, data, size < 7 ? size : 7);
+       },
+       ""},
+  };
+  const std::string earlier = "an earlier result\r\n";
+  const std::string bytes = "a new result, longer than one write\r\n";
+  for (const Case& c : cases) {
+    const std::string result = Write("sec1成果.txt", earlier);
+    int calls = 0;
+    const Status status = SaveFileAtomically(
+        result, bytes, [&](int fd, const char* data, size_t size) {
+          return c.write(fd, data, size, calls++);
+        });
+    EXPECT_GT(calls, 0) << c.name;
+    if (*c.message_part == '\0') {
+      EXPECT_TRUE(status.ok()) << c.name << ": " << status.message();
+      EXPECT_EQ(Slurp(result), bytes) << c.name;
+    } else {
+      ASSERT_FALSE(status.ok()) << c.name;
+      EXPECT_THAT(status.message(), HasSubstr(c.message_part)) << c.name;
+      EXPECT_THAT(status.message(), HasSubstr(result)) << c.name;
+      EXPECT_THAT(status.message(), HasSubstr("原有的结果文件没有改动"))
+          << c.name;
+      EXPECT_EQ(Slurp(result), earlier) << c.name;
+    }
+    EXPECT_THAT(Files(), ElementsAre("sec1成果.txt")) << c.name;
+  }
 }
 
 TEST_F(RunTest, RefusesANameNotEndingInTxt) {
