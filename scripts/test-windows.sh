@@ -2,6 +2,7 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the Windows programs (the `windows` preset: MinGW-w64, static) and
 # tests them under Wine, without a display:
+#  - each .exe needs no DLL beyond those of Windows itself;
 #  - the core's and the command line's tests;
 #  - xsrating-cli.exe on each example, with a Chinese file name, against the
 #    Linux program: the result and table files must be the same bytes, the
@@ -15,10 +16,23 @@ cmake --preset windows >/dev/null
 cmake --build --preset windows -j2
 ctest --preset windows -j2
 
+failures=0
+fail() {
+  echo "test-windows: $*" >&2
+  failures=$((failures + 1))
+}
+
 build=$PWD/build-windows
 linux_cli=$PWD/build/bin/xsrating-cli
 windows_cli=$build/bin/xsrating-cli.exe
 [[ -x $linux_cli ]] || { echo "missing $linux_cli: run scripts/build.sh" >&2; exit 1; }
+
+# Each program runs alone: it needs no DLL beyond those every Windows has.
+for exe in "$build"/bin/*.exe; do
+  extra=$(x86_64-w64-mingw32-objdump -p "$exe" | sed -n 's/^\s*DLL Name: //p' |
+    grep -viE '^(kernel32|msvcrt|user32|advapi32|shell32|ws2_32)\.dll$' || true)
+  [[ -z $extra ]] || fail "$(basename "$exe") needs $extra"
+done
 
 export WINEPREFIX=$build/wine WINEDEBUG=-all WINEDLLOVERRIDES=mscoree,mshtml=
 unset DISPLAY WAYLAND_DISPLAY
@@ -27,11 +41,6 @@ wine=/usr/lib/wine/wine64
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"; rm -f "$WINEPREFIX/dosdevices/unc/localhost/share"' EXIT
-failures=0
-fail() {
-  echo "test-windows: $*" >&2
-  failures=$((failures + 1))
-}
 
 # The same run on both systems. SOURCE_DATE_EPOCH fixes the time line, so
 # only the second line, the survey's path, may differ.
