@@ -25,6 +25,9 @@
 #include "core/result_file.h"
 #include "core/run.h"
 #include "plot/rating_csv.h"
+#ifdef _WIN32
+#include "cli/windows_console.h"
+#endif
 
 namespace {
 
@@ -75,6 +78,11 @@ int UsageError(const std::string& message) {
 // changed but dropping "." steps: "link/../v.txt" is where the system takes it
 // (beside the folder that link points to), which "v.txt" may not be.
 std::string AbsoluteUtf8(const std::string& file) {
+#ifdef _WIN32
+  // std::filesystem of MinGW's libstdc++ takes \\server\share\a.txt for a
+  // relative path.
+  return xsrating::WindowsFullPath(file);
+#else
   std::filesystem::path path = xsrating::PathFromUtf8(file);
   if (path.is_relative()) {
     std::error_code ec;
@@ -88,6 +96,7 @@ std::string AbsoluteUtf8(const std::string& file) {
   }
   const std::u8string text = path.u8string();
   return std::string(text.begin(), text.end());
+#endif
 }
 
 // Reads SOURCE_DATE_EPOCH, the reproducible-output convention: whole seconds
@@ -290,9 +299,7 @@ xsrating::Status WriteGaugingsReport(const xsrating::RunParameters& params,
   return xsrating::Status::Ok();
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
+int CliMain(int argc, char** argv) {
   xsrating::GuardStandardStreams();
   CLI::App app(
       "由河道大断面测量数据（起点距、高程）计算水位流量关系，\n"
@@ -413,7 +420,9 @@ int main(int argc, char** argv) {
       return kExitUsage;
     }
 #else
-    return UsageError("这个程序构建时没有包含图（--plot）。");
+    return UsageError(
+        "这个版本构建时没有包含绘图模块，不能画图（--plot）；"
+        "不加 --plot 可以照常计算，--csv 也可以用。");
 #endif
   }
 
@@ -455,3 +464,20 @@ int main(int argc, char** argv) {
   }
   return Finish(all_ok ? EXIT_SUCCESS : EXIT_FAILURE);
 }
+
+}  // namespace
+
+#ifdef _WIN32
+// Windows passes the arguments as UTF-16, which holds any file name whatever
+// the console's code page; the program works in UTF-8.
+int wmain(int argc, wchar_t** argv) {
+  xsrating::UseWindowsStandardStreams();
+  std::vector<std::string> args = xsrating::Utf8Arguments(argc, argv);
+  std::vector<char*> arg_pointers;
+  for (std::string& arg : args) arg_pointers.push_back(arg.data());
+  arg_pointers.push_back(nullptr);
+  return CliMain(argc, arg_pointers.data());
+}
+#else
+int main(int argc, char** argv) { return CliMain(argc, argv); }
+#endif

@@ -1,19 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/encoding.h"
 
+#include <iconv.h>
+
 #include <algorithm>
 #include <cerrno>
-
-#ifdef _WIN32
-#include <windows.h>
-#else
-#include <iconv.h>
-#endif
 
 namespace xsrating {
 namespace {
 
-#ifndef _WIN32
 // Converts with iconv, writing '?' for each character that the target cannot
 // hold or the source does not encode validly, and going on after it.
 // `step_invalid` tells how many source bytes one bad character takes.
@@ -78,23 +73,6 @@ size_t GbkSequenceLength(const char* p, size_t left) {
   }
   return 1;
 }
-#else
-std::string Convert(UINT from_page, UINT to_page, std::string_view input) {
-  if (input.empty()) return {};
-  const int wide_size = MultiByteToWideChar(
-      from_page, 0, input.data(), static_cast<int>(input.size()), nullptr, 0);
-  std::wstring wide(wide_size, L'\0');
-  MultiByteToWideChar(from_page, 0, input.data(),
-                      static_cast<int>(input.size()), wide.data(), wide_size);
-  const int size =
-      WideCharToMultiByte(to_page, 0, wide.data(), wide_size, nullptr, 0,
-                          to_page == CP_UTF8 ? nullptr : "?", nullptr);
-  std::string output(size, '\0');
-  WideCharToMultiByte(to_page, 0, wide.data(), wide_size, output.data(), size,
-                      to_page == CP_UTF8 ? nullptr : "?", nullptr);
-  return output;
-}
-#endif
 
 // The length of the strict UTF-8 character at the start of `text` (no
 // overlong forms, surrogates or code points above U+10FFFF), or 0 when it
@@ -129,11 +107,7 @@ size_t ValidUtf8Length(std::string_view text) {
 }  // namespace
 
 std::string Utf8ToGbk(std::string_view utf8) {
-#ifdef _WIN32
-  return Convert(CP_UTF8, 936, utf8);
-#else
   return Convert("GBK", "UTF-8", utf8, Utf8SequenceLength);
-#endif
 }
 
 std::vector<std::string> CharactersGbkCannotHold(std::string_view utf8) {
@@ -162,11 +136,7 @@ std::vector<std::string> CharactersGbkCannotHold(std::string_view utf8) {
 }
 
 std::string GbkToUtf8(std::string_view gbk) {
-#ifdef _WIN32
-  return Convert(936, CP_UTF8, gbk);
-#else
   return Convert("UTF-8", "GBK", gbk, GbkSequenceLength);
-#endif
 }
 
 }  // namespace xsrating

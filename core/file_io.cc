@@ -3,13 +3,10 @@
 
 #include <cerrno>
 #include <cstring>
-#include <random>
 #include <system_error>
 #include <vector>
 
-#ifdef _WIN32
-#include <fstream>
-#else
+#ifndef _WIN32
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -18,12 +15,12 @@
 namespace xsrating {
 namespace {
 
+#ifndef _WIN32
 std::string PathToUtf8(const std::filesystem::path& path) {
   const std::u8string text = path.u8string();
   return std::string(text.begin(), text.end());
 }
 
-#ifndef _WIN32
 // Mode bits for a new result file: those of the file it replaces, or what the
 // user's umask gives a newly created file.
 mode_t ModeForResult(const std::string& path) {
@@ -79,6 +76,8 @@ std::string DescribeSystemError(int error) {
   }
 }
 
+// Windows: file_io_windows.cc.
+#ifndef _WIN32
 Status SaveFileAtomically(const std::string& path, std::string_view bytes,
                           const WriteChunkFn& write_chunk) {
   const std::filesystem::path target = PathFromUtf8(path);
@@ -100,7 +99,6 @@ Status SaveFileAtomically(const std::string& path, std::string_view bytes,
   const std::string temp_pattern =
       PathToUtf8(folder / PathFromUtf8(temp_name_part));
 
-#ifndef _WIN32
   std::vector<char> temp_name(temp_pattern.begin(), temp_pattern.end());
   temp_name.push_back('\0');
   const mode_t mode = ModeForResult(path);
@@ -137,36 +135,7 @@ Status SaveFileAtomically(const std::string& path, std::string_view bytes,
                          "。原有的结果文件没有改动。");
   }
   return Status::Ok();
-#else
-  (void)write_chunk;
-  std::mt19937_64 random(std::random_device{}());
-  std::filesystem::path temp_path;
-  std::ofstream out;
-  for (int attempt = 0; attempt < 100 && !out.is_open(); ++attempt) {
-    temp_path = PathFromUtf8(temp_pattern.substr(0, temp_pattern.size() - 6) +
-                             std::to_string(random() % 1000000));
-    if (std::filesystem::exists(temp_path, ec)) continue;
-    out.open(temp_path, std::ios::binary | std::ios::trunc);
-  }
-  if (!out.is_open()) {
-    return Status::Error("无法写入" + named + "：没有权限或文件夹不存在。");
-  }
-  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-  out.close();
-  if (!out) {
-    std::filesystem::remove(temp_path, ec);
-    return Status::Error("无法写入" + named +
-                         "：磁盘已满或写入出错。原有的结果文件没有改动。");
-  }
-  std::filesystem::rename(temp_path, target, ec);
-  if (ec) {
-    std::filesystem::remove(temp_path, ec);
-    return Status::Error(
-        "无法写入" + named +
-        "：文件可能正被其他程序使用。原有的结果文件没有改动。");
-  }
-  return Status::Ok();
-#endif
 }
+#endif
 
 }  // namespace xsrating

@@ -41,11 +41,6 @@ long long DecimalMagnitude(std::string_view normal) {
   return whole_digits + exponent;
 }
 
-LocalDateTime FromTm(const std::tm& tm) {
-  return LocalDateTime{tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday,
-                       tm.tm_hour,        tm.tm_min,     tm.tm_sec};
-}
-
 }  // namespace
 
 char DecimalSeparator() { return '.'; }
@@ -64,16 +59,16 @@ std::string FormatLongTime(const LocalDateTime& when) {
   return buffer;
 }
 
+// Windows: regional_windows.cc.
+#ifndef _WIN32
 LocalDateTime CurrentLocalTime() {
   std::time_t now = std::time(nullptr);
   std::tm tm{};
-#ifdef _WIN32
-  localtime_s(&tm, &now);
-#else
   localtime_r(&now, &tm);
-#endif
-  return FromTm(tm);
+  return LocalDateTime{tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday,
+                       tm.tm_hour,        tm.tm_min,     tm.tm_sec};
 }
+#endif
 
 LocalDateTime UtcFromEpochSeconds(long long seconds) {
   using namespace std::chrono;

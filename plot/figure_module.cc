@@ -18,6 +18,8 @@
 #include "core/status.h"
 #include "plot/rating_figure.h"
 
+// The _WIN32 branches here are built only with a Qt for Windows, which Debian
+// does not ship: the Windows cross build has no figure module.
 #if defined(_WIN32)
 #define XSRATING_FIGURE_EXPORT __declspec(dllexport)
 #else

@@ -19,6 +19,8 @@ packages=(
   dpkg-dev file lintian desktop-file-utils appstream
   # The window: Chinese texts of Qt's own dialogs and CJK fonts
   qt6-translations-l10n fonts-noto-cjk fonts-arphic-uming fonts-arphic-ukai
+  # The Windows programs, cross-compiled and tested under Wine
+  g++-mingw-w64-x86-64-posix wine64 googletest
 )
 
 missing=()

@@ -4,9 +4,17 @@
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+
+#ifdef _WIN32
+#include <process.h>
+#include <windows.h>
+#else
 #include <sys/wait.h>
 #include <unistd.h>
+#endif
 
+#include <algorithm>
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -15,6 +23,9 @@
 #include <vector>
 
 #include "core/encoding.h"
+#include "core/file_io.h"
+#include "core/regional.h"
+#include "core/result_file.h"
 
 namespace {
 
@@ -27,6 +38,36 @@ std::string Slurp(const fs::path& path) {
   return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
+// Paths as the program prints and records them: UTF-8 on every system.
+std::string Utf8(const fs::path& path) {
+  const std::u8string text = path.u8string();
+  return std::string(text.begin(), text.end());
+}
+
+fs::path Path(const std::string& utf8) { return xsrating::PathFromUtf8(utf8); }
+
+#ifdef _WIN32
+int ProcessId() { return _getpid(); }
+
+// One argument of a command line as the C runtime splits it again.
+std::wstring Quote(const std::wstring& arg) {
+  std::wstring quoted = L"\"";
+  size_t backslashes = 0;
+  for (wchar_t c : arg) {
+    if (c == L'\\') {
+      ++backslashes;
+      continue;
+    }
+    quoted.append(c == L'"' ? backslashes * 2 + 1 : backslashes, L'\\');
+    backslashes = 0;
+    quoted.push_back(c);
+  }
+  quoted.append(backslashes * 2, L'\\');
+  return quoted + L"\"";
+}
+#else
+int ProcessId() { return ::getpid(); }
+
 std::string Quote(const std::string& text) {
   std::string quoted = "'";
   for (char c : text) {
@@ -38,6 +79,7 @@ std::string Quote(const std::string& text) {
   }
   return quoted + "'";
 }
+#endif
 
 struct Outcome {
   int exit_code = -1;
@@ -49,12 +91,13 @@ class CliTest : public testing::Test {
  protected:
   void SetUp() override {
     dir_ = fs::path(testing::TempDir()) /
-           ("cli_test_" + std::to_string(::getpid()) + "_" +
+           ("cli_test_" + std::to_string(ProcessId()) + "_" +
             testing::UnitTest::GetInstance()->current_test_info()->name());
+    dir_.make_preferred();  // The name of a parameterised test holds a '/'.
     fs::remove_all(dir_);
     fs::create_directories(dir_);
-    io_ =
-        fs::path(testing::TempDir()) / ("cli_io_" + std::to_string(::getpid()));
+    io_ = fs::path(testing::TempDir()) /
+          ("cli_io_" + std::to_string(ProcessId()));
     fs::create_directories(io_);
   }
   void TearDown() override {
@@ -62,13 +105,63 @@ class CliTest : public testing::Test {
     fs::remove_all(io_);
   }
 
-  // Runs the program in dir_ with the given arguments and environment
-  // assignments; standard output goes to a file unless `redirect` says
-  // otherwise (">/dev/full").
+  // Runs the program in `cwd` (dir_ when empty) with the given arguments and
+  // an environment assignment such as "TZ=UTC"; standard output goes to a
+  // file unless `redirect` says otherwise (">/dev/full", POSIX only). On
+  // Windows its output, GBK with CR LF line ends in a file, comes back as
+  // UTF-8 lines.
   Outcome Run(const std::vector<std::string>& args, const std::string& env = "",
-              const std::string& redirect = "") {
-    std::string command =
-        "cd " + Quote(dir_.string()) + " && " + env + " " + Quote(XSRATING_CLI);
+              const fs::path& cwd = {}, const std::string& redirect = "") {
+    const fs::path folder = cwd.empty() ? dir_ : cwd;
+    Outcome outcome;
+#ifdef _WIN32
+    std::wstring command = Quote(Path(XSRATING_CLI).wstring());
+    for (const std::string& arg : args) {
+      command.append(L" ").append(Quote(Path(arg).wstring()));
+    }
+    SECURITY_ATTRIBUTES inherited = {sizeof inherited, nullptr, TRUE};
+    const auto create = [&](const char* name) {
+      return CreateFileW((io_ / name).c_str(), GENERIC_WRITE, FILE_SHARE_READ,
+                         &inherited, CREATE_ALWAYS, 0, nullptr);
+    };
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdOutput = create("out");
+    startup.hStdError = create("err");
+    const size_t equals = env.find('=');
+    const std::wstring name = Path(env.substr(0, equals)).wstring();
+    if (!env.empty()) {
+      SetEnvironmentVariableW(name.c_str(),
+                              Path(env.substr(equals + 1)).c_str());
+    }
+    PROCESS_INFORMATION process = {};
+    const bool started =
+        CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, 0,
+                       nullptr, folder.c_str(), &startup, &process);
+    if (!env.empty()) SetEnvironmentVariableW(name.c_str(), nullptr);
+    CloseHandle(startup.hStdOutput);
+    CloseHandle(startup.hStdError);
+    if (started) {
+      WaitForSingleObject(process.hProcess, INFINITE);
+      DWORD code = 0;
+      GetExitCodeProcess(process.hProcess, &code);
+      outcome.exit_code = static_cast<int>(code);
+      CloseHandle(process.hProcess);
+      CloseHandle(process.hThread);
+    }
+    const auto lines = [](std::string gbk) {
+      for (size_t at = gbk.find("\r\n"); at != std::string::npos;
+           at = gbk.find("\r\n", at)) {
+        gbk.erase(at, 1);
+      }
+      return xsrating::GbkToUtf8(gbk);
+    };
+    outcome.out = lines(Slurp(io_ / "out"));
+    outcome.err = lines(Slurp(io_ / "err"));
+#else
+    std::string command = "cd " + Quote(folder.string()) + " && " + env + " " +
+                          Quote(XSRATING_CLI);
     for (const std::string& arg : args) command.append(" ").append(Quote(arg));
     if (redirect.empty()) {
       command.append(" >").append(Quote((io_ / "out").string()));
@@ -77,10 +170,10 @@ class CliTest : public testing::Test {
     }
     command.append(" 2>").append(Quote((io_ / "err").string()));
     const int status = std::system(command.c_str());
-    Outcome outcome;
     if (WIFEXITED(status)) outcome.exit_code = WEXITSTATUS(status);
     outcome.out = Slurp(io_ / "out");
     outcome.err = Slurp(io_ / "err");
+#endif
     return outcome;
   }
 
@@ -116,15 +209,15 @@ TEST_P(CliFixtureTest, ResultMatchesTheExpectedFileByteForByte) {
   const Outcome outcome =
       Run({"-n", c.roughness, "--slope", c.slope, "-m", c.stages, survey});
   ASSERT_EQ(outcome.exit_code, 0) << outcome.err;
-  const fs::path result = dir_ / (std::string(c.name) + "成果.txt");
-  EXPECT_EQ(outcome.out, result.string() + "\n");
+  const fs::path result = dir_ / Path(std::string(c.name) + "成果.txt");
+  EXPECT_EQ(outcome.out, Utf8(result) + "\n");
   EXPECT_EQ(outcome.err, "");
 
   std::string expected =
       Slurp(fs::path(XSRATING_TEST_DATA) / (std::string(c.name) + ".expected"));
-  const std::string placeholder = "@DIR@";
+  const std::string placeholder = "@DIR@/";
   expected.replace(expected.find(placeholder), placeholder.size(),
-                   xsrating::Utf8ToGbk(dir_.string()));
+                   xsrating::Utf8ToGbk(Utf8(dir_ / "")));
   const std::string actual = Slurp(result);
   EXPECT_EQ(WithoutFirstLine(actual), WithoutFirstLine(expected));
   EXPECT_TRUE(actual.starts_with(xsrating::Utf8ToGbk("计算时间: ")));
@@ -145,10 +238,10 @@ TEST_F(CliTest, SourceDateEpochFixesTheTimeLine) {
       Run({"-n", "0.025", "-s", "0.0004", "-m", "5", "v_section.txt"},
           "SOURCE_DATE_EPOCH=1796615227");
   ASSERT_EQ(outcome.exit_code, 0) << outcome.err;
-  const std::string result = Slurp(dir_ / "v_section成果.txt");
+  const std::string result = Slurp(dir_ / Path("v_section成果.txt"));
   EXPECT_TRUE(result.starts_with(
       xsrating::Utf8ToGbk("计算时间: 2026/12/7 3:47:07\r\n地形测文件：" +
-                          (dir_ / "v_section.txt").string() + "\r\n")));
+                          Utf8(dir_ / "v_section.txt") + "\r\n")));
 }
 
 TEST_F(CliTest, StageGuardWarnsOnStandardErrorAndRunsTwenty) {
@@ -158,7 +251,7 @@ TEST_F(CliTest, StageGuardWarnsOnStandardErrorAndRunsTwenty) {
   ASSERT_EQ(outcome.exit_code, 0) << outcome.err;
   EXPECT_THAT(outcome.err, HasSubstr("你疯了？要这么多点子！"));
   EXPECT_THAT(outcome.err, HasSubstr("自动按20处理"));
-  const std::string result = Slurp(dir_ / "v_section成果.txt");
+  const std::string result = Slurp(dir_ / Path("v_section成果.txt"));
   size_t lines = 0;
   for (char c : result) lines += c == '\n';
   EXPECT_EQ(lines, 6u + 20u);
@@ -167,15 +260,15 @@ TEST_F(CliTest, StageGuardWarnsOnStandardErrorAndRunsTwenty) {
 
 TEST_F(CliTest, GoesOnAfterAFailedFileAndReportsIt) {
   CopyFixture("v_section.txt");
-  std::ofstream(dir_ / "bad.txt") << "0,5\r\n10,x\r\n";
+  std::ofstream(dir_ / "bad.txt", std::ios::binary) << "0,5\r\n10,x\r\n";
   const Outcome outcome = Run({"-n", "0.025", "-s", "0.0004", "-m", "5",
                                "bad.txt", "missing.txt", "v_section.txt"});
   EXPECT_EQ(outcome.exit_code, 1);
-  EXPECT_EQ(outcome.out, (dir_ / "v_section成果.txt").string() + "\n");
-  EXPECT_THAT(outcome.err, HasSubstr((dir_ / "bad.txt").string()));
+  EXPECT_EQ(outcome.out, Utf8(dir_ / Path("v_section成果.txt")) + "\n");
+  EXPECT_THAT(outcome.err, HasSubstr(Utf8(dir_ / "bad.txt")));
   EXPECT_THAT(outcome.err, HasSubstr("第 2 行的“x”不是数字"));
   EXPECT_THAT(outcome.err, HasSubstr("找不到"));
-  EXPECT_FALSE(fs::exists(dir_ / "bad成果.txt"));
+  EXPECT_FALSE(fs::exists(dir_ / Path("bad成果.txt")));
 }
 
 // A relative path is recorded as typed behind the working folder; ".." after
@@ -230,7 +323,7 @@ TEST_F(CliTest, StandardOutputThatCannotBeWrittenIsAFailure) {
       {run, ">&-", "标准输出已关闭"},
   };
   for (const Case& c : cases) {
-    const Outcome outcome = Run(c.args, "", c.redirect);
+    const Outcome outcome = Run(c.args, "", {}, c.redirect);
     EXPECT_EQ(outcome.exit_code, 1) << c.args[0] << c.redirect;
     EXPECT_THAT(outcome.err, HasSubstr("无法写入标准输出"));
     EXPECT_THAT(outcome.err, HasSubstr(c.why));
@@ -294,6 +387,155 @@ TEST_F(CliTest, ControlCharactersAreShownEscaped) {
     EXPECT_THAT(outcome.out + outcome.err, Not(HasSubstr("new\n")));
   }
 }
+// The ways a survey file can be named on the command line, and the path the
+// result file records and the program prints for it.
+struct PathCase {
+  const char* name;
+  const char* survey;    // Created under the test's folder, '/' between parts.
+  const char* argument;  // As typed; @DIR@ is the test's folder, @DRIVE@ its
+                         // drive ("C:").
+  const char* recorded;  // Relative to the test's folder, '/' between parts.
+  friend void PrintTo(const PathCase& c, std::ostream* os) { *os << c.name; }
+};
+
+class CliPathTest : public CliTest,
+                    public testing::WithParamInterface<PathCase> {};
+
+TEST_P(CliPathTest, RecordsAndPrintsTheFullPath) {
+  const PathCase& c = GetParam();
+  const fs::path survey = (dir_ / Path(c.survey)).make_preferred();
+  fs::create_directories(survey.parent_path());
+  fs::copy_file(fs::path(XSRATING_TEST_DATA) / "v_section.txt", survey);
+  std::string argument = c.argument;
+  std::string folder = Utf8(dir_);
+  // Typed with forward slashes, as Windows accepts too.
+  for (char& ch : folder) ch = ch == '\\' ? '/' : ch;
+  if (const size_t at = argument.find("@DIR@"); at != std::string::npos) {
+    argument.replace(at, 5, folder);
+  }
+  if (const size_t at = argument.find("@DRIVE@"); at != std::string::npos) {
+    argument.replace(at, 7, folder.substr(0, 2));
+  }
+  const Outcome outcome =
+      Run({"-n", "0.025", "-s", "0.0004", "-m", "5", "--", argument});
+  ASSERT_EQ(outcome.exit_code, 0) << outcome.err;
+  const std::string recorded = Utf8((dir_ / Path(c.recorded)).make_preferred());
+  const std::string result = xsrating::ResultFilePath(recorded);
+  EXPECT_EQ(outcome.out, result + "\n");
+  EXPECT_THAT(
+      Slurp(Path(result)),
+      HasSubstr(xsrating::Utf8ToGbk("地形测文件：" + recorded + "\r\n")));
+}
+
+const PathCase kPathCases[] = {
+    {"ChineseName", "黄河断面.txt", "黄河断面.txt", "黄河断面.txt"},
+    {"Subfolder", "测站/sec1.txt", "测站/sec1.txt", "测站/sec1.txt"},
+    {"DotDot", "a/sec1.txt", "b/../a/sec1.txt", "a/sec1.txt"},
+    {"Absolute", "sec1.txt", "@DIR@/sec1.txt", "sec1.txt"},
+#ifdef _WIN32
+    {"Backslashes", "测站/sec1.txt", "测站\\sec1.txt", "测站/sec1.txt"},
+    {"UpperCaseExtension", "sec1.TXT", "@DIR@\\sec1.TXT", "sec1.TXT"},
+    // The drive's own current folder, which is the test's.
+    {"DriveRelative", "测站/sec1.txt", "@DRIVE@测站/sec1.txt", "测站/sec1.txt"},
+    {"DotDotWithBackslashes", "a/sec1.txt", "b\\..\\a\\sec1.txt", "a/sec1.txt"},
+#endif
+};
+
+INSTANTIATE_TEST_SUITE_P(Paths, CliPathTest, testing::ValuesIn(kPathCases),
+                         [](const testing::TestParamInfo<PathCase>& info) {
+                           return std::string(info.param.name);
+                         });
+
+// The date and time come from the system's clock and time zone: Asia/Shanghai
+// is eight hours ahead of UTC all year. Windows never reads TZ, and its C
+// runtime would misread this one as UTC; under Wine, Windows' time zone is
+// the one Wine started in, which tests/CMakeLists.txt sets to the same.
+TEST_F(CliTest, TakesTheTimeInTheSystemsTimeZone) {
+  CopyFixture("v_section.txt");
+  const auto utc = std::chrono::floor<std::chrono::seconds>(
+      std::chrono::system_clock::now());
+  const Outcome outcome =
+      Run({"-n", "0.025", "-s", "0.0004", "-m", "5", "v_section.txt"},
+          "TZ=Asia/Shanghai");
+  ASSERT_EQ(outcome.exit_code, 0) << outcome.err;
+  const std::string result = Slurp(dir_ / Path("v_section成果.txt"));
+  const std::string line =
+      xsrating::GbkToUtf8(result.substr(0, result.find('\r')));
+  bool matches = false;
+  std::string expected;
+  // The run takes a moment, which may cross a second.
+  for (int s = 0; s <= 10 && !matches; ++s) {
+    const xsrating::LocalDateTime when = xsrating::UtcFromEpochSeconds(
+        (utc + std::chrono::hours(8) + std::chrono::seconds(s))
+            .time_since_epoch()
+            .count());
+    expected = "计算时间: " + xsrating::FormatShortDate(when) + " " +
+               xsrating::FormatLongTime(when);
+    matches = line == expected;
+  }
+  EXPECT_TRUE(matches) << line << " (near " << expected << ")";
+}
+
+#ifdef XSRATING_WITHOUT_FIGURES
+TEST_F(CliTest, PlotInABuildWithoutFiguresStopsBeforeAnyRun) {
+  CopyFixture("v_section.txt");
+  const Outcome plot = Run({"-n", "0.025", "-s", "0.0004", "-m", "5", "--plot",
+                            "--csv", "v_section.txt"});
+  EXPECT_EQ(plot.exit_code, 2);
+  EXPECT_THAT(plot.err, HasSubstr("不能画图"));
+  EXPECT_EQ(plot.out, "");
+  EXPECT_FALSE(fs::exists(dir_ / Path("v_section成果.txt")));
+  EXPECT_FALSE(fs::exists(dir_ / Path("v_section成果.csv")));
+
+  const Outcome table =
+      Run({"-n", "0.025", "-s", "0.0004", "-m", "5", "--csv", "v_section.txt"});
+  EXPECT_EQ(table.exit_code, 0) << table.err;
+  EXPECT_TRUE(fs::exists(dir_ / Path("v_section成果.csv")));
+}
+#endif
+
+#ifdef _WIN32
+// As a spreadsheet program keeps a file it shows: open, others may read it but
+// neither write, rename nor delete it.
+TEST_F(CliTest, AResultHeldOpenElsewhereIsLeftAsItWas) {
+  CopyFixture("v_section.txt");
+  const fs::path result = dir_ / Path("v_section成果.txt");
+  std::ofstream(result, std::ios::binary) << "earlier\r\n";
+  const HANDLE held =
+      CreateFileW(result.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  const Outcome outcome =
+      Run({"-n", "0.025", "-s", "0.0004", "-m", "5", "v_section.txt"});
+  CloseHandle(held);
+  EXPECT_EQ(outcome.exit_code, 1);
+  EXPECT_THAT(outcome.err, HasSubstr("正被其他程序打开"));
+  EXPECT_THAT(outcome.err, HasSubstr("原有的结果文件没有改动"));
+  EXPECT_EQ(Slurp(result), "earlier\r\n");
+  std::vector<std::string> files;
+  for (const auto& entry : fs::directory_iterator(dir_)) {
+    files.push_back(Utf8(entry.path().filename()));
+  }
+  std::sort(files.begin(), files.end());
+  EXPECT_THAT(files,
+              testing::ElementsAre("v_section.txt", "v_section成果.txt"));
+}
+
+// A folder at the root of a drive: one backslash between drive and name.
+TEST_F(CliTest, SurveyAtTheRootOfADrive) {
+  const fs::path root = Path(Utf8(dir_).substr(0, 3));  // "C:\"
+  const std::string name = "xsrating_root_" + std::to_string(ProcessId());
+  fs::copy_file(fs::path(XSRATING_TEST_DATA) / "v_section.txt",
+                root / (name + ".txt"), fs::copy_options::overwrite_existing);
+  const Outcome outcome =
+      Run({"-n", "0.025", "-s", "0.0004", "-m", "5", name + ".txt"}, "", root);
+  const std::string result = Utf8(root) + name + "成果.txt";
+  EXPECT_EQ(outcome.exit_code, 0) << outcome.err;
+  EXPECT_EQ(outcome.out, result + "\n");
+  fs::remove(root / (name + ".txt"));
+  fs::remove(Path(result));
+}
+#endif
 
 struct UsageCase {
   const char* name;
@@ -319,7 +561,7 @@ TEST_P(CliUsageTest, ExitStatusAndMessage) {
     EXPECT_THAT(outcome.out + outcome.err, Not(HasSubstr(english)));
   }
   if (c.exit_code != 0) {
-    EXPECT_FALSE(fs::exists(dir_ / "v_section成果.txt"));
+    EXPECT_FALSE(fs::exists(dir_ / Path("v_section成果.txt")));
   }
 }
 

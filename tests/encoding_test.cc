@@ -24,6 +24,15 @@ TEST(EncodingTest, ConvertsTheFileTextsToGbk) {
       {"x\xFFy", "x?y"},
       {"\xE6\x88", "?"},  // Cut inside a character.
       {"é한", "\xA8\xA6?"},
+      // Where Windows' code page 936 and iconv's GBK part ways, the bytes
+      // are iconv's on every system.
+      {"100€", "100\x80"},
+      {"a\uE000b\uF8F5", "a?b?"},  // Private use: not GBK's user codes.
+      {"\xC0\x80", "??"},          // Overlong: two stray bytes.
+      {"\xE0\x80\x80", "?"},       // Overlong in the shape of a character.
+      {"\xED\xA0\x80", "?"},       // A surrogate.
+      {"\xF4\x90\x80\x80", "?"},   // Beyond U+10FFFF.
+      {"·—", "\xA1\xA4\xA1\xAA"},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(Utf8ToGbk(c.utf8), c.gbk) << c.utf8;
@@ -55,6 +64,8 @@ TEST(EncodingTest, ReadsGbkBackAndMarksWhatIsNotGbk) {
                       "2"),
             "1?2");
   EXPECT_EQ(GbkToUtf8("\xB3"), "?");  // A lead byte at the end.
+  EXPECT_EQ(GbkToUtf8("\x80"), "€");
+  EXPECT_EQ(GbkToUtf8("\xA1\x40\xFE\xFE"), "??");  // User-defined codes.
   const std::string long_text(100000, 'a');
   EXPECT_EQ(Utf8ToGbk(long_text), long_text);  // Beyond any one buffer.
 }

@@ -3,11 +3,7 @@
 // another interface version, once without the entry point at all.
 #include "plot/figure_module.h"
 
-#if defined(_WIN32)
-#define FAKE_MODULE_EXPORT __declspec(dllexport)
-#else
 #define FAKE_MODULE_EXPORT __attribute__((visibility("default")))
-#endif
 
 #ifdef FAKE_MODULE_WITHOUT_ENTRY_POINT
 extern "C" FAKE_MODULE_EXPORT int XsratingSomethingElse() { return 0; }

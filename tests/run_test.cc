@@ -4,13 +4,22 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#ifdef _WIN32
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
+
+#include <cerrno>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <string>
 #include <vector>
 
 #include "core/encoding.h"
+#include "core/file_io.h"
 
 namespace xsrating {
 namespace {
@@ -40,19 +49,24 @@ class RunTest : public testing::Test {
   }
   void TearDown() override { fs::remove_all(dir_); }
 
+  // Paths in UTF-8, as the run takes and gives them on every system.
+  std::string At(const std::string& name) const {
+    const std::u8string text = (dir_ / PathFromUtf8(name)).u8string();
+    return std::string(text.begin(), text.end());
+  }
   std::string Write(const std::string& name, const std::string& bytes) {
-    const fs::path path = dir_ / name;
-    std::ofstream(path, std::ios::binary) << bytes;
-    return path.string();
+    std::ofstream(dir_ / PathFromUtf8(name), std::ios::binary) << bytes;
+    return At(name);
   }
   static std::string Slurp(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
+    std::ifstream in(PathFromUtf8(path), std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), {});
   }
   std::vector<std::string> Files() const {
     std::vector<std::string> names;
     for (const auto& entry : fs::directory_iterator(dir_)) {
-      names.push_back(entry.path().filename().string());
+      const std::u8string name = entry.path().filename().u8string();
+      names.emplace_back(name.begin(), name.end());
     }
     std::sort(names.begin(), names.end());
     return names;
@@ -76,7 +90,7 @@ TEST_F(RunTest, WritesTheResultBesideTheSurveyAndSaysWhere) {
   RunParameters params = VRun();
   const Status status = RunComputation(params, sink_, hooks_);
   ASSERT_TRUE(status.ok()) << status.message();
-  const std::string result = (dir_ / "sec1成果.txt").string();
+  const std::string result = At("sec1成果.txt");
   EXPECT_THAT(sink_.shown, ElementsAre(Pair(kResultSavedTitle, result)));
   const std::string bytes = Slurp(result);
   EXPECT_EQ(bytes.substr(0, bytes.find("\r\n")),
@@ -106,11 +120,10 @@ TEST_F(RunTest, StageGuardWarnsFirstThenRunsWithTwentyWhichStays) {
       if (c.warns && press == 0) {
         expected.emplace_back(kStageGuardTitle, kStageGuardText);
       }
-      expected.emplace_back(kResultSavedTitle,
-                            (dir_ / "sec1成果.txt").string());
+      expected.emplace_back(kResultSavedTitle, At("sec1成果.txt"));
       EXPECT_EQ(sink_.shown, expected) << c.typed << " press " << press;
       EXPECT_EQ(params.stage_count, c.warns ? 20 : c.typed);
-      const std::string bytes = Slurp((dir_ / "sec1成果.txt").string());
+      const std::string bytes = Slurp(At("sec1成果.txt"));
       size_t lines = 0;
       for (size_t p = bytes.find("\r\n"); p != std::string::npos;
            p = bytes.find("\r\n", p + 2)) {
@@ -137,7 +150,7 @@ TEST_F(RunTest, NoStagesWritesTheHeaderWithoutCheckingTheRest) {
   params.roughness = 0;
   params.slope_text = "";
   ASSERT_TRUE(RunComputation(params, sink_, hooks_).ok());
-  const std::string bytes = Slurp((dir_ / "sec1成果.txt").string());
+  const std::string bytes = Slurp(At("sec1成果.txt"));
   EXPECT_TRUE(
       bytes.ends_with(Utf8ToGbk("水位          面积          流量\r\n")));
 }
@@ -187,6 +200,72 @@ TEST_F(RunTest, SaveFailureIsReportedNotShownAsSuccess) {
   EXPECT_TRUE(sink_.shown.empty());
 }
 
+// The writes of a result file, on the system's own file descriptors: a disk
+// that fills or a write that is cut short or interrupted.
+TEST_F(RunTest, SavingKeepsTheEarlierResultWhenAWriteFails) {
+  const auto system_write = [](int fd, const char* data, size_t size) {
+#ifdef _WIN32
+    return static_cast<long>(_write(fd, data, static_cast<unsigned>(size)));
+#else
+    return static_cast<long>(::write(fd, data, size));
+#endif
+  };
+  const auto fail_with = [](int error) {
+    errno = error;
+    return -1L;
+  };
+  struct Case {
+    const char* name;
+    std::function<long(int fd, const char* data, size_t size, int call)> write;
+    const char* message_part;  // Empty: the save succeeds.
+  };
+  const Case cases[] = {
+      {"disk full at once",
+       [&](int, const char*, size_t, int) { return fail_with(ENOSPC); },
+       "磁盘已满"},
+      {"disk full after a part",
+       [&](int fd, const char* data, size_t size, int call) {
+         return call == 0 ? system_write(fd, data, size < 9 ? size : 9)
+                          : fail_with(ENOSPC);
+       },
+       "磁盘已满"},
+      {"nothing written", [](int, const char*, size_t, int) { return 0L; },
+       "磁盘已满"},
+      {"device error",
+       [&](int, const char*, size_t, int) { return fail_with(EIO); },
+       "磁盘读写错误"},
+      {"interrupted and short writes",
+       [&](int fd, const char* data, size_t size, int call) {
+         return call % 2 == 0 ? fail_with(EINTR)
+                              : system_write(fd, data, size < 7 ? size : 7);
+       },
+       ""},
+  };
+  const std::string earlier = "an earlier result\r\n";
+  const std::string bytes = "a new result, longer than one write\r\n";
+  for (const Case& c : cases) {
+    const std::string result = Write("sec1成果.txt", earlier);
+    int calls = 0;
+    const Status status = SaveFileAtomically(
+        result, bytes, [&](int fd, const char* data, size_t size) {
+          return c.write(fd, data, size, calls++);
+        });
+    EXPECT_GT(calls, 0) << c.name;
+    if (*c.message_part == '\0') {
+      EXPECT_TRUE(status.ok()) << c.name << ": " << status.message();
+      EXPECT_EQ(Slurp(result), bytes) << c.name;
+    } else {
+      ASSERT_FALSE(status.ok()) << c.name;
+      EXPECT_THAT(status.message(), HasSubstr(c.message_part)) << c.name;
+      EXPECT_THAT(status.message(), HasSubstr(result)) << c.name;
+      EXPECT_THAT(status.message(), HasSubstr("原有的结果文件没有改动"))
+          << c.name;
+      EXPECT_EQ(Slurp(result), earlier) << c.name;
+    }
+    EXPECT_THAT(Files(), ElementsAre("sec1成果.txt")) << c.name;
+  }
+}
+
 TEST_F(RunTest, RefusesANameNotEndingInTxt) {
   RunParameters params = VRun();
   params.data_file_path = Write("sec1.dat", "0,5\r\n10,0\r\n20,0\r\n30,5\r\n");
@@ -200,8 +279,8 @@ TEST_F(RunTest, UpperCaseExtensionGivesTheSuffixInLowerCase) {
   RunParameters params = VRun();
   params.data_file_path = Write("A.TXT", "0,5 10,0 20,0 30,5");
   ASSERT_TRUE(RunComputation(params, sink_, hooks_).ok());
-  EXPECT_THAT(sink_.shown, ElementsAre(Pair(kResultSavedTitle,
-                                            (dir_ / "A成果.txt").string())));
+  EXPECT_THAT(sink_.shown,
+              ElementsAre(Pair(kResultSavedTitle, At("A成果.txt"))));
 }
 
 }  // namespace

@@ -29,6 +29,8 @@
 namespace xsrating {
 namespace {
 
+// The Q_OS_WIN branches of this file are built only with a Qt for Windows,
+// which Debian does not ship; the Windows cross build has no window.
 #ifdef Q_OS_WIN
 constexpr Qt::CaseSensitivity kPathCase = Qt::CaseInsensitive;
 #else

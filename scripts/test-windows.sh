@@ -1,0 +1,106 @@
+#!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Builds the Windows programs (the `windows` preset: MinGW-w64, static) and
+# tests them under Wine, without a display:
+#  - each .exe needs no DLL beyond those of Windows itself;
+#  - the core's and the command line's tests;
+#  - xsrating-cli.exe on each example, with a Chinese file name, against the
+#    Linux program: the result and table files must be the same bytes, the
+#    recorded path line aside (build/bin/xsrating-cli must exist);
+#  - a survey reached by a UNC path (\\localhost\share\...);
+#  - messages on a console window (a pseudo-terminal) and in a pipe.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+cmake --preset windows >/dev/null
+cmake --build --preset windows -j2
+ctest --preset windows -j2
+
+failures=0
+fail() {
+  echo "test-windows: $*" >&2
+  failures=$((failures + 1))
+}
+
+build=$PWD/build-windows
+linux_cli=$PWD/build/bin/xsrating-cli
+windows_cli=$build/bin/xsrating-cli.exe
+[[ -x $linux_cli ]] || { echo "missing $linux_cli: run scripts/build.sh" >&2; exit 1; }
+
+# Each program runs alone: it needs no DLL beyond those every Windows has.
+for exe in "$build"/bin/*.exe; do
+  extra=$(x86_64-w64-mingw32-objdump -p "$exe" | sed -n 's/^\s*DLL Name: //p' |
+    grep -viE '^(kernel32|msvcrt|user32|advapi32|shell32|ws2_32)\.dll$' || true)
+  [[ -z $extra ]] || fail "$(basename "$exe") needs $extra"
+done
+
+export WINEPREFIX=$build/wine WINEDEBUG=-all WINEDLLOVERRIDES=mscoree,mshtml=
+unset DISPLAY WAYLAND_DISPLAY
+wine=/usr/lib/wine/wine64
+[[ -x $wine ]] || wine=$(command -v wine64 || command -v wine)
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"; rm -f "$WINEPREFIX/dosdevices/unc/localhost/share"' EXIT
+
+# The same run on both systems. SOURCE_DATE_EPOCH fixes the time line, so
+# only the second line, the survey's path, may differ.
+same_files() {  # name roughness slope stages
+  local name=$1
+  shift
+  mkdir -p "$work/linux" "$work/windows"
+  cp "examples/$name.txt" "$work/linux/黄河$name.txt"
+  cp "examples/$name.txt" "$work/windows/黄河$name.txt"
+  (cd "$work/linux" &&
+    SOURCE_DATE_EPOCH=1796615227 "$linux_cli" -n "$1" -s "$2" -m "$3" --csv \
+      "黄河$name.txt" >/dev/null)
+  (cd "$work/windows" &&
+    SOURCE_DATE_EPOCH=1796615227 "$wine" "$windows_cli" -n "$1" -s "$2" \
+      -m "$3" --csv "黄河$name.txt" >/dev/null)
+  local result=黄河${name}成果.txt table=黄河${name}成果.csv
+  if ! cmp -s <(sed 2d "$work/linux/$result") \
+      <(sed 2d "$work/windows/$result"); then
+    fail "$result differs between Linux and Windows"
+  fi
+  if ! sed -n 2p "$work/windows/$result" | iconv -f GBK -t UTF-8 |
+      grep -q '^地形测文件：Z:\\.*\\黄河'"$name"'\.txt'$'\r''$'; then
+    fail "$result records the path as: $(sed -n 2p "$work/windows/$result" |
+      iconv -f GBK -t UTF-8)"
+  fi
+  cmp -s "$work/linux/$table" "$work/windows/$table" ||
+    fail "$table differs between Linux and Windows"
+}
+same_files v_section 0.025 0.0004 5
+same_files river_section 0.03 0.00025 20
+
+# A network share: Wine finds \\localhost\share in the prefix's dosdevices.
+mkdir -p "$WINEPREFIX/dosdevices/unc/localhost" "$work/share"
+ln -sfn "$work/share" "$WINEPREFIX/dosdevices/unc/localhost/share"
+cp examples/v_section.txt "$work/share/sec1.txt"
+out=$("$wine" "$windows_cli" -n 0.025 -s 0.0004 -m 5 \
+  '\\localhost\share\sec1.txt' 2>&1 | iconv -f GBK -t UTF-8 | tr -d '\r' ||
+  true)
+[[ $out == '\\localhost\share\sec1成果.txt' ]] ||
+  fail "UNC path printed as: $out"
+sed -n 2p "$work/share/sec1成果.txt" 2>/dev/null | iconv -f GBK -t UTF-8 |
+  grep -qF '地形测文件：\\localhost\share\sec1.txt' ||
+  fail "UNC survey: result file missing or path not recorded"
+ls -A "$work/share" | grep -q '^\.' && fail "UNC survey: temporary file left"
+
+# A console shows UTF-16 whatever its code page: under a pseudo-terminal Wine
+# gives the program a console and passes what it shows on as UTF-8. A pipe
+# gets GBK.
+message=找不到地形文件
+console=$(cd "$work" && script -qec \
+  "'$wine' '$windows_cli' -n 0.025 -s 0.0004 -m 5 缺少.txt" /dev/null \
+  </dev/null || true)
+grep -qF "$message" <<<"$console" ||
+  fail "console message not readable: $console"
+piped=$(cd "$work" && "$wine" "$windows_cli" -n 0.025 -s 0.0004 -m 5 \
+  缺少.txt 2>&1 >/dev/null | iconv -f GBK -t UTF-8 || true)
+grep -qF "$message" <<<"$piped" || fail "piped message not GBK: $piped"
+
+if ((failures > 0)); then
+  echo "test-windows: $failures failed" >&2
+  exit 1
+fi
+echo "test-windows: all passed"
