@@ -430,9 +430,12 @@ TEST_P(CliPathTest, RecordsAndPrintsTheFullPath) {
 const PathCase kPathCases[] = {
     {"ChineseName", "黄河断面.txt", "黄河断面.txt", "黄河断面.txt"},
     {"Subfolder", "测站/sec1.txt", "测站/sec1.txt", "测站/sec1.txt"},
-    {"DotDot", "a/sec1.txt", "b/../a/sec1.txt", "a/sec1.txt"},
     {"Absolute", "sec1.txt", "@DIR@/sec1.txt", "sec1.txt"},
 #ifdef _WIN32
+    // Windows itself takes ".." by the text, even after a folder that does
+    // not exist; elsewhere the system follows the folders (see
+    // RelativePathsReadAndRecordWhatTheSystemOpens).
+    {"DotDot", "a/sec1.txt", "b/../a/sec1.txt", "a/sec1.txt"},
     {"Backslashes", "测站/sec1.txt", "测站\\sec1.txt", "测站/sec1.txt"},
     {"UpperCaseExtension", "sec1.TXT", "@DIR@\\sec1.TXT", "sec1.TXT"},
     // The drive's own current folder, which is the test's.
