@@ -208,7 +208,7 @@ Status ParseCrossSection(std::istream& in, CrossSection* section) {
     }
     section->points.push_back(p);
   }
-  if (in.bad()) return Status::Error("读取文件时出错。");
+  if (in.bad()) return Status::FileSystemError("读取文件时出错。");
   return Status::Ok();
 }
 
@@ -224,29 +224,30 @@ Status ReadCrossSection(const std::string& data_file_path,
   std::error_code ec;
   const auto status = std::filesystem::status(path, ec);
   if (status.type() == std::filesystem::file_type::not_found) {
-    return Status::Error("找不到" + named + "，它可能已被移动、改名或删除。");
+    return Status::FileSystemError("找不到" + named +
+                                   "，它可能已被移动、改名或删除。");
   }
   if (status.type() == std::filesystem::file_type::directory) {
-    return Status::Error(named + "是文件夹，不是文本文件。");
+    return Status::FileSystemError(named + "是文件夹，不是文本文件。");
   }
   // A pipe or a device could make the reader wait for ever.
   using std::filesystem::file_type;
   if (status.type() == file_type::fifo || status.type() == file_type::socket ||
       status.type() == file_type::character ||
       status.type() == file_type::block) {
-    return Status::Error(named +
-                         "不是普通文件（可能是管道或设备），无法读取。");
+    return Status::FileSystemError(
+        named + "不是普通文件（可能是管道或设备），无法读取。");
   }
   errno = 0;
   std::ifstream in(path, std::ios::binary);
   if (!in) {
-    return Status::Error("无法打开" + named + "：" +
-                         DescribeSystemError(errno) + "。");
+    return Status::FileSystemError("无法打开" + named + "：" +
+                                   DescribeSystemError(errno) + "。");
   }
   Status status_read = ParseCrossSection(in, section);
   if (!status_read.ok()) {
     section->points.clear();
-    return Status::Error(named + "有误：" + status_read.message());
+    return status_read.Prefixed(named + "有误：");
   }
   return Status::Ok();
 }

@@ -18,11 +18,6 @@
 namespace xsrating {
 namespace {
 
-std::string PathToUtf8(const std::filesystem::path& path) {
-  const std::u8string text = path.u8string();
-  return std::string(text.begin(), text.end());
-}
-
 #ifndef _WIN32
 // Mode bits for a new result file: those of the file it replaces, or what the
 // user's umask gives a newly created file.
@@ -43,6 +38,11 @@ long SystemWrite(int fd, const char* data, size_t size) {
 
 std::filesystem::path PathFromUtf8(std::string_view utf8) {
   return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
+}
+
+std::string PathToUtf8(const std::filesystem::path& path) {
+  const std::u8string text = path.u8string();
+  return std::string(text.begin(), text.end());
 }
 
 std::string DescribeSystemError(int error) {
@@ -85,7 +85,8 @@ Status SaveFileAtomically(const std::string& path, std::string_view bytes,
   const std::string named = "结果文件“" + path + "”";
   std::error_code ec;
   if (std::filesystem::is_directory(target, ec)) {
-    return Status::Error("无法写入" + named + "：同名的文件夹已经存在。");
+    return Status::FileSystemError("无法写入" + named +
+                                   "：同名的文件夹已经存在。");
   }
   std::filesystem::path folder = target.parent_path();
   if (folder.empty()) folder = ".";
@@ -106,8 +107,9 @@ Status SaveFileAtomically(const std::string& path, std::string_view bytes,
   const mode_t mode = ModeForResult(path);
   const int fd = mkstemp(temp_name.data());
   if (fd < 0) {
-    return Status::Error("无法在文件夹“" + PathToUtf8(folder) + "”中写入" +
-                         named + "：" + DescribeSystemError(errno) + "。");
+    return Status::FileSystemError("无法在文件夹“" + PathToUtf8(folder) +
+                                   "”中写入" + named + "：" +
+                                   DescribeSystemError(errno) + "。");
   }
   const std::string temp_path(temp_name.data());
   const WriteChunkFn& write =
@@ -132,9 +134,9 @@ Status SaveFileAtomically(const std::string& path, std::string_view bytes,
   }
   if (error != 0) {
     unlink(temp_path.c_str());
-    return Status::Error("无法写入" + named + "：" +
-                         DescribeSystemError(error) +
-                         "。原有的结果文件没有改动。");
+    return Status::FileSystemError("无法写入" + named + "：" +
+                                   DescribeSystemError(error) +
+                                   "。原有的结果文件没有改动。");
   }
   return Status::Ok();
 #else
@@ -149,19 +151,20 @@ Status SaveFileAtomically(const std::string& path, std::string_view bytes,
     out.open(temp_path, std::ios::binary | std::ios::trunc);
   }
   if (!out.is_open()) {
-    return Status::Error("无法写入" + named + "：没有权限或文件夹不存在。");
+    return Status::FileSystemError("无法写入" + named +
+                                   "：没有权限或文件夹不存在。");
   }
   out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
   out.close();
   if (!out) {
     std::filesystem::remove(temp_path, ec);
-    return Status::Error("无法写入" + named +
-                         "：磁盘已满或写入出错。原有的结果文件没有改动。");
+    return Status::FileSystemError(
+        "无法写入" + named + "：磁盘已满或写入出错。原有的结果文件没有改动。");
   }
   std::filesystem::rename(temp_path, target, ec);
   if (ec) {
     std::filesystem::remove(temp_path, ec);
-    return Status::Error(
+    return Status::FileSystemError(
         "无法写入" + named +
         "：文件可能正被其他程序使用。原有的结果文件没有改动。");
   }

@@ -14,6 +14,8 @@ namespace xsrating {
 
 // A path from a UTF-8 text, on every platform.
 std::filesystem::path PathFromUtf8(std::string_view utf8);
+// The UTF-8 text of a path, on every platform: the inverse of PathFromUtf8.
+std::string PathToUtf8(const std::filesystem::path& path);
 
 // A short Chinese description of a system error number (errno), such as
 // "没有权限" or "磁盘已满".

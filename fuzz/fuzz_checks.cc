@@ -15,6 +15,7 @@
 
 #include "core/cross_section.h"
 #include "core/encoding.h"
+#include "core/rating.h"
 #include "core/regional.h"
 #include "core/result_file.h"
 #include "core/stage_discharge.h"
@@ -516,9 +517,6 @@ std::string CheckWholeRun(std::string_view input) {
   params.stage_count = TextToNumber(texts[2]).value_or(0);
   params.data_file_path = std::string(texts[3]);
 
-  if (params.stage_count > kMaxStages) {
-    params.stage_count = kFallbackStageCount;
-  }
   CrossSection section;
   std::istringstream survey{std::string(input)};
   if (Status s = ParseCrossSection(survey, &section); !s.ok()) {
@@ -528,11 +526,12 @@ std::string CheckWholeRun(std::string_view input) {
     return why;
   }
 
+  // The reference computes the stage count that the run's guard leaves.
+  const double stage_count = EffectiveStageCount(params.stage_count);
   const Reference ref = ComputeReference(section, params.roughness,
-                                         params.slope_text, params.stage_count);
+                                         params.slope_text, stage_count);
   StageLevelTable levels;
-  const Status levels_status =
-      StageLevels(section, params.stage_count, &levels);
+  const Status levels_status = StageLevels(section, stage_count, &levels);
   if (levels_status.ok() != ref.levels_ok) {
     return "stage levels " +
            std::string(levels_status.ok() ? "succeed" : "fail") +
@@ -553,9 +552,8 @@ std::string CheckWholeRun(std::string_view input) {
     }
   }
 
-  StageDischargeTable table;
-  const Status status = ComputeStageDischarge(
-      section, params.roughness, params.slope_text, params.stage_count, &table);
+  Rating rating;
+  const Status status = RateSection(section, params, &rating);
   if (status.ok() != ref.ok) {
     return "the table " + std::string(status.ok() ? "succeeds" : "fails") +
            " where the reference does not: " + status.message();
@@ -565,9 +563,13 @@ std::string CheckWholeRun(std::string_view input) {
     if (!IsValidUtf8(params.slope_text)) return {};
     return CheckMessage(status.message());
   }
-  if (table.rows.size() != ref.rows.size()) return "row count differs";
+  const std::vector<StageRow>& rows = rating.table.rows;
+  if (rows.size() != ref.rows.size()) return "row count differs";
+  if (rating.hydraulic_rows.size() != rows.size()) {
+    return "the hydraulic table and the result rows differ in length";
+  }
   for (size_t j = 0; j < ref.rows.size(); ++j) {
-    const StageRow& got = table.rows[j];
+    const StageRow& got = rows[j];
     const StageRow& want = ref.rows[j];
     if (!SameBits(got.stage, want.stage) || !SameBits(got.area, want.area) ||
         !SameBits(got.discharge, want.discharge)) {
@@ -576,14 +578,19 @@ std::string CheckWholeRun(std::string_view input) {
     if (!(got.area >= 0) || !(got.discharge >= 0)) {
       return "row " + std::to_string(j + 1) + " has a negative area or flow";
     }
+    const HydraulicRow& full = rating.hydraulic_rows[j];
+    if (!SameBits(full.stage, got.stage) || !SameBits(full.area, got.area) ||
+        !SameBits(full.discharge, got.discharge)) {
+      return "hydraulic row " + std::to_string(j + 1) +
+             " differs from the result row";
+    }
   }
 
-  const ResultHeader header =
-      MakeResultHeader(params, static_cast<int>(section.points.size()),
-                       UtcFromEpochSeconds(1796600867));
-  std::ostringstream out;
-  WriteResultFile(out, header, table.rows);
-  return CheckResultBytes(out.str(), header, table.rows);
+  const LocalDateTime run_time = UtcFromEpochSeconds(1796600867);
+  const ResultHeader header = MakeResultHeader(
+      params, static_cast<int>(section.points.size()), run_time);
+  return CheckResultBytes(ResultFileBytes(rating, params, run_time), header,
+                          rows);
 }
 
 }  // namespace xsrating::hardening

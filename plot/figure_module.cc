@@ -13,7 +13,6 @@
 #include <string_view>
 #include <type_traits>
 
-#include "core/cross_section.h"
 #include "core/hydraulic_table.h"
 #include "core/status.h"
 #include "plot/rating_figure.h"
@@ -92,7 +91,8 @@ void EndQt() {
 }
 
 int Render(const XsratingFigureRequest& request) {
-  if (request.survey_path == nullptr || request.slope_text == nullptr ||
+  if ((request.points == nullptr && request.point_count > 0) ||
+      (request.rows == nullptr && request.row_count > 0) ||
       request.format == nullptr || request.write_figure == nullptr) {
     ReportError(request, "绘图模块收到的请求不完整。");
     return XSRATING_FIGURE_FAILED;
@@ -104,17 +104,23 @@ int Render(const XsratingFigureRequest& request) {
     return XSRATING_FIGURE_FAILED;
   }
   FigureData data;
-  if (const Status s = ReadCrossSection(request.survey_path, &data.section);
-      !s.ok()) {
-    ReportError(request, s.message());
-    return XSRATING_FIGURE_FAILED;
+  data.section.points.reserve(request.point_count);
+  for (size_t i = 0; i < request.point_count; ++i) {
+    data.section.points.push_back(
+        {request.points[i].distance, request.points[i].elevation});
   }
-  if (const Status s = ComputeHydraulicTable(data.section, request.roughness,
-                                             request.slope_text,
-                                             request.stage_count, &data.rows);
-      !s.ok()) {
-    ReportError(request, s.message());
-    return XSRATING_FIGURE_FAILED;
+  data.rows.reserve(request.row_count);
+  for (size_t i = 0; i < request.row_count; ++i) {
+    const XsratingFigureRow& r = request.rows[i];
+    data.rows.push_back({
+        .stage = r.stage,
+        .area = r.area,
+        .perimeter = r.perimeter,
+        .hydraulic_radius = r.hydraulic_radius,
+        .top_width = r.top_width,
+        .mean_velocity = r.mean_velocity,
+        .discharge = r.discharge,
+    });
   }
   if (const Status s = StartQt(); !s.ok()) {
     ReportError(request, s.message());
