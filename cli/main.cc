@@ -13,11 +13,12 @@
 #include <vector>
 
 #include "cli/figure_module_loader.h"
+#include "core/date_time.h"
 #include "core/file_io.h"
+#include "core/number_text.h"
 #include "core/rating.h"
-#include "core/regional.h"
+#include "core/rating_csv.h"
 #include "core/run.h"
-#include "plot/rating_csv.h"
 
 namespace {
 

@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "core/date_time.h"
 #include "core/hydraulic_table.h"
-#include "core/regional.h"
 #include "core/stage_discharge.h"
 #include "core/status.h"
 #include "core/types.h"

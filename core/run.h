@@ -6,8 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "core/date_time.h"
 #include "core/rating.h"
-#include "core/regional.h"
 #include "core/status.h"
 #include "core/types.h"
 

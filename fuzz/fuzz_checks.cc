@@ -14,7 +14,9 @@
 #include <vector>
 
 #include "core/cross_section.h"
+#include "core/date_time.h"
 #include "core/encoding.h"
+#include "core/number_text.h"
 #include "core/rating.h"
 #include "core/regional.h"
 #include "core/result_file.h"

@@ -7,6 +7,9 @@
 #include <optional>
 #include <string>
 
+#include "core/date_time.h"
+#include "core/number_text.h"
+
 namespace xsrating {
 namespace {
 

@@ -320,6 +320,13 @@ INSTANTIATE_TEST_SUITE_P(
                     5,
                     {"第 3 个测点", "9", "10"}},
         FailureCase{"NoStageCount", kVSection, 0.025, "0.0004", 0, {"为 0"}},
+        // The run's guard replaces such a count; the table itself refuses it.
+        FailureCase{"MoreThanAHundredStages",
+                    kVSection,
+                    0.025,
+                    "0.0004",
+                    101,
+                    {"不能超过 100"}},
         FailureCase{"StepTruncatedToZero",
                     Section({{0, 0.5}, {1, 0}, {2, 0.5}}),
                     0.025,

@@ -20,8 +20,8 @@
 #include "core/cross_section.h"
 #include "core/file_io.h"
 #include "core/rating.h"
+#include "core/rating_csv.h"
 #include "core/status.h"
-#include "plot/rating_csv.h"
 
 namespace xsrating {
 namespace {

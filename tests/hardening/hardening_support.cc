@@ -111,16 +111,7 @@ TempDir::~TempDir() {
 }
 
 std::string TempDir::Utf8(const std::string& name) const {
-  return ToUtf8(path_ / U8(name));
-}
-
-std::filesystem::path U8(const std::string& utf8) {
-  return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
-}
-
-std::string ToUtf8(const std::filesystem::path& path) {
-  const std::u8string text = path.u8string();
-  return std::string(text.begin(), text.end());
+  return PathToUtf8(path_ / PathFromUtf8(name));
 }
 
 std::string ReadBytes(const std::filesystem::path& path) {
@@ -138,7 +129,7 @@ std::vector<std::string> ListFolder(const std::filesystem::path& folder) {
   std::vector<std::string> names;
   std::error_code ec;
   for (const auto& entry : std::filesystem::directory_iterator(folder, ec)) {
-    names.push_back(ToUtf8(entry.path().filename()));
+    names.push_back(PathToUtf8(entry.path().filename()));
   }
   std::sort(names.begin(), names.end());
   return names;

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "core/file_io.h"
 #include "core/run.h"
 #include "tests/support/recording_sink.h"
 
@@ -31,10 +32,6 @@ class TempDir {
  private:
   std::filesystem::path path_;
 };
-
-// A path from a UTF-8 text, and back.
-std::filesystem::path U8(const std::string& utf8);
-std::string ToUtf8(const std::filesystem::path& path);
 
 // The whole file, or "<missing>" when it cannot be read.
 std::string ReadBytes(const std::filesystem::path& path);

@@ -126,7 +126,7 @@ TEST_P(LargeSurveyTest, FailsInLinearTimeAndBoundedMemory) {
   TempDir dir;
   const fs::path path = dir.path() / "big.txt";
   const std::string earlier = "an earlier result\r\n";
-  WriteBytes(dir.path() / U8("big成果.txt"), earlier);
+  WriteBytes(dir.path() / PathFromUtf8("big成果.txt"), earlier);
 
   WriteLargeFile(path, survey, kSmallSize);
   const Measured small = RunOnSurvey(dir);
@@ -147,7 +147,7 @@ TEST_P(LargeSurveyTest, FailsInLinearTimeAndBoundedMemory) {
       << small.seconds << " s for " << kSmallSize << " bytes, " << large.seconds
       << " s for " << kLargeSize;
   EXPECT_LT(large.seconds, 120.0);
-  EXPECT_EQ(ReadBytes(dir.path() / U8("big成果.txt")), earlier);
+  EXPECT_EQ(ReadBytes(dir.path() / PathFromUtf8("big成果.txt")), earlier);
   EXPECT_THAT(ListFolder(dir.path()), ElementsAre("big成果.txt"));
 }
 

@@ -21,7 +21,7 @@
 #include <string>
 
 #include "core/cross_section.h"
-#include "plot/rating_csv.h"
+#include "core/rating_csv.h"
 #include "ui/tests/test_support.h"
 
 namespace xsrating {

@@ -1,0 +1,53 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Saving a file on Windows: a new file under a random name, then a rename.
+#include <fstream>
+#include <random>
+#include <system_error>
+
+#include "core/file_io.h"
+#include "core/file_io_platform.h"
+
+namespace xsrating {
+
+Status SaveFileAtomically(const std::string& path, std::string_view bytes,
+                          const WriteChunkFn& write_chunk) {
+  const std::filesystem::path target = PathFromUtf8(path);
+  const std::string named = "结果文件“" + path + "”";
+  std::error_code ec;
+  if (std::filesystem::is_directory(target, ec)) {
+    return Status::FileSystemError("无法写入" + named +
+                                   "：同名的文件夹已经存在。");
+  }
+  const std::string pattern = TempFilePattern(target);
+  (void)write_chunk;  // One stream write; no partial writes to simulate.
+  std::mt19937_64 random(std::random_device{}());
+  std::filesystem::path temp_path;
+  std::ofstream out;
+  for (int attempt = 0; attempt < 100 && !out.is_open(); ++attempt) {
+    temp_path = PathFromUtf8(pattern.substr(0, pattern.size() - 6) +
+                             std::to_string(random() % 1000000));
+    if (std::filesystem::exists(temp_path, ec)) continue;
+    out.open(temp_path, std::ios::binary | std::ios::trunc);
+  }
+  if (!out.is_open()) {
+    return Status::FileSystemError("无法写入" + named +
+                                   "：没有权限或文件夹不存在。");
+  }
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  out.close();
+  if (!out) {
+    std::filesystem::remove(temp_path, ec);
+    return Status::FileSystemError(
+        "无法写入" + named + "：磁盘已满或写入出错。原有的结果文件没有改动。");
+  }
+  std::filesystem::rename(temp_path, target, ec);
+  if (ec) {
+    std::filesystem::remove(temp_path, ec);
+    return Status::FileSystemError(
+        "无法写入" + named +
+        "：文件可能正被其他程序使用。原有的结果文件没有改动。");
+  }
+  return Status::Ok();
+}
+
+}  // namespace xsrating
