@@ -2,10 +2,9 @@
 #ifndef XSRATING_CLI_FIGURE_MODULE_LOADER_H_
 #define XSRATING_CLI_FIGURE_MODULE_LOADER_H_
 
-// The command line's side of the figure module (plot/figure_module.h): finding
-// it beside the program, loading it at run time, and a C++ call around its C
-// entry point. Free of Qt: loading the module is what brings Qt in, and only
-// --plot does it.
+// The command line's side of the figure module (plot/figure_module.h says why
+// it is a module): finding it beside the program, loading it at run time, and
+// a C++ call around its C entry point. Free of Qt.
 
 #include <filesystem>
 #include <span>

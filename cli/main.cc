@@ -233,9 +233,8 @@ xsrating::Status PrepareRun(const Request& request,
   return xsrating::Status::Ok();
 }
 
-// The figure module, from the program's own folder (see
-// plot/figure_module.h for why it is a module). A module that is missing or
-// will not load stops the program before any run: every survey would lack
+// The figure module, from the program's own folder. A module that is missing
+// or will not load stops the program before any run: every survey would lack
 // its figure.
 xsrating::Status LoadFigureModule(xsrating::FigureModule* module) {
 #ifdef XSRATING_FIGURE_MODULE_FILE

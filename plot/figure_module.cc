@@ -1,6 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The loadable figure module: xsrating-cli's --plot, with all of Qt on this
-// side of the boundary.
+// The loadable figure module behind plot/figure_module.h.
 #include "plot/figure_module.h"
 
 #include <QApplication>
