@@ -134,6 +134,30 @@ struct Request {
   ExtraOutputs extra;
 };
 
+// The options that a run cannot do without, once parsed.
+struct Parsed {
+  const CLI::Option* roughness;
+  const CLI::Option* slope;
+  const CLI::Option* stages;
+  const std::vector<std::string>& files;
+};
+
+// The first thing the command line lacks, as a usage error; Ok when complete.
+xsrating::Status CheckComplete(const Parsed& parsed) {
+  const std::pair<const CLI::Option*, const char*> required[] = {
+      {parsed.roughness,
+       "缺少糙率：请用 -n 或 --roughness 给出，例如 -n 0.025。"},
+      {parsed.slope, "缺少比降：请用 -s 或 --slope 给出，例如 -s 0.0004。"},
+      {parsed.stages,
+       "缺少水位流量关系曲线点子数量：请用 -m 或 --stages 给出，例如 -m 20。"},
+  };
+  for (const auto& [option, message] : required) {
+    if (option->count() == 0) return UsageError(message);
+  }
+  if (parsed.files.empty()) return UsageError("缺少地形数据文件。");
+  return xsrating::Status::Ok();
+}
+
 // Parses the command line into *request. Returns the exit status when the
 // program ends here (help, version, or a wrong command line, reported).
 std::optional<int> ParseCommandLine(int argc, char** argv, Request* request) {
@@ -178,23 +202,8 @@ std::optional<int> ParseCommandLine(int argc, char** argv, Request* request) {
     wrong = UsageError(std::string("命令行有误（") + e.what() + "）。");
   }
   if (wrong.ok()) {
-    const std::pair<CLI::Option*, const char*> required[] = {
-        {roughness_option,
-         "缺少糙率：请用 -n 或 --roughness 给出，例如 -n 0.025。"},
-        {slope_option, "缺少比降：请用 -s 或 --slope 给出，例如 -s 0.0004。"},
-        {stages_option,
-         "缺少水位流量关系曲线点子数量：请用 -m 或 --stages 给出，例如 -m "
-         "20。"},
-    };
-    for (const auto& [option, message] : required) {
-      if (option->count() == 0) {
-        wrong = UsageError(message);
-        break;
-      }
-    }
-  }
-  if (wrong.ok() && request->files.empty()) {
-    wrong = UsageError("缺少地形数据文件。");
+    wrong = CheckComplete(
+        {roughness_option, slope_option, stages_option, request->files});
   }
   if (wrong.ok()) return std::nullopt;
   Report(wrong);

@@ -2,6 +2,7 @@
 #include "core/cross_section.h"
 
 #include <cerrno>
+#include <cstdint>
 #include <fstream>
 #include <string>
 #include <system_error>
@@ -59,10 +60,10 @@ class Scanner {
            std::string_view(buffer_.data() + pos_, prefix.size()) == prefix;
   }
   void Skip(size_t count) { pos_ += count; }
-  long long line() const { return line_; }
+  int64_t line() const { return line_; }
   // The line of the last field read, for messages about what follows it.
-  long long field_line() const { return field_line_; }
-  void set_field_line(long long line) { field_line_ = line; }
+  int64_t field_line() const { return field_line_; }
+  void set_field_line(int64_t line) { field_line_ = line; }
 
  private:
   bool Refill() {
@@ -79,8 +80,8 @@ class Scanner {
   size_t pos_ = 0;
   size_t length_ = 0;
   // Wide enough for any file: a few gigabytes of line ends overflow an int.
-  long long line_ = 1;
-  long long field_line_ = 1;
+  int64_t line_ = 1;
+  int64_t field_line_ = 1;
 };
 
 bool IsBlank(int c) { return c == ' ' || c == '\t'; }
@@ -112,17 +113,20 @@ std::string QuoteField(const std::string& raw, bool cut) {
   return "“" + text + (cut ? "…" : "") + "”";
 }
 
-std::string Which(int point, bool elevation) {
+// The two fields of a point, in file order.
+enum class Field { kDistance, kElevation };
+
+std::string Which(int point, Field which) {
   return "第 " + std::to_string(point) + " 个测点的" +
-         (elevation ? "高程" : "起点距");
+         (which == Field::kElevation ? "高程" : "起点距");
 }
 
-std::string AtLine(long long line) {
+std::string AtLine(int64_t line) {
   return "第 " + std::to_string(line) + " 行";
 }
 
 // Reads one field and the separator after it.
-Status ReadField(Scanner& scan, int point, bool elevation, double* value) {
+Status ReadField(Scanner& scan, int point, Field which, double* value) {
   for (;;) {
     if (IsBlank(scan.Peek())) {
       scan.Advance();
@@ -130,12 +134,12 @@ Status ReadField(Scanner& scan, int point, bool elevation, double* value) {
       break;
     }
   }
-  const long long line = scan.line();
+  const int64_t line = scan.line();
   const int first = scan.Peek();
   if (first == Scanner::kEnd) {
-    if (elevation) {
+    if (which == Field::kElevation) {
       return Status::Error("数据在" + AtLine(scan.field_line()) + "结束，" +
-                           Which(point, false) + "之后缺少高程。");
+                           Which(point, Field::kDistance) + "之后缺少高程。");
     }
     if (point == 1) {
       return Status::Error(AtLine(scan.field_line()) +
@@ -146,8 +150,7 @@ Status ReadField(Scanner& scan, int point, bool elevation, double* value) {
                          "数据最后不能有逗号或空格，也不能有空行。");
   }
   if (first == ',') {
-    return Status::Error(AtLine(line) + "的逗号前缺少" +
-                         Which(point, elevation) +
+    return Status::Error(AtLine(line) + "的逗号前缺少" + Which(point, which) +
                          "：两个逗号之间或行首的逗号前不能是空的。");
   }
   std::string field;
@@ -166,7 +169,7 @@ Status ReadField(Scanner& scan, int point, bool elevation, double* value) {
       cut ? std::nullopt : TextToNumber(field, '.');
   if (!number) {
     return Status::Error(AtLine(line) + "的" + QuoteField(field, cut) +
-                         "不是数字（" + Which(point, elevation) + "）。");
+                         "不是数字（" + Which(point, which) + "）。");
   }
   *value = *number;
   scan.set_field_line(line);
@@ -200,10 +203,12 @@ Status ParseCrossSection(std::istream& in, CrossSection* section) {
                            std::to_string(kMaxPoints) + " 个。");
     }
     SectionPoint p;
-    if (Status s = ReadField(scan, point, false, &p.distance); !s.ok()) {
+    if (Status s = ReadField(scan, point, Field::kDistance, &p.distance);
+        !s.ok()) {
       return s;
     }
-    if (Status s = ReadField(scan, point, true, &p.elevation); !s.ok()) {
+    if (Status s = ReadField(scan, point, Field::kElevation, &p.elevation);
+        !s.ok()) {
       return s;
     }
     section->points.push_back(p);

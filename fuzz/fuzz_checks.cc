@@ -87,8 +87,8 @@ std::string CheckMessage(const std::string& message) {
 }
 
 // How many lines the bytes have: line ends (LF, CR LF, lone CR) plus one.
-long long CountLines(std::string_view bytes) {
-  long long lines = 1;
+int64_t CountLines(std::string_view bytes) {
+  int64_t lines = 1;
   for (size_t i = 0; i < bytes.size(); ++i) {
     if (bytes[i] == '\n') {
       ++lines;
@@ -101,13 +101,13 @@ long long CountLines(std::string_view bytes) {
 }
 
 // The first line number "第 N 行" that a message names, if any.
-std::optional<long long> NamedLine(std::string_view message) {
+std::optional<int64_t> NamedLine(std::string_view message) {
   constexpr std::string_view kBefore = "第 ";
   constexpr std::string_view kAfter = " 行";
   for (size_t at = message.find(kBefore); at != std::string_view::npos;
        at = message.find(kBefore, at + 1)) {
     size_t i = at + kBefore.size();
-    long long number = 0;
+    int64_t number = 0;
     size_t digits = 0;
     while (i < message.size() && message[i] >= '0' && message[i] <= '9' &&
            digits < 18) {
@@ -150,7 +150,7 @@ std::string CheckParseFailure(std::string_view bytes, const Status& status) {
   }
   const bool utf16 =
       body.substr(0, 2) == "\xFF\xFE" || body.substr(0, 2) == "\xFE\xFF";
-  const std::optional<long long> line = NamedLine(status.message());
+  const std::optional<int64_t> line = NamedLine(status.message());
   if (!line) {
     if (utf16) return {};
     return "failure message names no line: " + status.message();

@@ -192,6 +192,10 @@ TEST_P(CliUsageTest, ExitStatusAndMessage) {
   if (c.exit_code != 0) {
     EXPECT_FALSE(fs::exists(dir_ / "v_section成果.txt"));
   }
+  // Only a wrong command line points to the help.
+  EXPECT_EQ(outcome.err.find("--help 查看用法") != std::string::npos,
+            c.exit_code == 2)
+      << outcome.err;
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -225,6 +229,10 @@ INSTANTIATE_TEST_SUITE_P(
                   {"-n", "0.025", "-s", "x", "-m", "5", "v_section.txt"},
                   1,
                   "比降“x”不是数字"},
+        UsageCase{"MissingFile",
+                  {"-n", "0.025", "-s", "0.0004", "-m", "5", "gone.txt"},
+                  1,
+                  "找不到地形文件"},
         UsageCase{"NotATxtFile",
                   {"-n", "0.025", "-s", "0.0004", "-m", "5", "v_section.dat"},
                   1,

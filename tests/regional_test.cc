@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -89,7 +90,7 @@ TEST(RegionalFormatTest, ShortDateAndLongTime) {
 
 TEST(RegionalFormatTest, EpochSecondsInUtc) {
   struct Case {
-    long long seconds;
+    int64_t seconds;
     const char* date;
     const char* time;
   };
