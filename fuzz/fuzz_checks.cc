@@ -11,6 +11,7 @@
 #include <optional>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/cross_section.h"
@@ -23,6 +24,7 @@
 #include "core/stage_discharge.h"
 #include "core/status.h"
 #include "core/types.h"
+#include "fuzz/reference_geometry.h"
 
 namespace xsrating::hardening {
 namespace {
@@ -274,34 +276,9 @@ Reference ComputeReference(const CrossSection& section, double roughness,
   ref.levels_ok = true;
 
   const size_t m = ref.levels.size();
-  ref.area.assign(m, 0.0);
-  ref.perimeter.assign(m, 0.0);
-  for (size_t i = 0; i + 1 < n; ++i) {
-    const double x1 = p[i].distance;
-    const double z1 = p[i].elevation;
-    const double x2 = p[i + 1].distance;
-    const double z2 = p[i + 1].elevation;
-    for (size_t j = 0; j < m; ++j) {
-      const double h = ref.levels[j];
-      double a = 0;
-      if (z1 >= h && z2 < h) {
-        const double xc = x2 - (h - z2) * ((x2 - x1) / (z1 - z2));
-        a = (h - z2) * (x2 - xc) / 2;
-        ref.perimeter[j] +=
-            std::sqrt((xc - x2) * (xc - x2) + (h - z2) * (h - z2));
-      } else if (z1 < h && z2 < h) {
-        a = ((2 * h - z1) - z2) / 2 * (x2 - x1);
-        ref.perimeter[j] +=
-            std::sqrt((x1 - x2) * (x1 - x2) + (z1 - z2) * (z1 - z2));
-      } else if (z1 < h && z2 >= h) {
-        const double xc = x1 + (h - z1) * ((x2 - x1) / (z2 - z1));
-        a = (h - z1) * (xc - x1) / 2;
-        ref.perimeter[j] +=
-            std::sqrt((xc - x1) * (xc - x1) + (z1 - h) * (z1 - h));
-      }
-      ref.area[j] += a;
-    }
-  }
+  WettedGeometry geometry = ReferenceGeometry(section, ref.levels);
+  ref.area = std::move(geometry.area);
+  ref.perimeter = std::move(geometry.perimeter);
 
   const std::optional<double> slope = TextToNumber(slope_text);
   for (size_t j = 0; j < m; ++j) {
