@@ -4,10 +4,8 @@
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
-#include <cstdlib>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -15,27 +13,20 @@
 #include <vector>
 
 #include "core/encoding.h"
+#include "tests/support/process.h"
+#include "tests/support/temp_dir.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using testing::HasSubstr;
+using xsrating::ProcessResult;
+using xsrating::RunProcess;
+using xsrating::TempDir;
 
 std::string Slurp(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-std::string Quote(const std::string& text) {
-  std::string quoted = "'";
-  for (char c : text) {
-    if (c == '\'') {
-      quoted += "'\\''";
-    } else {
-      quoted += c;
-    }
-  }
-  return quoted + "'";
 }
 
 struct Outcome {
@@ -46,36 +37,18 @@ struct Outcome {
 
 class CliTest : public testing::Test {
  protected:
-  void SetUp() override {
-    dir_ = fs::path(testing::TempDir()) /
-           ("cli_test_" + std::to_string(::getpid()) + "_" +
-            testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-    io_ =
-        fs::path(testing::TempDir()) / ("cli_io_" + std::to_string(::getpid()));
-    fs::create_directories(io_);
-  }
-  void TearDown() override {
-    fs::remove_all(dir_);
-    fs::remove_all(io_);
-  }
-
   // Runs the program in dir_ with the given arguments and environment
-  // assignments.
+  // assignments ("NAME=value").
   Outcome Run(const std::vector<std::string>& args,
               const std::string& env = "") {
-    std::string command =
-        "cd " + Quote(dir_.string()) + " && " + env + " " + Quote(XSRATING_CLI);
-    for (const std::string& arg : args) command.append(" ").append(Quote(arg));
-    command.append(" >").append(Quote((io_ / "out").string()));
-    command.append(" 2>").append(Quote((io_ / "err").string()));
-    const int status = std::system(command.c_str());
-    Outcome outcome;
-    if (WIFEXITED(status)) outcome.exit_code = WEXITSTATUS(status);
-    outcome.out = Slurp(io_ / "out");
-    outcome.err = Slurp(io_ / "err");
-    return outcome;
+    std::vector<std::string> argv = {XSRATING_CLI};
+    argv.insert(argv.end(), args.begin(), args.end());
+    const ProcessResult run =
+        RunProcess(argv,
+                   env.empty() ? std::vector<std::string>{}
+                               : std::vector<std::string>{env},
+                   io_.path(), std::chrono::seconds(60), dir_);
+    return {run.exited ? run.exit_code : -1, run.out, run.err};
   }
 
   void CopyFixture(const std::string& name) {
@@ -83,8 +56,9 @@ class CliTest : public testing::Test {
                   fs::copy_options::overwrite_existing);
   }
 
-  fs::path dir_;
-  fs::path io_;
+  TempDir temp_;
+  TempDir io_;  // The program's output, apart from the folder it works in.
+  const fs::path dir_ = temp_.path();
 };
 
 std::string WithoutFirstLine(const std::string& text) {

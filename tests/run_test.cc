@@ -12,6 +12,7 @@
 
 #include "core/encoding.h"
 #include "tests/support/recording_sink.h"
+#include "tests/support/temp_dir.h"
 
 namespace xsrating {
 namespace {
@@ -25,14 +26,8 @@ using Message = RecordingSink::Message;
 class RunTest : public testing::Test {
  protected:
   void SetUp() override {
-    dir_ = fs::path(testing::TempDir()) /
-           ("run_test_" + std::to_string(::getpid()) + "_" +
-            testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
     hooks_.now = [] { return LocalDateTime{2026, 12, 7, 9, 5, 3}; };
   }
-  void TearDown() override { fs::remove_all(dir_); }
 
   std::string Write(const std::string& name, const std::string& bytes) {
     const fs::path path = dir_ / name;
@@ -61,7 +56,8 @@ class RunTest : public testing::Test {
     return params;
   }
 
-  fs::path dir_;
+  TempDir temp_;
+  const fs::path dir_ = temp_.path();
   RunHooks hooks_;
   RecordingSink sink_;
 };
