@@ -65,4 +65,16 @@ std::string TempFilePattern(const std::filesystem::path& target) {
   return PathToUtf8(PathFromUtf8(FolderOf(target)) / PathFromUtf8(name));
 }
 
+Status SaveFileAtomically(const std::string& path, std::string_view bytes,
+                          const WriteChunkFn& write_chunk) {
+  const std::filesystem::path target = PathFromUtf8(path);
+  const std::string named = "结果文件“" + path + "”";
+  std::error_code ec;
+  if (std::filesystem::is_directory(target, ec)) {
+    return Status::FileSystemError("无法写入" + named +
+                                   "：同名的文件夹已经存在。");
+  }
+  return ReplaceFile(target, bytes, write_chunk, named);
+}
+
 }  // namespace xsrating

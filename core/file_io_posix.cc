@@ -56,22 +56,15 @@ int WriteAll(int fd, std::string_view bytes, const WriteChunkFn& write) {
 
 }  // namespace
 
-Status SaveFileAtomically(const std::string& path, std::string_view bytes,
-                          const WriteChunkFn& write_chunk) {
-  const std::filesystem::path target = PathFromUtf8(path);
-  const std::string named = "结果文件“" + path + "”";
-  std::error_code ec;
-  if (std::filesystem::is_directory(target, ec)) {
-    return Status::FileSystemError("无法写入" + named +
-                                   "：同名的文件夹已经存在。");
-  }
+Status ReplaceFile(const std::filesystem::path& target, std::string_view bytes,
+                   const WriteChunkFn& write_chunk, const std::string& named) {
   // No fsync: it costs milliseconds a run, the table can be recomputed from
   // the survey at any time, and the file systems in use flush a file that
   // replaces another by rename before the rename itself.
   const std::string pattern = TempFilePattern(target);
   std::vector<char> temp_name(pattern.begin(), pattern.end());
   temp_name.push_back('\0');
-  const mode_t mode = ModeForResult(path);
+  const mode_t mode = ModeForResult(target.string());
   const int fd = mkstemp(temp_name.data());
   if (fd < 0) {
     const int error = errno;
@@ -84,7 +77,7 @@ Status SaveFileAtomically(const std::string& path, std::string_view bytes,
                        write_chunk ? write_chunk : WriteChunkFn(SystemWrite));
   if (error == 0 && fchmod(fd, mode) != 0) error = errno;
   if (close(fd) != 0 && error == 0) error = errno;
-  if (error == 0 && std::rename(temp_path.c_str(), path.c_str()) != 0) {
+  if (error == 0 && std::rename(temp_path.c_str(), target.c_str()) != 0) {
     error = errno;
   }
   if (error != 0) {

@@ -9,16 +9,10 @@
 
 namespace xsrating {
 
-Status SaveFileAtomically(const std::string& path, std::string_view bytes,
-                          const WriteChunkFn& write_chunk) {
-  const std::filesystem::path target = PathFromUtf8(path);
-  const std::string named = "结果文件“" + path + "”";
-  std::error_code ec;
-  if (std::filesystem::is_directory(target, ec)) {
-    return Status::FileSystemError("无法写入" + named +
-                                   "：同名的文件夹已经存在。");
-  }
+Status ReplaceFile(const std::filesystem::path& target, std::string_view bytes,
+                   const WriteChunkFn& write_chunk, const std::string& named) {
   const std::string pattern = TempFilePattern(target);
+  std::error_code ec;
   (void)write_chunk;  // One stream write; no partial writes to simulate.
   std::mt19937_64 random(std::random_device{}());
   std::filesystem::path temp_path;
