@@ -7,7 +7,6 @@
 #include <dlfcn.h>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -18,6 +17,7 @@
 #include "cli/figure_module_loader.h"
 #include "core/file_io.h"
 #include "core/rating.h"
+#include "tests/support/temp_dir.h"
 
 namespace xsrating {
 namespace {
@@ -64,13 +64,8 @@ class RefusedModuleTest : public testing::TestWithParam<RefusedModule> {};
 
 TEST_P(RefusedModuleTest, IsNotLoadedAndTheMessageSaysWhy) {
   const RefusedModule& c = GetParam();
-  fs::path path = c.path;
-  if (path.is_relative()) {
-    // Apart from the same test of another build running at the same time.
-    path = fs::path(testing::TempDir()) /
-           (std::to_string(::getpid()) + "_" + path.string());
-    fs::remove(path);
-  }
+  const TempDir temp;
+  const fs::path path = c.path.is_relative() ? temp.path() / c.path : c.path;
   if (c.file_content != nullptr) std::ofstream(path) << c.file_content;
 
   FigureModule module;
@@ -80,9 +75,10 @@ TEST_P(RefusedModuleTest, IsNotLoadedAndTheMessageSaysWhy) {
   EXPECT_THAT(status.message(),
               HasSubstr("绘图模块“" + PathToUtf8(path) + "”"));
   EXPECT_THAT(status.message(), HasSubstr(c.message));
+  // The command line stops before any run on this kind of failure.
+  EXPECT_EQ(status.kind(), StatusKind::kUnavailable);
   std::string figure;
   EXPECT_FALSE(module.Render({}, &figure).ok());
-  if (c.file_content != nullptr) fs::remove(path);
 }
 
 INSTANTIATE_TEST_SUITE_P(
