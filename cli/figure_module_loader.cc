@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/file_io.h"
+#include "plot/figure_module_rows.h"
 
 #if defined(_WIN32)
 #include <windows.h>
@@ -174,17 +175,7 @@ Status FigureModule::Render(const FigureRequest& request,
   }
   std::vector<XsratingFigureRow> rows;
   rows.reserve(request.rows.size());
-  for (const HydraulicRow& r : request.rows) {
-    rows.push_back({
-        .stage = r.stage,
-        .area = r.area,
-        .perimeter = r.perimeter,
-        .hydraulic_radius = r.hydraulic_radius,
-        .top_width = r.top_width,
-        .mean_velocity = r.mean_velocity,
-        .discharge = r.discharge,
-    });
-  }
+  for (const HydraulicRow& r : request.rows) rows.push_back(ToFigureRow(r));
   Received received;
   const XsratingFigureRequest plain = {
       .points = points.data(),

@@ -14,6 +14,7 @@
 
 #include "core/hydraulic_table.h"
 #include "core/status.h"
+#include "plot/figure_module_rows.h"
 #include "plot/rating_figure.h"
 
 #if defined(_WIN32)
@@ -110,16 +111,7 @@ int Render(const XsratingFigureRequest& request) {
   }
   data.rows.reserve(request.row_count);
   for (size_t i = 0; i < request.row_count; ++i) {
-    const XsratingFigureRow& r = request.rows[i];
-    data.rows.push_back({
-        .stage = r.stage,
-        .area = r.area,
-        .perimeter = r.perimeter,
-        .hydraulic_radius = r.hydraulic_radius,
-        .top_width = r.top_width,
-        .mean_velocity = r.mean_velocity,
-        .discharge = r.discharge,
-    });
+    data.rows.push_back(FromFigureRow(request.rows[i]));
   }
   if (const Status s = StartQt(); !s.ok()) {
     ReportError(request, s.message());

@@ -17,6 +17,7 @@
 #include "cli/figure_module_loader.h"
 #include "core/file_io.h"
 #include "core/rating.h"
+#include "plot/figure_module_rows.h"
 #include "tests/support/temp_dir.h"
 
 namespace xsrating {
@@ -186,6 +187,18 @@ INSTANTIATE_TEST_SUITE_P(
     [](const testing::TestParamInfo<FailedFigure>& info) {
       return std::string(info.param.name);
     });
+
+TEST(FigureRowTest, EveryFieldCrossesTheBoundaryToItsOwnPlace) {
+  const HydraulicRow row{1, 2, 3, 4, 5, 6, 7};
+  const XsratingFigureRow plain = ToFigureRow(row);
+  EXPECT_EQ(plain.stage, 1);
+  EXPECT_EQ(plain.hydraulic_radius, 4);
+  EXPECT_EQ(plain.discharge, 7);
+  const HydraulicRow back = FromFigureRow(plain);
+  for (const auto& field : kFigureRowFields) {
+    EXPECT_EQ(back.*field.first, row.*field.first);
+  }
+}
 
 // The C entry point itself, as a program in another language would call it.
 class EntryPointTest : public testing::Test {
