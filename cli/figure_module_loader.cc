@@ -5,6 +5,9 @@
 #include <utility>
 #include <vector>
 
+#include "core/file_io.h"
+#include "plot/figure_module_rows.h"
+
 #if defined(_WIN32)
 #include <windows.h>
 #else
@@ -16,11 +19,6 @@
 
 namespace xsrating {
 namespace {
-
-std::string Utf8(const std::filesystem::path& path) {
-  const std::u8string text = path.u8string();
-  return std::string(text.begin(), text.end());
-}
 
 enum class Loading { kDone, kNotLoaded, kSymbolMissing };
 
@@ -120,13 +118,15 @@ std::filesystem::path ProgramDirectory() {
 
 Status FigureModule::Load(const std::filesystem::path& path,
                           FigureModule* module) {
-  const std::string named = "绘图模块“" + Utf8(path) + "”";
+  const std::string named = "绘图模块“" + PathToUtf8(path) + "”";
   std::error_code ec;
   if (!std::filesystem::is_regular_file(path, ec)) {
     return Status::Error(
+        StatusKind::kUnavailable,
+
         "找不到" + named +
-        "。写图（--plot）要用它，它应与本程序在同一个文件夹里；"
-        "不写图时不需要它。");
+            "。写图（--plot）要用它，它应与本程序在同一个文件夹里；"
+            "不写图时不需要它。");
   }
   std::string reason;
   std::vector<void*> entries;
@@ -136,16 +136,19 @@ Status FigureModule::Load(const std::filesystem::path& path,
     case Loading::kDone:
       break;
     case Loading::kNotLoaded:
-      return Status::Error("无法加载" + named + "（" + reason +
-                           "）。它需要的 Qt 库可能没有装好。");
+      return Status::Error(StatusKind::kUnavailable,
+                           "无法加载" + named + "（" + reason +
+                               "）。它需要的 Qt 库可能没有装好。");
     case Loading::kSymbolMissing:
-      return Status::Error(named + "不是本程序的绘图模块（其中没有 " + reason +
-                           "）。");
+      return Status::Error(
+          StatusKind::kUnavailable,
+          named + "不是本程序的绘图模块（其中没有 " + reason + "）。");
   }
   const auto render = reinterpret_cast<XsratingRenderFigureFn>(entries[0]);
   if (render(XSRATING_FIGURE_ABI_VERSION, nullptr) != XSRATING_FIGURE_OK) {
-    return Status::Error(named +
-                         "与本程序的版本不符，请使用与本程序一同发布的模块。");
+    return Status::Error(
+        StatusKind::kUnavailable,
+        named + "与本程序的版本不符，请使用与本程序一同发布的模块。");
   }
   module->render_ = render;
   module->end_ = reinterpret_cast<XsratingEndFiguresFn>(entries[1]);
@@ -158,13 +161,27 @@ FigureModule::~FigureModule() {
 
 Status FigureModule::Render(const FigureRequest& request,
                             std::string* figure) const {
-  if (render_ == nullptr) return Status::Error("绘图模块没有加载。");
+  if (render_ == nullptr) {
+    return Status::Error(StatusKind::kUnavailable, "绘图模块没有加载。");
+  }
+  if (request.section == nullptr) {
+    return Status::Error(StatusKind::kUsage, "绘图的请求不完整：没有断面。");
+  }
+  // Copied into the C types of the boundary: a few thousand numbers at most.
+  std::vector<XsratingFigurePoint> points;
+  points.reserve(request.section->points.size());
+  for (const SectionPoint& p : request.section->points) {
+    points.push_back({.distance = p.distance, .elevation = p.elevation});
+  }
+  std::vector<XsratingFigureRow> rows;
+  rows.reserve(request.rows.size());
+  for (const HydraulicRow& r : request.rows) rows.push_back(ToFigureRow(r));
   Received received;
   const XsratingFigureRequest plain = {
-      .survey_path = request.survey_path.c_str(),
-      .roughness = request.roughness,
-      .slope_text = request.slope_text.c_str(),
-      .stage_count = request.stage_count,
+      .points = points.data(),
+      .point_count = points.size(),
+      .rows = rows.data(),
+      .row_count = rows.size(),
       .format = request.format.c_str(),
       .title = request.title.c_str(),
       .context = &received,
@@ -179,7 +196,8 @@ Status FigureModule::Render(const FigureRequest& request,
       return Status::Error(received.error.empty() ? "绘图失败。"
                                                   : received.error);
     default:
-      return Status::Error("绘图模块与本程序的版本不符。");
+      return Status::Error(StatusKind::kUnavailable,
+                           "绘图模块与本程序的版本不符。");
   }
 }
 

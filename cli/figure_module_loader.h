@@ -2,15 +2,17 @@
 #ifndef XSRATING_CLI_FIGURE_MODULE_LOADER_H_
 #define XSRATING_CLI_FIGURE_MODULE_LOADER_H_
 
-// The command line's side of the figure module (plot/figure_module.h): finding
-// it beside the program, loading it at run time, and a C++ call around its C
-// entry point. Free of Qt: loading the module is what brings Qt in, and only
-// --plot does it.
+// The command line's side of the figure module (plot/figure_module.h says why
+// it is a module): finding it beside the program, loading it at run time, and
+// a C++ call around its C entry point. Free of Qt.
 
 #include <filesystem>
+#include <span>
 #include <string>
 
+#include "core/hydraulic_table.h"
 #include "core/status.h"
+#include "core/types.h"
 #include "plot/figure_module.h"
 
 namespace xsrating {
@@ -20,12 +22,11 @@ namespace xsrating {
 // symbolic links resolved; empty when the system does not say.
 std::filesystem::path ProgramDirectory();
 
-// One figure, as XsratingFigureRequest describes it.
+// One figure, as XsratingFigureRequest describes it: the section and the
+// hydraulic table of a rating, both kept by the caller during Render.
 struct FigureRequest {
-  std::string survey_path;  // UTF-8.
-  double roughness = 0;
-  std::string slope_text;
-  double stage_count = 0;
+  const CrossSection* section = nullptr;
+  std::span<const HydraulicRow> rows;
   std::string format;  // "svg" or "png".
   std::string title;   // UTF-8; SVG only.
 };

@@ -4,6 +4,7 @@
 
 #include <CLI/CLI.hpp>
 #include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 #include <iostream>
@@ -11,20 +12,21 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "cli/console.h"
 #include "cli/figure_module_loader.h"
 #include "cli/usage.h"
-#include "core/cross_section.h"
+#include "core/date_time.h"
 #include "core/file_io.h"
-#include "core/hydraulic_table.h"
+#include "core/number_text.h"
+#include "core/rating.h"
 #include "core/rating_analysis.h"
+#include "core/rating_csv.h"
 #include "core/rating_report.h"
-#include "core/regional.h"
 #include "core/result_file.h"
 #include "core/run.h"
-#include "plot/rating_csv.h"
 #ifdef _WIN32
 #include "cli/windows_console.h"
 #endif
@@ -34,20 +36,18 @@ namespace {
 constexpr char kProgram[] = "xsrating-cli";
 // Exit status 2: the command line is wrong, or something else stops the
 // program before the first run (a figure module that is missing or does not
-// load); nothing has been written then.
+// load); nothing has been written then. Exit status 1: at least one survey
+// failed; the others have been run.
 constexpr int kExitUsage = 2;
 // 9999-12-31 23:59:59 UTC: the last instant a four-digit year can show.
-constexpr long long kLastEpochSecond = 253402300799LL;
+constexpr int64_t kLastEpochSecond = 253402300799;
 
-// The result path goes to standard output, one line per file, so scripts can
-// pick it up; every other message goes to standard error.
+// Every message goes to standard error, except the paths of the files
+// written, which go to standard output, one line per file, so scripts can
+// pick them up.
 class ConsoleSink : public xsrating::MessageSink {
  public:
   void ShowWarning(const std::string& text, const std::string& title) override {
-    if (title == xsrating::kResultSavedTitle) {
-      xsrating::PrintOnStandardOutput(text);
-      return;
-    }
     // A lone CR parts the lines of a message box's text.
     std::string shown = xsrating::Shown(title) + ' ';
     for (size_t start = 0; start <= text.size();) {
@@ -57,6 +57,9 @@ class ConsoleSink : public xsrating::MessageSink {
       start = end + 1;
     }
     std::cerr << shown << '\n';
+  }
+  void ShowResultPath(const std::string& path) override {
+    xsrating::PrintOnStandardOutput(path);
   }
 };
 
@@ -72,6 +75,20 @@ int Finish(int status) {
 int UsageError(const std::string& message) {
   std::cerr << xsrating::UsageErrorText(kProgram, message);
   return kExitUsage;
+}
+
+int ExitStatusFor(xsrating::StatusKind kind) {
+  switch (kind) {
+    case xsrating::StatusKind::kOk:
+      return EXIT_SUCCESS;
+    case xsrating::StatusKind::kUsage:
+    case xsrating::StatusKind::kUnavailable:
+      return kExitUsage;
+    case xsrating::StatusKind::kBadInput:
+    case xsrating::StatusKind::kFileSystem:
+      break;
+  }
+  return EXIT_FAILURE;
 }
 
 // The working folder is put in front of a relative path, and nothing else is
@@ -94,17 +111,16 @@ std::string AbsoluteUtf8(const std::string& file) {
       path = absolute;
     }
   }
-  const std::u8string text = path.u8string();
-  return std::string(text.begin(), text.end());
+  return xsrating::PathToUtf8(path);
 #endif
 }
 
 // Reads SOURCE_DATE_EPOCH, the reproducible-output convention: whole seconds
 // since 1970-01-01 UTC.
-std::optional<long long> ParseEpoch(const char* text) {
+std::optional<int64_t> ParseEpoch(const char* text) {
   const std::string_view digits(text);
   if (digits.empty() || digits.size() > 12) return std::nullopt;
-  long long seconds = 0;
+  int64_t seconds = 0;
   for (char c : digits) {
     if (c < '0' || c > '9') return std::nullopt;
     seconds = seconds * 10 + (c - '0');
@@ -192,17 +208,34 @@ void CheckNumbers(const CLI::App& app, std::span<const NumberOption> numbers) {
 struct ExtraOutputs {
   bool table = false;  // --csv: <name>成果.csv
   std::string figure;  // --plot: "svg" or "png"; empty for none.
-  bool any() const { return table || !figure.empty(); }
 };
 
-#ifdef XSRATING_FIGURE_MODULE_FILE
-// The figure module, from the program's own folder. Loaded only for --plot:
-// it brings in Qt, some fifty libraries, which every other run would pay for
-// at start-up.
+// SOURCE_DATE_EPOCH, when set, fixes the run's clock.
+xsrating::Status ClockFromEnvironment(xsrating::RunHooks* hooks) {
+  if (const char* epoch_text = std::getenv("SOURCE_DATE_EPOCH")) {
+    const std::optional<int64_t> epoch = ParseEpoch(epoch_text);
+    if (!epoch) {
+      return xsrating::Status::Error(
+          xsrating::StatusKind::kUsage,
+          std::string("环境变量 SOURCE_DATE_EPOCH 的值“") + epoch_text +
+              "”不是 1970 年以来的整秒数。");
+    }
+    hooks->now = [seconds = *epoch] {
+      return xsrating::UtcFromEpochSeconds(seconds);
+    };
+  }
+  return xsrating::Status::Ok();
+}
+
+// The figure module, from the program's own folder. A module that is missing
+// or will not load stops the program before any run: every survey would lack
+// its figure.
 xsrating::Status LoadFigureModule(xsrating::FigureModule* module) {
+#ifdef XSRATING_FIGURE_MODULE_FILE
   const std::filesystem::path folder = xsrating::ProgramDirectory();
   if (folder.empty()) {
     return xsrating::Status::Error(
+        xsrating::StatusKind::kUnavailable,
         "找不到本程序所在的文件夹，无法加载绘图模块（--plot）。");
   }
   // Beside the program in a build folder; in the module folder once
@@ -218,33 +251,25 @@ xsrating::Status LoadFigureModule(xsrating::FigureModule* module) {
   }
 #endif
   return xsrating::FigureModule::Load(file, module);
-}
+#else
+  (void)module;
+  return xsrating::Status::Error(
+      xsrating::StatusKind::kUnavailable,
+      "这个版本构建时没有包含绘图模块，不能画图（--plot）；"
+      "不加 --plot 可以照常计算，--csv 也可以用。");
 #endif
+}
 
 // Writes the table and the figure of a run that has just written its result
-// file, computed again from the same survey and parameters. Prints each file's
-// path on standard output.
-xsrating::Status WriteExtraOutputs(const xsrating::RunParameters& params,
+// file, from the same rating. Prints each file's path on standard output.
+xsrating::Status WriteExtraOutputs(const std::string& data_file_path,
+                                   const xsrating::Rating& rating,
                                    const ExtraOutputs& outputs,
                                    const xsrating::FigureModule& figures) {
   if (outputs.table) {
-    xsrating::CrossSection section;
-    if (xsrating::Status s =
-            xsrating::ReadCrossSection(params.data_file_path, &section);
-        !s.ok()) {
-      return s;
-    }
-    std::vector<xsrating::HydraulicRow> rows;
-    if (xsrating::Status s = xsrating::ComputeHydraulicTable(
-            section, params.roughness, params.slope_text, params.stage_count,
-            &rows);
-        !s.ok()) {
-      return s;
-    }
-    const std::string path =
-        xsrating::RatingFilePath(params.data_file_path, ".csv");
-    if (xsrating::Status s =
-            xsrating::SaveFileAtomically(path, xsrating::RatingTableCsv(rows));
+    const std::string path = xsrating::RatingFilePath(data_file_path, ".csv");
+    if (xsrating::Status s = xsrating::SaveFileAtomically(
+            path, xsrating::RatingTableCsv(rating.hydraulic_rows));
         !s.ok()) {
       return s;
     }
@@ -252,18 +277,17 @@ xsrating::Status WriteExtraOutputs(const xsrating::RunParameters& params,
   }
   if (!outputs.figure.empty()) {
     const std::string path =
-        xsrating::RatingFilePath(params.data_file_path, "." + outputs.figure);
-    // The SVG document is titled with the file's own name, "sec1成果".
-    const std::u8string title = xsrating::PathFromUtf8(path).stem().u8string();
+        xsrating::RatingFilePath(data_file_path, "." + outputs.figure);
     std::string bytes;
     if (xsrating::Status s = figures.Render(
             {
-                .survey_path = params.data_file_path,
-                .roughness = params.roughness,
-                .slope_text = params.slope_text,
-                .stage_count = params.stage_count,
+                .section = &rating.section,
+                .rows = rating.hydraulic_rows,
                 .format = outputs.figure,
-                .title = std::string(title.begin(), title.end()),
+                // The SVG document is titled with the file's own name,
+                // "sec1成果".
+                .title =
+                    xsrating::PathToUtf8(xsrating::PathFromUtf8(path).stem()),
             },
             &bytes);
         !s.ok()) {
@@ -397,41 +421,25 @@ int CliMain(int argc, char** argv) {
   params.stage_count = *xsrating::TextToNumber(stages_text);
 
   xsrating::RunHooks hooks;
-  if (const char* epoch_text = std::getenv("SOURCE_DATE_EPOCH")) {
-    const std::optional<long long> epoch = ParseEpoch(epoch_text);
-    if (!epoch) {
-      return UsageError(std::string("环境变量 SOURCE_DATE_EPOCH 的值“") +
-                        epoch_text + "”不是 1970 年以来的整秒数。");
-    }
-    hooks.now = [seconds = *epoch] {
-      return xsrating::UtcFromEpochSeconds(seconds);
-    };
+  if (const xsrating::Status s = ClockFromEnvironment(&hooks); !s.ok()) {
+    return UsageError(s.message());
   }
-
-  // A module that is missing or will not load stops the program before any
-  // run, like a usage error: every survey would lack its figure.
   xsrating::FigureModule figures;
   if (!extra.figure.empty()) {
-#ifdef XSRATING_FIGURE_MODULE_FILE
-    if (const xsrating::Status loaded = LoadFigureModule(&figures);
-        !loaded.ok()) {
-      std::cerr << kProgram << "：" << xsrating::Shown(loaded.message())
-                << '\n';
-      return kExitUsage;
+    if (const xsrating::Status s = LoadFigureModule(&figures); !s.ok()) {
+      std::cerr << kProgram << "：" << xsrating::Shown(s.message()) << '\n';
+      return ExitStatusFor(s.kind());
     }
-#else
-    return UsageError(
-        "这个版本构建时没有包含绘图模块，不能画图（--plot）；"
-        "不加 --plot 可以照常计算，--csv 也可以用。");
-#endif
   }
 
+  // A survey that fails does not stop the others.
   ConsoleSink sink;
   bool all_ok = true;
   for (const std::string& file : files) {
     params.data_file_path = AbsoluteUtf8(file);
+    xsrating::Rating rating;
     const xsrating::Status status =
-        xsrating::RunComputation(params, sink, hooks);
+        xsrating::RunComputation(params, sink, hooks, &rating);
     if (!status.ok()) {
       std::cerr << kProgram << "：" << xsrating::Shown(status.message())
                 << '\n';
@@ -453,9 +461,8 @@ int CliMain(int argc, char** argv) {
         all_ok = false;
       }
     }
-    if (!extra.any()) continue;
     if (const xsrating::Status written =
-            WriteExtraOutputs(params, extra, figures);
+            WriteExtraOutputs(params.data_file_path, rating, extra, figures);
         !written.ok()) {
       std::cerr << kProgram << "：" << xsrating::Shown(written.message())
                 << '\n';

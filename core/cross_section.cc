@@ -2,6 +2,7 @@
 #include "core/cross_section.h"
 
 #include <cerrno>
+#include <cstdint>
 #include <fstream>
 #include <string>
 #include <system_error>
@@ -9,7 +10,7 @@
 
 #include "core/encoding.h"
 #include "core/file_io.h"
-#include "core/regional.h"
+#include "core/number_text.h"
 
 namespace xsrating {
 namespace {
@@ -125,10 +126,10 @@ class Scanner {
     }
     return check.valid();
   }
-  long long line() const { return line_; }
+  int64_t line() const { return line_; }
   // The line of the last field read, for messages about what follows it.
-  long long field_line() const { return field_line_; }
-  void set_field_line(long long line) { field_line_ = line; }
+  int64_t field_line() const { return field_line_; }
+  void set_field_line(int64_t line) { field_line_ = line; }
 
  private:
   bool Refill() {
@@ -145,8 +146,8 @@ class Scanner {
   size_t pos_ = 0;
   size_t length_ = 0;
   // Wide enough for any file: a few gigabytes of line ends overflow an int.
-  long long line_ = 1;
-  long long field_line_ = 1;
+  int64_t line_ = 1;
+  int64_t field_line_ = 1;
 };
 
 // How the numbers fall into lines, to tell which line lacks a number when
@@ -154,7 +155,7 @@ class Scanner {
 // with an odd count of numbers.
 class LineLayout {
  public:
-  void AddField(long long line) {
+  void AddField(int64_t line) {
     if (line != line_) {
       CloseLine();
       line_ = line;
@@ -163,7 +164,7 @@ class LineLayout {
   }
   // The line of the file's only odd count of numbers, one more or one less
   // than a pair, when every other line holds one pair; 0 otherwise.
-  long long OddLineAmongPairs() {
+  int64_t OddLineAmongPairs() {
     CloseLine();
     const bool one_off = odd_count_ == 1 || odd_count_ == 3;
     return others_ || odd_lines_ != 1 || pair_lines_ == 0 || !one_off
@@ -186,12 +187,12 @@ class LineLayout {
     count_ = 0;
   }
 
-  long long line_ = 0;
+  int64_t line_ = 0;
   int count_ = 0;
   int odd_lines_ = 0;
-  long long odd_line_ = 0;
+  int64_t odd_line_ = 0;
   int odd_count_ = 0;
-  long long pair_lines_ = 0;
+  int64_t pair_lines_ = 0;
   bool others_ = false;  // A line of two pairs or more.
 };
 
@@ -238,17 +239,20 @@ std::string QuoteField(const std::string& raw, bool cut, bool utf8) {
   return "“" + text + (cut ? "…" : "") + "”";
 }
 
-std::string Which(int point, bool elevation) {
+// The two fields of a point, in file order.
+enum class Field { kDistance, kElevation };
+
+std::string Which(int point, Field which) {
   return "第 " + std::to_string(point) + " 个测点的" +
-         (elevation ? "高程" : "起点距");
+         (which == Field::kElevation ? "高程" : "起点距");
 }
 
-std::string AtLine(long long line) {
+std::string AtLine(int64_t line) {
   return "第 " + std::to_string(line) + " 行";
 }
 
 // Reads one field and the separator after it.
-Status ReadField(Scanner& scan, LineLayout& layout, int point, bool elevation,
+Status ReadField(Scanner& scan, LineLayout& layout, int point, Field which,
                  double* value) {
   for (;;) {
     if (IsBlank(scan.Peek())) {
@@ -257,14 +261,14 @@ Status ReadField(Scanner& scan, LineLayout& layout, int point, bool elevation,
       break;
     }
   }
-  const long long line = scan.line();
+  const int64_t line = scan.line();
   const int first = scan.Peek();
   if (first == Scanner::kEnd) {
-    if (elevation) {
+    if (which == Field::kElevation) {
       const std::string ended = "数据在" + AtLine(scan.field_line()) +
-                                "结束，" + Which(point, false) +
+                                "结束，" + Which(point, Field::kDistance) +
                                 "之后缺少高程。";
-      if (const long long odd = layout.OddLineAmongPairs(); odd != 0) {
+      if (const int64_t odd = layout.OddLineAmongPairs(); odd != 0) {
         return Status::Error(AtLine(odd) + "有 " +
                              std::to_string(layout.odd_count()) +
                              " 个数，别的行都是一对起点距和高程：这一行多了或"
@@ -282,8 +286,7 @@ Status ReadField(Scanner& scan, LineLayout& layout, int point, bool elevation,
                          "数据最后不能有逗号或空格，也不能有空行。");
   }
   if (first == ',') {
-    return Status::Error(AtLine(line) + "的逗号前缺少" +
-                         Which(point, elevation) +
+    return Status::Error(AtLine(line) + "的逗号前缺少" + Which(point, which) +
                          "：两个逗号之间或行首的逗号前不能是空的。");
   }
   std::string field;
@@ -310,7 +313,7 @@ Status ReadField(Scanner& scan, LineLayout& layout, int point, bool elevation,
       utf8 = scan.RestIsUtf8(check);
     }
     return Status::Error(AtLine(line) + "的" + QuoteField(field, cut, utf8) +
-                         "不是数字（" + Which(point, elevation) + "）。");
+                         "不是数字（" + Which(point, which) + "）。");
   }
   *value = *number;
   scan.set_field_line(line);
@@ -351,17 +354,19 @@ Status ParseCrossSection(std::istream& in, CrossSection* section) {
                            std::to_string(kMaxPoints) + " 个。");
     }
     SectionPoint p;
-    if (Status s = ReadField(scan, layout, point, false, &p.distance);
+    if (Status s =
+            ReadField(scan, layout, point, Field::kDistance, &p.distance);
         !s.ok()) {
       return s;
     }
-    if (Status s = ReadField(scan, layout, point, true, &p.elevation);
+    if (Status s =
+            ReadField(scan, layout, point, Field::kElevation, &p.elevation);
         !s.ok()) {
       return s;
     }
     section->points.push_back(p);
   }
-  if (in.bad()) return Status::Error("读取文件时出错。");
+  if (in.bad()) return Status::FileSystemError("读取文件时出错。");
   return Status::Ok();
 }
 
@@ -377,29 +382,30 @@ Status ReadCrossSection(const std::string& data_file_path,
   std::error_code ec;
   const auto status = std::filesystem::status(path, ec);
   if (status.type() == std::filesystem::file_type::not_found) {
-    return Status::Error("找不到" + named + "，它可能已被移动、改名或删除。");
+    return Status::FileSystemError("找不到" + named +
+                                   "，它可能已被移动、改名或删除。");
   }
   if (status.type() == std::filesystem::file_type::directory) {
-    return Status::Error(named + "是文件夹，不是文本文件。");
+    return Status::FileSystemError(named + "是文件夹，不是文本文件。");
   }
   // A pipe or a device could make the reader wait for ever.
   using std::filesystem::file_type;
   if (status.type() == file_type::fifo || status.type() == file_type::socket ||
       status.type() == file_type::character ||
       status.type() == file_type::block) {
-    return Status::Error(named +
-                         "不是普通文件（可能是管道或设备），无法读取。");
+    return Status::FileSystemError(
+        named + "不是普通文件（可能是管道或设备），无法读取。");
   }
   errno = 0;
   std::ifstream in(path, std::ios::binary);
   if (!in) {
-    return Status::Error("无法打开" + named + "：" +
-                         DescribeSystemError(errno) + "。");
+    return Status::FileSystemError("无法打开" + named + "：" +
+                                   DescribeSystemError(errno) + "。");
   }
   Status status_read = ParseCrossSection(in, section);
   if (!status_read.ok()) {
     section->points.clear();
-    return Status::Error(named + "有误：" + status_read.message());
+    return status_read.Prefixed(named + "有误：");
   }
   return Status::Ok();
 }

@@ -1,45 +1,22 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+// What every platform shares; the saving itself is in file_io_posix.cc and
+// file_io_windows.cc.
 #include "core/file_io.h"
 
 #include <cerrno>
 #include <cstring>
-#include <system_error>
-#include <vector>
 
-#ifndef _WIN32
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-#endif
+#include "core/file_io_platform.h"
 
 namespace xsrating {
-namespace {
-
-#ifndef _WIN32
-std::string PathToUtf8(const std::filesystem::path& path) {
-  const std::u8string text = path.u8string();
-  return std::string(text.begin(), text.end());
-}
-
-// Mode bits for a new result file: those of the file it replaces, or what the
-// user's umask gives a newly created file.
-mode_t ModeForResult(const std::string& path) {
-  struct stat existing;
-  if (stat(path.c_str(), &existing) == 0) return existing.st_mode & 07777;
-  const mode_t mask = umask(0);
-  umask(mask);
-  return 0666 & ~mask;
-}
-
-long SystemWrite(int fd, const char* data, size_t size) {
-  return static_cast<long>(::write(fd, data, size));
-}
-#endif
-
-}  // namespace
 
 std::filesystem::path PathFromUtf8(std::string_view utf8) {
   return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
+}
+
+std::string PathToUtf8(const std::filesystem::path& path) {
+  const std::u8string text = path.u8string();
+  return std::string(text.begin(), text.end());
 }
 
 std::string DescribeSystemError(int error) {
@@ -76,66 +53,28 @@ std::string DescribeSystemError(int error) {
   }
 }
 
-// Windows: file_io_windows.cc.
-#ifndef _WIN32
+std::string FolderOf(const std::filesystem::path& target) {
+  const std::filesystem::path folder = target.parent_path();
+  return folder.empty() ? std::string(".") : PathToUtf8(folder);
+}
+
+std::string TempFilePattern(const std::filesystem::path& target) {
+  std::string name = PathToUtf8(target.filename());
+  name.insert(0, 1, '.');
+  name.append(".XXXXXX");
+  return PathToUtf8(PathFromUtf8(FolderOf(target)) / PathFromUtf8(name));
+}
+
 Status SaveFileAtomically(const std::string& path, std::string_view bytes,
                           const WriteChunkFn& write_chunk) {
   const std::filesystem::path target = PathFromUtf8(path);
   const std::string named = "结果文件“" + path + "”";
   std::error_code ec;
   if (std::filesystem::is_directory(target, ec)) {
-    return Status::Error("无法写入" + named + "：同名的文件夹已经存在。");
+    return Status::FileSystemError("无法写入" + named +
+                                   "：同名的文件夹已经存在。");
   }
-  std::filesystem::path folder = target.parent_path();
-  if (folder.empty()) folder = ".";
-  // The temporary file sits beside the target so the rename stays on one
-  // volume, and so cannot leave a half-written result under its real name.
-  // No fsync: it costs milliseconds a run, the table can be recomputed from
-  // the survey at any time, and the file systems in use flush a file that
-  // replaces another by rename before the rename itself.
-  std::string temp_name_part = PathToUtf8(target.filename());
-  temp_name_part.insert(0, 1, '.');
-  temp_name_part.append(".XXXXXX");
-  const std::string temp_pattern =
-      PathToUtf8(folder / PathFromUtf8(temp_name_part));
-
-  std::vector<char> temp_name(temp_pattern.begin(), temp_pattern.end());
-  temp_name.push_back('\0');
-  const mode_t mode = ModeForResult(path);
-  const int fd = mkstemp(temp_name.data());
-  if (fd < 0) {
-    return Status::Error("无法在文件夹“" + PathToUtf8(folder) + "”中写入" +
-                         named + "：" + DescribeSystemError(errno) + "。");
-  }
-  const std::string temp_path(temp_name.data());
-  const WriteChunkFn& write =
-      write_chunk ? write_chunk : WriteChunkFn(SystemWrite);
-  int error = 0;
-  size_t done = 0;
-  while (done < bytes.size() && error == 0) {
-    errno = 0;
-    const long n = write(fd, bytes.data() + done, bytes.size() - done);
-    if (n > 0) {
-      done += static_cast<size_t>(n);
-    } else if (n < 0 && errno == EINTR) {
-      continue;
-    } else {
-      error = n == 0 || errno == 0 ? ENOSPC : errno;
-    }
-  }
-  if (error == 0 && fchmod(fd, mode) != 0) error = errno;
-  if (close(fd) != 0 && error == 0) error = errno;
-  if (error == 0 && std::rename(temp_path.c_str(), path.c_str()) != 0) {
-    error = errno;
-  }
-  if (error != 0) {
-    unlink(temp_path.c_str());
-    return Status::Error("无法写入" + named + "：" +
-                         DescribeSystemError(error) +
-                         "。原有的结果文件没有改动。");
-  }
-  return Status::Ok();
+  return ReplaceFile(target, bytes, write_chunk, named);
 }
-#endif
 
 }  // namespace xsrating

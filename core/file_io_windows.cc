@@ -12,14 +12,10 @@
 #include <system_error>
 
 #include "core/file_io.h"
+#include "core/file_io_platform.h"
 
 namespace xsrating {
 namespace {
-
-std::string Utf8(const std::filesystem::path& path) {
-  const std::u8string text = path.u8string();
-  return std::string(text.begin(), text.end());
-}
 
 long CrtWrite(int fd, const char* data, size_t size) {
   constexpr size_t kLargestWrite = 1u << 30;
@@ -69,15 +65,9 @@ bool HeldOpenElsewhere(const std::wstring& path) {
 
 }  // namespace
 
-Status SaveFileAtomically(const std::string& path, std::string_view bytes,
-                          const WriteChunkFn& write_chunk) {
-  const std::filesystem::path target = PathFromUtf8(path);
-  const std::string named = "结果文件“" + path + "”";
+Status ReplaceFile(const std::filesystem::path& target, std::string_view bytes,
+                   const WriteChunkFn& write_chunk, const std::string& named) {
   const std::string unchanged = "。原有的结果文件没有改动。";
-  std::error_code ec;
-  if (std::filesystem::is_directory(target, ec)) {
-    return Status::Error("无法写入" + named + "：同名的文件夹已经存在。");
-  }
   std::filesystem::path folder = target.parent_path();
   if (folder.empty()) folder = ".";
   // Beside the target, for the same reasons as on other systems: the move
@@ -98,8 +88,9 @@ Status SaveFileAtomically(const std::string& path, std::string_view bytes,
     create_error = file == INVALID_HANDLE_VALUE ? GetLastError() : 0;
   }
   if (file == INVALID_HANDLE_VALUE) {
-    return Status::Error("无法在文件夹“" + Utf8(folder) + "”中写入" + named +
-                         "：" + DescribeWindowsError(create_error) + "。");
+    return Status::FileSystemError("无法在文件夹“" + PathToUtf8(folder) +
+                                   "”中写入" + named + "：" +
+                                   DescribeWindowsError(create_error) + "。");
   }
   // A C runtime descriptor, so that the writes go through the same
   // WriteChunkFn as elsewhere.
@@ -108,8 +99,8 @@ Status SaveFileAtomically(const std::string& path, std::string_view bytes,
   if (fd < 0) {
     CloseHandle(file);
     DeleteFileW(temp_path.c_str());
-    return Status::Error("无法写入" + named + "：" +
-                         DescribeSystemError(errno) + unchanged);
+    return Status::FileSystemError("无法写入" + named + "：" +
+                                   DescribeSystemError(errno) + unchanged);
   }
   const WriteChunkFn& write =
       write_chunk ? write_chunk : WriteChunkFn(CrtWrite);
@@ -142,7 +133,8 @@ Status SaveFileAtomically(const std::string& path, std::string_view bytes,
   }
   if (!reason.empty()) {
     DeleteFileW(temp_path.c_str());
-    return Status::Error("无法写入" + named + "：" + reason + unchanged);
+    return Status::FileSystemError("无法写入" + named + "：" + reason +
+                                   unchanged);
   }
   return Status::Ok();
 }

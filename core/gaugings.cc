@@ -11,7 +11,7 @@
 
 #include "core/encoding.h"
 #include "core/file_io.h"
-#include "core/regional.h"
+#include "core/number_text.h"
 
 namespace xsrating {
 namespace {

@@ -23,17 +23,4 @@ std::vector<HydraulicRow> HydraulicRows(const StageDischargeTable& table) {
   return rows;
 }
 
-Status ComputeHydraulicTable(const CrossSection& section, double roughness,
-                             std::string_view slope_text, double stage_count,
-                             std::vector<HydraulicRow>* rows) {
-  StageDischargeTable table;
-  if (Status s = ComputeStageDischarge(section, roughness, slope_text,
-                                       stage_count, &table);
-      !s.ok()) {
-    return s;
-  }
-  *rows = HydraulicRows(table);
-  return Status::Ok();
-}
-
 }  // namespace xsrating

@@ -6,11 +6,9 @@
 // each stage's area and discharge (the same values as the result file), the
 // wetted perimeter, hydraulic radius, top width and mean velocity.
 
-#include <string_view>
 #include <vector>
 
 #include "core/stage_discharge.h"
-#include "core/status.h"
 #include "core/types.h"
 
 namespace xsrating {
@@ -27,12 +25,6 @@ struct HydraulicRow {
 
 // One row per row of `table`, from its geometry and rows.
 std::vector<HydraulicRow> HydraulicRows(const StageDischargeTable& table);
-
-// ComputeStageDischarge, then HydraulicRows. Fails as ComputeStageDischarge
-// does, with the same messages.
-Status ComputeHydraulicTable(const CrossSection& section, double roughness,
-                             std::string_view slope_text, double stage_count,
-                             std::vector<HydraulicRow>* rows);
 
 }  // namespace xsrating
 

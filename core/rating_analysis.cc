@@ -7,7 +7,7 @@
 #include <string>
 
 #include "core/cross_section.h"
-#include "core/regional.h"
+#include "core/number_text.h"
 #include "core/result_file.h"
 
 namespace xsrating {

@@ -10,7 +10,7 @@
 #include <system_error>
 
 #include "core/result_file.h"
-#include "plot/rating_csv.h"
+#include "core/rating_csv.h"
 
 namespace xsrating {
 namespace {

@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "core/encoding.h"
+#include "core/number_text.h"
 
 namespace xsrating {
 namespace {
@@ -36,25 +37,6 @@ std::string ResultFilePath(std::string_view data_file_path) {
     while (end > 0 && IsContinuationByte(data_file_path[end])) --end;
   }
   return std::string(data_file_path.substr(0, end)) + kResultSuffix;
-}
-
-std::string FormatNumber(double value) {
-  if (value == 0) return " 0 ";  // Negative zero too.
-  char digits[64];
-  // Locale-independent, unlike printf: the window's toolkit may have set a
-  // locale whose decimal point is a comma. General form with 15 significant
-  // digits: plain between 1E-04 and 1E+15, exponent form outside, trailing
-  // zeros dropped.
-  const auto result =
-      std::to_chars(digits, digits + sizeof digits, std::fabs(value),
-                    std::chars_format::general, 15);
-  std::string text(digits, result.ptr);
-  if (text.size() > 1 && text[0] == '0' && text[1] == '.') text.erase(0, 1);
-  for (char& c : text) {
-    if (c == 'e') c = 'E';
-    if (c == '.') c = DecimalSeparator();
-  }
-  return (value < 0 ? "-" : " ") + text + " ";
 }
 
 PrintLine& PrintLine::Text(std::string_view utf8) {

@@ -11,7 +11,7 @@
 #include <string>
 #include <string_view>
 
-#include "core/regional.h"
+#include "core/date_time.h"
 #include "core/types.h"
 
 namespace xsrating {
@@ -30,19 +30,12 @@ bool HasTxtExtension(std::string_view path);
 // suffix alone.
 std::string ResultFilePath(std::string_view data_file_path);
 
-// A number as the result file writes it: a space, or a minus sign when
-// negative; the value rounded to 15 significant digits, without trailing
-// zeros, decimal point for whole numbers or zero before the decimal point
-// (".025"); then a space. Magnitudes below 1E-04 or from 1E+15 take the form
-// "1E-05", "1.5E+16". Zero, negative zero included, is " 0 ".
-std::string FormatNumber(double value);
-
 // One line being laid out, in GBK bytes.
 class PrintLine {
  public:
   // Appends a UTF-8 text, converted to GBK.
   PrintLine& Text(std::string_view utf8);
-  // Appends FormatNumber(value).
+  // Appends FormatNumber(value) (core/number_text.h).
   PrintLine& Number(double value);
   // Moves to the first column of the next zone, writing spaces. At the first
   // column of a zone already, it moves on to the following zone.

@@ -6,7 +6,8 @@
 #include <string>
 #include <string_view>
 
-#include "core/regional.h"
+#include "core/date_time.h"
+#include "core/rating.h"
 #include "core/status.h"
 #include "core/types.h"
 
@@ -28,6 +29,12 @@ class MessageSink {
   // may hold a lone CR between lines.
   virtual void ShowWarning(const std::string& text,
                            const std::string& title) = 0;
+  // Tells where the run saved its result: by default ShowWarning(path,
+  // kResultSavedTitle). A front end that shows the path differently from
+  // its warnings (the command line prints it for scripts) overrides this.
+  virtual void ShowResultPath(const std::string& path) {
+    ShowWarning(path, kResultSavedTitle);
+  }
 };
 
 // The run's links to the world, replaceable in tests.
@@ -41,14 +48,16 @@ struct RunHooks {
 // The start command, one whole run:
 //  1. If params.stage_count > 100, warns (kStageGuardText, kStageGuardTitle)
 //     and sets params.stage_count to 20, which stays.
-//  2. Reads the survey at params.data_file_path (it must end in ".txt").
-//  3. Computes the whole stage-discharge table.
-//  4. Takes the date and time, writes the result file beside the survey
-//     (ResultFilePath) and shows its path with kResultSavedTitle.
+//  2. Checks that params.data_file_path ends in ".txt".
+//  3. Reads the survey and computes its rating (ComputeRating).
+//  4. Takes the date and time, saves ResultFileBytes beside the survey
+//     (ResultFilePath) and shows its path (MessageSink::ShowResultPath).
 // Returns the first failure. A failed run leaves any earlier result file
 // exactly as it was and creates no file; the message says what went wrong.
+// When `rating` is given it receives the run's rating, for outputs drawn
+// beside the result file; it is complete only when the run succeeds.
 Status RunComputation(RunParameters& params, MessageSink& sink,
-                      const RunHooks& hooks = {});
+                      const RunHooks& hooks = {}, Rating* rating = nullptr);
 
 }  // namespace xsrating
 

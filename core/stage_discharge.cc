@@ -6,8 +6,7 @@
 #include <optional>
 #include <string>
 
-#include "core/regional.h"
-#include "core/result_file.h"
+#include "core/number_text.h"
 
 namespace xsrating {
 namespace {

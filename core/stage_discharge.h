@@ -33,8 +33,10 @@ struct WettedGeometry {
 // Derives the stage levels for `stage_count` stages (floor(M) of them; none
 // when M < 1). Fails when the section has fewer than two points, when a
 // point's distance is smaller than the one before it (the message names the
-// first such point), when M is 0 or not finite, or when the elevations are so
-// far apart that the step cannot be formed.
+// first such point), when M is 0 or not finite, when floor(M) is more than
+// kMaxStages (a run replaces such a count before it gets here: see
+// core/rating.h), or when the elevations are so far apart that the step
+// cannot be formed.
 Status StageLevels(const CrossSection& section, double stage_count,
                    StageLevelTable* levels);
 

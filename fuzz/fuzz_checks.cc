@@ -11,15 +11,20 @@
 #include <optional>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/cross_section.h"
+#include "core/date_time.h"
 #include "core/encoding.h"
+#include "core/number_text.h"
+#include "core/rating.h"
 #include "core/regional.h"
 #include "core/result_file.h"
 #include "core/stage_discharge.h"
 #include "core/status.h"
 #include "core/types.h"
+#include "fuzz/reference_geometry.h"
 
 namespace xsrating::hardening {
 namespace {
@@ -84,8 +89,8 @@ std::string CheckMessage(const std::string& message) {
 }
 
 // How many lines the bytes have: line ends (LF, CR LF, lone CR) plus one.
-long long CountLines(std::string_view bytes) {
-  long long lines = 1;
+int64_t CountLines(std::string_view bytes) {
+  int64_t lines = 1;
   for (size_t i = 0; i < bytes.size(); ++i) {
     if (bytes[i] == '\n') {
       ++lines;
@@ -98,13 +103,13 @@ long long CountLines(std::string_view bytes) {
 }
 
 // The first line number "第 N 行" that a message names, if any.
-std::optional<long long> NamedLine(std::string_view message) {
+std::optional<int64_t> NamedLine(std::string_view message) {
   constexpr std::string_view kBefore = "第 ";
   constexpr std::string_view kAfter = " 行";
   for (size_t at = message.find(kBefore); at != std::string_view::npos;
        at = message.find(kBefore, at + 1)) {
     size_t i = at + kBefore.size();
-    long long number = 0;
+    int64_t number = 0;
     size_t digits = 0;
     while (i < message.size() && message[i] >= '0' && message[i] <= '9' &&
            digits < 18) {
@@ -147,7 +152,7 @@ std::string CheckParseFailure(std::string_view bytes, const Status& status) {
   }
   const bool utf16 =
       body.substr(0, 2) == "\xFF\xFE" || body.substr(0, 2) == "\xFE\xFF";
-  const std::optional<long long> line = NamedLine(status.message());
+  const std::optional<int64_t> line = NamedLine(status.message());
   if (!line) {
     if (utf16) return {};
     return "failure message names no line: " + status.message();
@@ -273,34 +278,9 @@ Reference ComputeReference(const CrossSection& section, double roughness,
   ref.levels_ok = true;
 
   const size_t m = ref.levels.size();
-  ref.area.assign(m, 0.0);
-  ref.perimeter.assign(m, 0.0);
-  for (size_t i = 0; i + 1 < n; ++i) {
-    const double x1 = p[i].distance;
-    const double z1 = p[i].elevation;
-    const double x2 = p[i + 1].distance;
-    const double z2 = p[i + 1].elevation;
-    for (size_t j = 0; j < m; ++j) {
-      const double h = ref.levels[j];
-      double a = 0;
-      if (z1 >= h && z2 < h) {
-        const double xc = x2 - (h - z2) * ((x2 - x1) / (z1 - z2));
-        a = (h - z2) * (x2 - xc) / 2;
-        ref.perimeter[j] +=
-            std::sqrt((xc - x2) * (xc - x2) + (h - z2) * (h - z2));
-      } else if (z1 < h && z2 < h) {
-        a = ((2 * h - z1) - z2) / 2 * (x2 - x1);
-        ref.perimeter[j] +=
-            std::sqrt((x1 - x2) * (x1 - x2) + (z1 - z2) * (z1 - z2));
-      } else if (z1 < h && z2 >= h) {
-        const double xc = x1 + (h - z1) * ((x2 - x1) / (z2 - z1));
-        a = (h - z1) * (xc - x1) / 2;
-        ref.perimeter[j] +=
-            std::sqrt((xc - x1) * (xc - x1) + (z1 - h) * (z1 - h));
-      }
-      ref.area[j] += a;
-    }
-  }
+  WettedGeometry geometry = ReferenceGeometry(section, ref.levels);
+  ref.area = std::move(geometry.area);
+  ref.perimeter = std::move(geometry.perimeter);
 
   const std::optional<double> slope = TextToNumber(slope_text);
   for (size_t j = 0; j < m; ++j) {
@@ -518,9 +498,6 @@ std::string CheckWholeRun(std::string_view input) {
   params.stage_count = TextToNumber(texts[2]).value_or(0);
   params.data_file_path = std::string(texts[3]);
 
-  if (params.stage_count > kMaxStages) {
-    params.stage_count = kFallbackStageCount;
-  }
   CrossSection section;
   std::istringstream survey{std::string(input)};
   if (Status s = ParseCrossSection(survey, &section); !s.ok()) {
@@ -530,11 +507,12 @@ std::string CheckWholeRun(std::string_view input) {
     return why;
   }
 
+  // The reference computes the stage count that the run's guard leaves.
+  const double stage_count = EffectiveStageCount(params.stage_count);
   const Reference ref = ComputeReference(section, params.roughness,
-                                         params.slope_text, params.stage_count);
+                                         params.slope_text, stage_count);
   StageLevelTable levels;
-  const Status levels_status =
-      StageLevels(section, params.stage_count, &levels);
+  const Status levels_status = StageLevels(section, stage_count, &levels);
   if (levels_status.ok() != ref.levels_ok) {
     return "stage levels " +
            std::string(levels_status.ok() ? "succeed" : "fail") +
@@ -555,9 +533,8 @@ std::string CheckWholeRun(std::string_view input) {
     }
   }
 
-  StageDischargeTable table;
-  const Status status = ComputeStageDischarge(
-      section, params.roughness, params.slope_text, params.stage_count, &table);
+  Rating rating;
+  const Status status = RateSection(section, params, &rating);
   if (status.ok() != ref.ok) {
     return "the table " + std::string(status.ok() ? "succeeds" : "fails") +
            " where the reference does not: " + status.message();
@@ -567,9 +544,13 @@ std::string CheckWholeRun(std::string_view input) {
     if (!IsValidUtf8(params.slope_text)) return {};
     return CheckMessage(status.message());
   }
-  if (table.rows.size() != ref.rows.size()) return "row count differs";
+  const std::vector<StageRow>& rows = rating.table.rows;
+  if (rows.size() != ref.rows.size()) return "row count differs";
+  if (rating.hydraulic_rows.size() != rows.size()) {
+    return "the hydraulic table and the result rows differ in length";
+  }
   for (size_t j = 0; j < ref.rows.size(); ++j) {
-    const StageRow& got = table.rows[j];
+    const StageRow& got = rows[j];
     const StageRow& want = ref.rows[j];
     if (!SameBits(got.stage, want.stage) || !SameBits(got.area, want.area) ||
         !SameBits(got.discharge, want.discharge)) {
@@ -578,14 +559,19 @@ std::string CheckWholeRun(std::string_view input) {
     if (!(got.area >= 0) || !(got.discharge >= 0)) {
       return "row " + std::to_string(j + 1) + " has a negative area or flow";
     }
+    const HydraulicRow& full = rating.hydraulic_rows[j];
+    if (!SameBits(full.stage, got.stage) || !SameBits(full.area, got.area) ||
+        !SameBits(full.discharge, got.discharge)) {
+      return "hydraulic row " + std::to_string(j + 1) +
+             " differs from the result row";
+    }
   }
 
-  const ResultHeader header =
-      MakeResultHeader(params, static_cast<int>(section.points.size()),
-                       UtcFromEpochSeconds(1796600867));
-  std::ostringstream out;
-  WriteResultFile(out, header, table.rows);
-  return CheckResultBytes(out.str(), header, table.rows);
+  const LocalDateTime run_time = UtcFromEpochSeconds(1796600867);
+  const ResultHeader header = MakeResultHeader(
+      params, static_cast<int>(section.points.size()), run_time);
+  return CheckResultBytes(ResultFileBytes(rating, params, run_time), header,
+                          rows);
 }
 
 }  // namespace xsrating::hardening

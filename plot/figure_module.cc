@@ -1,6 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The loadable figure module: xsrating-cli's --plot, with all of Qt on this
-// side of the boundary.
+// The loadable figure module behind plot/figure_module.h.
 #include "plot/figure_module.h"
 
 #include <QApplication>
@@ -13,9 +12,9 @@
 #include <string_view>
 #include <type_traits>
 
-#include "core/cross_section.h"
 #include "core/hydraulic_table.h"
 #include "core/status.h"
+#include "plot/figure_module_rows.h"
 #include "plot/rating_figure.h"
 
 // The _WIN32 branches here are built only with a Qt for Windows, which Debian
@@ -94,7 +93,8 @@ void EndQt() {
 }
 
 int Render(const XsratingFigureRequest& request) {
-  if (request.survey_path == nullptr || request.slope_text == nullptr ||
+  if ((request.points == nullptr && request.point_count > 0) ||
+      (request.rows == nullptr && request.row_count > 0) ||
       request.format == nullptr || request.write_figure == nullptr) {
     ReportError(request, "绘图模块收到的请求不完整。");
     return XSRATING_FIGURE_FAILED;
@@ -106,17 +106,14 @@ int Render(const XsratingFigureRequest& request) {
     return XSRATING_FIGURE_FAILED;
   }
   FigureData data;
-  if (const Status s = ReadCrossSection(request.survey_path, &data.section);
-      !s.ok()) {
-    ReportError(request, s.message());
-    return XSRATING_FIGURE_FAILED;
+  data.section.points.reserve(request.point_count);
+  for (size_t i = 0; i < request.point_count; ++i) {
+    data.section.points.push_back(
+        {request.points[i].distance, request.points[i].elevation});
   }
-  if (const Status s = ComputeHydraulicTable(data.section, request.roughness,
-                                             request.slope_text,
-                                             request.stage_count, &data.rows);
-      !s.ok()) {
-    ReportError(request, s.message());
-    return XSRATING_FIGURE_FAILED;
+  data.rows.reserve(request.row_count);
+  for (size_t i = 0; i < request.row_count; ++i) {
+    data.rows.push_back(FromFigureRow(request.rows[i]));
   }
   if (const Status s = StartQt(); !s.ok()) {
     ReportError(request, s.message());

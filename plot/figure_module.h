@@ -27,7 +27,7 @@ extern "C" {
 #endif
 
 // Raised whenever XsratingFigureRequest or the meaning of a call changes.
-#define XSRATING_FIGURE_ABI_VERSION 1
+#define XSRATING_FIGURE_ABI_VERSION 2
 
 // The exported symbols, for dlsym and GetProcAddress.
 #define XSRATING_FIGURE_ENTRY_POINT "XsratingRenderFigure"
@@ -46,22 +46,40 @@ extern "C" {
 typedef void (*XsratingFigureWriteFn)(void* context, const char* data,
                                       size_t size);
 
-// One figure to draw: the survey and the parameters of the run that has just
-// written its result file, computed again from the same file the same way.
+// One surveyed point of the section: its distance and elevation.
+typedef struct XsratingFigurePoint {
+  double distance;
+  double elevation;
+} XsratingFigurePoint;
+
+// One row of the hydraulic table, as core/hydraulic_table.h defines it.
+typedef struct XsratingFigureRow {
+  double stage;
+  double area;
+  double perimeter;
+  double hydraulic_radius;
+  double top_width;
+  double mean_velocity;
+  double discharge;
+} XsratingFigureRow;
+
+// One figure to draw: the section and the hydraulic table of the rating that
+// the program has just computed and written, so that the figure shows exactly
+// the numbers of the result file. The arrays stay the caller's.
 typedef struct XsratingFigureRequest {
-  const char* survey_path;  // UTF-8; the run's DataFilePath.
-  double roughness;         // Manning's n.
-  const char* slope_text;   // The slope as typed, converted as the run does.
-  double stage_count;       // As the run got it, guard included.
-  const char* format;       // "svg" or "png".
-  const char* title;        // The SVG document's title (UTF-8); may be NULL.
-  void* context;            // Passed back to both callbacks.
+  const XsratingFigurePoint* points;  // In survey order; NULL when none.
+  size_t point_count;
+  const XsratingFigureRow* rows;  // Ascending stages; NULL when none.
+  size_t row_count;
+  const char* format;  // "svg" or "png".
+  const char* title;   // The SVG document's title (UTF-8); may be NULL.
+  void* context;       // Passed back to both callbacks.
   // Called once with the whole file (an SVG document or a PNG image) when the
   // figure is drawn.
   XsratingFigureWriteFn write_figure;
   // Called once with a message in Simplified Chinese (UTF-8, no terminating
-  // NUL counted in the size) saying what went wrong: the survey's reader or
-  // the computation's own message, or an unknown format. May be NULL.
+  // NUL counted in the size) saying what went wrong: an incomplete request, an
+  // unknown format, or a figure that could not be encoded. May be NULL.
   XsratingFigureWriteFn write_error;
 } XsratingFigureRequest;
 

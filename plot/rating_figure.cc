@@ -52,19 +52,19 @@ QString Shown(double value) { return QString::number(value, 'g', 15); }
 
 // A face with Chinese glyphs on every platform; Qt falls back through the
 // list.
-QFont FigureFont(double points, bool bold = false) {
+QFont FigureFont(double points, QFont::Weight weight = QFont::Normal) {
   QFont font;
   font.setFamilies({"Noto Sans CJK SC", "Microsoft YaHei", "SimHei",
                     "WenQuanYi Micro Hei", "AR PL UMing CN"});
   font.setPointSizeF(points);
-  font.setBold(bold);
+  font.setWeight(weight);
   return font;
 }
 
 std::unique_ptr<QChart> NewChart(const char* title) {
   auto chart = std::make_unique<QChart>();
   chart->setTitle(Text(title));
-  chart->setTitleFont(FigureFont(12, true));
+  chart->setTitleFont(FigureFont(12, QFont::Bold));
   chart->legend()->setFont(FigureFont(9));
   chart->legend()->setAlignment(Qt::AlignBottom);
   chart->setBackgroundRoundness(0);
@@ -116,11 +116,12 @@ QAreaSeries* NewArea(QChart* chart, const char* name,
   return area;
 }
 
-AxisRange SpanOf(const QList<QPointF>& points, bool vertical) {
+// The span of the points along x (Qt::Horizontal) or y (Qt::Vertical).
+AxisRange SpanOf(const QList<QPointF>& points, Qt::Orientation along) {
   double low = INFINITY;
   double high = -INFINITY;
   for (const QPointF& p : points) {
-    const double value = vertical ? p.y() : p.x();
+    const double value = along == Qt::Vertical ? p.y() : p.x();
     low = std::min(low, value);
     high = std::max(high, value);
   }
@@ -265,10 +266,10 @@ std::unique_ptr<QChart> MakeSectionChart(const FigureData& data) {
   AxisRange across{0, 1};
   AxisRange up{0, 1};
   if (!bed.isEmpty()) {
-    across = SpanOf(bed, false);
+    across = SpanOf(bed, Qt::Horizontal);
     if (!(across.max > across.min))
       across = PaddedRange(across.min, across.max);
-    const AxisRange heights = SpanOf(bed, true);
+    const AxisRange heights = SpanOf(bed, Qt::Vertical);
     up = PaddedRange(heights.min, heights.max);
   }
   AddAxis(chart.get(), Qt::AlignBottom, kHorizontalAxis, kDistanceAxisTitle,

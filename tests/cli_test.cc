@@ -22,9 +22,9 @@
 #include <string>
 #include <vector>
 
+#include "core/date_time.h"
 #include "core/encoding.h"
 #include "core/file_io.h"
-#include "core/regional.h"
 #include "core/result_file.h"
 
 namespace {
@@ -183,7 +183,7 @@ class CliTest : public testing::Test {
   }
 
   fs::path dir_;
-  fs::path io_;
+  fs::path io_;  // The program's output, apart from the folder it works in.
 };
 
 std::string WithoutFirstLine(const std::string& text) {
@@ -566,6 +566,10 @@ TEST_P(CliUsageTest, ExitStatusAndMessage) {
   if (c.exit_code != 0) {
     EXPECT_FALSE(fs::exists(dir_ / Path("v_section成果.txt")));
   }
+  // Only a wrong command line points to the help.
+  EXPECT_EQ(outcome.err.find("--help 查看用法") != std::string::npos,
+            c.exit_code == 2)
+      << outcome.err;
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -642,6 +646,10 @@ INSTANTIATE_TEST_SUITE_P(
                    "--csv=", "v_section.txt"},
                   2,
                   "--csv 不带值"},
+        UsageCase{"MissingFile",
+                  {"-n", "0.025", "-s", "0.0004", "-m", "5", "gone.txt"},
+                  1,
+                  "找不到地形文件"},
         UsageCase{"NotATxtFile",
                   {"-n", "0.025", "-s", "0.0004", "-m", "5", "v_section.dat"},
                   1,

@@ -7,14 +7,18 @@
 #include <dlfcn.h>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
 #include "cli/figure_module_loader.h"
+#include "core/file_io.h"
+#include "core/rating.h"
+#include "plot/figure_module_rows.h"
+#include "tests/support/temp_dir.h"
 
 namespace xsrating {
 namespace {
@@ -25,9 +29,20 @@ using testing::StartsWith;
 
 const fs::path kExample = fs::path(XSRATING_EXAMPLES) / "v_section.txt";
 
-std::string Utf8(const fs::path& path) {
-  const std::u8string text = path.u8string();
-  return std::string(text.begin(), text.end());
+// The example's rating, as the run computes it before asking for a figure.
+const Rating& VRating() {
+  static const Rating* const rating = [] {
+    auto* rated = new Rating;
+    RunParameters params;
+    params.data_file_path = PathToUtf8(kExample);
+    params.roughness = 0.025;
+    params.slope_text = "0.0004";
+    params.stage_count = 5;
+    const Status status = ComputeRating(params, rated);
+    EXPECT_TRUE(status.ok()) << status.message();
+    return rated;
+  }();
+  return *rating;
 }
 
 TEST(ProgramDirectoryTest, IsTheFolderOfTheRunningExecutable) {
@@ -50,24 +65,21 @@ class RefusedModuleTest : public testing::TestWithParam<RefusedModule> {};
 
 TEST_P(RefusedModuleTest, IsNotLoadedAndTheMessageSaysWhy) {
   const RefusedModule& c = GetParam();
-  fs::path path = c.path;
-  if (path.is_relative()) {
-    // Apart from the same test of another build running at the same time.
-    path = fs::path(testing::TempDir()) /
-           (std::to_string(::getpid()) + "_" + path.string());
-    fs::remove(path);
-  }
+  const TempDir temp;
+  const fs::path path = c.path.is_relative() ? temp.path() / c.path : c.path;
   if (c.file_content != nullptr) std::ofstream(path) << c.file_content;
 
   FigureModule module;
   const Status status = FigureModule::Load(path, &module);
   EXPECT_FALSE(status.ok());
   EXPECT_FALSE(module.loaded());
-  EXPECT_THAT(status.message(), HasSubstr("绘图模块“" + Utf8(path) + "”"));
+  EXPECT_THAT(status.message(),
+              HasSubstr("绘图模块“" + PathToUtf8(path) + "”"));
   EXPECT_THAT(status.message(), HasSubstr(c.message));
+  // The command line stops before any run on this kind of failure.
+  EXPECT_EQ(status.kind(), StatusKind::kUnavailable);
   std::string figure;
   EXPECT_FALSE(module.Render({}, &figure).ok());
-  if (c.file_content != nullptr) fs::remove(path);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -101,10 +113,8 @@ class FigureModuleTest : public testing::Test {
   }
 
   static FigureRequest Example(const std::string& format) {
-    return {.survey_path = Utf8(kExample),
-            .roughness = 0.025,
-            .slope_text = "0.0004",
-            .stage_count = 5,
+    return {.section = &VRating().section,
+            .rows = VRating().hydraulic_rows,
             .format = format,
             .title = "v_section成果"};
   }
@@ -155,10 +165,8 @@ TEST_P(FailedFigureTest, GivesTheReasonAndNoFigure) {
 }
 
 FigureRequest ExampleWith(void (*change)(FigureRequest*)) {
-  FigureRequest request = {.survey_path = Utf8(kExample),
-                           .roughness = 0.025,
-                           .slope_text = "0.0004",
-                           .stage_count = 5,
+  FigureRequest request = {.section = &VRating().section,
+                           .rows = VRating().hydraulic_rows,
                            .format = "svg",
                            .title = ""};
   change(&request);
@@ -167,25 +175,30 @@ FigureRequest ExampleWith(void (*change)(FigureRequest*)) {
 
 INSTANTIATE_TEST_SUITE_P(
     Module, FailedFigureTest,
-    testing::Values(
-        FailedFigure{"UnknownFormat",
-                     ExampleWith([](FigureRequest* r) { r->format = "gif"; }),
-                     "gif"},
-        FailedFigure{"MissingSurvey", ExampleWith([](FigureRequest* r) {
-                       r->survey_path = "/no/such/folder/sec.txt";
-                     }),
-                     "/no/such/folder/sec.txt"},
-        // The computation's own message, as the run would give it.
-        FailedFigure{"ZeroRoughness",
-                     ExampleWith([](FigureRequest* r) { r->roughness = 0; }),
-                     "糙率"},
-        FailedFigure{"SlopeNotANumber", ExampleWith([](FigureRequest* r) {
-                       r->slope_text = "abc";
-                     }),
-                     "比降"}),
+    testing::Values(FailedFigure{"UnknownFormat",
+                                 ExampleWith([](FigureRequest* r) {
+                                   r->format = "gif";
+                                 }),
+                                 "gif"},
+                    FailedFigure{"NoSection", ExampleWith([](FigureRequest* r) {
+                                   r->section = nullptr;
+                                 }),
+                                 "不完整"}),
     [](const testing::TestParamInfo<FailedFigure>& info) {
       return std::string(info.param.name);
     });
+
+TEST(FigureRowTest, EveryFieldCrossesTheBoundaryToItsOwnPlace) {
+  const HydraulicRow row{1, 2, 3, 4, 5, 6, 7};
+  const XsratingFigureRow plain = ToFigureRow(row);
+  EXPECT_EQ(plain.stage, 1);
+  EXPECT_EQ(plain.hydraulic_radius, 4);
+  EXPECT_EQ(plain.discharge, 7);
+  const HydraulicRow back = FromFigureRow(plain);
+  for (const auto& field : kFigureRowFields) {
+    EXPECT_EQ(back.*field.first, row.*field.first);
+  }
+}
 
 // The C entry point itself, as a program in another language would call it.
 class EntryPointTest : public testing::Test {
@@ -227,16 +240,19 @@ class EntryPointTest : public testing::Test {
 
   // The four-point example as a PNG, reporting to `calls`.
   static XsratingFigureRequest Example(Calls* calls) {
+    static const XsratingFigurePoint kPoints[] = {
+        {0, 5}, {10, 0}, {20, 0}, {30, 5}};
+    static const XsratingFigureRow kRows[] = {
+        {1, 12, 12.2, 0.98, 14, 0.7, 8.47},
+        {2, 28, 18.4, 1.52, 18, 1.04, 29.06}};
     XsratingFigureRequest request = Request(calls);
-    request.survey_path = kExampleUtf8.c_str();
-    request.roughness = 0.025;
-    request.slope_text = "0.0004";
-    request.stage_count = 5;
+    request.points = kPoints;
+    request.point_count = std::size(kPoints);
+    request.rows = kRows;
+    request.row_count = std::size(kRows);
     request.format = "png";
     return request;
   }
-
-  static inline const std::string kExampleUtf8 = Utf8(kExample);
 
   XsratingRenderFigureFn render_ = nullptr;
   XsratingEndFiguresFn end_ = nullptr;
@@ -244,8 +260,7 @@ class EntryPointTest : public testing::Test {
 
 TEST_F(EntryPointTest, OtherVersionIsRefusedWithoutReadingTheRequest) {
   Calls calls;
-  XsratingFigureRequest request = Request(&calls);
-  request.survey_path = "ignored.txt";
+  XsratingFigureRequest request = Example(&calls);
   for (int version : {0, XSRATING_FIGURE_ABI_VERSION + 1}) {
     EXPECT_EQ(render_(version, &request), XSRATING_FIGURE_WRONG_VERSION);
     EXPECT_EQ(render_(version, nullptr), XSRATING_FIGURE_WRONG_VERSION);
@@ -258,13 +273,23 @@ TEST_F(EntryPointTest, NullRequestOnlyChecksTheVersion) {
 }
 
 TEST_F(EntryPointTest, IncompleteRequestFailsWithAMessage) {
-  Calls calls;
-  const XsratingFigureRequest request = Request(&calls);  // No texts at all.
-  EXPECT_EQ(render_(XSRATING_FIGURE_ABI_VERSION, &request),
-            XSRATING_FIGURE_FAILED);
-  EXPECT_EQ(calls.figures, 0);
-  EXPECT_EQ(calls.errors, 1);
-  EXPECT_THAT(calls.error, HasSubstr("不完整"));
+  void (*const spoilers[])(XsratingFigureRequest*) = {
+      [](XsratingFigureRequest* r) { *r = Request(nullptr); },  // Nothing.
+      [](XsratingFigureRequest* r) { r->points = nullptr; },
+      [](XsratingFigureRequest* r) { r->rows = nullptr; },
+      [](XsratingFigureRequest* r) { r->format = nullptr; },
+  };
+  for (auto spoil : spoilers) {
+    Calls calls;
+    XsratingFigureRequest request = Example(&calls);
+    spoil(&request);
+    request.context = &calls;
+    EXPECT_EQ(render_(XSRATING_FIGURE_ABI_VERSION, &request),
+              XSRATING_FIGURE_FAILED);
+    EXPECT_EQ(calls.figures, 0);
+    EXPECT_EQ(calls.errors, 1);
+    EXPECT_THAT(calls.error, HasSubstr("不完整"));
+  }
 }
 
 TEST_F(EntryPointTest, FigureComesInOneCallWithoutAnErrorSink) {
@@ -275,7 +300,7 @@ TEST_F(EntryPointTest, FigureComesInOneCallWithoutAnErrorSink) {
   EXPECT_EQ(render_(XSRATING_FIGURE_ABI_VERSION, &request), XSRATING_FIGURE_OK);
   EXPECT_EQ(calls.figures, 1);
   // And a failure with no sink for its message is still reported.
-  request.roughness = 0;
+  request.format = "gif";
   EXPECT_EQ(render_(XSRATING_FIGURE_ABI_VERSION, &request),
             XSRATING_FIGURE_FAILED);
   EXPECT_EQ(calls.figures, 1);

@@ -4,8 +4,12 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdint>
 #include <optional>
 #include <string>
+
+#include "core/date_time.h"
+#include "core/number_text.h"
 
 namespace xsrating {
 namespace {
@@ -86,7 +90,7 @@ TEST(RegionalFormatTest, ShortDateAndLongTime) {
 
 TEST(RegionalFormatTest, EpochSecondsInUtc) {
   struct Case {
-    long long seconds;
+    int64_t seconds;
     const char* date;
     const char* time;
   };

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "core/encoding.h"
+#include "core/number_text.h"
 
 namespace xsrating {
 namespace {

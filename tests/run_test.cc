@@ -20,6 +20,8 @@
 
 #include "core/encoding.h"
 #include "core/file_io.h"
+#include "tests/support/recording_sink.h"
+#include "tests/support/temp_dir.h"
 
 namespace xsrating {
 namespace {
@@ -27,27 +29,14 @@ namespace {
 namespace fs = std::filesystem;
 using testing::ElementsAre;
 using testing::HasSubstr;
-using testing::Pair;
 
-class RecordingSink : public MessageSink {
- public:
-  void ShowWarning(const std::string& text, const std::string& title) override {
-    shown.emplace_back(title, text);
-  }
-  std::vector<std::pair<std::string, std::string>> shown;  // (title, text)
-};
+using Message = RecordingSink::Message;
 
 class RunTest : public testing::Test {
  protected:
   void SetUp() override {
-    dir_ = fs::path(testing::TempDir()) /
-           ("run_test_" + std::to_string(::getpid()) + "_" +
-            testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
     hooks_.now = [] { return LocalDateTime{2026, 12, 7, 9, 5, 3}; };
   }
-  void TearDown() override { fs::remove_all(dir_); }
 
   // Paths in UTF-8, as the run takes and gives them on every system.
   std::string At(const std::string& name) const {
@@ -81,7 +70,8 @@ class RunTest : public testing::Test {
     return params;
   }
 
-  fs::path dir_;
+  TempDir temp_;
+  const fs::path dir_ = temp_.path();
   RunHooks hooks_;
   RecordingSink sink_;
 };
@@ -91,7 +81,7 @@ TEST_F(RunTest, WritesTheResultBesideTheSurveyAndSaysWhere) {
   const Status status = RunComputation(params, sink_, hooks_);
   ASSERT_TRUE(status.ok()) << status.message();
   const std::string result = At("sec1成果.txt");
-  EXPECT_THAT(sink_.shown, ElementsAre(Pair(kResultSavedTitle, result)));
+  EXPECT_THAT(sink_.messages, ElementsAre(Message{result, kResultSavedTitle}));
   const std::string bytes = Slurp(result);
   EXPECT_EQ(bytes.substr(0, bytes.find("\r\n")),
             Utf8ToGbk("计算时间: 2026/12/7 9:05:03"));
@@ -114,14 +104,14 @@ TEST_F(RunTest, StageGuardWarnsFirstThenRunsWithTwentyWhichStays) {
     RunParameters params = VRun();
     params.stage_count = c.typed;
     for (int press = 0; press < 2; ++press) {
-      sink_.shown.clear();
+      sink_.messages.clear();
       ASSERT_TRUE(RunComputation(params, sink_, hooks_).ok());
-      std::vector<std::pair<std::string, std::string>> expected;
+      std::vector<Message> expected;
       if (c.warns && press == 0) {
-        expected.emplace_back(kStageGuardTitle, kStageGuardText);
+        expected.push_back({kStageGuardText, kStageGuardTitle});
       }
-      expected.emplace_back(kResultSavedTitle, At("sec1成果.txt"));
-      EXPECT_EQ(sink_.shown, expected) << c.typed << " press " << press;
+      expected.push_back({At("sec1成果.txt"), kResultSavedTitle});
+      EXPECT_EQ(sink_.messages, expected) << c.typed << " press " << press;
       EXPECT_EQ(params.stage_count, c.warns ? 20 : c.typed);
       const std::string bytes = Slurp(At("sec1成果.txt"));
       size_t lines = 0;
@@ -140,8 +130,8 @@ TEST_F(RunTest, NoFileChosenStillWarnsThenFailsReading) {
   const Status status = RunComputation(params, sink_, hooks_);
   ASSERT_FALSE(status.ok());
   EXPECT_THAT(status.message(), HasSubstr("还没有选择地形数据文件"));
-  EXPECT_THAT(sink_.shown,
-              ElementsAre(Pair(kStageGuardTitle, kStageGuardText)));
+  EXPECT_THAT(sink_.messages,
+              ElementsAre(Message{kStageGuardText, kStageGuardTitle}));
 }
 
 TEST_F(RunTest, NoStagesWritesTheHeaderWithoutCheckingTheRest) {
@@ -178,12 +168,12 @@ TEST_F(RunTest, AFailedRunLeavesTheEarlierResultAsItWas) {
     RunParameters params = VRun();
     const std::string result = Write("sec1成果.txt", earlier);
     c.spoil(params);
-    sink_.shown.clear();
+    sink_.messages.clear();
     const Status status = RunComputation(params, sink_, hooks_);
     ASSERT_FALSE(status.ok()) << c.name;
     EXPECT_THAT(status.message(), HasSubstr(c.message_part)) << c.name;
     EXPECT_THAT(status.message(), HasSubstr("sec1.txt")) << c.name;
-    EXPECT_TRUE(sink_.shown.empty()) << c.name;
+    EXPECT_TRUE(sink_.messages.empty()) << c.name;
     EXPECT_EQ(Slurp(result), earlier) << c.name;
     EXPECT_THAT(Files(), ElementsAre("sec1.txt", "sec1成果.txt")) << c.name;
   }
@@ -197,7 +187,7 @@ TEST_F(RunTest, SaveFailureIsReportedNotShownAsSuccess) {
   const Status status = RunComputation(params, sink_, hooks_);
   ASSERT_FALSE(status.ok());
   EXPECT_EQ(status.message(), "磁盘已满");
-  EXPECT_TRUE(sink_.shown.empty());
+  EXPECT_TRUE(sink_.messages.empty());
 }
 
 // The writes of a result file, on the system's own file descriptors: a disk
@@ -279,8 +269,61 @@ TEST_F(RunTest, UpperCaseExtensionGivesTheSuffixInLowerCase) {
   RunParameters params = VRun();
   params.data_file_path = Write("A.TXT", "0,5 10,0 20,0 30,5");
   ASSERT_TRUE(RunComputation(params, sink_, hooks_).ok());
-  EXPECT_THAT(sink_.shown,
-              ElementsAre(Pair(kResultSavedTitle, At("A成果.txt"))));
+  EXPECT_THAT(sink_.messages,
+              ElementsAre(Message{At("A成果.txt"), kResultSavedTitle}));
+}
+
+TEST_F(RunTest, HandsBackTheRatingItWrote) {
+  RunParameters params = VRun();
+  params.stage_count = 150;
+  Rating rating;
+  ASSERT_TRUE(RunComputation(params, sink_, hooks_, &rating).ok());
+  EXPECT_EQ(rating.stage_count, 20);
+  EXPECT_EQ(rating.section.points.size(), 4u);
+  ASSERT_EQ(rating.hydraulic_rows.size(), 20u);
+  EXPECT_EQ(Slurp(At("sec1成果.txt")),
+            ResultFileBytes(rating, params, hooks_.now()));
+}
+
+// Front ends act on the kind of a failure, never on its wording.
+TEST_F(RunTest, FailuresSayWhatKindTheyAre) {
+  struct Case {
+    const char* name;
+    void (*spoil)(RunParameters&, const fs::path& dir);
+    StatusKind kind;
+  };
+  const Case cases[] = {
+      {"no file chosen",
+       [](RunParameters& p, const fs::path&) { p.data_file_path.clear(); },
+       StatusKind::kBadInput},
+      {"missing file",
+       [](RunParameters& p, const fs::path& dir) {
+         p.data_file_path = PathToUtf8(dir / "gone.txt");
+       },
+       StatusKind::kFileSystem},
+      {"folder",
+       [](RunParameters& p, const fs::path& dir) {
+         fs::create_directory(dir / "dir.txt");
+         p.data_file_path = PathToUtf8(dir / "dir.txt");
+       },
+       StatusKind::kFileSystem},
+      {"not a number",
+       [](RunParameters& p, const fs::path& dir) {
+         p.data_file_path = PathToUtf8(dir / "bad.txt");
+         std::ofstream(dir / "bad.txt") << "0,5\r\n1x,0\r\n";
+       },
+       StatusKind::kBadInput},
+      {"zero roughness",
+       [](RunParameters& p, const fs::path&) { p.roughness = 0; },
+       StatusKind::kBadInput},
+  };
+  for (const Case& c : cases) {
+    RunParameters params = VRun();
+    c.spoil(params, dir_);
+    const Status status = RunComputation(params, sink_, hooks_);
+    ASSERT_FALSE(status.ok()) << c.name;
+    EXPECT_EQ(status.kind(), c.kind) << c.name << ": " << status.message();
+  }
 }
 
 }  // namespace

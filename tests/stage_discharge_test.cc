@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "fuzz/reference_geometry.h"
+
 namespace xsrating {
 namespace {
 
@@ -178,45 +180,6 @@ TEST(WettedGeometryTest, PointAtTheWaterLevelIsDry) {
   EXPECT_DOUBLE_EQ(g.area[0], 2 * 4 / 2.0 + 2 * (right_xc - 8) / 2);
 }
 
-// The geometry as written down case by case, for every segment and stage.
-// The library's version skips dry stages and shares work between stages; it
-// must give the same bits.
-WettedGeometry PlainGeometry(const CrossSection& s,
-                             const std::vector<double>& levels) {
-  WettedGeometry g;
-  g.area.assign(levels.size(), 0);
-  g.perimeter.assign(levels.size(), 0);
-  g.top_width.assign(levels.size(), 0);
-  for (size_t i = 0; i + 1 < s.points.size(); ++i) {
-    const double x1 = s.points[i].distance, z1 = s.points[i].elevation;
-    const double x2 = s.points[i + 1].distance, z2 = s.points[i + 1].elevation;
-    for (size_t j = 0; j < levels.size(); ++j) {
-      const double h = levels[j];
-      double a = 0;
-      if (z1 >= h && z2 < h) {
-        const double xc = x2 - (h - z2) * ((x2 - x1) / (z1 - z2));
-        a = (h - z2) * (x2 - xc) / 2;
-        g.perimeter[j] +=
-            std::sqrt((xc - x2) * (xc - x2) + (h - z2) * (h - z2));
-        g.top_width[j] += x2 - xc;
-      } else if (z1 < h && z2 < h) {
-        a = ((2 * h - z1) - z2) / 2 * (x2 - x1);
-        g.perimeter[j] +=
-            std::sqrt((x1 - x2) * (x1 - x2) + (z1 - z2) * (z1 - z2));
-        g.top_width[j] += x2 - x1;
-      } else if (z1 < h && z2 >= h) {
-        const double xc = x1 + (h - z1) * ((x2 - x1) / (z2 - z1));
-        a = (h - z1) * (xc - x1) / 2;
-        g.perimeter[j] +=
-            std::sqrt((xc - x1) * (xc - x1) + (z1 - h) * (z1 - h));
-        g.top_width[j] += xc - x1;
-      }
-      g.area[j] += a;
-    }
-  }
-  return g;
-}
-
 TEST(WettedGeometryTest, MatchesTheCaseByCaseFormulasBitForBit) {
   std::mt19937 random(20261207);
   std::uniform_real_distribution<double> step(0, 8);
@@ -239,7 +202,8 @@ TEST(WettedGeometryTest, MatchesTheCaseByCaseFormulasBitForBit) {
     StageLevelTable levels;
     ASSERT_TRUE(StageLevels(section, 1 + trial % 100, &levels).ok());
     const WettedGeometry fast = ComputeWettedGeometry(section, levels.levels);
-    const WettedGeometry plain = PlainGeometry(section, levels.levels);
+    const WettedGeometry plain =
+        hardening::ReferenceGeometry(section, levels.levels);
     ASSERT_EQ(fast.area, plain.area) << "trial " << trial;
     ASSERT_EQ(fast.perimeter, plain.perimeter) << "trial " << trial;
     ASSERT_EQ(fast.top_width, plain.top_width) << "trial " << trial;
@@ -320,6 +284,13 @@ INSTANTIATE_TEST_SUITE_P(
                     5,
                     {"第 3 个测点", "9", "10"}},
         FailureCase{"NoStageCount", kVSection, 0.025, "0.0004", 0, {"为 0"}},
+        // The run's guard replaces such a count; the table itself refuses it.
+        FailureCase{"MoreThanAHundredStages",
+                    kVSection,
+                    0.025,
+                    "0.0004",
+                    101,
+                    {"不能超过 100"}},
         FailureCase{"StepTruncatedToZero",
                     Section({{0, 0.5}, {1, 0}, {2, 0.5}}),
                     0.025,

@@ -16,7 +16,7 @@
 #include <string>
 #include <utility>
 
-#include "core/regional.h"
+#include "core/number_text.h"
 #include "core/status.h"
 #include "ui/fonts.h"
 #include "ui/format_help.h"

@@ -26,9 +26,10 @@
 #include "core/cross_section.h"
 #include "core/file_io.h"
 #include "core/hydraulic_table.h"
+#include "core/rating.h"
+#include "core/rating_csv.h"
 #include "core/rating_report.h"
 #include "core/status.h"
-#include "plot/rating_csv.h"
 #include "ui/fonts.h"
 
 namespace xsrating {
@@ -267,32 +268,31 @@ void RatingViewer::Show(const ViewRequest& request) {
           ? QStringLiteral("断面与水位流量关系")
           : QStringLiteral("断面与水位流量关系 - %1").arg(file_name));
 
-  if (Status read = ReadCrossSection(params.data_file_path, &figure_.section);
+  CrossSection section;
+  if (Status read = ReadCrossSection(params.data_file_path, &section);
       !read.ok()) {
     message = QString::fromStdString(read.message());
   } else if (request.problems.any()) {
+    figure_.section = std::move(section);
     message = QString::fromUtf8(kSectionOnly) +
               DescribeInputProblems(request.problems) + QStringLiteral("。");
   } else {
-    // The run's guard, without its message box and without changing the
+    // The run's rating, without its message box and without changing the
     // main window's parameters.
-    const bool guarded = params.stage_count > kMaxStages;
-    const double stage_count =
-        guarded ? kFallbackStageCount : params.stage_count;
-    params_.stage_count = stage_count;
-    if (Status computed = ComputeHydraulicTable(
-            figure_.section, params.roughness, params.slope_text, stage_count,
-            &figure_.rows);
-        !computed.ok()) {
-      figure_.rows.clear();
+    Rating rating;
+    const Status rated = RateSection(std::move(section), params, &rating);
+    figure_.section = std::move(rating.section);
+    figure_.rows = std::move(rating.hydraulic_rows);
+    params_.stage_count = rating.stage_count;
+    if (!rated.ok()) {
       message = QString::fromUtf8(kSectionOnly) +
-                QString::fromStdString(computed.message());
+                QString::fromStdString(rated.message());
     } else if (figure_.rows.empty()) {
       message = QString::fromUtf8(kSectionOnly) +
                 QStringLiteral("水位流量关系曲线点子数量小于 1，没有水位。");
-    } else if (guarded) {
-      message =
-          QStringLiteral("点子数量超过 100，按 %1 个计算。").arg(stage_count);
+    } else if (ExceedsStageLimit(params.stage_count)) {
+      message = QStringLiteral("点子数量超过 100，按 %1 个计算。")
+                    .arg(rating.stage_count);
     }
   }
   if (!figure_.rows.empty() && !gaugings_path_.empty()) {

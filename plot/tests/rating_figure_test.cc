@@ -17,7 +17,7 @@
 #include <memory>
 #include <vector>
 
-#include "core/hydraulic_table.h"
+#include "core/rating.h"
 #include "core/stage_discharge.h"
 
 namespace xsrating {
@@ -30,10 +30,13 @@ CrossSection Section(std::vector<SectionPoint> points) {
 // The V section of the examples with its table for n 0.025, slope 0.0004 and
 // five stages.
 FigureData VSection() {
-  FigureData data;
-  data.section = Section({{0, 5}, {10, 0}, {20, 0}, {30, 5}});
-  ComputeHydraulicTable(data.section, 0.025, "0.0004", 5, &data.rows);
-  return data;
+  RunParameters params;
+  params.roughness = 0.025;
+  params.slope_text = "0.0004";
+  params.stage_count = 5;
+  Rating rating;
+  RateSection(Section({{0, 5}, {10, 0}, {20, 0}, {30, 5}}), params, &rating);
+  return FigureData{rating.section, rating.hydraulic_rows};
 }
 
 template <typename Series>

@@ -55,7 +55,7 @@ TEST(ConcurrentCliTest, TwoRunsLeaveOneCompleteTable) {
   TempDir dir;
   TempDir scratch;
   const std::string survey = dir.Utf8("sec1.txt");
-  const fs::path result = dir.path() / U8("sec1成果.txt");
+  const fs::path result = dir.path() / PathFromUtf8("sec1成果.txt");
   WriteBytes(dir.path() / "sec1.txt", FullSizeSurvey());
 
   // Different stage counts and times, so each run's file is its own.
@@ -83,7 +83,7 @@ TEST(ConcurrentCliTest, TwoRunsLeaveOneCompleteTable) {
       const ProcessResult run = process->Wait(kRunLimit);
       ASSERT_TRUE(run.exited) << "signal " << run.signal;
       EXPECT_EQ(run.exit_code, 0) << run.err;
-      EXPECT_EQ(run.out, ToUtf8(result) + "\n");
+      EXPECT_EQ(run.out, PathToUtf8(result) + "\n");
     }
     EXPECT_THAT(ReadBytes(result), AnyOf(Eq(alone[0]), Eq(alone[1])))
         << "round " << round;

@@ -18,7 +18,7 @@
 #include <vector>
 
 #include "core/encoding.h"
-#include "core/regional.h"
+#include "core/number_text.h"
 #include "tests/hardening/hardening_support.h"
 
 namespace xsrating::hardening {
@@ -39,7 +39,7 @@ std::vector<std::string> SeedSurveys() {
   for (const char* folder : {XSRATING_EXAMPLES, XSRATING_TEST_DATA}) {
     std::error_code ec;
     for (const auto& entry : fs::directory_iterator(folder, ec)) {
-      const std::string name = ToUtf8(entry.path().filename());
+      const std::string name = PathToUtf8(entry.path().filename());
       if (entry.path().extension() != ".txt" ||
           name.find("成果") != std::string::npos) {
         continue;
@@ -280,7 +280,7 @@ void RunBatch(const Batch& batch, const fs::path& scratch, Tally* tally) {
       "--stages=" + batch.stages, "--"};
   std::set<std::string> names;
   for (const auto& [name, bytes] : batch.surveys) {
-    WriteBytes(dir.path() / U8(name), bytes);
+    WriteBytes(dir.path() / PathFromUtf8(name), bytes);
     argv.push_back(dir.Utf8(name));
     names.insert(name);
   }
@@ -325,9 +325,9 @@ void RunBatch(const Batch& batch, const fs::path& scratch, Tally* tally) {
   std::set<std::string> expected = names;
   const std::string heading = Utf8ToGbk("计算时间: ");
   for (const std::string& result : results) {
-    const fs::path path = U8(result);
+    const fs::path path = PathFromUtf8(result);
     ASSERT_EQ(path.parent_path(), dir.path()) << result;
-    expected.insert(ToUtf8(path.filename()));
+    expected.insert(PathToUtf8(path.filename()));
     const std::string bytes = ReadBytes(path);
     EXPECT_EQ(bytes.rfind(heading, 0), 0u) << result;
     EXPECT_TRUE(bytes.size() >= 2 && bytes.substr(bytes.size() - 2) == "\r\n")

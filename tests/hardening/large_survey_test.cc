@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -30,9 +31,9 @@ namespace fs = std::filesystem;
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 
-constexpr long long kMegabyte = 1 << 20;
-constexpr long long kLargeSize = 200 * kMegabyte;
-constexpr long long kSmallSize = kLargeSize / 10;
+constexpr int64_t kMegabyte = 1 << 20;
+constexpr int64_t kLargeSize = 200 * kMegabyte;
+constexpr int64_t kSmallSize = kLargeSize / 10;
 // A reader that held the file would need the file's size at least.
 constexpr long kMemoryBoundKb = 48 * 1024;
 
@@ -42,7 +43,7 @@ struct LargeSurvey {
   std::string head;
   std::string unit;
   // What the message says, given the size in bytes.
-  std::function<std::vector<std::string>(long long size)> message_parts;
+  std::function<std::vector<std::string>(int64_t size)> message_parts;
 };
 
 // Test names show the case, not its bytes.
@@ -50,33 +51,33 @@ void PrintTo(const LargeSurvey& value, std::ostream* os) { *os << value.name; }
 
 const LargeSurvey kLargeSurveys[] = {
     {"Spaces", "", " ",
-     [](long long) {
+     [](int64_t) {
        return std::vector<std::string>{"第 1 行", "没有数据"};
      }},
     {"Digits", "", "1234567890",
-     [](long long) {
+     [](int64_t) {
        return std::vector<std::string>{"第 1 行", "不是数字", "…"};
      }},
     {"BlankLines", "0,5\r\n", "\r\n",
-     [](long long) {
+     [](int64_t) {
        return std::vector<std::string>{"第 1 行", "多余的逗号、空格或空行"};
      }},
     {"TooManyPoints", "", "10,5\r\n",
-     [](long long) {
+     [](int64_t) {
        return std::vector<std::string>{"第 1001 行", "测点不能超过 1000 个"};
      }},
 };
 
 void WriteLargeFile(const fs::path& path, const LargeSurvey& survey,
-                    long long size) {
+                    int64_t size) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   out << survey.head;
   std::string chunk;
   while (chunk.size() < kMegabyte) chunk += survey.unit;
-  long long left = size - static_cast<long long>(survey.head.size());
+  int64_t left = size - static_cast<int64_t>(survey.head.size());
   while (left > 0) {
-    const long long n =
-        left < static_cast<long long>(chunk.size()) ? left : chunk.size();
+    const int64_t n =
+        left < static_cast<int64_t>(chunk.size()) ? left : chunk.size();
     out.write(chunk.data(), static_cast<std::streamsize>(n));
     left -= n;
   }
@@ -126,7 +127,7 @@ TEST_P(LargeSurveyTest, FailsInLinearTimeAndBoundedMemory) {
   TempDir dir;
   const fs::path path = dir.path() / "big.txt";
   const std::string earlier = "an earlier result\r\n";
-  WriteBytes(dir.path() / U8("big成果.txt"), earlier);
+  WriteBytes(dir.path() / PathFromUtf8("big成果.txt"), earlier);
 
   WriteLargeFile(path, survey, kSmallSize);
   const Measured small = RunOnSurvey(dir);
@@ -147,7 +148,7 @@ TEST_P(LargeSurveyTest, FailsInLinearTimeAndBoundedMemory) {
       << small.seconds << " s for " << kSmallSize << " bytes, " << large.seconds
       << " s for " << kLargeSize;
   EXPECT_LT(large.seconds, 120.0);
-  EXPECT_EQ(ReadBytes(dir.path() / U8("big成果.txt")), earlier);
+  EXPECT_EQ(ReadBytes(dir.path() / PathFromUtf8("big成果.txt")), earlier);
   EXPECT_THAT(ListFolder(dir.path()), ElementsAre("big成果.txt"));
 }
 
@@ -161,14 +162,14 @@ INSTANTIATE_TEST_SUITE_P(Surveys, LargeSurveyTest,
 // gigabytes cost no disk or memory.
 class LineEndStream : public std::streambuf {
  public:
-  LineEndStream(long long count, std::string tail)
+  LineEndStream(int64_t count, std::string tail)
       : left_(count), tail_(std::move(tail)), block_(1 << 20, '\n') {}
 
  protected:
   int_type underflow() override {
     if (left_ > 0) {
-      const long long n =
-          std::min<long long>(left_, static_cast<long long>(block_.size()));
+      const int64_t n =
+          std::min<int64_t>(left_, static_cast<int64_t>(block_.size()));
       left_ -= n;
       setg(block_.data(), block_.data(), block_.data() + n);
     } else if (!tail_done_) {
@@ -182,7 +183,7 @@ class LineEndStream : public std::streambuf {
   }
 
  private:
-  long long left_;
+  int64_t left_;
   std::string tail_;
   std::string block_;
   bool tail_done_ = false;
@@ -190,7 +191,7 @@ class LineEndStream : public std::streambuf {
 
 // More line ends than an int can count: the message still names the line.
 TEST(LineCountTest, CountsBeyondTwoBillionLines) {
-  constexpr long long kLineEnds = (1LL << 31) + 5;
+  constexpr int64_t kLineEnds = (int64_t{1} << 31) + 5;
   LineEndStream source(kLineEnds, "x");
   std::istream in(&source);
   CrossSection section;

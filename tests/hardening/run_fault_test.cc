@@ -109,8 +109,8 @@ class RunFaultTest : public ::testing::Test {
     ASSERT_THAT(previous_, HasSubstr("169.72"));
   }
 
-  fs::path survey() const { return dir_.path() / U8(kSurveyName); }
-  fs::path result() const { return dir_.path() / U8(kResultName); }
+  fs::path survey() const { return dir_.path() / PathFromUtf8(kSurveyName); }
+  fs::path result() const { return dir_.path() / PathFromUtf8(kResultName); }
   std::string result_utf8() const { return dir_.Utf8(kResultName); }
 
   // A run that would write a different file than the earlier one.
@@ -295,8 +295,9 @@ TEST_F(RunFaultTest, ResultFolderOnReadOnlyMount) {
 TEST_F(RunFaultTest, ResultOnAFullFileSystem) {
   const fs::path folder = dir_.path() / "full";
   fs::create_directory(folder);
-  const std::string survey_path = ToUtf8(folder / U8(kSurveyName));
-  const fs::path result_path = folder / U8(kResultName);
+  const std::string survey_path =
+      PathToUtf8(folder / PathFromUtf8(kSurveyName));
+  const fs::path result_path = folder / PathFromUtf8(kResultName);
   const ChildOutcome outcome = WithPrivateMounts(
       [&] {
         if (mount("xsrating-full", folder.c_str(), "tmpfs", 0,
@@ -304,7 +305,7 @@ TEST_F(RunFaultTest, ResultOnAFullFileSystem) {
           throw SkipChild{std::string("cannot mount a small tmpfs: ") +
                           std::strerror(errno)};
         }
-        WriteBytes(folder / U8(kSurveyName), kFourPoints);
+        WriteBytes(folder / PathFromUtf8(kSurveyName), kFourPoints);
         WriteBytes(result_path, previous_);
         // Fill what is left, a page at a time, until the disk is full.
         const int fd = open((folder / "filler").c_str(),

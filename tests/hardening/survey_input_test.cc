@@ -105,7 +105,7 @@ TEST_P(BadSurveyTest, FailsNamingTheLineAndKeepsEarlierResult) {
   const BadSurvey& bad = GetParam();
   TempDir dir;
   const fs::path survey = dir.path() / "sec1.txt";
-  const fs::path result = dir.path() / U8("sec1成果.txt");
+  const fs::path result = dir.path() / PathFromUtf8("sec1成果.txt");
   const std::string earlier = "an earlier result\r\n";
   WriteBytes(survey, bad.bytes);
   WriteBytes(result, earlier);

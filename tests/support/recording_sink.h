@@ -15,6 +15,7 @@ class RecordingSink : public MessageSink {
   struct Message {
     std::string text;
     std::string title;
+    friend bool operator==(const Message&, const Message&) = default;
   };
 
   void ShowWarning(const std::string& text, const std::string& title) override {

@@ -22,8 +22,8 @@
 #include <string>
 
 #include "core/cross_section.h"
+#include "core/rating_csv.h"
 #include "core/rating_report.h"
-#include "plot/rating_csv.h"
 #include "ui/tests/test_support.h"
 
 namespace xsrating {

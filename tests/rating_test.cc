@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "core/hydraulic_table.h"
+#include "core/rating.h"
 
 #include <gtest/gtest.h>
 
@@ -8,6 +8,16 @@
 
 namespace xsrating {
 namespace {
+
+// The rating of `points` with the other inputs of a run.
+Status Rate(std::vector<SectionPoint> points, double roughness,
+            const char* slope, double stage_count, Rating* rating) {
+  RunParameters params;
+  params.roughness = roughness;
+  params.slope_text = slope;
+  params.stage_count = stage_count;
+  return RateSection(CrossSection{std::move(points)}, params, rating);
+}
 
 struct KnownCase {
   const char* name;
@@ -25,10 +35,10 @@ class HydraulicTableTest : public testing::TestWithParam<KnownCase> {};
 
 TEST_P(HydraulicTableTest, MatchesTheHandWorkedSection) {
   const KnownCase& c = GetParam();
-  std::vector<HydraulicRow> rows;
-  const Status status = ComputeHydraulicTable(CrossSection{c.points}, 0.025,
-                                              "0.0004", c.stage_count, &rows);
+  Rating rating;
+  const Status status = Rate(c.points, 0.025, "0.0004", c.stage_count, &rating);
   ASSERT_TRUE(status.ok()) << status.message();
+  const std::vector<HydraulicRow>& rows = rating.hydraulic_rows;
   ASSERT_GE(rows.size(), static_cast<size_t>(c.stage));
   const HydraulicRow& row = rows[c.stage - 1];
   EXPECT_DOUBLE_EQ(row.stage, c.level);
@@ -45,6 +55,8 @@ TEST_P(HydraulicTableTest, MatchesTheHandWorkedSection) {
                   .ok());
   EXPECT_EQ(row.area, table.rows[c.stage - 1].area);
   EXPECT_EQ(row.discharge, table.rows[c.stage - 1].discharge);
+  EXPECT_EQ(rating.table.rows.size(), rows.size());
+  EXPECT_EQ(rating.section.points.size(), c.points.size());
 }
 
 const double kRoot2 = std::sqrt(2.0);
@@ -104,11 +116,10 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(HydraulicTableTest, ManningByHand) {
   // Rectangle at 2 m: A = 8, P = 8, R = 1, so Q = A √S / n.
-  std::vector<HydraulicRow> rows;
+  Rating rating;
   ASSERT_TRUE(
-      ComputeHydraulicTable(CrossSection{{{0, 3}, {0, 0}, {4, 0}, {4, 3}}},
-                            0.02, "0.001", 3, &rows)
-          .ok());
+      Rate({{0, 3}, {0, 0}, {4, 0}, {4, 3}}, 0.02, "0.001", 3, &rating).ok());
+  const std::vector<HydraulicRow>& rows = rating.hydraulic_rows;
   EXPECT_EQ(rows[1].hydraulic_radius, 1);
   EXPECT_EQ(rows[1].discharge, 12.65);  // 8 × 0.0316228 / 0.02 = 12.649.
   EXPECT_DOUBLE_EQ(rows[1].mean_velocity, 12.65 / 8);
@@ -117,10 +128,9 @@ TEST(HydraulicTableTest, ManningByHand) {
 TEST(HydraulicTableTest, NoAreaMeansNoVelocity) {
   // A V 2 m wide and 1 m deep in steps of 0.01 m: the first stage's water,
   // 0.02 m wide and 0.01 m deep, rounds to no area at all.
-  std::vector<HydraulicRow> rows;
-  ASSERT_TRUE(ComputeHydraulicTable(CrossSection{{{0, 1}, {1, 0}, {2, 1}}},
-                                    0.03, "0.001", 100, &rows)
-                  .ok());
+  Rating rating;
+  ASSERT_TRUE(Rate({{0, 1}, {1, 0}, {2, 1}}, 0.03, "0.001", 100, &rating).ok());
+  const std::vector<HydraulicRow>& rows = rating.hydraulic_rows;
   EXPECT_EQ(rows[0].area, 0);
   EXPECT_EQ(rows[0].discharge, 0);
   EXPECT_EQ(rows[0].mean_velocity, 0);
@@ -128,13 +138,46 @@ TEST(HydraulicTableTest, NoAreaMeansNoVelocity) {
   EXPECT_GT(rows.back().mean_velocity, 0);
 }
 
-TEST(HydraulicTableTest, FailsAsTheTableDoes) {
-  std::vector<HydraulicRow> rows;
-  const Status status = ComputeHydraulicTable(
-      CrossSection{{{0, 5}, {10, 0}, {20, 0}, {30, 5}}}, 0, "0.0004", 5, &rows);
+TEST(HydraulicTableTest, FailsAsTheTableDoesAndKeepsTheSection) {
+  Rating rating;
+  const Status status =
+      Rate({{0, 5}, {10, 0}, {20, 0}, {30, 5}}, 0, "0.0004", 5, &rating);
   ASSERT_FALSE(status.ok());
+  EXPECT_EQ(status.kind(), StatusKind::kBadInput);
   EXPECT_NE(status.message().find("糙率"), std::string::npos);
+  EXPECT_EQ(rating.section.points.size(), 4u);
+  EXPECT_TRUE(rating.table.rows.empty());
+  EXPECT_TRUE(rating.hydraulic_rows.empty());
 }
+
+// The one stage-count guard of every front end: above 100, strictly, a rating
+// has 20 stages.
+struct GuardCase {
+  double requested;
+  double effective;
+  size_t rows;
+};
+
+class StageGuardTest : public testing::TestWithParam<GuardCase> {};
+
+TEST_P(StageGuardTest, RatesTheEffectiveStageCount) {
+  const GuardCase& c = GetParam();
+  EXPECT_EQ(ExceedsStageLimit(c.requested), c.effective != c.requested);
+  Rating rating;
+  ASSERT_TRUE(Rate({{0, 5}, {10, 0}, {20, 0}, {30, 5}}, 0.025, "0.0004",
+                   c.requested, &rating)
+                  .ok());
+  EXPECT_EQ(rating.stage_count, c.effective);
+  EXPECT_EQ(rating.table.rows.size(), c.rows);
+  EXPECT_EQ(rating.hydraulic_rows.size(), c.rows);
+}
+
+INSTANTIATE_TEST_SUITE_P(Counts, StageGuardTest,
+                         testing::Values(GuardCase{5, 5, 5},
+                                         GuardCase{100, 100, 100},
+                                         GuardCase{100.5, 20, 20},
+                                         GuardCase{150, 20, 20},
+                                         GuardCase{1e300, 20, 20}));
 
 }  // namespace
 }  // namespace xsrating

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#ifndef XSRATING_PLOT_RATING_CSV_H_
-#define XSRATING_PLOT_RATING_CSV_H_
+#ifndef XSRATING_CORE_RATING_CSV_H_
+#define XSRATING_CORE_RATING_CSV_H_
 
 // The hydraulic table as a spreadsheet file, and the names of the files that
 // go beside a survey's result file. Free of Qt, so the command line can write
@@ -43,4 +43,4 @@ std::string RatingFilePath(std::string_view data_file_path,
 
 }  // namespace xsrating
 
-#endif  // XSRATING_PLOT_RATING_CSV_H_
+#endif  // XSRATING_CORE_RATING_CSV_H_

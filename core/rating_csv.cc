@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "plot/rating_csv.h"
+#include "core/rating_csv.h"
 
 #include <charconv>
 #include <cmath>

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include <windows.h>
 
-#include "core/regional.h"
+#include "core/date_time.h"
 
 namespace xsrating {
 

@@ -1,0 +1,137 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "core/number_text.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <cstdint>
+#include <system_error>
+
+#include "core/regional.h"
+
+namespace xsrating {
+namespace {
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+
+// For a well-formed number text ("123.4e5"), the count of digits before the
+// point (leading zeros aside) plus the exponent: above 0 means at least 1.
+int64_t DecimalMagnitude(std::string_view normal) {
+  const size_t e = normal.find('e');
+  int64_t whole_digits = 0;
+  bool started = false;
+  for (char c : normal.substr(0, e)) {
+    if (c == '.') break;
+    if (c != '0') started = true;
+    if (started) ++whole_digits;
+  }
+  int64_t exponent = 0;
+  if (e != std::string_view::npos) {
+    std::string_view digits = normal.substr(e + 1);
+    const bool negative = !digits.empty() && digits[0] == '-';
+    if (!digits.empty() && (digits[0] == '-' || digits[0] == '+')) {
+      digits.remove_prefix(1);
+    }
+    // Capped: any exponent this large is out of range either way.
+    for (char c : digits)
+      exponent = std::min(exponent * 10 + (c - '0'), int64_t{1000000});
+    if (negative) exponent = -exponent;
+  }
+  return whole_digits + exponent;
+}
+
+}  // namespace
+
+std::optional<double> TextToNumber(std::string_view text,
+                                   char decimal_separator) {
+  size_t begin = 0;
+  size_t end = text.size();
+  while (begin < end && IsBlank(text[begin])) ++begin;
+  while (end > begin && IsBlank(text[end - 1])) --end;
+  text = text.substr(begin, end - begin);
+
+  // Check the shape by hand: from_chars alone would take "inf", "nan" and
+  // hexadecimal forms, and refuses a leading '+'.
+  std::string normal;
+  normal.reserve(text.size());
+  size_t i = 0;
+  bool negative = false;
+  if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
+    negative = text[i] == '-';
+    ++i;
+  }
+  int digits = 0;
+  bool separator_seen = false;
+  bool mantissa_nonzero = false;
+  for (; i < text.size(); ++i) {
+    const char c = text[i];
+    if (IsDigit(c)) {
+      ++digits;
+      mantissa_nonzero = mantissa_nonzero || c != '0';
+      normal.push_back(c);
+    } else if (c == decimal_separator && !separator_seen) {
+      separator_seen = true;
+      normal.push_back('.');
+    } else {
+      break;
+    }
+  }
+  if (digits == 0) return std::nullopt;
+  if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
+    normal.push_back('e');
+    ++i;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
+      normal.push_back(text[i]);
+      ++i;
+    }
+    int exponent_digits = 0;
+    for (; i < text.size() && IsDigit(text[i]); ++i) {
+      normal.push_back(text[i]);
+      ++exponent_digits;
+    }
+    if (exponent_digits == 0) return std::nullopt;
+  }
+  if (i != text.size()) return std::nullopt;
+
+  double value = 0;
+  const auto [ptr, ec] =
+      std::from_chars(normal.data(), normal.data() + normal.size(), value);
+  if (ptr != normal.data() + normal.size()) return std::nullopt;
+  if (ec == std::errc::result_out_of_range) {
+    // Too large is not a number for us; too small is as good as zero. The
+    // text's own magnitude tells the two apart, as from_chars leaves `value`
+    // unspecified.
+    if (mantissa_nonzero && DecimalMagnitude(normal) > 0) return std::nullopt;
+    value = 0;
+  } else if (ec != std::errc()) {
+    return std::nullopt;
+  }
+  if (!std::isfinite(value)) return std::nullopt;
+  return negative ? -value : value;
+}
+
+std::optional<double> TextToNumber(std::string_view text) {
+  return TextToNumber(text, DecimalSeparator());
+}
+
+std::string FormatNumber(double value) {
+  if (value == 0) return " 0 ";  // Negative zero too.
+  char digits[64];
+  // Locale-independent, unlike printf: the window's toolkit may have set a
+  // locale whose decimal point is a comma. General form with 15 significant
+  // digits: plain between 1E-04 and 1E+15, exponent form outside, trailing
+  // zeros dropped.
+  const auto result =
+      std::to_chars(digits, digits + sizeof digits, std::fabs(value),
+                    std::chars_format::general, 15);
+  std::string text(digits, result.ptr);
+  if (text.size() > 1 && text[0] == '0' && text[1] == '.') text.erase(0, 1);
+  for (char& c : text) {
+    if (c == 'e') c = 'E';
+    if (c == '.') c = DecimalSeparator();
+  }
+  return (value < 0 ? "-" : " ") + text + " ";
+}
+
+}  // namespace xsrating

@@ -1,0 +1,34 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#ifndef XSRATING_CORE_NUMBER_TEXT_H_
+#define XSRATING_CORE_NUMBER_TEXT_H_
+
+// Numbers as the user types them and as the program writes them, with the
+// decimal separator of the regional settings.
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace xsrating {
+
+// Converts a text such as "0.03", "-2", ".5", "0.", "1e-3" or " 4E-4 " to a
+// number. Accepted: surrounding spaces and tabs, an optional sign, digits with
+// at most one `decimal_separator` (at least one digit in all), and an optional
+// exponent (e or E, optional sign, digits). Returns nullopt for anything else:
+// an empty text, a lone sign or separator, letters, "inf", "nan", or a value
+// too large for a double. A value too small for a double becomes 0.
+std::optional<double> TextToNumber(std::string_view text,
+                                   char decimal_separator);
+// As above with the regional decimal separator.
+std::optional<double> TextToNumber(std::string_view text);
+
+// A number as the result file writes it: a space, or a minus sign when
+// negative; the value rounded to 15 significant digits, without trailing
+// zeros, decimal point for whole numbers or zero before the decimal point
+// (".025"); then a space. Magnitudes below 1E-04 or from 1E+15 take the form
+// "1E-05", "1.5E+16". Zero, negative zero included, is " 0 ".
+std::string FormatNumber(double value);
+
+}  // namespace xsrating
+
+#endif  // XSRATING_CORE_NUMBER_TEXT_H_

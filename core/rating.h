@@ -1,0 +1,57 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#ifndef XSRATING_CORE_RATING_H_
+#define XSRATING_CORE_RATING_H_
+
+// The rating of a survey, whole: the section, its stage levels and wetted
+// geometry, the result file's rows and the full hydraulic table. Every output
+// of a run (the result file, the table for spreadsheets, the figure, the
+// viewer) is drawn from one Rating, so they always show the same numbers.
+
+#include <string>
+#include <vector>
+
+#include "core/date_time.h"
+#include "core/hydraulic_table.h"
+#include "core/stage_discharge.h"
+#include "core/status.h"
+#include "core/types.h"
+
+namespace xsrating {
+
+struct Rating {
+  CrossSection section;
+  // The stage count the table was computed for: the requested one, or
+  // kFallbackStageCount when the request exceeded kMaxStages.
+  double stage_count = 0;
+  StageDischargeTable table;                 // table.rows: the result file's.
+  std::vector<HydraulicRow> hydraulic_rows;  // One per row of the table.
+};
+
+// True when a request for `stage_count` stages is refused and replaced by
+// kFallbackStageCount: above kMaxStages, strictly.
+bool ExceedsStageLimit(double stage_count);
+// The stage count a rating uses for a request of `stage_count`.
+double EffectiveStageCount(double stage_count);
+
+// Rates `section` with the roughness, slope and stage count of `params` (its
+// data file path is not used): ComputeStageDischarge with the effective stage
+// count, then HydraulicRows. On failure the message is the computation's own
+// and rating->section and rating->stage_count are set, the rest empty.
+Status RateSection(CrossSection section, const RunParameters& params,
+                   Rating* rating);
+
+// Reads the survey at params.data_file_path and rates it. A failure to read
+// comes back as ReadCrossSection gives it (rating->section then empty); a
+// failure of the computation names the survey: "地形文件“…”计算未完成：" and
+// the computation's message, with rating->section holding the survey.
+Status ComputeRating(const RunParameters& params, Rating* rating);
+
+// The result file of `rating`, run with `params` at `run_time`: the header
+// (MakeResultHeader) and every row of rating.table, as WriteResultFile writes
+// them.
+std::string ResultFileBytes(const Rating& rating, const RunParameters& params,
+                            const LocalDateTime& run_time);
+
+}  // namespace xsrating
+
+#endif  // XSRATING_CORE_RATING_H_
