@@ -9,8 +9,8 @@
 #include <sstream>
 #include <system_error>
 
-#include "core/result_file.h"
 #include "core/rating_csv.h"
+#include "core/result_file.h"
 
 namespace xsrating {
 namespace {
