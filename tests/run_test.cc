@@ -120,17 +120,6 @@ TEST_F(RunTest, NoFileChosenStillWarnsThenFailsReading) {
               ElementsAre(Message{kStageGuardText, kStageGuardTitle}));
 }
 
-TEST_F(RunTest, NoStagesWritesTheHeaderWithoutCheckingTheRest) {
-  RunParameters params = VRun();
-  params.stage_count = 0.5;
-  params.roughness = 0;
-  params.slope_text = "";
-  ASSERT_TRUE(RunComputation(params, sink_, hooks_).ok());
-  const std::string bytes = Slurp((dir_ / "sec1成果.txt").string());
-  EXPECT_TRUE(
-      bytes.ends_with(Utf8ToGbk("水位          面积          流量\r\n")));
-}
-
 TEST_F(RunTest, AFailedRunLeavesTheEarlierResultAsItWas) {
   struct Case {
     const char* name;
@@ -144,12 +133,16 @@ TEST_F(RunTest, AFailedRunLeavesTheEarlierResultAsItWas) {
          fresh.data_file_path = p.data_file_path;
          p = fresh;
        },
-       "为 0"},
+       "点子数量必须在 1 到 100 之间，现在是 0。"},
+      {"stage count below one", [](RunParameters& p) { p.stage_count = 0.5; },
+       "点子数量必须在 1 到 100 之间，现在是 .5。"},
+      {"negative stage count", [](RunParameters& p) { p.stage_count = -5; },
+       "点子数量必须在 1 到 100 之间，现在是 -5。"},
       {"zero roughness", [](RunParameters& p) { p.roughness = 0; }, "糙率"},
       {"bad slope", [](RunParameters& p) { p.slope_text = "abc"; }, "比降"},
       {"negative slope", [](RunParameters& p) { p.slope_text = "-1"; }, "负数"},
   };
-  const std::string earlier = "an earlier result\r\n";
+  const std::string earlier = Utf8ToGbk("计算时间: 2026/1/2 3:04:05\r\n");
   for (const Case& c : cases) {
     RunParameters params = VRun();
     const std::string result = Write("sec1成果.txt", earlier);
