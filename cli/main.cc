@@ -306,6 +306,8 @@ xsrating::Status WriteExtraOutputs(const std::string& data_file_path,
 }  // namespace
 
 int main(int argc, char** argv) {
+  // An interrupted batch leaves no half-written temporary file behind.
+  xsrating::RemoveTemporaryFileOnSignals();
   Request request;
   if (const std::optional<int> ended = ParseCommandLine(argc, argv, &request)) {
     return *ended;

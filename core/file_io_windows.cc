@@ -10,16 +10,18 @@
 namespace xsrating {
 
 Status ReplaceFile(const std::filesystem::path& target, std::string_view bytes,
-                   const WriteChunkFn& write_chunk, const std::string& named) {
-  const std::string pattern = TempFilePattern(target);
+                   const WriteChunkFn& write_chunk, const std::string& named,
+                   const ExistingFile& existing) {
+  // One stream write; no partial writes to simulate. The renamed file keeps
+  // the attributes of a new one; a read-only one was refused before.
+  (void)write_chunk;
+  (void)existing;
   std::error_code ec;
-  (void)write_chunk;  // One stream write; no partial writes to simulate.
   std::mt19937_64 random(std::random_device{}());
   std::filesystem::path temp_path;
   std::ofstream out;
   for (int attempt = 0; attempt < 100 && !out.is_open(); ++attempt) {
-    temp_path = PathFromUtf8(pattern.substr(0, pattern.size() - 6) +
-                             std::to_string(random() % 1000000));
+    temp_path = TempFilePath(target, random);
     if (std::filesystem::exists(temp_path, ec)) continue;
     out.open(temp_path, std::ios::binary | std::ios::trunc);
   }
@@ -43,5 +45,8 @@ Status ReplaceFile(const std::filesystem::path& target, std::string_view bytes,
   }
   return Status::Ok();
 }
+
+// SIGHUP and the handlers of POSIX systems do not exist here.
+void RemoveTemporaryFileOnSignals() {}
 
 }  // namespace xsrating

@@ -5,6 +5,16 @@
 #include "core/result_file.h"
 
 namespace xsrating {
+namespace {
+
+Status NotAResultFileError(const std::string& path) {
+  return Status::FileSystemError(
+      "文件“" + path +
+      "”已经存在，但它不是本程序的结果文件（第一行不是“计算时间:”），"
+      "为免丢失其中的数据，没有改写它。请把它改名或移走后再计算。");
+}
+
+}  // namespace
 
 Status RunComputation(RunParameters& params, MessageSink& sink,
                       const RunHooks& hooks, Rating* rating) {
@@ -32,8 +42,16 @@ Status RunComputation(RunParameters& params, MessageSink& sink,
   const std::string result_path = ResultFilePath(params.data_file_path);
   const std::string contents = ResultFileBytes(
       rated, params, hooks.now ? hooks.now() : CurrentLocalTime());
-  const Status saved = hooks.save ? hooks.save(result_path, contents)
-                                  : SaveFileAtomically(result_path, contents);
+  SaveOptions options;
+  // A survey or a note of the user's may carry the result's name; only a
+  // file this program wrote is replaced.
+  options.check_existing = [&result_path](std::string_view opening) {
+    return StartsLikeResultFile(opening) ? Status::Ok()
+                                         : NotAResultFileError(result_path);
+  };
+  const Status saved = hooks.save
+                           ? hooks.save(result_path, contents, options)
+                           : SaveFileAtomically(result_path, contents, options);
   if (!saved.ok()) return saved;
 
   sink.ShowResultPath(result_path);

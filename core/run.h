@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "core/date_time.h"
+#include "core/file_io.h"
 #include "core/rating.h"
 #include "core/status.h"
 #include "core/types.h"
@@ -41,8 +42,12 @@ class MessageSink {
 struct RunHooks {
   // The run's date and time; CurrentLocalTime by default.
   std::function<LocalDateTime()> now;
-  // Stores the result file's bytes; SaveFileAtomically by default.
-  std::function<Status(const std::string& path, std::string_view bytes)> save;
+  // Stores the result file's bytes with the run's options (which refuse to
+  // replace a file that is not an earlier result); SaveFileAtomically by
+  // default.
+  std::function<Status(const std::string& path, std::string_view bytes,
+                       const SaveOptions& options)>
+      save;
 };
 
 // The start command, one whole run:
@@ -52,6 +57,10 @@ struct RunHooks {
 //  3. Reads the survey and computes its rating (ComputeRating).
 //  4. Takes the date and time, saves ResultFileBytes beside the survey
 //     (ResultFilePath) and shows its path (MessageSink::ShowResultPath).
+//     A file already at that path is replaced only when it is an earlier
+//     result (StartsLikeResultFile) that SaveFileAtomically may replace;
+//     anything else there (a survey, an empty file, a read-only result, a
+//     symbolic link) fails the run and is left as it is.
 // Returns the first failure. A failed run leaves any earlier result file
 // exactly as it was and creates no file; the message says what went wrong.
 // When `rating` is given it receives the run's rating, for outputs drawn

@@ -160,7 +160,7 @@ TEST_F(RunTest, AFailedRunLeavesTheEarlierResultAsItWas) {
 
 TEST_F(RunTest, SaveFailureIsReportedNotShownAsSuccess) {
   RunParameters params = VRun();
-  hooks_.save = [](const std::string&, std::string_view) {
+  hooks_.save = [](const std::string&, std::string_view, const SaveOptions&) {
     return Status::Error("磁盘已满");
   };
   const Status status = RunComputation(params, sink_, hooks_);

@@ -406,6 +406,8 @@ class Form1Test : public QObject {
         << "-3" << false << "点子数量必须在 1 到 100 之间，现在是 -3。";
     QTest::newRow("stage count below one")
         << "0.5" << false << "点子数量必须在 1 到 100 之间，现在是 .5。";
+    QTest::newRow("a survey at the result's name")
+        << "5" << true << "sec1成果.txt”已经存在，但它不是本程序的结果文件";
   }
 
   void failedRunKeepsTheFile() {
