@@ -330,8 +330,19 @@ int main(int argc, char** argv) {
   // A survey that fails does not stop the others.
   ConsoleSink sink;
   int exit_status = EXIT_SUCCESS;
+  std::vector<std::string> surveys;
   for (const std::string& file : request.files) {
-    params.data_file_path = AbsoluteUtf8(file);
+    surveys.push_back(AbsoluteUtf8(file));
+  }
+  const std::vector<xsrating::Status> clashes =
+      xsrating::ResultPathClashes(surveys);
+  for (size_t i = 0; i < surveys.size(); ++i) {
+    if (!clashes[i].ok()) {
+      Report(clashes[i]);
+      exit_status = EXIT_FAILURE;
+      continue;
+    }
+    params.data_file_path = surveys[i];
     xsrating::Rating rating;
     xsrating::Status status =
         xsrating::RunComputation(params, sink, hooks, &rating);

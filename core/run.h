@@ -5,6 +5,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/date_time.h"
 #include "core/file_io.h"
@@ -67,6 +68,17 @@ struct RunHooks {
 // beside the result file; it is complete only when the run succeeds.
 Status RunComputation(RunParameters& params, MessageSink& sink,
                       const RunHooks& hooks = {}, Rating* rating = nullptr);
+
+// For surveys run one after another in one batch, in order: for each, Ok
+// when it may run, or why not. A survey may not run when its result path is
+// that of an earlier survey of the batch (A.txt and A.TXT both give
+// A成果.txt: the second would silently replace the first's table), or when it
+// is another survey of the batch (B.txt beside a survey named B成果.txt)
+// that is not an earlier result (so "*.txt" in a folder of surveys and their
+// results runs every survey again). Paths are compared as the file system
+// resolves them.
+std::vector<Status> ResultPathClashes(
+    const std::vector<std::string>& data_file_paths);
 
 }  // namespace xsrating
 

@@ -146,6 +146,25 @@ TEST_F(CliTest, GoesOnAfterAFailedFileAndReportsIt) {
   EXPECT_FALSE(fs::exists(dir_ / "bad成果.txt"));
 }
 
+// Surveys whose results would replace another survey of the call, or the
+// result of an earlier one, are not run; the others are.
+TEST_F(CliTest, SkipsSurveysWhoseResultsClash) {
+  const std::string survey =
+      Slurp(fs::path(XSRATING_TEST_DATA) / "v_section.txt");
+  for (const char* name : {"A.txt", "A.TXT", "B.txt", "B成果.txt"}) {
+    std::ofstream(dir_ / name, std::ios::binary) << survey;
+  }
+  const Outcome outcome = Run({"-n", "0.025", "-s", "0.0004", "-m", "5",
+                               "A.txt", "A.TXT", "B成果.txt", "B.txt"});
+  EXPECT_EQ(outcome.exit_code, 1);
+  EXPECT_EQ(outcome.out, (dir_ / "A成果.txt").string() + "\n" +
+                             (dir_ / "B成果成果.txt").string() + "\n");
+  for (const char* part : {"A.TXT”的结果文件", "B.txt”的结果文件"}) {
+    EXPECT_THAT(outcome.err, HasSubstr(part));
+  }
+  EXPECT_EQ(Slurp(dir_ / "B成果.txt"), survey);
+}
+
 struct UsageCase {
   const char* name;
   std::vector<std::string> args;

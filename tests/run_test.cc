@@ -239,5 +239,63 @@ TEST_F(RunTest, FailuresSayWhatKindTheyAre) {
   }
 }
 
+// In a batch a survey runs only when its result would replace neither the
+// result of an earlier survey of the batch nor another survey of it.
+TEST_F(RunTest, BatchRefusesResultPathsThatClash) {
+  struct Expected {
+    int other = -1;  // The survey the message names too; -1: may run.
+    const char* phrase = "";
+  };
+  struct Case {
+    const char* name;
+    std::vector<std::string> files;
+    std::vector<Expected> expected;
+  };
+  constexpr char kSameResult[] = "的结果文件是同一个文件";
+  constexpr char kIsASurvey[] = "正是本次要计算的另一个地形文件";
+  const Case cases[] = {
+      {"distinct", {"a.txt", "b.txt", "a.dat"}, {{}, {}, {}}},
+      {"case differs", {"A.txt", "A.TXT"}, {{}, {0, kSameResult}}},
+      {"same survey twice", {"a.txt", "a.txt"}, {{}, {0, kSameResult}}},
+      {"spelled differently",
+       {"a.txt", "sub/../a.txt"},
+       {{}, {0, kSameResult}}},
+      {"three on one name",
+       {"A.txt", "b.txt", "A.TXT", "a.txt", "A.Txt"},
+       {{}, {}, {0, kSameResult}, {}, {0, kSameResult}}},
+      {"result is a later survey",
+       {"B.txt", "B成果.txt"},
+       {{1, kIsASurvey}, {}}},
+      {"result is an earlier survey",
+       {"B成果.txt", "B.txt"},
+       {{}, {0, kIsASurvey}}},
+      // "*.txt" where the surveys have their results already.
+      {"an earlier result named as a survey",
+       {"C.txt", "C成果.txt", "D成果.txt", "D.txt"},
+       {{}, {}, {}, {}}},
+  };
+  Write("C成果.txt", Utf8ToGbk("计算时间: 2026/1/2 3:04:05\r\n"));
+  Write("D成果.txt", Utf8ToGbk("计算时间: 2026/1/2 3:04:05\r\n"));
+  Write("B成果.txt", "0,5\r\n10,0\r\n20,0\r\n30,5\r\n");
+  for (const Case& c : cases) {
+    std::vector<std::string> paths;
+    for (const std::string& file : c.files) {
+      paths.push_back((dir_ / file).string());
+    }
+    const std::vector<Status> clashes = ResultPathClashes(paths);
+    ASSERT_EQ(clashes.size(), paths.size()) << c.name;
+    for (size_t i = 0; i < paths.size(); ++i) {
+      const Expected& e = c.expected[i];
+      EXPECT_EQ(clashes[i].ok(), e.other < 0) << c.name << " #" << i;
+      if (e.other < 0) continue;
+      EXPECT_THAT(clashes[i].message(), HasSubstr(e.phrase)) << c.name;
+      EXPECT_THAT(clashes[i].message(), HasSubstr("“" + paths[i] + "”"))
+          << c.name;
+      EXPECT_THAT(clashes[i].message(), HasSubstr("“" + paths[e.other] + "”"))
+          << c.name;
+    }
+  }
+}
+
 }  // namespace
 }  // namespace xsrating
