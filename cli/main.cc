@@ -325,6 +325,8 @@ xsrating::Status WriteGaugingsReport(const xsrating::RunParameters& params,
 
 int CliMain(int argc, char** argv) {
   xsrating::GuardStandardStreams();
+  // An interrupted batch leaves no half-written temporary file behind.
+  xsrating::RemoveTemporaryFileOnSignals();
   CLI::App app(
       "由河道大断面测量数据（起点距、高程）计算水位流量关系，\n"
       "结果写在每个地形文件旁，文件名为原名加“成果.txt”。",
@@ -435,8 +437,18 @@ int CliMain(int argc, char** argv) {
   // A survey that fails does not stop the others.
   ConsoleSink sink;
   bool all_ok = true;
-  for (const std::string& file : files) {
-    params.data_file_path = AbsoluteUtf8(file);
+  std::vector<std::string> surveys;
+  for (const std::string& file : files) surveys.push_back(AbsoluteUtf8(file));
+  const std::vector<xsrating::Status> clashes =
+      xsrating::ResultPathClashes(surveys);
+  for (size_t i = 0; i < surveys.size(); ++i) {
+    if (!clashes[i].ok()) {
+      std::cerr << kProgram << "：" << xsrating::Shown(clashes[i].message())
+                << '\n';
+      all_ok = false;
+      continue;
+    }
+    params.data_file_path = surveys[i];
     xsrating::Rating rating;
     const xsrating::Status status =
         xsrating::RunComputation(params, sink, hooks, &rating);

@@ -3,8 +3,11 @@
 // file_io_windows.cc.
 #include "core/file_io.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <fstream>
+#include <system_error>
 
 #include "core/file_io_platform.h"
 
@@ -58,23 +61,103 @@ std::string FolderOf(const std::filesystem::path& target) {
   return folder.empty() ? std::string(".") : PathToUtf8(folder);
 }
 
-std::string TempFilePattern(const std::filesystem::path& target) {
-  std::string name = PathToUtf8(target.filename());
-  name.insert(0, 1, '.');
-  name.append(".XXXXXX");
-  return PathToUtf8(PathFromUtf8(FolderOf(target)) / PathFromUtf8(name));
+std::filesystem::path TempFilePath(const std::filesystem::path& target,
+                                   std::mt19937_64& random) {
+  // Letters and digits: safe in every file system and code page.
+  constexpr std::string_view kCharacters =
+      "abcdefghijklmnopqrstuvwxyz0123456789";
+  // Enough that a fresh name is found at the first try among thousands.
+  constexpr size_t kLongest = 16;
+  const size_t size =
+      std::clamp<size_t>(target.filename().native().size(), 1, kLongest);
+  std::string name = size > 1 ? "." : "";
+  while (name.size() < size) {
+    name += kCharacters[random() % kCharacters.size()];
+  }
+  return PathFromUtf8(FolderOf(target)) / std::filesystem::path(name);
 }
 
-Status SaveFileAtomically(const std::string& path, std::string_view bytes,
-                          const WriteChunkFn& write_chunk) {
-  const std::filesystem::path target = PathFromUtf8(path);
-  const std::string named = "结果文件“" + path + "”";
+namespace {
+
+// The opening bytes of the file at `path`, up to kOpeningBytes.
+bool ReadOpening(const std::filesystem::path& path, std::string* opening) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return false;
+  opening->resize(kOpeningBytes);
+  in.read(opening->data(), static_cast<std::streamsize>(kOpeningBytes));
+  opening->resize(static_cast<size_t>(in.gcount()));
+  return !in.bad();
+}
+
+// Refuses what must not be replaced at `target` (see SaveFileAtomically);
+// fills `existing` when a regular file that may be replaced is there.
+// `named` is the file as messages name it.
+Status InspectExisting(const std::filesystem::path& target,
+                       const std::string& named, const SaveOptions& options,
+                       ExistingFile* existing) {
+  namespace fs = std::filesystem;
+  *existing = ExistingFile();
   std::error_code ec;
-  if (std::filesystem::is_directory(target, ec)) {
+  const fs::file_status status = fs::symlink_status(target, ec);
+  if (status.type() == fs::file_type::not_found) return Status::Ok();
+  if (ec) {
+    return Status::FileSystemError("无法查看" + named + "：" +
+                                   DescribeSystemError(ec.value()) + "。");
+  }
+  // Writing through a link would change a file elsewhere, perhaps not a
+  // result at all (a link to /dev/null, to a survey); replacing the link
+  // would undo what its owner set up. Neither is done.
+  if (fs::is_symlink(status)) {
+    return Status::FileSystemError(
+        named +
+        "是一个符号链接，为免改动链接或它所指的文件，没有写入。请删除这个链接"
+        "后再计算。");
+  }
+  if (fs::is_directory(status)) {
     return Status::FileSystemError("无法写入" + named +
                                    "：同名的文件夹已经存在。");
   }
-  return ReplaceFile(target, bytes, write_chunk, named);
+  if (!fs::is_regular_file(status)) {
+    return Status::FileSystemError(
+        named + "不是普通文件（可能是设备或管道），没有写入。");
+  }
+  if (options.check_existing) {
+    std::string opening;
+    if (!ReadOpening(target, &opening)) {
+      return Status::FileSystemError(
+          "无法读取已经存在的" + named +
+          "，不能确认可以改写它，没有写入。原有的文件没有改动。");
+    }
+    if (Status s = options.check_existing(opening); !s.ok()) return s;
+  }
+  // No write permission for anyone is the owner's word, also to those whom
+  // permissions do not bind (root); on Windows it is the read-only attribute.
+  constexpr fs::perms kAnyWrite =
+      fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
+  if ((status.permissions() & kAnyWrite) == fs::perms::none) {
+    return ReadOnlyError(named);
+  }
+  existing->exists = true;
+  existing->permissions = status.permissions();
+  return Status::Ok();
+}
+
+}  // namespace
+
+Status ReadOnlyError(const std::string& named) {
+  return Status::FileSystemError(
+      named + "是只读的，没有权限改写，原有的结果文件没有改动。");
+}
+
+Status SaveFileAtomically(const std::string& path, std::string_view bytes,
+                          const SaveOptions& options) {
+  const std::filesystem::path target = PathFromUtf8(path);
+  const std::string named = "结果文件“" + path + "”";
+  ExistingFile existing;
+  if (Status s = InspectExisting(target, named, options, &existing); !s.ok()) {
+    return s;
+  }
+  return ReplaceFile(target, bytes, options.write_chunk, named, existing);
 }
 
 }  // namespace xsrating

@@ -25,17 +25,48 @@ std::string DescribeSystemError(int error);
 // with errno set. The default is the system's write().
 using WriteChunkFn = std::function<long(int fd, const char* data, size_t size)>;
 
+// How many opening bytes of an existing file SaveOptions::check_existing sees
+// (fewer when the file is shorter).
+inline constexpr size_t kOpeningBytes = 64;
+
+struct SaveOptions {
+  // Called with the opening bytes of a regular file that is already at the
+  // path; a failure keeps the file as it is and is returned as the save's.
+  // Unset: any regular file that may be written is replaced.
+  std::function<Status(std::string_view opening)> check_existing;
+  // Lets tests simulate a full disk (POSIX systems only).
+  WriteChunkFn write_chunk;
+};
+
 // Replaces the file at `path` (UTF-8) with `bytes`, so that every reader sees
 // the file either as it was or complete: the bytes go to a new temporary file
 // in the same folder, which is closed and then renamed over `path`. The data
 // are not forced to the disk (no fsync), so a power cut soon after may leave
-// the old file or, on some file systems, an incomplete new one. A file that is
-// replaced keeps its permissions; a new one gets those of the umask the program
-// started with. On failure the temporary file is removed and `path` is
-// untouched; the message (kind kFileSystem) names the file and the reason.
-// `write_chunk` lets tests simulate a full disk (POSIX systems only).
+// the old file or, on some file systems, an incomplete new one.
+//
+// What is at `path` is respected. A folder, a symbolic link (even one to a
+// regular file: the link and what it points to are both left alone), anything
+// else that is not a regular file, and a read-only file are never replaced;
+// nor is a file that options.check_existing refuses. A replaced file's
+// permissions carry over to the new one without set-id and execute bits
+// (mode & 0666); a new file gets 0666 less the umask.
+//
+// The temporary file has a random name never longer than the name of `path`
+// (and at most 16 bytes; a dot and letters and digits when there is room), so
+// every name the file system allows for `path` can be saved. While it exists
+// its path is known to RemoveTemporaryFileOnSignals.
+//
+// On failure the temporary file is removed and `path` is untouched; the
+// message (kind kFileSystem) names the file and the reason.
 Status SaveFileAtomically(const std::string& path, std::string_view bytes,
-                          const WriteChunkFn& write_chunk = nullptr);
+                          const SaveOptions& options = {});
+
+// Makes SIGINT, SIGTERM and SIGHUP remove the temporary file that
+// SaveFileAtomically is writing, if any, and then end the process by the same
+// signal as they would have. A signal that is ignored when this is called
+// stays ignored (nohup). For a program's main(), before any thread starts;
+// does nothing on Windows.
+void RemoveTemporaryFileOnSignals();
 
 }  // namespace xsrating
 

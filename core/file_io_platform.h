@@ -6,6 +6,7 @@
 // file_io_windows.cc); not for other callers.
 
 #include <filesystem>
+#include <random>
 #include <string>
 #include <string_view>
 
@@ -14,16 +15,28 @@
 
 namespace xsrating {
 
-// The name of the temporary file that becomes `target`, for mkstemp: the
-// target's own folder, a dot, its name, ".XXXXXX". Beside the target, so the
-// rename stays on one volume and a half-written file never has its name.
-std::string TempFilePattern(const std::filesystem::path& target);
+// A fresh random name for the temporary file that becomes `target`: in the
+// target's own folder, so the rename stays on one volume and a half-written
+// file never has the target's name; never longer than the target's name.
+std::filesystem::path TempFilePath(const std::filesystem::path& target,
+                                   std::mt19937_64& random);
 
-// The platform's part of SaveFileAtomically, once `target` is known not to be
-// a folder: writes `bytes` to a temporary file beside it and renames that over
-// it. `named` names the file in messages.
+// What is at the path a save is about to replace.
+struct ExistingFile {
+  bool exists = false;  // A regular file that may be replaced.
+  std::filesystem::perms permissions = std::filesystem::perms::none;
+};
+
+// The failure for a file at `named` that is read-only.
+Status ReadOnlyError(const std::string& named);
+
+// The platform's part of SaveFileAtomically, once what is at `target` is
+// known to be nothing or a regular file that may be replaced (`existing`):
+// writes `bytes` to a temporary file beside it (TempFilePath) and renames
+// that over it. `named` names the file in messages.
 Status ReplaceFile(const std::filesystem::path& target, std::string_view bytes,
-                   const WriteChunkFn& write_chunk, const std::string& named);
+                   const WriteChunkFn& write_chunk, const std::string& named,
+                   const ExistingFile& existing);
 
 // The folder of `target` as the user knows it ("." for a bare name), UTF-8.
 std::string FolderOf(const std::filesystem::path& target);

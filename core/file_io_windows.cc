@@ -66,14 +66,14 @@ bool HeldOpenElsewhere(const std::wstring& path) {
 }  // namespace
 
 Status ReplaceFile(const std::filesystem::path& target, std::string_view bytes,
-                   const WriteChunkFn& write_chunk, const std::string& named) {
+                   const WriteChunkFn& write_chunk, const std::string& named,
+                   const ExistingFile& existing) {
+  // The moved file keeps the attributes of a new one; a read-only one was
+  // refused before.
+  (void)existing;
   const std::string unchanged = "。原有的结果文件没有改动。";
   std::filesystem::path folder = target.parent_path();
   if (folder.empty()) folder = ".";
-  // Beside the target, for the same reasons as on other systems: the move
-  // stays on one volume and a half-written file never has the real name.
-  const std::wstring temp_prefix =
-      (folder / (L"." + target.filename().wstring() + L".")).wstring();
 
   std::mt19937_64 random(std::random_device{}() ^ GetCurrentProcessId() ^
                          GetTickCount64());
@@ -82,7 +82,7 @@ Status ReplaceFile(const std::filesystem::path& target, std::string_view bytes,
   DWORD create_error = ERROR_FILE_EXISTS;
   for (int attempt = 0; attempt < 100 && create_error == ERROR_FILE_EXISTS;
        ++attempt) {
-    temp_path = temp_prefix + std::to_wstring(100000 + random() % 900000);
+    temp_path = TempFilePath(target, random).wstring();
     file = CreateFileW(temp_path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                        FILE_ATTRIBUTE_NORMAL, nullptr);
     create_error = file == INVALID_HANDLE_VALUE ? GetLastError() : 0;
@@ -138,5 +138,8 @@ Status ReplaceFile(const std::filesystem::path& target, std::string_view bytes,
   }
   return Status::Ok();
 }
+
+// SIGHUP and the handlers of POSIX systems do not exist here.
+void RemoveTemporaryFileOnSignals() {}
 
 }  // namespace xsrating

@@ -30,6 +30,11 @@ bool HasTxtExtension(std::string_view path) {
   return true;
 }
 
+bool StartsLikeResultFile(std::string_view bytes) {
+  static const std::string kRunTimeLabel = Utf8ToGbk("计算时间:");
+  return bytes.starts_with(kRunTimeLabel);
+}
+
 std::string ResultFilePath(std::string_view data_file_path) {
   size_t end = data_file_path.size();
   for (int removed = 0; removed < 4 && end > 0; ++removed) {

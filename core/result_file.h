@@ -30,6 +30,11 @@ bool HasTxtExtension(std::string_view path);
 // suffix alone.
 std::string ResultFilePath(std::string_view data_file_path);
 
+// True when `bytes` begin as a result file does: with the GBK bytes of
+// "计算时间:". How a run knows that a file it would replace is an earlier
+// result and not, say, a survey.
+bool StartsLikeResultFile(std::string_view bytes);
+
 // One line being laid out, in GBK bytes.
 class PrintLine {
  public:

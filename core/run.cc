@@ -1,10 +1,48 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/run.h"
 
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <system_error>
+
 #include "core/file_io.h"
 #include "core/result_file.h"
 
 namespace xsrating {
+namespace {
+
+// One text for every spelling of a path that the file system takes to be
+// the same file: links and ".." resolved as far as the path exists.
+std::filesystem::path SameFileKey(const std::string& path) {
+  const std::filesystem::path native = PathFromUtf8(path);
+  std::error_code ec;
+  std::filesystem::path key = std::filesystem::weakly_canonical(native, ec);
+  if (ec) key = std::filesystem::absolute(native, ec).lexically_normal();
+  return key;
+}
+
+// True when `path` is a regular file that begins as a result file does: an
+// earlier result, which a run may replace even when it is named as a survey
+// too (as "*.txt" names it).
+bool IsEarlierResult(const std::filesystem::path& path) {
+  std::error_code ec;
+  if (!std::filesystem::is_regular_file(path, ec)) return false;
+  std::ifstream in(path, std::ios::binary);
+  std::string opening(kOpeningBytes, '\0');
+  in.read(opening.data(), static_cast<std::streamsize>(opening.size()));
+  opening.resize(static_cast<size_t>(in.gcount()));
+  return StartsLikeResultFile(opening);
+}
+
+Status NotAResultFileError(const std::string& path) {
+  return Status::FileSystemError(
+      "文件“" + path +
+      "”已经存在，但它不是本程序的结果文件（第一行不是“计算时间:”），"
+      "为免丢失其中的数据，没有改写它。请把它改名或移走后再计算。");
+}
+
+}  // namespace
 
 Status RunComputation(RunParameters& params, MessageSink& sink,
                       const RunHooks& hooks, Rating* rating) {
@@ -32,12 +70,55 @@ Status RunComputation(RunParameters& params, MessageSink& sink,
   const std::string result_path = ResultFilePath(params.data_file_path);
   const std::string contents = ResultFileBytes(
       rated, params, hooks.now ? hooks.now() : CurrentLocalTime());
-  const Status saved = hooks.save ? hooks.save(result_path, contents)
-                                  : SaveFileAtomically(result_path, contents);
+  SaveOptions options;
+  // A survey or a note of the user's may carry the result's name; only a
+  // file this program wrote is replaced.
+  options.check_existing = [&result_path](std::string_view opening) {
+    return StartsLikeResultFile(opening) ? Status::Ok()
+                                         : NotAResultFileError(result_path);
+  };
+  const Status saved = hooks.save
+                           ? hooks.save(result_path, contents, options)
+                           : SaveFileAtomically(result_path, contents, options);
   if (!saved.ok()) return saved;
 
   sink.ShowResultPath(result_path);
   return Status::Ok();
+}
+
+std::vector<Status> ResultPathClashes(
+    const std::vector<std::string>& data_file_paths) {
+  std::map<std::filesystem::path, size_t> surveys;
+  for (size_t i = 0; i < data_file_paths.size(); ++i) {
+    surveys.emplace(SameFileKey(data_file_paths[i]), i);
+  }
+  std::map<std::filesystem::path, size_t> results;
+  std::vector<Status> clashes(data_file_paths.size());
+  for (size_t i = 0; i < data_file_paths.size(); ++i) {
+    const std::string& survey = data_file_paths[i];
+    // The run refuses such a name itself; it has no result path.
+    if (!HasTxtExtension(survey)) continue;
+    const std::string result = ResultFilePath(survey);
+    const std::filesystem::path key = SameFileKey(result);
+    const std::string named =
+        "地形文件“" + survey + "”的结果文件“" + result + "”";
+    if (const auto other = surveys.find(key);
+        other != surveys.end() && !IsEarlierResult(key)) {
+      clashes[i] =
+          Status::Error(named + "正是本次要计算的另一个地形文件“" +
+                        data_file_paths[other->second] +
+                        "”，为免覆盖这个地形文件，没有计算“" + survey + "”。");
+    } else if (const auto earlier = results.find(key);
+               earlier != results.end()) {
+      clashes[i] = Status::Error(
+          named + "与前面的地形文件“" + data_file_paths[earlier->second] +
+          "”的结果文件是同一个文件，为免覆盖前面的结果，没有计算“" + survey +
+          "”。");
+    } else {
+      results.emplace(key, i);
+    }
+  }
+  return clashes;
 }
 
 }  // namespace xsrating

@@ -5,8 +5,10 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/date_time.h"
+#include "core/file_io.h"
 #include "core/rating.h"
 #include "core/status.h"
 #include "core/types.h"
@@ -41,8 +43,12 @@ class MessageSink {
 struct RunHooks {
   // The run's date and time; CurrentLocalTime by default.
   std::function<LocalDateTime()> now;
-  // Stores the result file's bytes; SaveFileAtomically by default.
-  std::function<Status(const std::string& path, std::string_view bytes)> save;
+  // Stores the result file's bytes with the run's options (which refuse to
+  // replace a file that is not an earlier result); SaveFileAtomically by
+  // default.
+  std::function<Status(const std::string& path, std::string_view bytes,
+                       const SaveOptions& options)>
+      save;
 };
 
 // The start command, one whole run:
@@ -52,12 +58,27 @@ struct RunHooks {
 //  3. Reads the survey and computes its rating (ComputeRating).
 //  4. Takes the date and time, saves ResultFileBytes beside the survey
 //     (ResultFilePath) and shows its path (MessageSink::ShowResultPath).
+//     A file already at that path is replaced only when it is an earlier
+//     result (StartsLikeResultFile) that SaveFileAtomically may replace;
+//     anything else there (a survey, an empty file, a read-only result, a
+//     symbolic link) fails the run and is left as it is.
 // Returns the first failure. A failed run leaves any earlier result file
 // exactly as it was and creates no file; the message says what went wrong.
 // When `rating` is given it receives the run's rating, for outputs drawn
 // beside the result file; it is complete only when the run succeeds.
 Status RunComputation(RunParameters& params, MessageSink& sink,
                       const RunHooks& hooks = {}, Rating* rating = nullptr);
+
+// For surveys run one after another in one batch, in order: for each, Ok
+// when it may run, or why not. A survey may not run when its result path is
+// that of an earlier survey of the batch (A.txt and A.TXT both give
+// A成果.txt: the second would silently replace the first's table), or when it
+// is another survey of the batch (B.txt beside a survey named B成果.txt)
+// that is not an earlier result (so "*.txt" in a folder of surveys and their
+// results runs every survey again). Paths are compared as the file system
+// resolves them.
+std::vector<Status> ResultPathClashes(
+    const std::vector<std::string>& data_file_paths);
 
 }  // namespace xsrating
 

@@ -43,6 +43,11 @@ std::string StageName(int stage) {
 
 }  // namespace
 
+std::string StageCountOutOfRangeMessage(double stage_count) {
+  return "水位流量关系曲线点子数量必须在 1 到 100 之间，现在是 " +
+         Shown(stage_count) + "。";
+}
+
 Status StageLevels(const CrossSection& section, double stage_count,
                    StageLevelTable* levels) {
   const std::vector<SectionPoint>& points = section.points;
@@ -68,13 +73,10 @@ Status StageLevels(const CrossSection& section, double stage_count,
   if (!std::isfinite(stage_count)) {
     return Status::Error("水位流量关系曲线点子数量不是有效的数。");
   }
-  if (stage_count == 0) {
-    return Status::Error(
-        "水位流量关系曲线点子数量为 0，无法分出水位。请输入点子数量（1 到 "
-        "100）。");
-  }
-  if (stage_count >= kMaxStages + 1) {
-    return Status::Error("水位流量关系曲线点子数量不能超过 100 个。");
+  // Fewer than one stage would give a table with no rows: a result that
+  // looks written but says nothing, replacing a good one.
+  if (stage_count < 1 || stage_count >= kMaxStages + 1) {
+    return Status::Error(StageCountOutOfRangeMessage(stage_count));
   }
 
   std::vector<double> sorted(n);

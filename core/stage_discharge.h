@@ -6,6 +6,7 @@
 // the lowest bed point up to the lower bank crest, each with its wetted area
 // and its discharge by Manning's formula Q = A R^(2/3) S^(1/2) / n.
 
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -30,13 +31,16 @@ struct WettedGeometry {
   std::vector<double> top_width;  // Width of the water surface, all wet parts.
 };
 
-// Derives the stage levels for `stage_count` stages (floor(M) of them; none
-// when M < 1). Fails when the section has fewer than two points, when a
-// point's distance is smaller than the one before it (the message names the
-// first such point), when M is 0 or not finite, when floor(M) is more than
-// kMaxStages (a run replaces such a count before it gets here: see
-// core/rating.h), or when the elevations are so far apart that the step
-// cannot be formed.
+// The message for a stage count outside 1 to 100, such as -5 or 0.5.
+std::string StageCountOutOfRangeMessage(double stage_count);
+
+// Derives the stage levels for `stage_count` stages (floor(M) of them).
+// Fails when the section has fewer than two points, when a point's distance
+// is smaller than the one before it (the message names the first such
+// point), when M is not finite or outside 1 to 100 (below 1 there would be no
+// stage at all; above, a run replaces the count before it gets here: see
+// core/rating.h; the message is StageCountOutOfRangeMessage), or when the
+// elevations are so far apart that the step cannot be formed.
 Status StageLevels(const CrossSection& section, double stage_count,
                    StageLevelTable* levels);
 

@@ -255,7 +255,8 @@ Reference ComputeReference(const CrossSection& section, double roughness,
   for (size_t k = 1; k < n; ++k) {
     if (p[k].distance < p[k - 1].distance) return ref;
   }
-  if (!std::isfinite(stage_count) || stage_count == 0 ||
+  // Fewer than one stage is refused: it would give an empty table.
+  if (!std::isfinite(stage_count) || stage_count < 1 ||
       stage_count >= kMaxStages + 1) {
     return ref;
   }

@@ -540,6 +540,27 @@ TEST_F(CliTest, SurveyAtTheRootOfADrive) {
 }
 #endif
 
+#ifndef _WIN32
+// Surveys whose results would replace another survey of the call, or the
+// result of an earlier one, are not run; the others are.
+TEST_F(CliTest, SkipsSurveysWhoseResultsClash) {
+  const std::string survey =
+      Slurp(fs::path(XSRATING_TEST_DATA) / "v_section.txt");
+  for (const char* name : {"A.txt", "A.TXT", "B.txt", "B成果.txt"}) {
+    std::ofstream(dir_ / name, std::ios::binary) << survey;
+  }
+  const Outcome outcome = Run({"-n", "0.025", "-s", "0.0004", "-m", "5",
+                               "A.txt", "A.TXT", "B成果.txt", "B.txt"});
+  EXPECT_EQ(outcome.exit_code, 1);
+  EXPECT_EQ(outcome.out, (dir_ / "A成果.txt").string() + "\n" +
+                             (dir_ / "B成果成果.txt").string() + "\n");
+  for (const char* part : {"A.TXT”的结果文件", "B.txt”的结果文件"}) {
+    EXPECT_THAT(outcome.err, HasSubstr(part));
+  }
+  EXPECT_EQ(Slurp(dir_ / "B成果.txt"), survey);
+}
+#endif
+
 struct UsageCase {
   const char* name;
   std::vector<std::string> args;
@@ -650,6 +671,15 @@ INSTANTIATE_TEST_SUITE_P(
                   {"-n", "0.025", "-s", "0.0004", "-m", "5", "gone.txt"},
                   1,
                   "找不到地形文件"},
+        UsageCase{"NegativeStageCount",
+                  {"-n", "0.025", "-s", "0.0004", "-m", "-5", "v_section.txt"},
+                  1,
+                  "必须在 1 到 100 之间，现在是 -5"},
+        UsageCase{"StageCountBelowOne",
+                  {"-n", "0.025", "-s", "0.0004", "-m", "0.5", "--csv",
+                   "v_section.txt"},
+                  1,
+                  "必须在 1 到 100 之间，现在是 .5"},
         UsageCase{"NotATxtFile",
                   {"-n", "0.025", "-s", "0.0004", "-m", "5", "v_section.dat"},
                   1,

@@ -134,17 +134,6 @@ TEST_F(RunTest, NoFileChosenStillWarnsThenFailsReading) {
               ElementsAre(Message{kStageGuardText, kStageGuardTitle}));
 }
 
-TEST_F(RunTest, NoStagesWritesTheHeaderWithoutCheckingTheRest) {
-  RunParameters params = VRun();
-  params.stage_count = 0.5;
-  params.roughness = 0;
-  params.slope_text = "";
-  ASSERT_TRUE(RunComputation(params, sink_, hooks_).ok());
-  const std::string bytes = Slurp(At("sec1成果.txt"));
-  EXPECT_TRUE(
-      bytes.ends_with(Utf8ToGbk("水位          面积          流量\r\n")));
-}
-
 TEST_F(RunTest, AFailedRunLeavesTheEarlierResultAsItWas) {
   struct Case {
     const char* name;
@@ -158,12 +147,16 @@ TEST_F(RunTest, AFailedRunLeavesTheEarlierResultAsItWas) {
          fresh.data_file_path = p.data_file_path;
          p = fresh;
        },
-       "为 0"},
+       "点子数量必须在 1 到 100 之间，现在是 0。"},
+      {"stage count below one", [](RunParameters& p) { p.stage_count = 0.5; },
+       "点子数量必须在 1 到 100 之间，现在是 .5。"},
+      {"negative stage count", [](RunParameters& p) { p.stage_count = -5; },
+       "点子数量必须在 1 到 100 之间，现在是 -5。"},
       {"zero roughness", [](RunParameters& p) { p.roughness = 0; }, "糙率"},
       {"bad slope", [](RunParameters& p) { p.slope_text = "abc"; }, "比降"},
       {"negative slope", [](RunParameters& p) { p.slope_text = "-1"; }, "负数"},
   };
-  const std::string earlier = "an earlier result\r\n";
+  const std::string earlier = Utf8ToGbk("计算时间: 2026/1/2 3:04:05\r\n");
   for (const Case& c : cases) {
     RunParameters params = VRun();
     const std::string result = Write("sec1成果.txt", earlier);
@@ -181,7 +174,7 @@ TEST_F(RunTest, AFailedRunLeavesTheEarlierResultAsItWas) {
 
 TEST_F(RunTest, SaveFailureIsReportedNotShownAsSuccess) {
   RunParameters params = VRun();
-  hooks_.save = [](const std::string&, std::string_view) {
+  hooks_.save = [](const std::string&, std::string_view, const SaveOptions&) {
     return Status::Error("磁盘已满");
   };
   const Status status = RunComputation(params, sink_, hooks_);
@@ -323,6 +316,64 @@ TEST_F(RunTest, FailuresSayWhatKindTheyAre) {
     const Status status = RunComputation(params, sink_, hooks_);
     ASSERT_FALSE(status.ok()) << c.name;
     EXPECT_EQ(status.kind(), c.kind) << c.name << ": " << status.message();
+  }
+}
+
+// In a batch a survey runs only when its result would replace neither the
+// result of an earlier survey of the batch nor another survey of it.
+TEST_F(RunTest, BatchRefusesResultPathsThatClash) {
+  struct Expected {
+    int other = -1;  // The survey the message names too; -1: may run.
+    const char* phrase = "";
+  };
+  struct Case {
+    const char* name;
+    std::vector<std::string> files;
+    std::vector<Expected> expected;
+  };
+  constexpr char kSameResult[] = "的结果文件是同一个文件";
+  constexpr char kIsASurvey[] = "正是本次要计算的另一个地形文件";
+  const Case cases[] = {
+      {"distinct", {"a.txt", "b.txt", "a.dat"}, {{}, {}, {}}},
+      {"case differs", {"A.txt", "A.TXT"}, {{}, {0, kSameResult}}},
+      {"same survey twice", {"a.txt", "a.txt"}, {{}, {0, kSameResult}}},
+      {"spelled differently",
+       {"a.txt", "sub/../a.txt"},
+       {{}, {0, kSameResult}}},
+      {"three on one name",
+       {"A.txt", "b.txt", "A.TXT", "a.txt", "A.Txt"},
+       {{}, {}, {0, kSameResult}, {}, {0, kSameResult}}},
+      {"result is a later survey",
+       {"B.txt", "B成果.txt"},
+       {{1, kIsASurvey}, {}}},
+      {"result is an earlier survey",
+       {"B成果.txt", "B.txt"},
+       {{}, {0, kIsASurvey}}},
+      // "*.txt" where the surveys have their results already.
+      {"an earlier result named as a survey",
+       {"C.txt", "C成果.txt", "D成果.txt", "D.txt"},
+       {{}, {}, {}, {}}},
+  };
+  Write("C成果.txt", Utf8ToGbk("计算时间: 2026/1/2 3:04:05\r\n"));
+  Write("D成果.txt", Utf8ToGbk("计算时间: 2026/1/2 3:04:05\r\n"));
+  Write("B成果.txt", "0,5\r\n10,0\r\n20,0\r\n30,5\r\n");
+  for (const Case& c : cases) {
+    std::vector<std::string> paths;
+    for (const std::string& file : c.files) {
+      paths.push_back((dir_ / file).string());
+    }
+    const std::vector<Status> clashes = ResultPathClashes(paths);
+    ASSERT_EQ(clashes.size(), paths.size()) << c.name;
+    for (size_t i = 0; i < paths.size(); ++i) {
+      const Expected& e = c.expected[i];
+      EXPECT_EQ(clashes[i].ok(), e.other < 0) << c.name << " #" << i;
+      if (e.other < 0) continue;
+      EXPECT_THAT(clashes[i].message(), HasSubstr(e.phrase)) << c.name;
+      EXPECT_THAT(clashes[i].message(), HasSubstr("“" + paths[i] + "”"))
+          << c.name;
+      EXPECT_THAT(clashes[i].message(), HasSubstr("“" + paths[e.other] + "”"))
+          << c.name;
+    }
   }
 }
 

@@ -95,8 +95,8 @@ INSTANTIATE_TEST_SUITE_P(
                    4.5,
                    1,
                    {1, 2, 3, 4}},
-        LevelsCase{"CountBelowOneGivesNoStage", {5, 0, 5}, 0.5, 0, 5, 10, {}},
-        LevelsCase{"NegativeCountGivesNoStage", {5, 0, 5}, -3, 0, 5, -1.67, {}},
+        LevelsCase{
+            "FractionalCountOfOneStage", {5, 0, 5}, 1.9, 0, 5, 2.63, {2.63}},
         LevelsCase{"StagesAboveAHighBed",
                    {100.9, 100, 100.9},
                    3,
@@ -236,14 +236,6 @@ TEST(StageRowTest, ZeroSlopeGivesZeroDischarge) {
   EXPECT_EQ(table.rows[1].discharge, 0);
 }
 
-TEST(StageRowTest, NoStagesNeverLooksAtRoughnessOrSlope) {
-  StageDischargeTable table;
-  const Status status =
-      ComputeStageDischarge(kVSection, 0, "not a slope", 0.5, &table);
-  ASSERT_TRUE(status.ok()) << status.message();
-  EXPECT_TRUE(table.rows.empty());
-}
-
 struct FailureCase {
   const char* name;
   CrossSection section;
@@ -283,14 +275,33 @@ INSTANTIATE_TEST_SUITE_P(
                     "0.0004",
                     5,
                     {"第 3 个测点", "9", "10"}},
-        FailureCase{"NoStageCount", kVSection, 0.025, "0.0004", 0, {"为 0"}},
+        FailureCase{"NoStageCount",
+                    kVSection,
+                    0.025,
+                    "0.0004",
+                    0,
+                    {"点子数量必须在 1 到 100 之间，现在是 0。"}},
+        // Below one stage the table would be empty; it must not look like a
+        // result.
+        FailureCase{"StageCountBelowOne",
+                    kVSection,
+                    0,
+                    "not a slope",
+                    0.5,
+                    {"点子数量必须在 1 到 100 之间，现在是 .5。"}},
+        FailureCase{"NegativeStageCount",
+                    kVSection,
+                    0.025,
+                    "0.0004",
+                    -5,
+                    {"点子数量必须在 1 到 100 之间，现在是 -5。"}},
         // The run's guard replaces such a count; the table itself refuses it.
         FailureCase{"MoreThanAHundredStages",
                     kVSection,
                     0.025,
                     "0.0004",
                     101,
-                    {"不能超过 100"}},
+                    {"点子数量必须在 1 到 100 之间，现在是 101。"}},
         FailureCase{"StepTruncatedToZero",
                     Section({{0, 0.5}, {1, 0}, {2, 0.5}}),
                     0.025,

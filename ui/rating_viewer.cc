@@ -287,9 +287,6 @@ void RatingViewer::Show(const ViewRequest& request) {
     if (!rated.ok()) {
       message = QString::fromUtf8(kSectionOnly) +
                 QString::fromStdString(rated.message());
-    } else if (figure_.rows.empty()) {
-      message = QString::fromUtf8(kSectionOnly) +
-                QStringLiteral("水位流量关系曲线点子数量小于 1，没有水位。");
     } else if (ExceedsStageLimit(params.stage_count)) {
       message = QStringLiteral("点子数量超过 100，按 %1 个计算。")
                     .arg(rating.stage_count);

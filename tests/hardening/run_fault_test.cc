@@ -21,6 +21,7 @@
 #include <string>
 #include <vector>
 
+#include "core/encoding.h"
 #include "core/file_io.h"
 #include "core/run.h"
 #include "core/status.h"
@@ -191,11 +192,12 @@ TEST_P(DiskFaultTest, KeepsEarlierResultAndSaysWhy) {
   const WriteFault& fault = GetParam();
   int calls = 0;
   RunHooks hooks;
-  hooks.save = [&](const std::string& path, std::string_view bytes) {
-    return SaveFileAtomically(path, bytes,
-                              [&](int fd, const char* data, size_t size) {
-                                return fault.write(fd, data, size, calls++);
-                              });
+  hooks.save = [&](const std::string& path, std::string_view bytes,
+                   SaveOptions options) {
+    options.write_chunk = [&](int fd, const char* data, size_t size) {
+      return fault.write(fd, data, size, calls++);
+    };
+    return SaveFileAtomically(path, bytes, options);
   };
   const std::vector<std::string> report = RunNow(hooks);
   EXPECT_GT(calls, 0) << "the fault was never reached";
@@ -216,7 +218,8 @@ TEST_F(RunFaultTest, InterruptedAndShortWritesStillGiveTheWholeFile) {
   RunHooks expected_hooks;
   expected_hooks.now = LaterRunTime;
   std::string expected;
-  expected_hooks.save = [&](const std::string&, std::string_view bytes) {
+  expected_hooks.save = [&](const std::string&, std::string_view bytes,
+                            const SaveOptions&) {
     expected = std::string(bytes);
     return Status::Ok();
   };
@@ -229,12 +232,13 @@ TEST_F(RunFaultTest, InterruptedAndShortWritesStillGiveTheWholeFile) {
 
   int calls = 0;
   RunHooks hooks;
-  hooks.save = [&](const std::string& path, std::string_view bytes) {
-    return SaveFileAtomically(
-        path, bytes, [&](int fd, const char* data, size_t size) -> long {
-          if (calls++ % 2 == 0) return FailWith(EINTR);
-          return ::write(fd, data, size < 7 ? size : 7);
-        });
+  hooks.save = [&](const std::string& path, std::string_view bytes,
+                   SaveOptions options) {
+    options.write_chunk = [&](int fd, const char* data, size_t size) -> long {
+      if (calls++ % 2 == 0) return FailWith(EINTR);
+      return ::write(fd, data, size < 7 ? size : 7);
+    };
+    return SaveFileAtomically(path, bytes, options);
   };
   const std::vector<std::string> report = RunNow(hooks);
   EXPECT_EQ(report[0], "ok") << report[1];
@@ -344,6 +348,196 @@ TEST_F(RunFaultTest, ResultOnAFullFileSystem) {
   EXPECT_EQ(outcome.fields[4],
             std::string("filler|") + kSurveyName + "|" + kResultName + "|");
 }
+
+// ---- Something other than an earlier result at the result's name --------
+
+struct ExistingAtResult {
+  const char* name;
+  // Puts something at `result` (an earlier result is there already).
+  std::function<void(const fs::path& result)> apply;
+  const char* reason;  // What the message must say; empty: replaced.
+};
+
+// Test names show the case, not its bytes.
+void PrintTo(const ExistingAtResult& value, std::ostream* os) {
+  *os << value.name;
+}
+
+const ExistingAtResult kExistingAtResult[] = {
+    {"EarlierResult", [](const fs::path&) {}, ""},
+    {"Survey", [](const fs::path& p) { WriteBytes(p, kFourPoints); },
+     "不是本程序的结果文件"},
+    {"EmptyFile", [](const fs::path& p) { WriteBytes(p, ""); },
+     "不是本程序的结果文件"},
+    {"FullWidthColon",
+     [](const fs::path& p) { WriteBytes(p, Utf8ToGbk("计算时间：2026\r\n")); },
+     "不是本程序的结果文件"},
+    {"HeaderInUtf8",
+     [](const fs::path& p) { WriteBytes(p, "计算时间: 2026/1/2 3:04:05\r\n"); },
+     "不是本程序的结果文件"},
+    {"ReadOnlyResult",
+     [](const fs::path& p) {
+       fs::permissions(p, fs::perms::owner_read | fs::perms::group_read |
+                              fs::perms::others_read);
+     },
+     "是只读的"},
+    {"LinkToAnEarlierResult",
+     [](const fs::path& p) {
+       fs::rename(p, p.parent_path() / "elsewhere.txt");
+       fs::create_symlink("elsewhere.txt", p);
+     },
+     "符号链接"},
+    {"LinkToDevNull",
+     [](const fs::path& p) {
+       fs::remove(p);
+       fs::create_symlink("/dev/null", p);
+     },
+     "符号链接"},
+    {"NamedPipe",
+     [](const fs::path& p) {
+       fs::remove(p);
+       ASSERT_EQ(mkfifo(p.c_str(), 0644), 0);
+     },
+     "不是普通文件"},
+};
+
+class ExistingAtResultTest
+    : public RunFaultTest,
+      public ::testing::WithParamInterface<ExistingAtResult> {};
+
+TEST_P(ExistingAtResultTest, ReplacesOnlyAnEarlierResult) {
+  const ExistingAtResult& c = GetParam();
+  c.apply(result());
+  const fs::file_status before = fs::symlink_status(result());
+  const std::vector<std::string> listing = ListFolder(dir_.path());
+  // Through a link, what it points to; never read from a pipe.
+  const std::string bytes =
+      fs::is_fifo(before) ? "" : ReadBytes(fs::weakly_canonical(result()));
+  const std::vector<std::string> report = RunNow();
+  EXPECT_EQ(ListFolder(dir_.path()), listing);
+  if (std::string(c.reason).empty()) {
+    EXPECT_EQ(report[0], "ok") << report[1];
+    EXPECT_NE(ReadBytes(result()), previous_);
+    return;
+  }
+  ExpectFailed(ChildOutcome{true, "", report, ""}, {c.reason, result_utf8()});
+  EXPECT_EQ(fs::symlink_status(result()).type(), before.type());
+  EXPECT_EQ(fs::symlink_status(result()).permissions(), before.permissions());
+  if (!fs::is_fifo(before)) {
+    EXPECT_EQ(ReadBytes(fs::weakly_canonical(result())), bytes);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, ExistingAtResultTest, ::testing::ValuesIn(kExistingAtResult),
+    [](const ::testing::TestParamInfo<ExistingAtResult>& info) {
+      return std::string(info.param.name);
+    });
+
+// What the owner of a result said about it carries over to the new file,
+// except set-id and execute bits; a new file is what the umask makes it.
+TEST_F(RunFaultTest, NewResultTakesTheOldModeOrTheUmask) {
+  struct Case {
+    int old_mode;  // -1: no earlier result.
+    mode_t umask;
+    int mode;
+  };
+  const Case cases[] = {
+      {0600, 022, 0600}, {0664, 077, 0664}, {04755, 022, 0644}, {0777, 0, 0666},
+      {-1, 022, 0644},   {-1, 077, 0600},   {-1, 0, 0666},
+  };
+  for (const Case& c : cases) {
+    if (c.old_mode < 0) {
+      fs::remove(result());
+    } else {
+      WriteBytes(result(), previous_);
+      ASSERT_EQ(chmod(result().c_str(), static_cast<mode_t>(c.old_mode)), 0);
+    }
+    const mode_t umask_before = umask(c.umask);
+    const std::vector<std::string> report = RunNow();
+    umask(umask_before);
+    const std::string name =
+        std::to_string(c.old_mode) + " umask " + std::to_string(c.umask);
+    ASSERT_EQ(report[0], "ok") << name << ": " << report[1];
+    struct stat written;
+    ASSERT_EQ(stat(result().c_str(), &written), 0);
+    EXPECT_EQ(written.st_mode & 07777, static_cast<mode_t>(c.mode)) << name;
+  }
+}
+
+// The temporary file's name never makes a legal result name too long.
+TEST_F(RunFaultTest, EveryNameTheFileSystemAllowsIsSaved) {
+  struct Case {
+    std::string result_name;
+  };
+  const Case cases[] = {
+      {std::string(238, 's') + "成果.txt"},  // Survey name of 242 bytes.
+      {std::string(245, 's') + "成果.txt"},  // 249 bytes: 255 for the result.
+      {"成果.txt"},                          // The survey is ".txt".
+      {"ab"},
+      {"a"},
+  };
+  for (const Case& c : cases) {
+    const fs::path target = dir_.path() / PathFromUtf8(c.result_name);
+    const Status saved = SaveFileAtomically(PathToUtf8(target), previous_);
+    ASSERT_TRUE(saved.ok()) << c.result_name.size() << ": " << saved.message();
+    EXPECT_EQ(ReadBytes(target), previous_);
+    fs::remove(target);
+    EXPECT_THAT(ListFolder(dir_.path()), ElementsAre(kSurveyName, kResultName))
+        << c.result_name.size();
+  }
+  // A whole run from a survey of the longest such name.
+  const std::string survey_name = std::string(245, 's') + ".txt";
+  WriteBytes(dir_.path() / survey_name, kFourPoints);
+  params_.data_file_path = dir_.Utf8(survey_name);
+  const std::vector<std::string> report = RunNow();
+  EXPECT_EQ(report[0], "ok") << report[1];
+  EXPECT_THAT(
+      ReadBytes(dir_.path() / PathFromUtf8(std::string(245, 's') + "成果.txt")),
+      HasSubstr("169.72"));
+}
+
+// ---- The run is interrupted while it writes ------------------------------
+
+class InterruptedSaveTest : public RunFaultTest,
+                            public ::testing::WithParamInterface<int> {
+ protected:
+  // As the program starts: the signal's own ending, then the cleanup; then
+  // a run that receives `signal` half way through writing its result.
+  void RunInterruptedBy(int signal) {
+    std::signal(signal, SIG_DFL);
+    RemoveTemporaryFileOnSignals();
+    RunHooks hooks;
+    hooks.save = [signal](const std::string& path, std::string_view bytes,
+                          SaveOptions options) {
+      options.write_chunk = [signal](int fd, const char* data,
+                                     size_t size) -> long {
+        const long written = ::write(fd, data, size / 2);
+        std::raise(signal);
+        return written;
+      };
+      return SaveFileAtomically(path, bytes, options);
+    };
+    RunNow(hooks);
+  }
+};
+
+TEST_P(InterruptedSaveTest, RemovesTheTemporaryFileAndEndsBySignal) {
+  const int signal = GetParam();
+  EXPECT_EXIT(
+      {
+        RunInterruptedBy(signal);
+        std::_Exit(0);
+      },
+      ::testing::KilledBySignal(signal), "");
+  ExpectEarlierResultKept(ListFolder(dir_.path()));
+}
+
+INSTANTIATE_TEST_SUITE_P(Signals, InterruptedSaveTest,
+                         ::testing::Values(SIGINT, SIGTERM, SIGHUP),
+                         [](const ::testing::TestParamInfo<int>& info) {
+                           return std::string(sigabbrev_np(info.param));
+                         });
 
 // ---- The survey is not there, or not a readable file -------------------
 

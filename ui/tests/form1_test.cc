@@ -462,6 +462,56 @@ class Form1Test : public QObject {
     }
   }
 
+  // A run that cannot give a table, or would replace a file that is not an
+  // earlier result, leaves what is at the result's name as it was, and says
+  // why.
+  void failedRunKeepsTheFile_data() {
+    QTest::addColumn<QString>("stages");
+    QTest::addColumn<bool>("survey_there");  // In place of the earlier result.
+    QTest::addColumn<QString>("message_part");
+    QTest::newRow("negative stage count")
+        << "-3" << false << "点子数量必须在 1 到 100 之间，现在是 -3。";
+    QTest::newRow("stage count below one")
+        << "0.5" << false << "点子数量必须在 1 到 100 之间，现在是 .5。";
+    QTest::newRow("a survey at the result's name")
+        << "5" << true << "sec1成果.txt”已经存在，但它不是本程序的结果文件";
+  }
+
+  void failedRunKeepsTheFile() {
+    QFETCH(QString, stages);
+    QFETCH(bool, survey_there);
+    QFETCH(QString, message_part);
+
+    const QString folder = MakeSurveyFolder(
+        QString::fromUtf8(QTest::currentDataTag()), "sec1.txt");
+    QVERIFY(!folder.isEmpty());
+    const QString result_path = folder + QStringLiteral("/sec1成果.txt");
+    std::unique_ptr<Form1> form = OpenForm();
+    QVERIFY(form != nullptr);
+    QVERIFY(ChooseSurvey(*form, folder, "sec1.txt"));
+    Type(Control<QLineEdit>(*form, "Text1"), "0.025");
+    Type(Control<QLineEdit>(*form, "Text2"), "0.0004");
+    Type(Control<QLineEdit>(*form, "Text3"), "5");
+    Press(*form, "Command1");
+    QCOMPARE(sink_.messages.size(), size_t{1});
+    if (survey_there) QVERIFY(WriteFile(result_path, kTrapezoid));
+    QFile result(result_path);
+    QVERIFY(result.open(QIODevice::ReadOnly));
+    const QByteArray before = result.readAll();
+    result.close();
+
+    sink_.messages.clear();
+    Type(Control<QLineEdit>(*form, "Text3"), QStringLiteral("\x01") + stages);
+    Press(*form, "Command1");
+    QCOMPARE(sink_.messages.size(), size_t{1});
+    QCOMPARE(sink_.messages[0].title, std::string(kRunFailedTitle));
+    QVERIFY2(
+        QString::fromStdString(sink_.messages[0].text).contains(message_part),
+        sink_.messages[0].text.c_str());
+    QVERIFY(result.open(QIODevice::ReadOnly));
+    QCOMPARE(result.readAll(), before);
+  }
+
   void wholeRun_data() {
     QTest::addColumn<QString>("subfolder");
     QTest::addColumn<QString>("survey");

@@ -201,13 +201,18 @@ class RatingViewerTest : public QObject {
     QTest::newRow("roughness 0")
         << v << 0.0 << 5.0 << QStringList() << QStringList() << 4
         << "只画出了断面。糙率必须是大于 0 的数，现在是 0。";
-    QTest::newRow("stage count 0")
+    QTest::newRow("stage count never typed")
         << v << 0.025 << 0.0 << QStringList() << QStringList() << 4
-        << "只画出了断面。水位流量关系曲线点子数量为 0，无法分出水位。"
-           "请输入点子数量（1 到 100）。";
+        << "只画出了断面。水位流量关系曲线点子数量必须在 1 到 100 之间，"
+           "现在是 0。";
     QTest::newRow("stage count below one")
         << v << 0.025 << 0.5 << QStringList() << QStringList() << 4
-        << "只画出了断面。水位流量关系曲线点子数量小于 1，没有水位。";
+        << "只画出了断面。水位流量关系曲线点子数量必须在 1 到 100 之间，"
+           "现在是 .5。";
+    QTest::newRow("negative stage count")
+        << v << 0.025 << -3.0 << QStringList() << QStringList() << 4
+        << "只画出了断面。水位流量关系曲线点子数量必须在 1 到 100 之间，"
+           "现在是 -3。";
   }
 
   void somethingMissing() {
