@@ -34,7 +34,7 @@ struct SaveOptions {
   // path; a failure keeps the file as it is and is returned as the save's.
   // Unset: any regular file that may be written is replaced.
   std::function<Status(std::string_view opening)> check_existing;
-  // Lets tests simulate a full disk (POSIX systems only).
+  // Lets tests simulate a full disk.
   WriteChunkFn write_chunk;
 };
 

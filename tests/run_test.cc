@@ -229,10 +229,11 @@ TEST_F(RunTest, SavingKeepsTheEarlierResultWhenAWriteFails) {
   for (const Case& c : cases) {
     const std::string result = Write("sec1成果.txt", earlier);
     int calls = 0;
-    const Status status = SaveFileAtomically(
-        result, bytes, [&](int fd, const char* data, size_t size) {
-          return c.write(fd, data, size, calls++);
-        });
+    SaveOptions options;
+    options.write_chunk = [&](int fd, const char* data, size_t size) {
+      return c.write(fd, data, size, calls++);
+    };
+    const Status status = SaveFileAtomically(result, bytes, options);
     EXPECT_GT(calls, 0) << c.name;
     if (*c.message_part == '\0') {
       EXPECT_TRUE(status.ok()) << c.name << ": " << status.message();
