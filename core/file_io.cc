@@ -157,7 +157,8 @@ Status SaveFileAtomically(const std::string& path, std::string_view bytes,
   if (Status s = InspectExisting(target, named, options, &existing); !s.ok()) {
     return s;
   }
-  return ReplaceFile(target, bytes, options.write_chunk, named, existing);
+  return ReplaceThroughTemporaryFile(target, bytes, options.write_chunk, named,
+                                     existing);
 }
 
 }  // namespace xsrating

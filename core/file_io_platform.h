@@ -34,9 +34,11 @@ Status ReadOnlyError(const std::string& named);
 // known to be nothing or a regular file that may be replaced (`existing`):
 // writes `bytes` to a temporary file beside it (TempFilePath) and renames
 // that over it. `named` names the file in messages.
-Status ReplaceFile(const std::filesystem::path& target, std::string_view bytes,
-                   const WriteChunkFn& write_chunk, const std::string& named,
-                   const ExistingFile& existing);
+Status ReplaceThroughTemporaryFile(const std::filesystem::path& target,
+                                   std::string_view bytes,
+                                   const WriteChunkFn& write_chunk,
+                                   const std::string& named,
+                                   const ExistingFile& existing);
 
 // The folder of `target` as the user knows it ("." for a bare name), UTF-8.
 std::string FolderOf(const std::filesystem::path& target);

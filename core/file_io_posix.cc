@@ -80,9 +80,11 @@ int WriteAll(int fd, std::string_view bytes, const WriteChunkFn& write) {
 
 }  // namespace
 
-Status ReplaceFile(const std::filesystem::path& target, std::string_view bytes,
-                   const WriteChunkFn& write_chunk, const std::string& named,
-                   const ExistingFile& existing) {
+Status ReplaceThroughTemporaryFile(const std::filesystem::path& target,
+                                   std::string_view bytes,
+                                   const WriteChunkFn& write_chunk,
+                                   const std::string& named,
+                                   const ExistingFile& existing) {
   // A file we may not write is not ours to replace, though the folder would
   // let us. (A read-only mount is left to fail below, with its own reason.)
   if (existing.exists && access(target.c_str(), W_OK) != 0 &&

@@ -65,9 +65,11 @@ bool HeldOpenElsewhere(const std::wstring& path) {
 
 }  // namespace
 
-Status ReplaceFile(const std::filesystem::path& target, std::string_view bytes,
-                   const WriteChunkFn& write_chunk, const std::string& named,
-                   const ExistingFile& existing) {
+Status ReplaceThroughTemporaryFile(const std::filesystem::path& target,
+                                   std::string_view bytes,
+                                   const WriteChunkFn& write_chunk,
+                                   const std::string& named,
+                                   const ExistingFile& existing) {
   // The moved file keeps the attributes of a new one; a read-only one was
   // refused before.
   (void)existing;

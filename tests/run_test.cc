@@ -361,7 +361,7 @@ TEST_F(RunTest, BatchRefusesResultPathsThatClash) {
   for (const Case& c : cases) {
     std::vector<std::string> paths;
     for (const std::string& file : c.files) {
-      paths.push_back((dir_ / file).string());
+      paths.push_back(At(file));
     }
     const std::vector<Status> clashes = ResultPathClashes(paths);
     ASSERT_EQ(clashes.size(), paths.size()) << c.name;

@@ -8,6 +8,8 @@
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
+#include <random>
+#include <string>
 #include <system_error>
 
 #include "core/file_io.h"
@@ -31,6 +33,21 @@ void RestorePermissions(const std::filesystem::path& path) {
 }  // namespace
 
 TempDir::TempDir() {
+#ifdef _WIN32
+  // No mkdtemp: a random name that no folder has yet.
+  std::random_device random;
+  for (int attempt = 0; attempt < 100 && path_.empty(); ++attempt) {
+    const std::filesystem::path candidate =
+        std::filesystem::temp_directory_path() /
+        ("xsrating-test." + std::to_string(random()));
+    std::error_code ec;
+    if (std::filesystem::create_directory(candidate, ec)) path_ = candidate;
+  }
+  if (path_.empty()) {
+    std::perror("create_directory");
+    std::abort();
+  }
+#else
   std::string pattern =
       (std::filesystem::temp_directory_path() / "xsrating-test.XXXXXX")
           .string();
@@ -39,6 +56,7 @@ TempDir::TempDir() {
     std::abort();
   }
   path_ = pattern;
+#endif
 }
 
 TempDir::~TempDir() {
