@@ -2,6 +2,7 @@
 #include "core/gaugings.h"
 
 #include <cerrno>
+#include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <optional>
@@ -60,7 +61,7 @@ class LineScanner {
   void SkipBlanks() {
     while (Peek() == ' ' || Peek() == '\t') Advance();
   }
-  long long line() const { return line_; }
+  int64_t line() const { return line_; }
 
  private:
   bool Refill() {
@@ -76,7 +77,7 @@ class LineScanner {
   std::string buffer_;
   size_t pos_ = 0;
   size_t length_ = 0;
-  long long line_ = 1;
+  int64_t line_ = 1;
 };
 
 bool EndsField(int c) {
@@ -176,7 +177,7 @@ std::string CommaHint(const Field& field) {
   return full_width ? "请用半角逗号“,”分开水位和流量。" : "";
 }
 
-std::string AtLine(long long line) {
+std::string AtLine(int64_t line) {
   return "第 " + std::to_string(line) + " 行";
 }
 
@@ -201,7 +202,7 @@ Status ParseGaugings(std::istream& in, std::vector<Gauging>* gaugings) {
       scan.SkipLine();
       continue;
     }
-    const long long line = scan.line();
+    const int64_t line = scan.line();
     const bool may_be_header = header_allowed;
     header_allowed = false;
 

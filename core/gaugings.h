@@ -5,6 +5,7 @@
 // Discharge measurements at the section (gaugings), as a hydrologist keeps
 // them: one per line, stage then discharge, often with a date and notes.
 
+#include <cstdint>
 #include <istream>
 #include <string>
 #include <vector>
@@ -20,7 +21,7 @@ inline constexpr int kMaxGaugings = 10000;
 struct Gauging {
   double stage = 0;      // Water level, finite.
   double discharge = 0;  // Above 0.
-  long long line = 0;    // Line of the file it was read from, from 1.
+  int64_t line = 0;      // Line of the file it was read from, from 1.
 };
 
 // Reads a gaugings file: GBK or UTF-8 text, with or without a UTF-8

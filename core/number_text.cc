@@ -134,4 +134,11 @@ std::string FormatNumber(double value) {
   return (value < 0 ? "-" : " ") + text + " ";
 }
 
+std::string FormatNumberForMessage(double value) {
+  std::string text = FormatNumber(value);
+  if (!text.empty() && text.front() == ' ') text.erase(0, 1);
+  if (!text.empty() && text.back() == ' ') text.pop_back();
+  return text;
+}
+
 }  // namespace xsrating

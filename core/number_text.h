@@ -29,6 +29,10 @@ std::optional<double> TextToNumber(std::string_view text);
 // "1E-05", "1.5E+16". Zero, negative zero included, is " 0 ".
 std::string FormatNumber(double value);
 
+// FormatNumber without its leading and trailing space, for messages: "-3",
+// ".5".
+std::string FormatNumberForMessage(double value);
+
 }  // namespace xsrating
 
 #endif  // XSRATING_CORE_NUMBER_TEXT_H_

@@ -13,14 +13,6 @@
 namespace xsrating {
 namespace {
 
-// A number for a message: as the result file writes it, without its spaces.
-std::string Shown(double value) {
-  std::string text = FormatNumber(value);
-  if (!text.empty() && text.front() == ' ') text.erase(0, 1);
-  if (!text.empty() && text.back() == ' ') text.pop_back();
-  return text;
-}
-
 Status OutOfRange() {
   return Status::Error(
       "实测流量的率定结果超出了计算的数值范围，请检查实测流量、地形数据和"
@@ -115,8 +107,9 @@ Status AnalyzeRating(const CrossSection& section,
   }
   if (usable.empty()) {
     return Status::Error(
-        "没有一个实测水位在最低河底 " + Shown(z_min) + " 与较低堤顶 " +
-        Shown(z_top) + " 之间（高于最低河底、不高于较低堤顶），无法率定糙率。");
+        "没有一个实测水位在最低河底 " + FormatNumberForMessage(z_min) +
+        " 与较低堤顶 " + FormatNumberForMessage(z_top) +
+        " 之间（高于最低河底、不高于较低堤顶），无法率定糙率。");
   }
   const int k = static_cast<int>(usable.size());
   analysis->usable_count = k;
@@ -154,8 +147,8 @@ Status AnalyzeRating(const CrossSection& section,
     if (!std::isfinite(fit.roughness) || !(fit.roughness > 0)) {
       return Status::Error(
           "第 " + std::to_string(result.gauging.line) + " 行的实测流量（水位 " +
-          Shown(result.gauging.stage) + "，流量 " +
-          Shown(result.gauging.discharge) +
+          FormatNumberForMessage(result.gauging.stage) + "，流量 " +
+          FormatNumberForMessage(result.gauging.discharge) +
           "）反推的糙率超出了计算的数值范围，请检查这一行的水位和流量。");
     }
     result.fit = fit;

@@ -11,14 +11,6 @@
 namespace xsrating {
 namespace {
 
-// A number for a message: as the result file writes it, without the spaces.
-std::string Shown(double value) {
-  std::string text = FormatNumber(value);
-  if (!text.empty() && text.front() == ' ') text.erase(0, 1);
-  if (!text.empty() && text.back() == ' ') text.pop_back();
-  return text;
-}
-
 // A typed text for a message, cut short without splitting a character.
 std::string Quoted(std::string_view text) {
   constexpr size_t kLimit = 40;
@@ -45,7 +37,7 @@ std::string StageName(int stage) {
 
 std::string StageCountOutOfRangeMessage(double stage_count) {
   return "水位流量关系曲线点子数量必须在 1 到 100 之间，现在是 " +
-         Shown(stage_count) + "。";
+         FormatNumberForMessage(stage_count) + "。";
 }
 
 Status StageLevels(const CrossSection& section, double stage_count,
@@ -64,9 +56,9 @@ Status StageLevels(const CrossSection& section, double stage_count,
   for (size_t k = 1; k < n; ++k) {
     if (points[k].distance < points[k - 1].distance) {
       return Status::Error("第 " + std::to_string(k + 1) + " 个测点的起点距 " +
-                           Shown(points[k].distance) + " 小于第 " +
-                           std::to_string(k) + " 个测点的起点距 " +
-                           Shown(points[k - 1].distance) +
+                           FormatNumberForMessage(points[k].distance) +
+                           " 小于第 " + std::to_string(k) + " 个测点的起点距 " +
+                           FormatNumberForMessage(points[k - 1].distance) +
                            "。起点距应由小到大排列。");
     }
   }
@@ -182,13 +174,13 @@ Status MakeRow(const StageLevelTable& levels, const WettedGeometry& geometry,
     if (levels.dz == 0) {
       why = "最低河底与较低堤顶相差太小，按点子数量分出的水位间隔为 0，";
     }
-    return Status::Error(StageName(stage) + " " + Shown(levels.levels[index]) +
-                         " 没有过水断面（湿周为 0）：" + why +
-                         "无法计算流量。");
+    return Status::Error(
+        StageName(stage) + " " + FormatNumberForMessage(levels.levels[index]) +
+        " 没有过水断面（湿周为 0）：" + why + "无法计算流量。");
   }
   if (!(std::isfinite(roughness) && roughness > 0)) {
-    return Status::Error("糙率必须是大于 0 的数，现在是 " + Shown(roughness) +
-                         "。");
+    return Status::Error("糙率必须是大于 0 的数，现在是 " +
+                         FormatNumberForMessage(roughness) + "。");
   }
   if (!slope) {
     return Status::Error("比降" + Quoted(slope_text) + "不是数字。");
