@@ -56,6 +56,22 @@ std::string DescribeSystemError(int error) {
   }
 }
 
+int WriteAll(int fd, std::string_view bytes, const WriteChunkFn& write) {
+  size_t done = 0;
+  while (done < bytes.size()) {
+    errno = 0;
+    const long n = write(fd, bytes.data() + done, bytes.size() - done);
+    if (n > 0) {
+      done += static_cast<size_t>(n);
+    } else if (n < 0 && errno == EINTR) {
+      continue;
+    } else {
+      return n == 0 || errno == 0 ? ENOSPC : errno;
+    }
+  }
+  return 0;
+}
+
 std::string FolderOf(const std::filesystem::path& target) {
   const std::filesystem::path folder = target.parent_path();
   return folder.empty() ? std::string(".") : PathToUtf8(folder);

@@ -40,6 +40,11 @@ Status ReplaceThroughTemporaryFile(const std::filesystem::path& target,
                                    const std::string& named,
                                    const ExistingFile& existing);
 
+// Writes all of `bytes` to the open file `fd` with `write`, going on after
+// partial writes and signals. Returns 0 or the errno of the failure; a write
+// that makes no progress counts as a full disk.
+int WriteAll(int fd, std::string_view bytes, const WriteChunkFn& write);
+
 // The folder of `target` as the user knows it ("." for a bare name), UTF-8.
 std::string FolderOf(const std::filesystem::path& target);
 

@@ -59,25 +59,6 @@ long SystemWrite(int fd, const char* data, size_t size) {
   return static_cast<long>(::write(fd, data, size));
 }
 
-// Writes all of `bytes` to `fd`, going on after partial writes and signals.
-// Returns 0 or the errno of the failure; a write that makes no progress counts
-// as a full disk.
-int WriteAll(int fd, std::string_view bytes, const WriteChunkFn& write) {
-  size_t done = 0;
-  while (done < bytes.size()) {
-    errno = 0;
-    const long n = write(fd, bytes.data() + done, bytes.size() - done);
-    if (n > 0) {
-      done += static_cast<size_t>(n);
-    } else if (n < 0 && errno == EINTR) {
-      continue;
-    } else {
-      return n == 0 || errno == 0 ? ENOSPC : errno;
-    }
-  }
-  return 0;
-}
-
 }  // namespace
 
 Status ReplaceThroughTemporaryFile(const std::filesystem::path& target,

@@ -107,17 +107,8 @@ Status ReplaceThroughTemporaryFile(const std::filesystem::path& target,
   const WriteChunkFn& write =
       write_chunk ? write_chunk : WriteChunkFn(CrtWrite);
   std::string reason;
-  size_t done = 0;
-  while (done < bytes.size() && reason.empty()) {
-    errno = 0;
-    const long n = write(fd, bytes.data() + done, bytes.size() - done);
-    if (n > 0) {
-      done += static_cast<size_t>(n);
-    } else if (n < 0 && errno == EINTR) {
-      continue;
-    } else {
-      reason = DescribeSystemError(n == 0 || errno == 0 ? ENOSPC : errno);
-    }
+  if (const int error = WriteAll(fd, bytes, write); error != 0) {
+    reason = DescribeSystemError(error);
   }
   if (_close(fd) != 0 && reason.empty()) {
     reason = DescribeSystemError(errno);

@@ -8,7 +8,6 @@
 
 #include "core/cross_section.h"
 #include "core/number_text.h"
-#include "core/result_file.h"
 
 namespace xsrating {
 namespace {
