@@ -332,7 +332,8 @@ int CliMain(int argc, char** argv) {
       "结果写在每个地形文件旁，文件名为原名加“成果.txt”。",
       kProgram);
   app.formatter(std::make_shared<xsrating::ChineseHelpFormatter>(
-      "-n 糙率 -s 比降 -m 点子数量 [--csv] [--plot[=svg|png]] 地形文件..."));
+      "-n 糙率 -s 比降 -m 点子数量 [--csv] [--plot[=svg|png]]\n"
+      "       [--gaugings 实测流量文件] 地形文件..."));
   app.failure_message(xsrating::ChineseFailureMessage);
   app.get_formatter()->label("Positionals", "参数");
   app.option_defaults()->group("选项");
@@ -358,7 +359,7 @@ int CliMain(int argc, char** argv) {
                       "水面比降，例如 0.0004（照原样写入结果文件）"),
        "比降", "0.0004"},
       {app.add_option("-m,--stages", stages_text,
-                      "水位流量关系曲线点子数量，不超过 100"),
+                      "水位流量关系曲线点子数量，1 到 100"),
        "水位流量关系曲线点子数量", "20"},
   };
   for (const NumberOption& number : numbers) {
@@ -375,10 +376,12 @@ int CliMain(int argc, char** argv) {
       "另写完整水力要素表（UTF-8 CSV），\n文件名为原名加“成果.csv”";
   CLI::Option* csv_option = app.add_flag("--csv", csv_help);
   std::string gaugings_path;
-  CLI::Option* gaugings_option = app.add_option(
-      "--gaugings", gaugings_path,
-      "实测流量文件（每行水位、流量）：另写率定糙率、\n率定表和关系式，"
-      "文件名为原名加“率定.csv”；\n只能有一个地形数据文件");
+  CLI::Option* gaugings_option =
+      app.add_option(
+             "--gaugings", gaugings_path,
+             "实测流量文件（每行水位、流量）：另写率定糙率、\n率定表和关系式，"
+             "文件名为原名加“率定.csv”；\n只能有一个地形数据文件")
+          ->option_text(" 文件");
   app.add_option("地形文件", files, "地形数据文件（.txt），可以有多个")
       ->option_text("...");
   app.set_version_flag("--version",
