@@ -7,6 +7,7 @@
 // floodplains, gravel in the channel). Here "zone" is a roughness zone, not a
 // print zone of the result file.
 
+#include <istream>
 #include <optional>
 #include <span>
 #include <string>
@@ -34,6 +35,32 @@ struct AppliedZone {
   double roughness = 0;
   friend bool operator==(const AppliedZone&, const AppliedZone&) = default;
 };
+
+// A zones file holds at most this many zones.
+inline constexpr int kMaxZones = 1000;
+
+// Reads a zones file: GBK or UTF-8 text, with or without a UTF-8 byte-order
+// mark, lines ended by LF, CR LF or a lone CR. Each line that is not blank
+// holds a zone: its breakpoint distance, then its roughness, separated by a
+// comma, spaces or tabs; whatever follows on the line (a note such as "主槽")
+// is ignored. The first line that is neither blank nor a comment is a header
+// and is skipped when its first field is not a number. A line whose first
+// character other than blanks is '#' is a comment.
+//
+// On success *zones holds the zones in file order, at least one, each with
+// its line. Fails, with a message that begins with the line ("第 5 行…")
+// when there is one, when a field is not a number or is missing, a roughness
+// is not above 0, a distance is not greater than the one before, a zone
+// beyond kMaxZones is started, the file holds no zone, or it is UTF-16.
+// Whether the zones reach the survey's first point is for the run to check
+// (CheckZonesReachSection).
+Status ParseRoughnessZones(std::istream& in, std::vector<RoughnessZone>* zones);
+
+// Opens the zones file at `path` (UTF-8) and parses it. Fails also when the
+// path is empty, the file does not exist, is a folder, a pipe or a device, or
+// cannot be read; the message names the file.
+Status ReadRoughnessZones(const std::string& path,
+                          std::vector<RoughnessZone>* zones);
 
 // Checks zones as a run takes them, whatever they came from: at least one,
 // each distance finite and greater than the one before, each roughness finite
@@ -63,9 +90,10 @@ std::vector<AppliedZone> ApplyZones(std::span<const RoughnessZone> zones,
 std::string DescribeZones(std::span<const AppliedZone> zones);
 
 // A zones file that ParseRoughnessZones reads back as `zones`: the header
-// line "起点距,糙率", then one "distance,n" line per zone, each number to 15
-// significant digits, every line ending in CR LF. UTF-8 without a byte-order
-// mark; its texts are ASCII but for the header.
+// line "起点距,糙率", then one "distance,n" line per zone, each number in the
+// fewest digits that read back as the same double ("0.025", "1e-05"), every
+// line ending in CR LF. UTF-8 without a byte-order mark; its texts are ASCII
+// but for the header.
 std::string RoughnessZonesText(std::span<const RoughnessZone> zones);
 
 }  // namespace xsrating

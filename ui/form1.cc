@@ -3,6 +3,7 @@
 
 #include <QComboBox>
 #include <QDir>
+#include <QFileInfo>
 #include <QFont>
 #include <QFontInfo>
 #include <QLabel>
@@ -10,6 +11,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QRect>
+#include <QSignalBlocker>
 #include <QStringList>
 #include <QTreeWidget>
 #include <optional>
@@ -17,11 +19,13 @@
 #include <utility>
 
 #include "core/number_text.h"
+#include "core/roughness_zones.h"
 #include "core/status.h"
 #include "ui/fonts.h"
 #include "ui/format_help.h"
 #include "ui/message_box_sink.h"
 #include "ui/rating_viewer.h"
+#include "ui/zones_dialog.h"
 
 namespace xsrating {
 namespace {
@@ -153,6 +157,8 @@ void Form1::BuildControls(DriveHooks drives) {
              TwipRect(3240, 7680, 8415, 735), KaiTi(14.25));
   auto* view = PlaceButton(this, "Command4", "查看断面与曲线",
                            TwipRect(11640, 6240, 1815, 615), SongTi(9));
+  auto* zones = PlaceButton(this, "Command5", "分区糙率…",
+                            TwipRect(11520, 3600, 1455, 495), SongTi(9));
 
   // Focus follows the tab indexes of the layout; the folder tree starts.
   QWidget::setTabOrder(folder_tree, file_list);
@@ -164,6 +170,7 @@ void Form1::BuildControls(DriveHooks drives) {
   QWidget::setTabOrder(end, stage_count);
   QWidget::setTabOrder(stage_count, help);
   QWidget::setTabOrder(help, view);
+  QWidget::setTabOrder(view, zones);
   folder_tree->setFocus();
 
   roughness_box_ = {roughness, "糙率", "0.025", &RunParameters::roughness};
@@ -182,6 +189,7 @@ void Form1::BuildControls(DriveHooks drives) {
   connect(end, &QPushButton::clicked, this, &QWidget::close);
   connect(help, &QPushButton::clicked, this, &Form1::OnHelpClicked);
   connect(view, &QPushButton::clicked, this, &Form1::OnViewClicked);
+  connect(zones, &QPushButton::clicked, this, &Form1::OnZonesClicked);
 
   chooser_ = new DataFileChooser(drive_list, folder_tree, file_list, sink_,
                                  std::move(drives), this);
@@ -218,6 +226,8 @@ InputProblems Form1::CheckBoxes() const {
   InputProblems problems;
   for (const NumberBox* box :
        {&roughness_box_, &slope_box_, &stage_count_box_}) {
+    // Zones give the roughness instead.
+    if (!box->edit->isEnabled()) continue;
     const QString name = QString::fromUtf8(box->name);
     if (box->edit->text().trimmed().isEmpty()) {
       problems.empty << name;
@@ -272,6 +282,47 @@ void Form1::OnViewClicked() {
   viewer_->show();
   viewer_->raise();
   viewer_->activateWindow();
+}
+
+void Form1::OnZonesClicked() {
+  const std::string folder =
+      QFileInfo(QString::fromStdString(parameters_.data_file_path))
+          .absolutePath()
+          .toStdString();
+  ZonesDialog dialog(sink_,
+                     parameters_.data_file_path.empty()
+                         ? QDir::currentPath().toStdString()
+                         : folder,
+                     {}, this);
+  dialog.SetZones(parameters_.zones, parameters_.zone_method);
+  if (dialog.exec() == QDialog::Accepted) {
+    SetZones(dialog.zones(), dialog.method());
+  }
+}
+
+void Form1::SetZones(std::vector<RoughnessZone> zones, ZoneMethod method) {
+  const bool were_set = !parameters_.zones.empty();
+  parameters_.zones = std::move(zones);
+  parameters_.zone_method = method;
+  QLineEdit* box = roughness_box_.edit;
+  if (!parameters_.zones.empty()) {
+    if (!were_set) typed_roughness_ = box->text();
+    const QSignalBlocker quiet(box);
+    box->setText(QStringLiteral("分区 %1 段").arg(parameters_.zones.size()));
+    // The box's own text is not in use: no red frame for it.
+    roughness_box_.holds_number = true;
+    box->setProperty("notANumber", false);
+    box->setStyleSheet(QString());
+    box->setToolTip(QString());
+  } else if (were_set) {
+    {
+      const QSignalBlocker quiet(box);
+      box->setText(typed_roughness_);
+    }
+    // The roughness, and the frame, of the text as it was typed.
+    OnNumberEdited(roughness_box_);
+  }
+  box->setEnabled(parameters_.zones.empty());
 }
 
 }  // namespace xsrating
