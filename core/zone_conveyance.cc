@@ -55,51 +55,60 @@ std::vector<WettedGeometry> ComputeZoneGeometry(
   return geometry;
 }
 
-ZoneFlow ZoneRule::FlowAt(size_t index) const {
+ZoneRule::ZoneRule(std::span<const AppliedZone> zones,
+                   const std::vector<WettedGeometry>& zone_geometry,
+                   const WettedGeometry& total, ZoneMethod method)
+    : method_(method) {
   const double exponent = 2.0 / 3.0;
-  ZoneFlow flow;
-  double wet_perimeter = 0;
-  double weighted_perimeter = 0;
-  double energy = 0;  // sum K_k^3 / A_k^2 over zones with area.
-  bool has_area = false;
-  for (size_t k = 0; k < zones_.size(); ++k) {
-    const double area = zone_geometry_[k].area[index];
-    const double perimeter = zone_geometry_[k].perimeter[index];
-    if (!(perimeter > 0)) continue;
-    const double n = zones_[k].roughness;
-    const double conveyance = area * std::pow(area / perimeter, exponent) / n;
-    flow.conveyance += conveyance;
-    wet_perimeter += perimeter;
-    weighted_perimeter += perimeter * std::pow(n, 1.5);
-    if (area > 0) {
-      has_area = true;
-      energy += conveyance * conveyance * conveyance / (area * area);
+  std::vector<double> weight;  // n_k^(3/2), for the composite roughness.
+  for (const AppliedZone& zone : zones) {
+    weight.push_back(std::pow(zone.roughness, 1.5));
+  }
+  flows_.resize(total.area.size());
+  for (size_t index = 0; index < flows_.size(); ++index) {
+    ZoneFlow& flow = flows_[index];
+    double wet_perimeter = 0;
+    double weighted_perimeter = 0;
+    double energy = 0;  // sum K_k^3 / A_k^2 over zones with area.
+    bool has_area = false;
+    for (size_t k = 0; k < zones.size(); ++k) {
+      const double area = zone_geometry[k].area[index];
+      const double perimeter = zone_geometry[k].perimeter[index];
+      if (!(perimeter > 0)) continue;
+      const double conveyance =
+          area * std::pow(area / perimeter, exponent) / zones[k].roughness;
+      flow.conveyance += conveyance;
+      wet_perimeter += perimeter;
+      weighted_perimeter += perimeter * weight[k];
+      if (area > 0) {
+        has_area = true;
+        energy += conveyance * conveyance * conveyance / (area * area);
+      }
     }
-  }
-  flow.composite_roughness =
-      wet_perimeter > 0 ? std::pow(weighted_perimeter / wet_perimeter, exponent)
-                        : kNoValue;
-  const double area = total_.area[index];
-  const double perimeter = total_.perimeter[index];
-  if (method_ == ZoneMethod::kComposite) {
-    flow.equivalent_roughness = flow.composite_roughness;
-  } else {
-    flow.equivalent_roughness =
-        has_area && flow.conveyance > 0
-            ? area * std::pow(area / perimeter, exponent) / flow.conveyance
+    flow.composite_roughness =
+        wet_perimeter > 0
+            ? std::pow(weighted_perimeter / wet_perimeter, exponent)
             : kNoValue;
+    const double area = total.area[index];
+    const double perimeter = total.perimeter[index];
+    const bool flows = has_area && flow.conveyance > 0;
+    if (method_ == ZoneMethod::kComposite) {
+      flow.equivalent_roughness = flow.composite_roughness;
+    } else {
+      flow.equivalent_roughness =
+          flows ? area * std::pow(area / perimeter, exponent) / flow.conveyance
+                : kNoValue;
+    }
+    flow.energy_coefficient =
+        flows ? energy * (area * area) /
+                    (flow.conveyance * flow.conveyance * flow.conveyance)
+              : kNoValue;
   }
-  flow.energy_coefficient =
-      has_area && flow.conveyance > 0
-          ? energy * (area * area) /
-                (flow.conveyance * flow.conveyance * flow.conveyance)
-          : kNoValue;
-  return flow;
 }
 
 double ZoneRule::Discharge(size_t index, double area, double perimeter,
                            double slope) const {
-  const ZoneFlow flow = FlowAt(index);
+  const ZoneFlow& flow = FlowAt(index);
   if (method_ == ZoneMethod::kComposite) {
     return RowDischarge(area, perimeter, flow.composite_roughness, slope);
   }

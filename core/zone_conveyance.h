@@ -47,19 +47,15 @@ struct ZoneFlow {
   double energy_coefficient = 0;
 };
 
-// The discharge rule of a zoned section. Keeps references to its arguments,
-// which must outlive it.
+// The discharge rule of a zoned section, with the flow figures of every
+// stage worked out once.
 class ZoneRule : public DischargeRule {
  public:
   // `zone_geometry` from ComputeZoneGeometry over `zones`, and `total` the
   // section's own geometry (ComputeWettedGeometry) at the same levels.
   ZoneRule(std::span<const AppliedZone> zones,
            const std::vector<WettedGeometry>& zone_geometry,
-           const WettedGeometry& total, ZoneMethod method)
-      : zones_(zones),
-        zone_geometry_(zone_geometry),
-        total_(total),
-        method_(method) {}
+           const WettedGeometry& total, ZoneMethod method);
 
   // Always Ok: the zones were checked when they were read.
   Status Check() const override { return Status::Ok(); }
@@ -69,13 +65,11 @@ class ZoneRule : public DischargeRule {
                    double slope) const override;
 
   // The flow figures of the stage at `index`.
-  ZoneFlow FlowAt(size_t index) const;
+  const ZoneFlow& FlowAt(size_t index) const { return flows_[index]; }
 
  private:
-  std::span<const AppliedZone> zones_;
-  const std::vector<WettedGeometry>& zone_geometry_;
-  const WettedGeometry& total_;
   ZoneMethod method_;
+  std::vector<ZoneFlow> flows_;  // One per stage.
 };
 
 }  // namespace xsrating

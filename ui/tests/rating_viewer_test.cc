@@ -67,7 +67,7 @@ bool Near(const QList<double>& a, const QList<double>& b) {
 ViewRequest Request(const std::string& path, double roughness,
                     const char* slope, double stages,
                     InputProblems problems = {}) {
-  return ViewRequest{RunParameters{path, roughness, slope, stages},
+  return ViewRequest{RunParameters{path, roughness, slope, stages, {}, {}},
                      std::move(problems)};
 }
 
