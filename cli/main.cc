@@ -198,8 +198,8 @@ void CheckNumbers(const CLI::App& app, std::span<const NumberOption> numbers) {
       throw CLI::ValidationError(MissingValue(number));
     }
     if (!xsrating::TextToNumber(text)) {
-      throw CLI::ValidationError(std::string(number.what) + "“" + text +
-                                 "”不是数字。");
+      throw CLI::ValidationError(std::string(number.what) + "“" + text + "”" +
+                                 xsrating::NotANumberEnding(text));
     }
   }
 }

@@ -7,6 +7,7 @@
 #include <system_error>
 
 #include "core/file_io.h"
+#include "core/rating_warnings.h"
 #include "core/result_file.h"
 
 namespace xsrating {
@@ -83,6 +84,13 @@ Status RunComputation(RunParameters& params, MessageSink& sink,
   if (!saved.ok()) return saved;
 
   sink.ShowResultPath(result_path);
+  // Told after the path, so the user knows first that the table is written,
+  // then what about it to check.
+  if (const std::vector<std::string> warnings = RatingWarnings(rated, params);
+      !warnings.empty()) {
+    sink.ShowWarning(RatingWarningsMessage(params.data_file_path, warnings),
+                     kRatingWarningsTitle);
+  }
   return Status::Ok();
 }
 

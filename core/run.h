@@ -58,6 +58,10 @@ struct RunHooks {
 //  3. Reads the survey and computes its rating (ComputeRating).
 //  4. Takes the date and time, saves ResultFileBytes beside the survey
 //     (ResultFilePath) and shows its path (MessageSink::ShowResultPath).
+//     Then, when the rating has warnings (RatingWarnings: the top stages
+//     spill over an end of the section, a roughness or slope that is seldom
+//     meant), shows them all in one ShowWarning: RatingWarningsMessage under
+//     kRatingWarningsTitle. The result file is written all the same.
 //     A file already at that path is replaced only when it is an earlier
 //     result (StartsLikeResultFile) that SaveFileAtomically may replace;
 //     anything else there (a survey, an empty file, a read-only result, a

@@ -258,6 +258,42 @@ TEST_F(CliTest, StageGuardWarnsOnStandardErrorAndRunsTwenty) {
   EXPECT_TRUE(result.ends_with(" 5             100           169.72 \r\n"));
 }
 
+// Doubtful tables are written as computed; what to check goes to standard
+// error, naming the survey.
+TEST_F(CliTest, WarnsOnStandardErrorAndStillWritesTheResult) {
+  struct Case {
+    const char* survey;
+    const char* roughness;
+    const char* slope;
+    const char* warning;  // Empty: none.
+  };
+  const char* const v = "0,5\r\n10,0\r\n20,0\r\n30,5\r\n";
+  const std::string levee = std::string("-5,4\r\n-2,6\r\n") + v;
+  const Case cases[] = {
+      {v, "0.025", "0.0004", ""},
+      {levee.c_str(), "0.025", "0.0004",
+       "断面起点一端（第 1 个测点，起点距 -5）的高程 4 低于最高计算水位 5"},
+      {v, "0.3", "0.0004", "糙率 0.3 不在天然河道常见的 0.008 到 0.25 之间"},
+      {v, "0.025", "0", "比降为 0：按曼宁公式，每个水位的流量都是 0。"},
+      {v, "0.025", "0.5", "比降 0.5 大于 0.1"},
+  };
+  for (const Case& c : cases) {
+    std::ofstream(dir_ / "s.txt", std::ios::binary) << c.survey;
+    const Outcome outcome =
+        Run({"-n", c.roughness, "-s", c.slope, "-m", "5", "s.txt"});
+    EXPECT_EQ(outcome.exit_code, 0) << outcome.err;
+    EXPECT_EQ(outcome.out, Utf8(dir_ / Path("s成果.txt")) + "\n");
+    if (*c.warning == '\0') {
+      EXPECT_EQ(outcome.err, "");
+    } else {
+      EXPECT_THAT(outcome.err, HasSubstr("地形文件“" + Utf8(dir_ / "s.txt") +
+                                         "”已算完，但：\n"));
+      EXPECT_THAT(outcome.err, HasSubstr(c.warning));
+    }
+    EXPECT_THAT(Slurp(dir_ / Path("s成果.txt")), HasSubstr(" 5 "));
+  }
+}
+
 TEST_F(CliTest, GoesOnAfterAFailedFileAndReportsIt) {
   CopyFixture("v_section.txt");
   std::ofstream(dir_ / "bad.txt", std::ios::binary) << "0,5\r\n10,x\r\n";
@@ -635,6 +671,22 @@ INSTANTIATE_TEST_SUITE_P(
                   {"-n", "0.025", "-s", "x", "-m", "5", "v_section.txt"},
                   2,
                   "比降“x”不是数字"},
+        UsageCase{"SlopeAsAFraction",
+                  {"-n", "0.025", "-s", "1/2000", "-m", "5", "v_section.txt"},
+                  2,
+                  "比降“1/2000”不是数字，请写成小数 0.0005。"},
+        UsageCase{"SlopePerMille",
+                  {"-n", "0.025", "-s", "0.5‰", "-m", "5", "v_section.txt"},
+                  2,
+                  "请写成小数 0.0005"},
+        UsageCase{"SlopeWithADecimalComma",
+                  {"-n", "0.025", "-s", "0,0005", "-m", "5", "v_section.txt"},
+                  2,
+                  "请写成小数 0.0005"},
+        UsageCase{"RoughnessWithADecimalComma",
+                  {"-n", "0,03", "-s", "0.0004", "-m", "5", "v_section.txt"},
+                  2,
+                  "糙率“0,03”不是数字，请写成小数 0.03。"},
         UsageCase{"GaugingsWithTwoSurveys",
                   {"-n", "0.025", "-s", "0.0004", "-m", "5", "--gaugings",
                    "g.txt", "v_section.txt", "v_section.txt"},
