@@ -81,6 +81,12 @@ Status RunComputation(RunParameters& params, MessageSink& sink,
 // that is not an earlier result (so "*.txt" in a folder of surveys and their
 // results runs every survey again). Paths are compared as the file system
 // resolves them.
+// True when the file at `path` (UTF-8) is a regular file that begins as a
+// result file does (StartsLikeResultFile): an earlier result, named as a
+// survey by mistake or by a pattern such as "*.txt". False when it cannot be
+// read.
+bool IsEarlierResultFile(const std::string& path);
+
 std::vector<Status> ResultPathClashes(
     const std::vector<std::string>& data_file_paths);
 

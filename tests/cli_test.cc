@@ -307,6 +307,58 @@ TEST_F(CliTest, GoesOnAfterAFailedFileAndReportsIt) {
   EXPECT_FALSE(fs::exists(dir_ / Path("bad成果.txt")));
 }
 
+// A folder run twice: the results of the first run, named again as "*.txt"
+// names them, are skipped with one note and are no failure; a run of more
+// than one file ends with a count.
+TEST_F(CliTest, SkipsEarlierResultsAndEndsWithACount) {
+  const std::string v = "0,5\r\n10,0\r\n20,0\r\n30,5\r\n";
+  std::ofstream(dir_ / "a.txt", std::ios::binary) << v;
+  std::ofstream(dir_ / "b.txt", std::ios::binary) << v;
+  const std::vector<std::string> run = {"-n",     "0.025", "-s",
+                                        "0.0004", "-m",    "5"};
+  const auto with = [&run](std::vector<std::string> files) {
+    std::vector<std::string> args = run;
+    args.insert(args.end(), files.begin(), files.end());
+    return args;
+  };
+  const std::string result = Utf8(dir_ / Path("a成果.txt"));
+  struct Case {
+    std::vector<std::string> files;
+    int exit_code;
+    std::vector<std::string> told;  // On standard error.
+  };
+  const Case cases[] = {
+      {{"a.txt", "b.txt"},
+       0,
+       {"共 2 个文件：算成 2 个，失败 0 个，跳过 0 个。"}},
+      {{"a.txt", "a成果.txt", "b.txt", "b成果.txt"},
+       0,
+       {"跳过 2 个本程序以前算出的结果文件（第一行是“计算时间:”），它们不是"
+        "地形文件，例如“" +
+            result + "”。\n",
+        "共 4 个文件：算成 2 个，失败 0 个，跳过 2 个。"}},
+      {{"a成果.txt"},
+       0,
+       {"跳过“" + result + "”：它是本程序以前算出的结果文件"}},
+      {{"a成果.txt", "gone.txt", "a.txt"},
+       1,
+       {"找不到地形文件", "共 3 个文件：算成 1 个，失败 1 个，跳过 1 个。"}},
+      {{"none*.txt", "b.txt"},
+       1,
+       {"xsrating-cli：没有与“none*.txt”相符的文件。\n",
+        "共 2 个文件：算成 1 个，失败 1 个，跳过 0 个。"}},
+  };
+  for (const Case& c : cases) {
+    const Outcome outcome = Run(with(c.files));
+    EXPECT_EQ(outcome.exit_code, c.exit_code) << outcome.err;
+    for (const std::string& part : c.told) {
+      EXPECT_THAT(outcome.err, HasSubstr(part));
+    }
+    EXPECT_THAT(outcome.err, Not(HasSubstr("请选择地形数据文件")));
+  }
+  EXPECT_EQ(Run(with({"a.txt"})).err, "");  // One survey: no count.
+}
+
 #ifndef _WIN32
 // A relative path is recorded as typed behind the working folder; ".." after
 // a link to a folder goes where the system takes it.
@@ -737,6 +789,11 @@ INSTANTIATE_TEST_SUITE_P(
                    "v_section.txt"},
                   1,
                   "必须在 1 到 100 之间，现在是 .5"},
+        UsageCase{"ACsvFileIsToBeRenamed",
+                  {"-n", "0.025", "-s", "0.0004", "-m", "5", "v_section.CSV"},
+                  1,
+                  "地形文件必须是 .txt 文件。每行只有起点距、高程两个数的 CSV "
+                  "文件，把文件名改成以 .txt 结尾就可以计算。"},
         UsageCase{"NotATxtFile",
                   {"-n", "0.025", "-s", "0.0004", "-m", "5", "v_section.dat"},
                   1,
