@@ -223,7 +223,7 @@ Status ReplaceThroughTemporaryFile(const std::filesystem::path& target,
   if (std::string closing = CloseFile(created.fd); reason.empty()) {
     reason = std::move(closing);
   }
-  if (reason.empty()) reason = ReplaceFile(temp, target);
+  if (reason.empty()) reason = RenameOver(temp, target);
   EndTemporaryFile(temp, /*remove=*/!reason.empty());
   if (!reason.empty()) {
     return Status::FileSystemError("无法写入" + named + "：" + reason +

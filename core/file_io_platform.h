@@ -50,8 +50,8 @@ std::string CloseFile(int fd);
 
 // Moves the closed file `from` over `to` in one step, so that readers of `to`
 // see the old file or the new one.
-std::string ReplaceFile(const std::filesystem::path& from,
-                        const std::filesystem::path& to);
+std::string RenameOver(const std::filesystem::path& from,
+                       const std::filesystem::path& to);
 
 // Ends the temporary file `path`: removes it unless it was renamed into place
 // (`remove` false), and takes it out of RemoveTemporaryFileOnSignals' sight.

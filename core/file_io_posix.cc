@@ -96,8 +96,8 @@ std::string CloseFile(int fd) {
   return close(fd) == 0 ? std::string() : DescribeSystemError(errno);
 }
 
-std::string ReplaceFile(const std::filesystem::path& from,
-                        const std::filesystem::path& to) {
+std::string RenameOver(const std::filesystem::path& from,
+                       const std::filesystem::path& to) {
   return std::rename(from.c_str(), to.c_str()) == 0
              ? std::string()
              : DescribeSystemError(errno);

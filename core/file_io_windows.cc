@@ -99,8 +99,8 @@ std::string CloseFile(int fd) {
   return _close(fd) == 0 ? std::string() : DescribeSystemError(errno);
 }
 
-std::string ReplaceFile(const std::filesystem::path& from,
-                        const std::filesystem::path& to) {
+std::string RenameOver(const std::filesystem::path& from,
+                       const std::filesystem::path& to) {
   if (MoveFileExW(from.c_str(), to.c_str(),
                   MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
     return {};
