@@ -29,6 +29,7 @@
 #include "core/rating_warnings.h"
 #include "core/result_file.h"
 #include "core/run.h"
+#include "form/inputs.h"
 #ifdef _WIN32
 #include "cli/windows_console.h"
 #endif
@@ -94,8 +95,8 @@ int ExitStatusFor(xsrating::StatusKind kind) {
 }
 
 // The working folder is put in front of a relative path, and nothing else is
-// changed but dropping "." steps: "link/../v.txt" is where the system takes it
-// (beside the folder that link points to), which "v.txt" may not be.
+// changed but dropping "." steps: "link/../v.txt" is where the system takes
+// it (beside the folder that link points to), which "v.txt" may not be.
 std::string AbsoluteUtf8(const std::string& file) {
 #ifdef _WIN32
   // std::filesystem of MinGW's libstdc++ takes \\server\share\a.txt for a
@@ -382,13 +383,16 @@ int CliMain(int argc, char** argv) {
   const NumberOption numbers[] = {
       {app.add_option("-n,--roughness", roughness_text,
                       "糙率（曼宁系数 n），例如 0.025"),
-       "糙率", "0.025"},
+       xsrating::DescribeInput(xsrating::InputBox::kRoughness).name,
+       xsrating::DescribeInput(xsrating::InputBox::kRoughness).example},
       {app.add_option("-s,--slope", slope_text,
                       "水面比降，例如 0.0004（照原样写入结果文件）"),
-       "比降", "0.0004"},
+       xsrating::DescribeInput(xsrating::InputBox::kSlope).name,
+       xsrating::DescribeInput(xsrating::InputBox::kSlope).example},
       {app.add_option("-m,--stages", stages_text,
                       "水位流量关系曲线点子数量，1 到 100"),
-       "水位流量关系曲线点子数量", "20"},
+       xsrating::DescribeInput(xsrating::InputBox::kStageCount).name,
+       xsrating::DescribeInput(xsrating::InputBox::kStageCount).example},
   };
   for (const NumberOption& number : numbers) {
     number.option->option_text(" 数值");
@@ -405,10 +409,10 @@ int CliMain(int argc, char** argv) {
   CLI::Option* csv_option = app.add_flag("--csv", csv_help);
   std::string gaugings_path;
   CLI::Option* gaugings_option =
-      app.add_option(
-             "--gaugings", gaugings_path,
-             "实测流量文件（每行水位、流量）：另写率定糙率、\n率定表和关系式，"
-             "文件名为原名加“率定.csv”；\n只能有一个地形数据文件")
+      app.add_option("--gaugings", gaugings_path,
+                     "实测流量文件（每行水位、流量）：另写率定糙率、\n率定表"
+                     "和关系式，"
+                     "文件名为原名加“率定.csv”；\n只能有一个地形数据文件")
           ->option_text(" 文件");
   app.add_option("地形文件", files, "地形数据文件（.txt），可以有多个")
       ->option_text("...");

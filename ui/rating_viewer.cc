@@ -277,7 +277,8 @@ void RatingViewer::Show(const ViewRequest& request) {
   } else if (request.problems.any()) {
     figure_.section = std::move(section);
     message = QString::fromUtf8(kSectionOnly) +
-              DescribeInputProblems(request.problems) + QStringLiteral("。");
+              QString::fromStdString(DescribeInputProblems(request.problems)) +
+              QStringLiteral("。");
   } else {
     // The run's rating, without its message box and without changing the
     // main window's parameters.

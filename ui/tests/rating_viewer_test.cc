@@ -71,6 +71,18 @@ ViewRequest Request(const std::string& path, double roughness,
                      std::move(problems)};
 }
 
+// Boxes at fault by their names, as the main window finds them.
+InputProblems Problems(const QStringList& empty,
+                       const QStringList& not_numbers) {
+  InputProblems problems;
+  for (const QString& name : empty)
+    problems.empty.push_back(name.toStdString());
+  for (const QString& name : not_numbers) {
+    problems.not_numbers.push_back(name.toStdString());
+  }
+  return problems;
+}
+
 QVariantList Cells(const QTableWidget* table, int row) {
   QVariantList cells;
   for (int c = 0; c < table->columnCount(); ++c) {
@@ -237,7 +249,7 @@ class RatingViewerTest : public QObject {
 
     RatingViewer viewer(&sink_);
     viewer.Show(Request(survey.toStdString(), roughness, "0.0004", stages,
-                        {empty, not_numbers}));
+                        Problems(empty, not_numbers)));
     viewer.show();
     QVERIFY(QTest::qWaitForWindowExposed(&viewer));
 
@@ -285,7 +297,7 @@ class RatingViewerTest : public QObject {
   void showAgainReplacesEverything() {
     RatingViewer viewer(&sink_);
     viewer.Show(Request(kSurvey, 0.025, "0.0004", 5));
-    viewer.Show(Request(kSurvey, 0.025, "0.0004", 3, {{}, {"糙率"}}));
+    viewer.Show(Request(kSurvey, 0.025, "0.0004", 3, Problems({}, {"糙率"})));
     QVERIFY(viewer.figure().rows.empty());
     QCOMPARE(viewer.findChild<QTableWidget*>("Table")->rowCount(), 0);
     QVERIFY(Find<QAreaSeries>(ChartOf(viewer, "SectionChart"), kWaterSeries) ==
