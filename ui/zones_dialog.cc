@@ -10,12 +10,11 @@
 #include <QPushButton>
 #include <QTableWidget>
 #include <QVBoxLayout>
-#include <optional>
 #include <utility>
 
 #include "core/file_io.h"
-#include "core/number_text.h"
 #include "core/roughness_zones.h"
+#include "form/zones.h"
 
 namespace xsrating {
 namespace {
@@ -35,12 +34,6 @@ QPushButton* NewButton(const char* name, const char* text, QWidget* parent) {
   button->setObjectName(QLatin1String(name));
   button->setAutoDefault(false);
   return button;
-}
-
-// A number as a cell shows it: as the result file writes it, without its
-// spaces, with the regional decimal separator that the cells are read with.
-QString CellText(double value) {
-  return QString::fromStdString(FormatNumberForMessage(value));
 }
 
 }  // namespace
@@ -126,8 +119,9 @@ void ZonesDialog::AddRow(const QString& from, const QString& roughness) {
 void ZonesDialog::SetZones(const std::vector<RoughnessZone>& zones,
                            ZoneMethod method) {
   table_->setRowCount(0);
-  for (const RoughnessZone& zone : zones) {
-    AddRow(CellText(zone.from), CellText(zone.roughness));
+  for (const ZoneRowTexts& row : ZoneRows(zones)) {
+    AddRow(QString::fromStdString(row.from),
+           QString::fromStdString(row.roughness));
   }
   method_->setCurrentIndex(method_->findData(static_cast<int>(method)));
 }
@@ -137,22 +131,15 @@ ZoneMethod ZonesDialog::method() const {
 }
 
 Status ZonesDialog::ReadTable(std::vector<RoughnessZone>* zones) const {
-  zones->clear();
+  std::vector<ZoneRowTexts> rows;
   for (int row = 0; row < table_->rowCount(); ++row) {
     const auto cell = [&](int column) {
       const QTableWidgetItem* item = table_->item(row, column);
-      return item == nullptr ? QString() : item->text().trimmed();
+      return item == nullptr ? std::string() : item->text().toStdString();
     };
-    if (cell(0).isEmpty() && cell(1).isEmpty()) continue;
-    const std::string at = "第 " + std::to_string(row + 1) + " 行";
-    const std::optional<double> from = TextToNumber(cell(0).toStdString());
-    if (!from) return Status::Error(at + "的分区起点距不是数字。");
-    const std::optional<double> roughness = TextToNumber(cell(1).toStdString());
-    if (!roughness) return Status::Error(at + "的糙率不是数字。");
-    zones->push_back({*from, *roughness, row + 1});
+    rows.push_back({cell(0), cell(1)});
   }
-  if (zones->empty()) return Status::Ok();
-  return CheckRoughnessZones(*zones);
+  return ZonesFromRows(rows, zones);
 }
 
 void ZonesDialog::Load(const std::string& path) {

@@ -32,9 +32,8 @@ using ZonesFileChooser = std::function<QString(
 // current one; "Method" chooses 分区 or 综合; "Load" and "Save" read and
 // write a zones file; "Clear" empties the table, which OK then takes as no
 // zones (one roughness for the whole section, from the roughness box).
-// OK accepts only zones that CheckRoughnessZones accepts, or none: a row that
-// is empty is skipped, a cell that is not a number is named ("第 2 行的糙率
-// 不是数字"), through the sink, and the dialog stays open.
+// OK accepts only what ZonesFromRows accepts (no zones at all included);
+// otherwise its message goes through the sink and the dialog stays open.
 class ZonesDialog : public QDialog {
   Q_OBJECT
 
@@ -46,7 +45,7 @@ class ZonesDialog : public QDialog {
 
   // Fills the table and the method.
   void SetZones(const std::vector<RoughnessZone>& zones, ZoneMethod method);
-  // The zones of the table, checked: fails as OK would.
+  // The zones of the table: ZonesFromRows.
   Status ReadTable(std::vector<RoughnessZone>* zones) const;
   ZoneMethod method() const;
 
