@@ -302,14 +302,15 @@ xsrating::Status WriteExtraOutputs(const std::string& data_file_path,
   return xsrating::Status::Ok();
 }
 
-// Checks the table of a run that has just written its result file against
+// Checks the rating of a run that has just written its result file against
 // the gaugings at `gaugings_path` and writes the report beside the result
 // file; prints the report's path on standard output.
 xsrating::Status WriteGaugingsReport(const xsrating::RunParameters& params,
+                                     const xsrating::Rating& rating,
                                      const std::string& gaugings_path) {
   xsrating::RatingAnalysis analysis;
-  if (xsrating::Status s =
-          xsrating::AnalyzeGaugingsFile(params, gaugings_path, &analysis);
+  if (xsrating::Status s = xsrating::AnalyzeGaugings(rating, params.slope_text,
+                                                     gaugings_path, &analysis);
       !s.ok()) {
     return s;
   }
@@ -469,7 +470,7 @@ int CliMain(int argc, char** argv) {
     }
     if (gaugings_option->count() > 0) {
       if (const xsrating::Status reported =
-              WriteGaugingsReport(params, AbsoluteUtf8(gaugings_path));
+              WriteGaugingsReport(params, rating, AbsoluteUtf8(gaugings_path));
           !reported.ok()) {
         std::cerr << kProgram << "：" << xsrating::Shown(reported.message())
                   << '\n';

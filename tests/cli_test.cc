@@ -726,6 +726,34 @@ TEST_F(CliTest, GaugingsReportBesideTheResultFile) {
   EXPECT_FALSE(fs::exists(dir_ / Path("river_section率定.csv")));
 }
 
+#ifndef _WIN32
+// The report checks the run's own rating: with --gaugings, as without, the
+// survey is opened once, so all the files show one version of it.
+TEST_F(CliTest, GaugingsOpenTheSurveyOnce) {
+  CopyFixture("river_section.txt");
+  fs::copy_file(fs::path(XSRATING_EXAMPLES) / "river_section_gaugings.txt",
+                dir_ / "g.txt");
+  const fs::path trace = io_ / "trace";
+  // The prefix runs the program under strace, which logs every open.
+  const Outcome outcome = Run(
+      {"-n", "0.03", "-s", "0.0003", "-m", "20", "--csv", "--gaugings", "g.txt",
+       "river_section.txt"},
+      "strace -f -qq -e trace=open,openat,openat2 -o " + Quote(trace.string()));
+  ASSERT_EQ(outcome.exit_code, 0) << outcome.err;
+  std::ifstream log(trace);
+  int survey_opens = 0;
+  int gaugings_opens = 0;
+  for (std::string line; std::getline(log, line);) {
+    if (line.find("/river_section.txt\"") != std::string::npos) {
+      ++survey_opens;
+    }
+    if (line.find("/g.txt\"") != std::string::npos) ++gaugings_opens;
+  }
+  EXPECT_EQ(survey_opens, 1);
+  EXPECT_EQ(gaugings_opens, 1);
+}
+#endif
+
 TEST_F(CliTest, BadSourceDateEpochIsAUsageError) {
   CopyFixture("v_section.txt");
   const Outcome outcome =
