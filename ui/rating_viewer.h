@@ -21,8 +21,8 @@
 #include "core/rating_analysis.h"
 #include "core/run.h"
 #include "core/types.h"
+#include "form/inputs.h"
 #include "plot/rating_figure.h"
-#include "ui/input_problems.h"
 
 class QChartView;
 class QLabel;
@@ -135,10 +135,10 @@ class RatingViewer : public QWidget {
   QPushButton* save_png_ = nullptr;
   QPushButton* save_svg_ = nullptr;
   QPushButton* save_csv_ = nullptr;
-  // The rating shown, when it could be computed, and the slope it was
+  // The rating shown, when it could be computed, and the parameters it was
   // computed with: what the gaugings are checked against.
   std::optional<Rating> rating_;
-  std::string slope_text_;
+  RunParameters params_;
   std::string gaugings_path_;
   std::optional<RatingAnalysis> analysis_;
   QChartView* roughness_view_ = nullptr;
