@@ -2,12 +2,14 @@
 #include "core/rating_report.h"
 
 #include <algorithm>
+#include <array>
 #include <charconv>
 #include <cmath>
 #include <cstring>
 #include <optional>
 #include <sstream>
 #include <system_error>
+#include <utility>
 
 #include "core/rating_csv.h"
 #include "core/result_file.h"
@@ -50,6 +52,14 @@ std::string Percent(const std::optional<double>& value, int digits) {
   return value ? Digits(*value, digits) + "%" : std::string("无");
 }
 
+// The tests in the order the report and the summary give them.
+std::array<std::pair<const char*, const CheckResult*>, 3> NamedChecks(
+    const RatingChecks& checks) {
+  return {{{"符号检验", &checks.sign},
+           {"适线检验", &checks.runs},
+           {"偏离数值检验", &checks.deviation}}};
+}
+
 }  // namespace
 
 std::string RatingReportPath(std::string_view data_file_path) {
@@ -60,7 +70,8 @@ std::string RatingReportPath(std::string_view data_file_path) {
   return path;
 }
 
-void WriteRatingReport(std::ostream& out, const RatingAnalysis& analysis) {
+void WriteRatingReport(std::ostream& out, const RatingAnalysis& analysis,
+                       const RatingChecks& checks) {
   out << "\xEF\xBB\xBF";
   out << "实测水位,实测流量,面积,湿周,水力半径,反推糙率,率定流量,相对偏差(%),"
          "说明"
@@ -108,15 +119,26 @@ void WriteRatingReport(std::ostream& out, const RatingAnalysis& analysis) {
                   analysis.calibrated_equation
                       ? std::optional(analysis.calibrated_equation->a)
                       : std::nullopt);
+  WriteSummaryRow(out, "系统误差(%)", checks.systematic_error_percent);
+  WriteSummaryRow(out, "随机不确定度(%)", checks.random_uncertainty_percent);
+
+  out << kLineEnd << "检验,统计量,临界值,显著性水平,结论" << kLineEnd;
+  for (const auto& [name, result] : NamedChecks(checks)) {
+    out << name << ',' << Cell(result->statistic) << ','
+        << Cell(result->critical_value) << ',' << CsvNumber(result->level)
+        << ',' << CheckVerdictText(result->verdict) << kLineEnd;
+  }
 }
 
-std::string RatingReportCsv(const RatingAnalysis& analysis) {
+std::string RatingReportCsv(const RatingAnalysis& analysis,
+                            const RatingChecks& checks) {
   std::ostringstream out;
-  WriteRatingReport(out, analysis);
+  WriteRatingReport(out, analysis, checks);
   return std::move(out).str();
 }
 
-std::string RatingSummary(const RatingAnalysis& analysis) {
+std::string RatingSummary(const RatingAnalysis& analysis,
+                          const RatingChecks& checks) {
   std::string text =
       "率定糙率 n_c = " + Digits(analysis.calibrated_roughness, 4) +
       "，相对标准误差 Se = " + Percent(analysis.standard_error_percent, 3) +
@@ -130,6 +152,14 @@ std::string RatingSummary(const RatingAnalysis& analysis) {
   } else {
     text += "无";
   }
+  const char* separator = "；";
+  for (const auto& [name, result] : NamedChecks(checks)) {
+    text +=
+        separator + std::string(name) + " " + CheckVerdictText(result->verdict);
+    separator = "，";
+  }
+  text += "，系统误差 " + Percent(checks.systematic_error_percent, 3) +
+          "，随机不确定度 " + Percent(checks.random_uncertainty_percent, 3);
   return text;
 }
 

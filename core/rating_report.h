@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "core/rating_analysis.h"
+#include "core/rating_checks.h"
 
 namespace xsrating {
 
@@ -22,7 +23,7 @@ std::string RatingReportPath(std::string_view data_file_path);
 
 // Writes the report: UTF-8 with a byte-order mark, every line ending in CR LF,
 // numbers as CsvNumber writes them (15 significant digits), a value that is
-// none left empty. Three blocks, one empty line between them:
+// none left empty. Four blocks, one empty line between them:
 //  1. "实测水位,实测流量,面积,湿周,水力半径,反推糙率,率定流量,相对偏差(%),说明"
 //     and one row per gauging in file order; a gauging left out has its
 //     computed cells empty and the reason in 说明.
@@ -30,17 +31,25 @@ std::string RatingReportPath(std::string_view data_file_path);
 //     for an extrapolated row, else empty.
 //  3. "项目,数值" and the rows 率定糙率, 相对标准误差(%), 实测点数 (the
 //     usable gaugings), 外延幅度(%), 关系式a, 关系式b, 关系式e,
-//     关系式最大偏差(%), 率定关系式a.
-void WriteRatingReport(std::ostream& out, const RatingAnalysis& analysis);
+//     关系式最大偏差(%), 率定关系式a, then from `checks` 系统误差(%),
+//     随机不确定度(%).
+//  4. "检验,统计量,临界值,显著性水平,结论" and one row each for 符号检验,
+//     适线检验 and 偏离数值检验: the statistic and critical value (empty
+//     when not computed), the level and the verdict.
+void WriteRatingReport(std::ostream& out, const RatingAnalysis& analysis,
+                       const RatingChecks& checks);
 // The same, as the file's bytes.
-std::string RatingReportCsv(const RatingAnalysis& analysis);
+std::string RatingReportCsv(const RatingAnalysis& analysis,
+                            const RatingChecks& checks);
 
 // The analysis in one line for the viewer, with the figures to a sensible
 // number of digits and the equation written out, for example
 // "率定糙率 n_c = 0.03223，相对标准误差 Se = 3.17%，实测点数 k = 10，
-// 外延幅度 91.1%，关系式 Q = 10.00(H − 44.2)^2.415（最大偏差 34.3%）".
-// A figure that is none is named as such ("无").
-std::string RatingSummary(const RatingAnalysis& analysis);
+// 外延幅度 91.1%，关系式 Q = 10.00(H − 44.2)^2.415（最大偏差 34.3%）；
+// 符号检验 合格，适线检验 免检，偏离数值检验 合格，系统误差 0.101%，
+// 随机不确定度 6.64%". A figure that is none is named as such ("无").
+std::string RatingSummary(const RatingAnalysis& analysis,
+                          const RatingChecks& checks);
 
 }  // namespace xsrating
 
