@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <numbers>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -13,10 +14,11 @@ namespace xsrating {
 namespace {
 
 // Quantiles with a closed form or from the printed tables.
-const double kNormal875 = 1.1503493803760079;       // u(1 - 0.25/2)
-const double kNormal95 = 1.6448536269514722;        // u(1 - 0.05)
-const double kNormal90 = 1.2815515655446004;        // u(1 - 0.2/2)
-const double kStudent90Df1 = std::tan(0.4 * M_PI);  // tan(pi (p - 1/2))
+const double kNormal875 = 1.1503493803760079;  // u(1 - 0.25/2)
+const double kNormal95 = 1.6448536269514722;   // u(1 - 0.05)
+const double kNormal90 = 1.2815515655446004;   // u(1 - 0.2/2)
+const double kStudent90Df1 =
+    std::tan(0.4 * std::numbers::pi);  // tan(pi (p - 1/2))
 const double kStudent90Df2 =
     0.8 / std::sqrt(2 * 0.9 * 0.1);  // (2p - 1)/sqrt(2pq)
 const double kStudent90Df5 = 1.475884;
