@@ -1,15 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#ifndef XSRATING_PLOT_FIGURE_MODULE_ROWS_H_
-#define XSRATING_PLOT_FIGURE_MODULE_ROWS_H_
+#ifndef XSRATING_FIGURE_ABI_FIGURE_MODULE_ROWS_H_
+#define XSRATING_FIGURE_ABI_FIGURE_MODULE_ROWS_H_
 
 // The hydraulic table across the figure module's C boundary
-// (plot/figure_module.h), for both sides: one list of the fields that a row
-// carries. Free of Qt.
+// (figure_abi/figure_module.h), for both sides: one list of the fields that a
+// row carries. Free of Qt.
 
 #include <utility>
 
 #include "core/hydraulic_table.h"
-#include "plot/figure_module.h"
+#include "figure_abi/figure_module.h"
 
 namespace xsrating {
 
@@ -39,4 +39,4 @@ inline HydraulicRow FromFigureRow(const XsratingFigureRow& plain) {
 
 }  // namespace xsrating
 
-#endif  // XSRATING_PLOT_FIGURE_MODULE_ROWS_H_
+#endif  // XSRATING_FIGURE_ABI_FIGURE_MODULE_ROWS_H_
