@@ -24,6 +24,7 @@
 #include "core/number_text.h"
 #include "core/rating.h"
 #include "core/rating_analysis.h"
+#include "core/rating_checks.h"
 #include "core/rating_csv.h"
 #include "core/rating_report.h"
 #include "core/rating_warnings.h"
@@ -334,22 +335,29 @@ xsrating::Status WriteExtraOutputs(const std::string& data_file_path,
   return xsrating::Status::Ok();
 }
 
-// Checks the table of a run that has just written its result file against
-// the gaugings of `run` and writes the report beside the result file; prints
-// the report's path on standard output, and warns through `sink` when the
-// table reaches too far above the gaugings.
+// Checks the rating of a run that has just written its result file against
+// the gaugings of `run` and writes the report beside the result file, with
+// the tests at `levels`; prints the report's path on standard output, and
+// warns through `sink` when the table reaches too far above the gaugings.
 xsrating::Status WriteGaugingsReport(const xsrating::RunParameters& params,
+                                     const xsrating::Rating& rating,
                                      const xsrating::RatingReportRun& run,
+                                     const xsrating::CheckLevels& levels,
                                      xsrating::MessageSink& sink) {
   xsrating::RatingAnalysis analysis;
-  if (xsrating::Status s =
-          xsrating::AnalyzeGaugingsFile(params, run.gaugings_path, &analysis);
+  if (xsrating::Status s = xsrating::AnalyzeGaugings(
+          rating, params.slope_text, run.gaugings_path, &analysis);
+      !s.ok()) {
+    return s;
+  }
+  xsrating::RatingChecks checks;
+  if (xsrating::Status s = xsrating::CheckRating(analysis, levels, &checks);
       !s.ok()) {
     return s;
   }
   const std::string path = xsrating::RatingReportPath(params.data_file_path);
   if (xsrating::Status s = xsrating::SaveFileAtomically(
-          path, xsrating::RatingReportCsv(analysis, run));
+          path, xsrating::RatingReportCsv(analysis, checks, run));
       !s.ok()) {
     return s;
   }
@@ -392,7 +400,7 @@ int CliMain(int argc, char** argv) {
   app.formatter(std::make_shared<xsrating::ChineseHelpFormatter>(
       "(-n 糙率 | --zones 分区糙率文件 [--zone-method 分区|综合])\n"
       "       -s 比降 -m 点子数量 [--csv] [--plot[=svg|png]]\n"
-      "       [--gaugings 实测流量文件] 地形文件..."));
+      "       [--gaugings 实测流量文件 [--test-levels A,B,C]] 地形文件..."));
   app.failure_message(xsrating::ChineseFailureMessage);
   app.get_formatter()->label("Positionals", "参数");
   app.option_defaults()->group("选项");
@@ -444,6 +452,12 @@ int CliMain(int argc, char** argv) {
                      "和关系式，"
                      "文件名为原名加“率定.csv”；\n只能有一个地形数据文件")
           ->option_text(" 文件");
+  std::string test_levels_text;
+  CLI::Option* test_levels_option =
+      app.add_option("--test-levels", test_levels_text,
+                     "率定表中符号检验、适线检验、偏离数值检验的\n"
+                     "显著性水平，各在 0 与 1 之间，默认 0.25,0.05,0.2")
+          ->option_text(" A,B,C");
   std::string zones_path;
   CLI::Option* zones_option =
       app.add_option("--zones", zones_path,
@@ -464,6 +478,7 @@ int CliMain(int argc, char** argv) {
   app.set_help_flag("-h,--help", "显示本帮助");
 
   ExtraOutputs extra;
+  xsrating::CheckLevels test_levels;
   try {
     RefuseMissingValues(app, numbers, argc, argv);
     app.parse(argc, argv);
@@ -496,6 +511,13 @@ int CliMain(int argc, char** argv) {
       extra.table = true;
     }
     if (files.empty()) throw CLI::ValidationError("缺少地形数据文件。");
+    if (test_levels_option->count() > 0) {
+      if (const xsrating::Status s =
+              xsrating::ParseCheckLevels(test_levels_text, &test_levels);
+          !s.ok()) {
+        throw CLI::ValidationError("--test-levels：" + s.message());
+      }
+    }
   } catch (const CLI::Success& e) {
     return Finish(app.exit(e));
   } catch (const CLI::ParseError& e) {
@@ -610,7 +632,8 @@ int CliMain(int argc, char** argv) {
           .slope_text = slope_text,
           .run_time = run_time,
       };
-      if (const xsrating::Status s = WriteGaugingsReport(params, run, sink);
+      if (const xsrating::Status s =
+              WriteGaugingsReport(params, rating, run, test_levels, sink);
           !s.ok()) {
         print_failure(s);
         all_written = false;

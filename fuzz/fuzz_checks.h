@@ -19,6 +19,13 @@ namespace xsrating::hardening {
 // line of the input.
 std::string CheckSurveyParse(std::string_view bytes);
 
+// Reads `bytes` as a gaugings file. On success: at least one gauging and at
+// most kMaxGaugings, on ascending lines of the input, each the first two
+// fields of its line as an independent split of the text reads them, its
+// stage finite and its discharge finite and above 0. On failure: a message
+// as for the survey, of kind kBadInput, naming no line the input lacks.
+std::string CheckGaugingsParse(std::string_view bytes);
+
 // Reads `bytes` as a roughness zones file. On failure: a message as for the
 // survey, naming a line of the input unless the text is UTF-16 or holds no
 // zone. On success: at least one zone and at most kMaxZones, distances finite
