@@ -168,8 +168,11 @@ std::string CheckParseFailure(std::string_view bytes, const Status& status) {
   if (body.substr(0, kUtf8Bom.size()) == kUtf8Bom) {
     body.remove_prefix(kUtf8Bom.size());
   }
-  const bool utf16 =
-      body.substr(0, 2) == "\xFF\xFE" || body.substr(0, 2) == "\xFE\xFF";
+  // UTF-16 with a byte-order mark, or without one: a zero byte among the
+  // first two.
+  const bool utf16 = body.substr(0, 2) == "\xFF\xFE" ||
+                     body.substr(0, 2) == "\xFE\xFF" ||
+                     body.substr(0, 2).find('\0') != std::string_view::npos;
   const std::optional<int64_t> line = NamedLine(status.message());
   if (!line) {
     if (utf16) return {};

@@ -868,6 +868,15 @@ TEST_F(CliTest, GaugingsReportBesideTheResultFile) {
   EXPECT_TRUE(report.starts_with("\xEF\xBB\xBF实测水位,实测流量,"));
   EXPECT_THAT(report, HasSubstr("\r\n52.05,1420,,,,,,,高于较低堤顶\r\n"));
   EXPECT_THAT(report, HasSubstr("\r\n实测点数,10\r\n"));
+  // The run it checks, as the result file records it.
+  EXPECT_THAT(report,
+              HasSubstr("\r\n地形文件," + Utf8(dir_ / "river_section.txt") +
+                        "\r\n实测流量文件," + Utf8(dir_ / "g.txt") +
+                        "\r\n糙率,0.03\r\n比降,0.0003\r\n"
+                        "计算时间,2026/12/7 3:47:07\r\n关系式,Q="));
+  EXPECT_THAT(outcome.err,
+              HasSubstr("计算结果请核对： 外延幅度 91.1%，超过了"
+                        "通常允许的 30%：高于最高实测水位 48.52 "));
   EXPECT_THAT(report, HasSubstr("\r\n\r\n检验,统计量,临界值,显著性水平,结论"
                                 "\r\n符号检验,"));
   EXPECT_THAT(report, HasSubstr(",0.25,合格\r\n"));
