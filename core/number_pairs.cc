@@ -52,8 +52,10 @@ Status ParseNumberPairs(
     }
     const TextScanner::Field first_field = scan.ReadField();
     if (!TextScanner::Number(first_field, &pair.first)) {
-      // Column heads such as "水位,流量,日期".
-      if (may_be_header) {
+      // Column heads such as "水位,流量,日期" are words: "0，5" is a pair
+      // with the wrong comma, not to be skipped.
+      if (may_be_header && first_field.text.find_first_of("0123456789") ==
+                               std::string_view::npos) {
         scan.SkipLine();
         continue;
       }

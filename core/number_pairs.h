@@ -38,7 +38,7 @@ struct NumberPair {
 // its first two fields, separated by a comma, spaces or tabs (a comma may
 // have blanks on either side); whatever follows them on the line is not read.
 // The first line that is neither blank nor a comment is a header and is
-// skipped when its first field is not a number; a line whose first character
+// skipped when its first field holds no digit; a line whose first character
 // other than blanks is '#' is a comment. Gives each pair, in file order, to
 // `take`, which may quote a text with scan.Quote() for a failure it returns;
 // its failure ends the reading.
