@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/own_files.h"
 
+#include <string>
+
 #include "core/rating_csv.h"
 #include "core/rating_report.h"
 #include "core/result_file.h"
@@ -70,6 +72,8 @@ bool IsOwnFile(OwnFile kind, std::string_view opening) {
     case OwnFile::kTable:
     case OwnFile::kReport:
       return StartsWithCsvHeader(opening, kRatingCsvHeader) ||
+             StartsWithCsvHeader(
+                 opening, std::string(kRatingCsvHeader) + kZoneCsvColumns) ||
              StartsWithCsvHeader(opening, kRatingReportHeader);
     case OwnFile::kFigure:
       return IsOwnFigure(opening);

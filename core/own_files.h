@@ -32,7 +32,8 @@ inline constexpr char kFigurePngKeyword[] = "Software";
 // shorter file), shows a file this program wrote that a save of `kind` may
 // replace:
 //  - a result file begins with "计算时间:" in GBK (StartsLikeResultFile);
-//  - a table or a report has one of our CSV headers as its first line, after
+//  - a table or a report has one of our CSV headers (the table's, with or
+//    without the zones' columns, or the report's) as its first line, after
 //    the UTF-8 byte-order mark and before CR LF;
 //  - a figure is an SVG whose <desc> begins with kFigureMark, or a PNG with
 //    a tEXt chunk kFigurePngKeyword holding kFigureMark.
