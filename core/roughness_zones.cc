@@ -144,6 +144,23 @@ std::string DescribeZones(std::span<const AppliedZone> zones) {
   return text;
 }
 
+namespace {
+constexpr std::string_view kZonesFileHeader = "起点距,糙率\r\n";
+}  // namespace
+
+SaveOptions ZonesFileSaveOptions(const std::string& path) {
+  SaveOptions options;
+  options.kind = "分区糙率文件";
+  options.check_existing = [path](std::string_view opening) {
+    if (opening.starts_with(kZonesFileHeader)) return Status::Ok();
+    return Status::FileSystemError(
+        "文件“" + path +
+        "”已经存在，但它不是本程序保存的分区糙率文件（第一行不是“起点距,"
+        "糙率”），为免丢失其中的数据，没有改写它。请换一个文件名。");
+  };
+  return options;
+}
+
 std::string RoughnessZonesText(std::span<const RoughnessZone> zones) {
   // The shortest digits that read back as the same double: 0.1 stays "0.1",
   // and two distances a hair apart stay apart.
@@ -153,7 +170,7 @@ std::string RoughnessZonesText(std::span<const RoughnessZone> zones) {
         std::to_chars(buffer, buffer + sizeof buffer, value);
     return std::string(buffer, written.ptr);
   };
-  std::string text = "起点距,糙率\r\n";
+  std::string text(kZonesFileHeader);
   for (const RoughnessZone& zone : zones) {
     text += shortest(zone.from) + "," + shortest(zone.roughness) + "\r\n";
   }

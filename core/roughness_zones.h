@@ -14,6 +14,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/file_io.h"
 #include "core/status.h"
 #include "core/types.h"
 
@@ -95,6 +96,13 @@ std::string DescribeZones(std::span<const AppliedZone> zones);
 // line ending in CR LF. UTF-8 without a byte-order mark; its texts are ASCII
 // but for the header.
 std::string RoughnessZonesText(std::span<const RoughnessZone> zones);
+
+// The options of a save of RoughnessZonesText to `path`: a file already
+// there is replaced only when it begins as that text does, with its header
+// line (a zones file saved before); anything else, a survey picked by
+// mistake included, fails the save with a message naming the file and is
+// left as it is.
+SaveOptions ZonesFileSaveOptions(const std::string& path);
 
 }  // namespace xsrating
 

@@ -158,7 +158,8 @@ void ZonesDialog::Save(const std::string& path) {
     status = Status::Error("表中没有分区，没有可保存的分区糙率。");
   }
   if (status.ok()) {
-    status = SaveFileAtomically(path, RoughnessZonesText(zones));
+    status = SaveFileAtomically(path, RoughnessZonesText(zones),
+                                ZonesFileSaveOptions(path));
   }
   if (!status.ok()) sink_->ShowWarning(status.message(), kZonesProblemTitle);
 }

@@ -532,13 +532,27 @@ class Form1Test : public QObject {
 
     dialog.SetZones({{0, 0.04}, {12.5, 0.03}}, ZoneMethod::kComposite);
     QCOMPARE(dialog.method(), ZoneMethod::kComposite);
-    dialog.Save(path);
+    const std::string saved = (temp_.path() + "/存.txt").toStdString();
+    dialog.Save(saved);
+    dialog.Save(saved);  // Its own file is replaced.
     QVERIFY(sink_.messages.empty());
     dialog.SetZones({}, ZoneMethod::kSubsection);
-    dialog.Load(path);
+    dialog.Load(saved);
     QVERIFY(dialog.ReadTable(&zones).ok());
     QCOMPARE(zones.size(), size_t{2});
     QCOMPARE(zones[1].from, 12.5);
+
+    // A survey picked by mistake is not replaced.
+    const QString survey = temp_.path() + "/sec1.txt";
+    QVERIFY(WriteFile(survey, kTrapezoid));
+    dialog.Save(survey.toStdString());
+    QCOMPARE(sink_.messages.size(), size_t{1});
+    QVERIFY(QString::fromStdString(sink_.messages[0].text)
+                .contains("不是本程序保存的分区糙率文件"));
+    QFile kept(survey);
+    QVERIFY(kept.open(QIODevice::ReadOnly));
+    QCOMPARE(kept.readAll(), QByteArray(kTrapezoid));
+    sink_.messages.clear();
 
     // A bad file changes nothing; a bad cell keeps the dialog open.
     QVERIFY(WriteFile(QString::fromStdString(path), "0,0.03\n10,-1\n"));
