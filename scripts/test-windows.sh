@@ -18,6 +18,13 @@ cd "$(dirname "$0")/.."
 
 cmake --preset windows >/dev/null
 cmake --build --preset windows -j2
+# The tests' Wine prefix, fresh for each run and made before the tests start
+# in parallel: two programs that make a prefix at once break it.
+rm -rf build-windows/wine
+env -u DISPLAY -u WAYLAND_DISPLAY WINEPREFIX="$PWD/build-windows/wine" \
+  WINEDEBUG=-all WINEDLLOVERRIDES=mscoree,mshtml= \
+  "$(command -v /usr/lib/wine/wine64 wine64 wine | head -n1)" wineboot -i \
+  >/dev/null 2>&1
 ctest --preset windows -j2
 
 failures=0
@@ -40,8 +47,10 @@ for exe in "$build"/bin/*.exe; do
 done
 
 # The window runs in the GUI subsystem: no console window opens beside it.
-x86_64-w64-mingw32-objdump -p "$build/bin/xsrating.exe" |
-  grep -qE '^Subsystem\s+0*2\s' || fail "xsrating.exe is not a GUI program"
+subsystem=$(x86_64-w64-mingw32-objdump -p "$build/bin/xsrating.exe" |
+  sed -n 's/^Subsystem\s*//p')
+[[ $subsystem == 00000002* ]] ||
+  fail "xsrating.exe is not a GUI program: subsystem $subsystem"
 
 export WINEPREFIX=$build/wine WINEDEBUG=-all WINEDLLOVERRIDES=mscoree,mshtml=
 unset DISPLAY WAYLAND_DISPLAY
@@ -110,7 +119,7 @@ grep -qF "$message" <<<"$piped" || fail "piped message not GBK: $piped"
 
 # The window, on a display of its own, in a fresh prefix.
 window_start=$SECONDS
-Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$work/display" \
+Xvfb -displayfd 3 -screen 0 1600x1000x24 -nolisten tcp 3>"$work/display" \
   >/dev/null 2>&1 &
 xvfb=$!
 trap 'kill "$xvfb" 2>/dev/null; rm -rf "$work";
@@ -127,6 +136,14 @@ for face in SimSun 宋体 SimHei 黑体 KaiTi 楷体_GB2312; do
 done
 (cd "$work" && "${gui[@]}" "$wine" "$build/bin/form1_window_tests.exe") ||
   fail "the window's tests under Wine"
+# The layout again on a screen of 144 dots per inch.
+"${gui[@]}" "$wine" reg add 'HKCU\Control Panel\Desktop' /v LogPixels \
+  /t REG_DWORD /d 144 /f >/dev/null 2>&1
+(cd "$work" && XSRATING_TEST_DPI=144 "${gui[@]}" "$wine" \
+  "$build/bin/form1_window_tests.exe" --gtest_filter='*Twips*') ||
+  fail "the window's layout at 144 dots per inch"
+"${gui[@]}" "$wine" reg add 'HKCU\Control Panel\Desktop' /v LogPixels \
+  /t REG_DWORD /d 96 /f >/dev/null 2>&1
 
 # A screenshot of the window over a Chinese folder of the examples.
 mkdir -p "$work/shot/测站 甲" "$build/artifacts"

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <initializer_list>
 #include <memory>
 #include <optional>
 #include <string>
@@ -81,24 +82,29 @@ DWORD ExStyleOf(ControlKind kind) {
              : 0;
 }
 
+// The face the font mapper gave `font`.
+std::wstring FaceOf(HFONT font) {
+  HDC dc = GetDC(nullptr);
+  wchar_t face[LF_FACESIZE] = {};
+  HGDIOBJ old = SelectObject(dc, font);
+  GetTextFaceW(dc, LF_FACESIZE, face);
+  SelectObject(dc, old);
+  ReleaseDC(nullptr, dc);
+  return face;
+}
+
 // The first of `faces` that the system has, else the last one as the font
 // mapper substitutes it.
 HFONT CreateFaceFont(std::initializer_list<const wchar_t*> faces, int height,
                      int weight, bool underline) {
-  HDC dc = GetDC(nullptr);
   HFONT font = nullptr;
   for (const wchar_t* face : faces) {
     if (font != nullptr) DeleteObject(font);
     font = CreateFontW(height, 0, 0, 0, weight, FALSE, underline, FALSE,
                        GB2312_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
                        DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, face);
-    wchar_t found[LF_FACESIZE] = {};
-    HGDIOBJ old = SelectObject(dc, font);
-    GetTextFaceW(dc, LF_FACESIZE, found);
-    SelectObject(dc, old);
-    if (lstrcmpiW(found, face) == 0) break;
+    if (lstrcmpiW(FaceOf(font).c_str(), face) == 0) break;
   }
-  ReleaseDC(nullptr, dc);
   return font;
 }
 
@@ -115,17 +121,13 @@ HFONT CreateLayoutFont(Typeface face, double points, bool underline, UINT dpi) {
     case Typeface::kHuaWenHuPo:
       break;
   }
-  // Where the display face is missing, the heaviest sans-serif comes
-  // closest.
   HFONT font =
       CreateFaceFont({L"华文琥珀", L"STHupo"}, height, FW_NORMAL, underline);
-  HDC dc = GetDC(nullptr);
-  wchar_t found[LF_FACESIZE] = {};
-  HGDIOBJ old = SelectObject(dc, font);
-  GetTextFaceW(dc, LF_FACESIZE, found);
-  SelectObject(dc, old);
-  ReleaseDC(nullptr, dc);
-  if (lstrcmpiW(found, L"华文琥珀") != 0 && lstrcmpiW(found, L"STHupo") != 0) {
+  const std::wstring found = FaceOf(font);
+  if (lstrcmpiW(found.c_str(), L"华文琥珀") != 0 &&
+      lstrcmpiW(found.c_str(), L"STHupo") != 0) {
+    // Where the display face is missing, the heaviest sans-serif comes
+    // closest.
     DeleteObject(font);
     font = CreateFaceFont({L"SimHei"}, height, FW_BLACK, underline);
   }
