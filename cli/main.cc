@@ -12,6 +12,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <system_error>
 #include <utility>
 #include <vector>
 
@@ -23,8 +24,10 @@
 #include "core/number_text.h"
 #include "core/rating.h"
 #include "core/rating_analysis.h"
+#include "core/rating_checks.h"
 #include "core/rating_csv.h"
 #include "core/rating_report.h"
+#include "core/rating_warnings.h"
 #include "core/result_file.h"
 #include "core/run.h"
 #include "form/inputs.h"
@@ -199,8 +202,8 @@ void CheckNumbers(const CLI::App& app, std::span<const NumberOption> numbers) {
       throw CLI::ValidationError(MissingValue(number));
     }
     if (!xsrating::TextToNumber(text)) {
-      throw CLI::ValidationError(std::string(number.what) + "“" + text +
-                                 "”不是数字。");
+      throw CLI::ValidationError(std::string(number.what) + "“" + text + "”" +
+                                 xsrating::NotANumberEnding(text));
     }
   }
 }
@@ -304,24 +307,56 @@ xsrating::Status WriteExtraOutputs(const std::string& data_file_path,
 }
 
 // Checks the table of a run that has just written its result file against
-// the gaugings at `gaugings_path` and writes the report beside the result
-// file; prints the report's path on standard output.
+// the gaugings of `run` and writes the report beside the result file, with
+// the tests at `levels`; prints the report's path on standard output, and
+// warns through `sink` when the table reaches too far above the gaugings.
 xsrating::Status WriteGaugingsReport(const xsrating::RunParameters& params,
-                                     const std::string& gaugings_path) {
+                                     const xsrating::RatingReportRun& run,
+                                     const xsrating::CheckLevels& levels,
+                                     xsrating::MessageSink& sink) {
   xsrating::RatingAnalysis analysis;
   if (xsrating::Status s =
-          xsrating::AnalyzeGaugingsFile(params, gaugings_path, &analysis);
+          xsrating::AnalyzeGaugingsFile(params, run.gaugings_path, &analysis);
+      !s.ok()) {
+    return s;
+  }
+  xsrating::RatingChecks checks;
+  if (xsrating::Status s = xsrating::CheckRating(analysis, levels, &checks);
       !s.ok()) {
     return s;
   }
   const std::string path = xsrating::RatingReportPath(params.data_file_path);
   if (xsrating::Status s = xsrating::SaveFileAtomically(
-          path, xsrating::RatingReportCsv(analysis));
+          path, xsrating::RatingReportCsv(analysis, checks, run));
       !s.ok()) {
     return s;
   }
   xsrating::PrintOnStandardOutput(path);
+  if (const std::optional<std::string> warning =
+          xsrating::ExtensionWarning(analysis)) {
+    sink.ShowWarning(*warning, xsrating::kRatingWarningsTitle);
+  }
   return xsrating::Status::Ok();
+}
+
+// True when `typed` is a pattern that matched no file: it holds '*' or '?'
+// (which Windows has expanded already, and which no Windows file name holds)
+// and nothing is at `path`, its full path.
+bool IsUnmatchedPattern(const std::string& typed, const std::string& path) {
+  if (typed.find_first_of("*?") == std::string::npos) return false;
+  std::error_code error;
+  return !std::filesystem::exists(xsrating::PathFromUtf8(path), error);
+}
+
+// The one note for the earlier result files named as surveys, which are not
+// run.
+std::string SkippedResultsNote(const std::vector<std::string>& skipped) {
+  const std::string why = "本程序以前算出的结果文件（第一行是“计算时间:”）";
+  if (skipped.size() == 1) {
+    return "跳过“" + skipped.front() + "”：它是" + why + "，不是地形文件。";
+  }
+  return "跳过 " + std::to_string(skipped.size()) + " 个" + why +
+         "，它们不是地形文件，例如“" + skipped.front() + "”。";
 }
 
 int CliMain(int argc, char** argv) {
@@ -334,13 +369,13 @@ int CliMain(int argc, char** argv) {
       kProgram);
   app.formatter(std::make_shared<xsrating::ChineseHelpFormatter>(
       "-n 糙率 -s 比降 -m 点子数量 [--csv] [--plot[=svg|png]]\n"
-      "       [--gaugings 实测流量文件] 地形文件..."));
+      "       [--gaugings 实测流量文件 [--test-levels A,B,C]] 地形文件..."));
   app.failure_message(xsrating::ChineseFailureMessage);
   app.get_formatter()->label("Positionals", "参数");
   app.option_defaults()->group("选项");
   app.footer(
       "退出状态：\n"
-      "  0  每个地形文件都算完，结果都已写出\n"
+      "  0  没有地形文件失败（以前的结果文件跳过，不算失败）\n"
       "  1  有地形文件没有算成（其余的照样计算），或标准输出无法写入\n"
       "  2  命令行有误，或 --plot 要用的绘图模块无法加载；什么都没有写\n"
       "\n"
@@ -386,6 +421,12 @@ int CliMain(int argc, char** argv) {
                      "和关系式，"
                      "文件名为原名加“率定.csv”；\n只能有一个地形数据文件")
           ->option_text(" 文件");
+  std::string test_levels_text;
+  CLI::Option* test_levels_option =
+      app.add_option("--test-levels", test_levels_text,
+                     "率定表中符号检验、适线检验、偏离数值检验的\n"
+                     "显著性水平，各在 0 与 1 之间，默认 0.25,0.05,0.2")
+          ->option_text(" A,B,C");
   app.add_option("地形文件", files, "地形数据文件（.txt），可以有多个")
       ->option_text("...");
   app.set_version_flag("--version",
@@ -394,6 +435,7 @@ int CliMain(int argc, char** argv) {
   app.set_help_flag("-h,--help", "显示本帮助");
 
   ExtraOutputs extra;
+  xsrating::CheckLevels test_levels;
   try {
     RefuseMissingValues(app, numbers, argc, argv);
     app.parse(argc, argv);
@@ -413,6 +455,13 @@ int CliMain(int argc, char** argv) {
       extra.table = true;
     }
     if (files.empty()) throw CLI::ValidationError("缺少地形数据文件。");
+    if (test_levels_option->count() > 0) {
+      if (const xsrating::Status s =
+              xsrating::ParseCheckLevels(test_levels_text, &test_levels);
+          !s.ok()) {
+        throw CLI::ValidationError("--test-levels：" + s.message());
+      }
+    }
   } catch (const CLI::Success& e) {
     return Finish(app.exit(e));
   } catch (const CLI::ParseError& e) {
@@ -441,28 +490,52 @@ int CliMain(int argc, char** argv) {
     }
   }
 
-  // A survey that fails does not stop the others.
+  // A survey that fails does not stop the others. Earlier results among the
+  // files, as "*.txt" names them in a folder that was run before, are no
+  // surveys: skipped, told once, not a failure.
   ConsoleSink sink;
-  bool all_ok = true;
+  int failed = 0;
   std::vector<std::string> surveys;
-  for (const std::string& file : files) surveys.push_back(AbsoluteUtf8(file));
+  std::vector<std::string> skipped;
+  for (const std::string& file : files) {
+    const std::string path = AbsoluteUtf8(file);
+    if (IsUnmatchedPattern(file, path)) {
+      std::cerr << kProgram << "：没有与“" << xsrating::Shown(file)
+                << "”相符的文件。\n";
+      ++failed;
+    } else if (xsrating::IsEarlierResultFile(path)) {
+      skipped.push_back(path);
+    } else {
+      surveys.push_back(path);
+    }
+  }
+  if (!skipped.empty()) {
+    // Only failures begin with the program's name.
+    std::cerr << xsrating::Shown(SkippedResultsNote(skipped)) << '\n';
+  }
+  const auto print_failure = [](const xsrating::Status& status) {
+    std::cerr << kProgram << "：" << xsrating::Shown(status.message()) << '\n';
+  };
   const std::vector<xsrating::Status> clashes =
       xsrating::ResultPathClashes(surveys);
   for (size_t i = 0; i < surveys.size(); ++i) {
     if (!clashes[i].ok()) {
-      std::cerr << kProgram << "：" << xsrating::Shown(clashes[i].message())
-                << '\n';
-      all_ok = false;
+      print_failure(clashes[i]);
+      ++failed;
       continue;
     }
     params.data_file_path = surveys[i];
+    // One time for the result file and the report beside it.
+    const xsrating::LocalDateTime run_time =
+        hooks.now ? hooks.now() : xsrating::CurrentLocalTime();
+    xsrating::RunHooks run_hooks = hooks;
+    run_hooks.now = [run_time] { return run_time; };
     xsrating::Rating rating;
-    const xsrating::Status status =
-        xsrating::RunComputation(params, sink, hooks, &rating);
-    if (!status.ok()) {
-      std::cerr << kProgram << "：" << xsrating::Shown(status.message())
-                << '\n';
-      all_ok = false;
+    if (const xsrating::Status status =
+            xsrating::RunComputation(params, sink, run_hooks, &rating);
+        !status.ok()) {
+      print_failure(status);
+      ++failed;
       continue;
     }
     if (const std::string note = xsrating::QuestionMarkNote(
@@ -471,29 +544,50 @@ int CliMain(int argc, char** argv) {
         !note.empty()) {
       std::cerr << note << '\n';
     }
+    // The files beside the result were asked for too: without them the
+    // survey has failed.
+    bool all_written = true;
     if (gaugings_option->count() > 0) {
-      if (const xsrating::Status reported =
-              WriteGaugingsReport(params, AbsoluteUtf8(gaugings_path));
-          !reported.ok()) {
-        std::cerr << kProgram << "：" << xsrating::Shown(reported.message())
-                  << '\n';
-        all_ok = false;
+      const xsrating::RatingReportRun run = {
+          .data_file_path = params.data_file_path,
+          .gaugings_path = AbsoluteUtf8(gaugings_path),
+          .roughness_text = roughness_text,
+          .slope_text = slope_text,
+          .run_time = run_time,
+      };
+      if (const xsrating::Status s =
+              WriteGaugingsReport(params, run, test_levels, sink);
+          !s.ok()) {
+        print_failure(s);
+        all_written = false;
       }
     }
-    if (const xsrating::Status written =
+    if (const xsrating::Status s =
             WriteExtraOutputs(params.data_file_path, rating, extra, figures);
-        !written.ok()) {
-      std::cerr << kProgram << "：" << xsrating::Shown(written.message())
-                << '\n';
-      all_ok = false;
+        !s.ok()) {
+      print_failure(s);
+      all_written = false;
     }
+    if (!all_written) ++failed;
   }
-  return Finish(all_ok ? EXIT_SUCCESS : EXIT_FAILURE);
+  if (files.size() > 1) {
+    const size_t succeeded =
+        files.size() - skipped.size() - static_cast<size_t>(failed);
+    std::cerr << "共 " << files.size() << " 个文件：算成 " << succeeded
+              << " 个，失败 " << failed << " 个，跳过 " << skipped.size()
+              << " 个。\n";
+  }
+  return Finish(failed == 0 ? EXIT_SUCCESS : EXIT_FAILURE);
 }
 
 }  // namespace
 
 #ifdef _WIN32
+// cmd and PowerShell hand "*.txt" to the program as typed: the C runtime
+// expands '*' and '?' in the arguments that are not quoted, as Windows
+// programs do. A pattern that matches nothing stays as typed.
+extern "C" int _dowildcard = -1;
+
 // Windows passes the arguments as UTF-16, which holds any file name whatever
 // the console's code page; the program works in UTF-8.
 int wmain(int argc, wchar_t** argv) {

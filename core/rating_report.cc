@@ -2,12 +2,14 @@
 #include "core/rating_report.h"
 
 #include <algorithm>
+#include <array>
 #include <charconv>
 #include <cmath>
 #include <cstring>
 #include <optional>
 #include <sstream>
 #include <system_error>
+#include <utility>
 
 #include "core/rating_csv.h"
 #include "core/result_file.h"
@@ -50,6 +52,31 @@ std::string Percent(const std::optional<double>& value, int digits) {
   return value ? Digits(*value, digits) + "%" : std::string("无");
 }
 
+// A text cell, quoted when a spreadsheet would otherwise split it.
+std::string TextCell(std::string_view text) {
+  if (text.find_first_of(",\"\r\n") == std::string_view::npos) {
+    return std::string(text);
+  }
+  std::string quoted = "\"";
+  for (char c : text) {
+    if (c == '"') quoted += '"';
+    quoted += c;
+  }
+  return quoted + "\"";
+}
+
+void WriteTextRow(std::ostream& out, const char* name, std::string_view text) {
+  out << name << ',' << TextCell(text) << kLineEnd;
+}
+
+// The tests in the order the report and the summary give them.
+std::array<std::pair<const char*, const CheckResult*>, 3> NamedChecks(
+    const RatingChecks& checks) {
+  return {{{"符号检验", &checks.sign},
+           {"适线检验", &checks.runs},
+           {"偏离数值检验", &checks.deviation}}};
+}
+
 }  // namespace
 
 std::string RatingReportPath(std::string_view data_file_path) {
@@ -60,7 +87,8 @@ std::string RatingReportPath(std::string_view data_file_path) {
   return path;
 }
 
-void WriteRatingReport(std::ostream& out, const RatingAnalysis& analysis) {
+void WriteRatingReport(std::ostream& out, const RatingAnalysis& analysis,
+                       const RatingChecks& checks, const RatingReportRun& run) {
   out << "\xEF\xBB\xBF";
   out << "实测水位,实测流量,面积,湿周,水力半径,反推糙率,率定流量,相对偏差(%),"
          "说明"
@@ -108,28 +136,65 @@ void WriteRatingReport(std::ostream& out, const RatingAnalysis& analysis) {
                   analysis.calibrated_equation
                       ? std::optional(analysis.calibrated_equation->a)
                       : std::nullopt);
+  WriteTextRow(out, "地形文件", run.data_file_path);
+  WriteTextRow(out, "实测流量文件", run.gaugings_path);
+  WriteTextRow(out, "糙率", run.roughness_text);
+  WriteTextRow(out, "比降", run.slope_text);
+  WriteTextRow(
+      out, "计算时间",
+      FormatShortDate(run.run_time) + " " + FormatLongTime(run.run_time));
+  WriteTextRow(out, "关系式",
+               equation ? EquationText(*equation, false) : std::string());
+  WriteSummaryRow(out, "系统误差(%)", checks.systematic_error_percent);
+  WriteSummaryRow(out, "随机不确定度(%)", checks.random_uncertainty_percent);
+
+  out << kLineEnd << "检验,统计量,临界值,显著性水平,结论" << kLineEnd;
+  for (const auto& [name, result] : NamedChecks(checks)) {
+    out << name << ',' << Cell(result->statistic) << ','
+        << Cell(result->critical_value) << ',' << CsvNumber(result->level)
+        << ',' << CheckVerdictText(result->verdict) << kLineEnd;
+  }
 }
 
-std::string RatingReportCsv(const RatingAnalysis& analysis) {
+std::string RatingReportCsv(const RatingAnalysis& analysis,
+                            const RatingChecks& checks,
+                            const RatingReportRun& run) {
   std::ostringstream out;
-  WriteRatingReport(out, analysis);
+  WriteRatingReport(out, analysis, checks, run);
   return std::move(out).str();
 }
 
-std::string RatingSummary(const RatingAnalysis& analysis) {
+std::string EquationText(const RatingEquation& equation, bool spaced) {
+  const std::string space = spaced ? " " : "";
+  // e is a bed elevation from the survey: shown in full.
+  const std::string shift = equation.e < 0
+                                ? "+" + space + CsvNumber(-equation.e)
+                                : "−" + space + CsvNumber(equation.e);
+  return "Q" + space + "=" + space + Digits(equation.a, 4, true) + "(H" +
+         space + shift + ")^" + Digits(equation.b, 4, true);
+}
+
+std::string RatingSummary(const RatingAnalysis& analysis,
+                          const RatingChecks& checks) {
   std::string text =
       "率定糙率 n_c = " + Digits(analysis.calibrated_roughness, 4) +
       "，相对标准误差 Se = " + Percent(analysis.standard_error_percent, 3) +
       "，实测点数 k = " + std::to_string(analysis.usable_count) +
       "，外延幅度 " + Percent(analysis.extension_percent, 3) + "，关系式 ";
   if (const std::optional<RatingEquation>& eq = analysis.equation) {
-    // e is a bed elevation from the survey: shown in full.
-    text += "Q = " + Digits(eq->a, 4, true) + "(H − " + CsvNumber(eq->e) +
-            ")^" + Digits(eq->b, 4, true) + "（最大偏差 " +
+    text += EquationText(*eq, true) + "（最大偏差 " +
             Digits(eq->max_deviation_percent, 3) + "%）";
   } else {
     text += "无";
   }
+  const char* separator = "；";
+  for (const auto& [name, result] : NamedChecks(checks)) {
+    text +=
+        separator + std::string(name) + " " + CheckVerdictText(result->verdict);
+    separator = "，";
+  }
+  text += "，系统误差 " + Percent(checks.systematic_error_percent, 3) +
+          "，随机不确定度 " + Percent(checks.random_uncertainty_percent, 3);
   return text;
 }
 

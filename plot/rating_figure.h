@@ -113,6 +113,9 @@ inline constexpr char kGaugingSeries[] = "gaugings";         // Usable, filled.
 inline constexpr char kLeftOutSeries[] = "gaugingsLeftOut";  // Hollow.
 inline constexpr char kRoughnessSeries[] = "roughness";      // n_i.
 inline constexpr char kCalibratedRoughnessSeries[] = "calibratedRoughness";
+inline constexpr char kDeviationSeries[] = "deviations";  // P_i.
+inline constexpr char kZeroDeviationSeries[] = "zeroDeviation";
+inline constexpr char kDeviationBandSeries[] = "deviationBand";  // +-2 Se.
 
 // The stage-discharge chart with the gaugings: the curve of the typed
 // roughness (kCurveSeries, kCurveExtendedSeries) and of the calibrated one
@@ -126,6 +129,14 @@ std::unique_ptr<QChart> MakeGaugedDischargeChart(
 // (roughness across, stage up) and the calibrated roughness as a vertical
 // line over the gauged range.
 std::unique_ptr<QChart> MakeRoughnessChart(const RatingAnalysis& analysis);
+
+// The deviation P_i (%) of each usable gauging from the calibrated curve
+// against its stage, laid out as the roughness chart (deviation across, stage
+// up): the line of no deviation, the points, and the band from -2 Se to
+// +2 Se shaded over the gauged range. Without Se (one gauging) the band is
+// left out. The deviation axis is symmetric about 0 and covers the points
+// and the band.
+std::unique_ptr<QChart> MakeDeviationChart(const RatingAnalysis& analysis);
 
 }  // namespace xsrating
 

@@ -24,8 +24,10 @@
 #include <vector>
 
 #include "core/cross_section.h"
+#include "core/date_time.h"
 #include "core/file_io.h"
 #include "core/hydraulic_table.h"
+#include "core/number_text.h"
 #include "core/rating.h"
 #include "core/rating_csv.h"
 #include "core/rating_report.h"
@@ -161,6 +163,7 @@ RatingViewer::RatingViewer(MessageSink* sink, SavePathChooser choose_path,
   discharge_view_ = NewChartView("DischargeChart", this);
   area_view_ = NewChartView("AreaChart", this);
   roughness_view_ = NewChartView("RoughnessChart", this);
+  deviation_view_ = NewChartView("DeviationChart", this);
   summary_ = new QLabel(this);
   summary_->setObjectName(QStringLiteral("GaugingsSummary"));
   summary_->setTextInteractionFlags(Qt::TextSelectableByMouse);
@@ -212,6 +215,7 @@ RatingViewer::RatingViewer(MessageSink* sink, SavePathChooser choose_path,
   curves->addWidget(discharge_view_);
   curves->addWidget(area_view_);
   curves->addWidget(roughness_view_);
+  curves->addWidget(deviation_view_);
   curves->setChildrenCollapsible(false);
   auto* splitter = new QSplitter(Qt::Vertical, this);
   splitter->addWidget(top);
@@ -259,6 +263,7 @@ void RatingViewer::Show(const ViewRequest& request) {
   figure_ = FigureData();
   params_ = params;
   analysis_.reset();
+  checks_.reset();
   QString message;
 
   const QString file_name =
@@ -316,9 +321,15 @@ void RatingViewer::ShowGaugings(const std::string& path) {
 
 Status RatingViewer::Analyze() {
   analysis_.reset();
+  checks_.reset();
   RatingAnalysis analysis;
   Status status = AnalyzeGaugingsFile(params_, gaugings_path_, &analysis);
-  if (status.ok()) analysis_ = std::move(analysis);
+  RatingChecks checks;
+  if (status.ok()) status = CheckRating(analysis, CheckLevels(), &checks);
+  if (status.ok()) {
+    analysis_ = std::move(analysis);
+    checks_ = checks;
+  }
   return status;
 }
 
@@ -328,15 +339,20 @@ void RatingViewer::ShowFigure() {
                                ? MakeGaugedDischargeChart(figure_, *analysis_)
                                : MakeDischargeChart(figure_));
   Replace(area_view_, MakeAreaChart(figure_));
-  if (analysis_) Replace(roughness_view_, MakeRoughnessChart(*analysis_));
+  if (analysis_) {
+    Replace(roughness_view_, MakeRoughnessChart(*analysis_));
+    Replace(deviation_view_, MakeDeviationChart(*analysis_));
+  }
   roughness_view_->setVisible(analysis_.has_value());
-  summary_->setText(analysis_
-                        ? QString::fromStdString(RatingSummary(*analysis_))
-                        : QString());
+  deviation_view_->setVisible(analysis_.has_value());
+  summary_->setText(
+      analysis_ ? QString::fromStdString(RatingSummary(*analysis_, *checks_))
+                : QString());
   summary_->setVisible(analysis_.has_value());
   // The curves' legends show each series as it is drawn, the curve as a line
   // and its computed points as dots, rather than two squares of one colour.
-  for (QChartView* view : {discharge_view_, area_view_, roughness_view_}) {
+  for (QChartView* view :
+       {discharge_view_, area_view_, roughness_view_, deviation_view_}) {
     view->chart()->legend()->setMarkerShape(QLegend::MarkerShapeFromSeries);
   }
   FillTable();
@@ -410,7 +426,15 @@ void RatingViewer::Save(FileKind kind) {
       break;
     case FileKind::kReport:
       if (!analysis_) return;
-      bytes = QByteArray::fromStdString(RatingReportCsv(*analysis_));
+      // The time of the save: the viewer's table is computed anew each time
+      // it is shown.
+      bytes = QByteArray::fromStdString(
+          RatingReportCsv(*analysis_, *checks_,
+                          {.data_file_path = data_file_path_,
+                           .gaugings_path = gaugings_path_,
+                           .roughness_text = DecimalForm(params_.roughness),
+                           .slope_text = params_.slope_text,
+                           .run_time = CurrentLocalTime()}));
       break;
   }
   const Status saved = SaveFileAtomically(

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "core/rating_analysis.h"
+#include "core/rating_checks.h"
 #include "core/run.h"
 #include "core/types.h"
 #include "form/inputs.h"
@@ -75,8 +76,8 @@ using SavePathChooser = std::function<QString(
 // is told through the sink with the saver's message.
 // Children are named for tests: "Message", "Status", "SectionChart",
 // "DischargeChart", "AreaChart", "Table", "SavePng", "SaveSvg", "SaveCsv", and
-// for the gaugings "ImportGaugings", "RoughnessChart", "GaugingsSummary",
-// "SaveReport".
+// for the gaugings "ImportGaugings", "RoughnessChart", "DeviationChart",
+// "GaugingsSummary", "SaveReport".
 class RatingViewer : public QWidget {
   Q_OBJECT
 
@@ -95,7 +96,8 @@ class RatingViewer : public QWidget {
   // Checks the table shown against the gaugings file at `path` (UTF-8), as
   // xsrating-cli --gaugings does. The stage-discharge chart then shows the
   // gaugings and the calibrated curve, a further chart the back-calculated
-  // roughness, and a line the summary (RatingSummary); the report can be
+  // roughness, another the deviations, and a line the summary
+  // (RatingSummary, with the tests at their default levels); the report can be
   // saved. A failure is told through the sink and shows the table without
   // gaugings. Later Show() calls check their table against the same file;
   // a failure then goes to the message line. The button "导入实测流量…"
@@ -111,6 +113,8 @@ class RatingViewer : public QWidget {
 
   // The table checked against the gaugings; none without them.
   const std::optional<RatingAnalysis>& analysis() const { return analysis_; }
+  // Its tests, at the default levels; none without gaugings.
+  const std::optional<RatingChecks>& checks() const { return checks_; }
 
  private:
   enum class FileKind { kPng, kSvg, kCsv, kReport };
@@ -137,7 +141,9 @@ class RatingViewer : public QWidget {
   RunParameters params_;
   std::string gaugings_path_;
   std::optional<RatingAnalysis> analysis_;
+  std::optional<RatingChecks> checks_;
   QChartView* roughness_view_ = nullptr;
+  QChartView* deviation_view_ = nullptr;
   QLabel* summary_ = nullptr;
   QPushButton* import_gaugings_ = nullptr;
   QPushButton* save_report_ = nullptr;

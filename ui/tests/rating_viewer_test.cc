@@ -434,6 +434,14 @@ class RatingViewerTest : public QObject {
     QVERIFY(summary->text().startsWith(QStringLiteral(
         "率定糙率 n_c = 0.02，相对标准误差 Se = 无，实测点数 k = 1，")));
     QVERIFY(summary->text().contains(QStringLiteral("Q = 8.257(H − 0)^1.858")));
+    QVERIFY(summary->text().endsWith(QStringLiteral(
+        "；符号检验 点数不足，适线检验 点数不足，偏离数值检验 点数不足，"
+        "系统误差 0%，随机不确定度 无")));
+    QVERIFY(viewer.findChild<QChartView*>("DeviationChart")->isVisible());
+    QCOMPARE(Find<QScatterSeries>(ChartOf(viewer, "DeviationChart"),
+                                  kDeviationSeries)
+                 ->points(),
+             QList<QPointF>{QPointF(0, 2.5)});
 
     QTest::mouseClick(viewer.findChild<QPushButton*>("SaveReport"),
                       Qt::LeftButton);
@@ -441,8 +449,20 @@ class RatingViewerTest : public QObject {
     QCOMPARE(saved_as, QString::fromStdString(RatingReportPath(kSurvey)));
     QFile file(chosen);
     QVERIFY(file.open(QIODevice::ReadOnly));
-    QCOMPARE(file.readAll(),
-             QByteArray::fromStdString(RatingReportCsv(*viewer.analysis())));
+    // The same report as the command line's, with the time of the save.
+    const QByteArray report = file.readAll();
+    const std::string expected =
+        RatingReportCsv(*viewer.analysis(), *viewer.checks(),
+                        {.data_file_path = kSurvey,
+                         .gaugings_path = gaugings.toStdString(),
+                         .roughness_text = "0.025",
+                         .slope_text = "0.0004"});
+    const QByteArray time_row = QByteArrayLiteral("\r\n计算时间,");
+    QCOMPARE(report.left(report.indexOf(time_row)),
+             QByteArray::fromStdString(
+                 expected.substr(0, expected.find(time_row.toStdString()))));
+    QVERIFY(report.contains("\r\n关系式,Q=8.257(H−0)^1.858\r\n"));
+    QVERIFY(report.endsWith("\r\n偏离数值检验,,,0.2,点数不足\r\n"));
 
     // Shown again, the table is checked against the same gaugings; a slope
     // of 0 cannot be, and the message line says why.
@@ -452,6 +472,7 @@ class RatingViewerTest : public QObject {
     QVERIFY(!viewer.analysis().has_value());
     QCOMPARE(viewer.message(), QStringLiteral("有实测流量时比降必须大于 0"));
     QVERIFY(!viewer.findChild<QChartView*>("RoughnessChart")->isVisible());
+    QVERIFY(!viewer.findChild<QChartView*>("DeviationChart")->isVisible());
     QVERIFY(!viewer.findChild<QPushButton*>("SaveReport")->isEnabled());
   }
 
