@@ -261,6 +261,7 @@ void RatingViewer::Show(const ViewRequest& request) {
   const RunParameters& params = request.parameters;
   data_file_path_ = params.data_file_path;
   figure_ = FigureData();
+  rating_.reset();
   params_ = params;
   analysis_.reset();
   checks_.reset();
@@ -287,18 +288,20 @@ void RatingViewer::Show(const ViewRequest& request) {
     // main window's parameters.
     Rating rating;
     const Status rated = RateSection(std::move(section), params, &rating);
-    figure_.section = std::move(rating.section);
-    figure_.rows = std::move(rating.hydraulic_rows);
-    params_.stage_count = rating.stage_count;
+    figure_.section = rating.section;
+    figure_.rows = rating.hydraulic_rows;
     if (!rated.ok()) {
       message = QString::fromUtf8(kSectionOnly) +
                 QString::fromStdString(rated.message());
-    } else if (ExceedsStageLimit(params.stage_count)) {
-      message = QStringLiteral("点子数量超过 100，按 %1 个计算。")
-                    .arg(rating.stage_count);
+    } else {
+      if (ExceedsStageLimit(params.stage_count)) {
+        message = QStringLiteral("点子数量超过 100，按 %1 个计算。")
+                      .arg(rating.stage_count);
+      }
+      rating_ = std::move(rating);
     }
   }
-  if (!figure_.rows.empty() && !gaugings_path_.empty()) {
+  if (rating_ && !gaugings_path_.empty()) {
     if (Status checked = Analyze(); !checked.ok()) {
       if (!message.isEmpty()) message += QLatin1Char(' ');
       message += QString::fromStdString(checked.message());
@@ -322,8 +325,16 @@ void RatingViewer::ShowGaugings(const std::string& path) {
 Status RatingViewer::Analyze() {
   analysis_.reset();
   checks_.reset();
+  if (!rating_) {
+    return Status::Error(
+        "还没有算出水位流量关系，无法与实测流量核对。请先填好参数并查看断面与曲"
+        "线。");
+  }
+  // The rating shown, not the survey as it is on disk now: the chart, the
+  // table and the saved report must all show one version of the section.
   RatingAnalysis analysis;
-  Status status = AnalyzeGaugingsFile(params_, gaugings_path_, &analysis);
+  Status status =
+      AnalyzeGaugings(*rating_, params_.slope_text, gaugings_path_, &analysis);
   RatingChecks checks;
   if (status.ok()) status = CheckRating(analysis, CheckLevels(), &checks);
   if (status.ok()) {
