@@ -35,6 +35,17 @@ constexpr COLORREF kNotANumberText = RGB(176, 0, 0);
 
 std::wstring W(std::string_view utf8) { return Utf8ToUtf16(utf8); }
 
+}  // namespace
+
+bool OnWindows(const ControlLayout& control) {
+  // The viewer and the roughness zones' dialog are Qt windows, which Debian
+  // cannot build for Windows.
+  const std::string_view name = control.name;
+  return name != kViewButtonName && name != kZonesButtonName;
+}
+
+namespace {
+
 const wchar_t* ClassOf(ControlKind kind) {
   switch (kind) {
     case ControlKind::kLabel:
@@ -291,8 +302,7 @@ void Form1Window::CreateControls() {
   const auto layout = FormControls();
   for (size_t i = 0; i < layout.size(); ++i) {
     const ControlLayout& control = layout[i];
-    // There is no viewer on Windows.
-    if (std::string_view(control.name) == kViewButtonName) {
+    if (!OnWindows(control)) {
       controls_.push_back(nullptr);
       continue;
     }

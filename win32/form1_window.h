@@ -18,8 +18,13 @@
 #include "core/types.h"
 #include "form/chooser_rules.h"
 #include "form/inputs.h"
+#include "form/layout.h"
 
 namespace xsrating {
+
+// Whether the window on Windows has `control`: not the buttons of the Qt
+// windows (the viewer, the roughness zones).
+bool OnWindows(const ControlLayout& control);
 
 // Tells the user something in a message box owned by a window: the warning
 // icon, the title, the text (a lone CR between lines is a line break) and one
@@ -62,7 +67,7 @@ struct WindowHooks {
 //    File1 shows the folder as it is now; 结束 and closing destroy the
 //    window;
 //  - Enter presses the focused button, as Space does.
-// The viewer's button is left out: there is no viewer on Windows.
+// The buttons of the viewer and the roughness zones are left out.
 class Form1Window {
  public:
   // Creates the window, not shown yet, over the process's current folder.
