@@ -663,7 +663,9 @@ int CliMain(int argc, char** argv) {
 // cmd and PowerShell hand "*.txt" to the program as typed: the C runtime
 // expands '*' and '?' in the arguments that are not quoted, as Windows
 // programs do. A pattern that matches nothing stays as typed.
-extern "C" int _dowildcard = -1;
+extern "C" {
+int _dowildcard = -1;
+}
 
 // Windows passes the arguments as UTF-16, which holds any file name whatever
 // the console's code page; the program works in UTF-8.

@@ -143,7 +143,7 @@ INSTANTIATE_TEST_SUITE_P(
                     {"第 4 行", "“3O”", "第 4 个测点的起点距"}},
         FailureCase{"FullWidthComma",
                     "0\xA3\xAC"
-                    "5\n",  // GBK "0，5".
+                    "5\n1,0\n",  // GBK "0，5".
                     {"第 1 行", "“0，5”", "请用半角（英文）逗号“,”隔开"}},
         FailureCase{"GarbageBytesAreShownSafely",
                     std::string("0,5\n1\0\x01\xFF,2\n", 11),
