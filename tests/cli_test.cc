@@ -980,8 +980,9 @@ INSTANTIATE_TEST_SUITE_P(
                      "第 3 行只有起点距“5”，缺少糙率"},
         BadZonesCase{"DistanceMissing", "0,0.03\n,0.02\n",
                      "第 2 行的逗号前缺少分区起点距"},
-        BadZonesCase{"FullWidthComma", "0 0.03\n10，0.02\n",
-                     "第 2 行的“10，0.02”不是有效的数字（分区起点距）"},
+        BadZonesCase{
+            "FullWidthComma", "10，0.02\n",
+            "第 1 行的“10，0.02”不是有效的数字（分区起点距）。请用半角逗号"},
         BadZonesCase{
             "StartsAfterTheSurvey", "# 河槽\n5,0.03\n20,0.02\n",
             "第 2 行的第一个分区起点距 5 大于地形文件第一个测点的起点距 0"},
