@@ -260,12 +260,16 @@ xsrating::Status LoadFigureModule(xsrating::FigureModule* module) {
 #endif
 }
 
-// Writes the table and the figure of a run that has just written its result
-// file, from the same rating. Prints each file's path on standard output.
-xsrating::Status WriteExtraOutputs(const std::string& data_file_path,
+// Writes the table and the figure of a run with `params` that has just
+// written its result file, from the same rating and its check against
+// gaugings (`analysis`, null without one). Prints each file's path on
+// standard output.
+xsrating::Status WriteExtraOutputs(const xsrating::RunParameters& params,
                                    const xsrating::Rating& rating,
+                                   const xsrating::RatingAnalysis* analysis,
                                    const ExtraOutputs& outputs,
                                    const xsrating::FigureModule& figures) {
+  const std::string& data_file_path = params.data_file_path;
   if (outputs.table) {
     const std::string path = xsrating::RatingFilePath(data_file_path, ".csv");
     if (xsrating::Status s = xsrating::SaveFileAtomically(
@@ -288,6 +292,8 @@ xsrating::Status WriteExtraOutputs(const std::string& data_file_path,
                 // "sec1成果".
                 .title =
                     xsrating::PathToUtf8(xsrating::PathFromUtf8(path).stem()),
+                .heading = xsrating::RatingHeading(params),
+                .analysis = analysis,
             },
             &bytes);
         !s.ok()) {
@@ -303,19 +309,20 @@ xsrating::Status WriteExtraOutputs(const std::string& data_file_path,
 }
 
 // Checks the table of a run that has just written its result file against
-// the gaugings at `gaugings_path` and writes the report beside the result
-// file; prints the report's path on standard output.
+// the gaugings at `gaugings_path` into `*analysis`, for the figure too, and
+// writes the report beside the result file; prints the report's path on
+// standard output.
 xsrating::Status WriteGaugingsReport(const xsrating::RunParameters& params,
-                                     const std::string& gaugings_path) {
-  xsrating::RatingAnalysis analysis;
+                                     const std::string& gaugings_path,
+                                     xsrating::RatingAnalysis* analysis) {
   if (xsrating::Status s =
-          xsrating::AnalyzeGaugingsFile(params, gaugings_path, &analysis);
+          xsrating::AnalyzeGaugingsFile(params, gaugings_path, analysis);
       !s.ok()) {
     return s;
   }
   const std::string path = xsrating::RatingReportPath(params.data_file_path);
   if (xsrating::Status s = xsrating::SaveFileAtomically(
-          path, xsrating::RatingReportCsv(analysis));
+          path, xsrating::RatingReportCsv(*analysis));
       !s.ok()) {
     return s;
   }
@@ -467,17 +474,21 @@ int CliMain(int argc, char** argv) {
         !note.empty()) {
       std::cerr << note << '\n';
     }
+    // The figure shows the gaugings when they could be checked.
+    std::optional<xsrating::RatingAnalysis> analysis;
     if (gaugings_option->count() > 0) {
-      if (const xsrating::Status reported =
-              WriteGaugingsReport(params, AbsoluteUtf8(gaugings_path));
+      analysis.emplace();
+      if (const xsrating::Status reported = WriteGaugingsReport(
+              params, AbsoluteUtf8(gaugings_path), &*analysis);
           !reported.ok()) {
         std::cerr << kProgram << "：" << xsrating::Shown(reported.message())
                   << '\n';
         all_ok = false;
+        analysis.reset();
       }
     }
-    if (const xsrating::Status written =
-            WriteExtraOutputs(params.data_file_path, rating, extra, figures);
+    if (const xsrating::Status written = WriteExtraOutputs(
+            params, rating, analysis ? &*analysis : nullptr, extra, figures);
         !written.ok()) {
       std::cerr << kProgram << "：" << xsrating::Shown(written.message())
                 << '\n';

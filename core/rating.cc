@@ -5,6 +5,8 @@
 #include <utility>
 
 #include "core/cross_section.h"
+#include "core/file_io.h"
+#include "core/rating_csv.h"
 #include "core/result_file.h"
 
 namespace xsrating {
@@ -51,6 +53,13 @@ std::string ResultFileBytes(const Rating& rating, const RunParameters& params,
   std::ostringstream bytes;
   WriteResultFile(bytes, header, rating.table.rows);
   return bytes.str();
+}
+
+std::string RatingHeading(const RunParameters& params) {
+  constexpr char kApart[] = "\u3000";
+  return PathToUtf8(PathFromUtf8(params.data_file_path).stem()) + kApart +
+         "糙率 n = " + CsvNumber(params.roughness) + kApart +
+         "比降 S = " + params.slope_text;
 }
 
 }  // namespace xsrating

@@ -5,12 +5,10 @@
 #include <QChart>
 #include <QChartView>
 #include <QDir>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
-#include <QLegend>
 #include <QPushButton>
 #include <QScreen>
 #include <QSplitter>
@@ -30,7 +28,9 @@
 #include "core/rating_csv.h"
 #include "core/rating_report.h"
 #include "core/status.h"
+#include "ui/file_dialogs.h"
 #include "ui/fonts.h"
+#include "ui/message_box_sink.h"
 
 namespace xsrating {
 namespace {
@@ -63,9 +63,9 @@ constexpr Column kColumns[] = {
 // The viewer's size when the screen has room for it.
 constexpr QSize kPreferredSize(1100, 860);
 
-QChartView* NewChartView(const char* name, QWidget* parent) {
+QChartView* NewChartView(const QString& name, QWidget* parent) {
   auto* view = new QChartView(parent);
-  view->setObjectName(QLatin1String(name));
+  view->setObjectName(name);
   view->setRenderHint(QPainter::Antialiasing);
   // Small enough that the viewer fits a 1280 x 800 screen at twice the scale.
   view->setMinimumSize(240, 160);
@@ -86,20 +86,6 @@ QPushButton* NewButton(const char* name, const char* text, QWidget* parent) {
   // Enter and Return press the focused button, as Space does.
   button->setAutoDefault(true);
   return button;
-}
-
-QString PlatformSaveDialog(QWidget* parent, const QString& caption,
-                           const QString& suggested, const QString& filter,
-                           const QString& default_suffix) {
-  QFileDialog dialog(parent, caption, QString(), filter);
-  dialog.setAcceptMode(QFileDialog::AcceptSave);
-  dialog.setFileMode(QFileDialog::AnyFile);
-  // A name typed without an extension gets the file's, before the dialog
-  // asks whether to replace an existing file.
-  dialog.setDefaultSuffix(default_suffix);
-  if (!suggested.isEmpty()) dialog.selectFile(suggested);
-  if (dialog.exec() != QDialog::Accepted) return QString();
-  return dialog.selectedFiles().value(0);
 }
 
 }  // namespace
@@ -133,8 +119,10 @@ QRect ViewerGeometry(const QSize& preferred, const QRect& available,
 RatingViewer::RatingViewer(MessageSink* sink, SavePathChooser choose_path,
                            QWidget* parent)
     : QWidget(parent, Qt::Window),
-      sink_(sink),
-      choose_path_(choose_path ? std::move(choose_path) : PlatformSaveDialog) {
+      own_sink_(sink == nullptr ? std::make_unique<MessageBoxSink>(this)
+                                : nullptr),
+      sink_(sink == nullptr ? own_sink_.get() : sink),
+      choose_path_(choose_path ? std::move(choose_path) : ChooseSavePath) {
   setWindowTitle(QStringLiteral("断面与水位流量关系"));
   // A side window: closing the main window ends the program even while this
   // one is open.
@@ -157,10 +145,7 @@ RatingViewer::RatingViewer(MessageSink* sink, SavePathChooser choose_path,
   status_->setTextInteractionFlags(Qt::TextSelectableByMouse);
   status_->setWordWrap(true);
 
-  section_view_ = NewChartView("SectionChart", this);
-  discharge_view_ = NewChartView("DischargeChart", this);
-  area_view_ = NewChartView("AreaChart", this);
-  roughness_view_ = NewChartView("RoughnessChart", this);
+  section_view_ = NewChartView(QStringLiteral("SectionChart"), this);
   summary_ = new QLabel(this);
   summary_->setObjectName(QStringLiteral("GaugingsSummary"));
   summary_->setTextInteractionFlags(Qt::TextSelectableByMouse);
@@ -196,9 +181,9 @@ RatingViewer::RatingViewer(MessageSink* sink, SavePathChooser choose_path,
   connect(import_gaugings_, &QPushButton::clicked, this, [this] {
     const QString folder =
         QFileInfo(QString::fromStdString(data_file_path_)).absolutePath();
-    const QString path = QFileDialog::getOpenFileName(
-        this, QStringLiteral("导入实测流量"), folder,
-        QStringLiteral("文本文件 (*.txt *.csv);;所有文件 (*)"));
+    const QString path =
+        ChooseOpenPath(this, QStringLiteral("导入实测流量"), folder,
+                       QStringLiteral("文本文件 (*.txt *.csv);;所有文件 (*)"));
     if (!path.isEmpty()) ShowGaugings(path.toStdString());
   });
 
@@ -208,14 +193,12 @@ RatingViewer::RatingViewer(MessageSink* sink, SavePathChooser choose_path,
   top->addWidget(section_view_);
   top->addWidget(table_);
   top->setChildrenCollapsible(false);
-  auto* curves = new QSplitter(Qt::Horizontal, this);
-  curves->addWidget(discharge_view_);
-  curves->addWidget(area_view_);
-  curves->addWidget(roughness_view_);
-  curves->setChildrenCollapsible(false);
+  // The curves' views are made as the figure first has each chart.
+  curves_ = new QSplitter(Qt::Horizontal, this);
+  curves_->setChildrenCollapsible(false);
   auto* splitter = new QSplitter(Qt::Vertical, this);
   splitter->addWidget(top);
-  splitter->addWidget(curves);
+  splitter->addWidget(curves_);
   splitter->setChildrenCollapsible(false);
 
   auto* buttons = new QHBoxLayout;
@@ -257,8 +240,8 @@ void RatingViewer::Show(const ViewRequest& request) {
   const RunParameters& params = request.parameters;
   data_file_path_ = params.data_file_path;
   figure_ = FigureData();
+  figure_.heading = RatingHeading(params);
   params_ = params;
-  analysis_.reset();
   QString message;
 
   const QString file_name =
@@ -293,9 +276,14 @@ void RatingViewer::Show(const ViewRequest& request) {
     }
   }
   if (!figure_.rows.empty() && !gaugings_path_.empty()) {
-    if (Status checked = Analyze(); !checked.ok()) {
+    RatingAnalysis analysis;
+    if (Status checked =
+            AnalyzeGaugingsFile(params_, gaugings_path_, &analysis);
+        !checked.ok()) {
       if (!message.isEmpty()) message += QLatin1Char(' ');
       message += QString::fromStdString(checked.message());
+    } else {
+      figure_.analysis = std::move(analysis);
     }
   }
   message_->setText(message);
@@ -305,50 +293,48 @@ void RatingViewer::Show(const ViewRequest& request) {
 }
 
 void RatingViewer::ShowGaugings(const std::string& path) {
-  gaugings_path_ = path;
-  if (Status checked = Analyze(); !checked.ok()) {
-    gaugings_path_.clear();
+  RatingAnalysis analysis;
+  if (Status checked = AnalyzeGaugingsFile(params_, path, &analysis);
+      !checked.ok()) {
+    // What was shown stays, the gaugings checked before included.
     sink_->ShowWarning(checked.message(), kImportFailedTitle);
+    return;
   }
+  gaugings_path_ = path;
+  figure_.analysis = std::move(analysis);
   ShowFigure();
 }
 
-Status RatingViewer::Analyze() {
-  analysis_.reset();
-  RatingAnalysis analysis;
-  Status status = AnalyzeGaugingsFile(params_, gaugings_path_, &analysis);
-  if (status.ok()) analysis_ = std::move(analysis);
-  return status;
-}
-
 void RatingViewer::ShowFigure() {
-  Replace(section_view_, MakeSectionChart(figure_));
-  Replace(discharge_view_, analysis_
-                               ? MakeGaugedDischargeChart(figure_, *analysis_)
-                               : MakeDischargeChart(figure_));
-  Replace(area_view_, MakeAreaChart(figure_));
-  if (analysis_) Replace(roughness_view_, MakeRoughnessChart(*analysis_));
-  roughness_view_->setVisible(analysis_.has_value());
-  summary_->setText(analysis_
-                        ? QString::fromStdString(RatingSummary(*analysis_))
-                        : QString());
-  summary_->setVisible(analysis_.has_value());
-  // The curves' legends show each series as it is drawn, the curve as a line
-  // and its computed points as dots, rather than two squares of one colour.
-  for (QChartView* view : {discharge_view_, area_view_, roughness_view_}) {
-    view->chart()->legend()->setMarkerShape(QLegend::MarkerShapeFromSeries);
+  std::vector<FigureChart> charts = MakeFigureCharts(figure_);
+  Replace(section_view_, std::move(charts.front().chart));
+  // Each further chart in the view of its name; views of charts the figure
+  // no longer has are hidden.
+  for (QChartView* view : curves_->findChildren<QChartView*>()) view->hide();
+  for (size_t i = 1; i < charts.size(); ++i) {
+    auto* view = curves_->findChild<QChartView*>(charts[i].name);
+    if (view == nullptr) {
+      view = NewChartView(charts[i].name, curves_);
+      curves_->addWidget(view);
+    }
+    Replace(view, std::move(charts[i].chart));
+    view->show();
   }
+  const std::optional<RatingAnalysis>& analysis = figure_.analysis;
+  summary_->setText(analysis ? QString::fromStdString(RatingSummary(*analysis))
+                             : QString());
+  summary_->setVisible(analysis.has_value());
   FillTable();
 
   const bool has_rows = !figure_.rows.empty();
-  discharge_view_->parentWidget()->setVisible(has_rows);
+  curves_->setVisible(has_rows);
   // The section alone has the whole window when there is no table.
   table_->setVisible(has_rows);
   save_png_->setEnabled(!figure_.section.points.empty());
   save_svg_->setEnabled(!figure_.section.points.empty());
   save_csv_->setEnabled(has_rows);
   import_gaugings_->setEnabled(has_rows);
-  save_report_->setEnabled(analysis_.has_value());
+  save_report_->setEnabled(figure_.analysis.has_value());
 }
 
 void RatingViewer::FillTable() {
@@ -408,8 +394,8 @@ void RatingViewer::Save(FileKind kind) {
       bytes = QByteArray::fromStdString(RatingTableCsv(figure_.rows));
       break;
     case FileKind::kReport:
-      if (!analysis_) return;
-      bytes = QByteArray::fromStdString(RatingReportCsv(*analysis_));
+      if (!figure_.analysis) return;
+      bytes = QByteArray::fromStdString(RatingReportCsv(*figure_.analysis));
       break;
   }
   const Status saved = SaveFileAtomically(

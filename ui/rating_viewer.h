@@ -13,6 +13,7 @@
 #include <QStringList>
 #include <QWidget>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -22,10 +23,12 @@
 #include "core/types.h"
 #include "plot/rating_figure.h"
 #include "ui/input_problems.h"
+#include "ui/message_box_sink.h"
 
 class QChartView;
 class QLabel;
 class QPushButton;
+class QSplitter;
 class QTableWidget;
 
 namespace xsrating {
@@ -73,6 +76,8 @@ using SavePathChooser = std::function<QString(
 // Each Show() replaces what was shown before. Saving writes the file
 // atomically and says where on the status line beside the buttons; a failure
 // is told through the sink with the saver's message.
+// The charts are MakeFigureCharts', each in a view of the chart's name, so
+// that a saved figure holds what the window shows.
 // Children are named for tests: "Message", "Status", "SectionChart",
 // "DischargeChart", "AreaChart", "Table", "SavePng", "SaveSvg", "SaveCsv", and
 // for the gaugings "ImportGaugings", "RoughnessChart", "GaugingsSummary",
@@ -81,8 +86,10 @@ class RatingViewer : public QWidget {
   Q_OBJECT
 
  public:
-  // `sink` must outlive the viewer. `choose_path` defaults to the platform's
-  // save dialog.
+  // Messages go to `sink` when one is given (it must outlive the viewer),
+  // otherwise to message boxes over the viewer itself, so that the window
+  // the user works in stays in front. `choose_path` defaults to the save
+  // dialog of ChooseSavePath.
   explicit RatingViewer(MessageSink* sink, SavePathChooser choose_path = {},
                         QWidget* parent = nullptr);
 
@@ -96,9 +103,10 @@ class RatingViewer : public QWidget {
   // xsrating-cli --gaugings does. The stage-discharge chart then shows the
   // gaugings and the calibrated curve, a further chart the back-calculated
   // roughness, and a line the summary (RatingSummary); the report can be
-  // saved. A failure is told through the sink and shows the table without
-  // gaugings. Later Show() calls check their table against the same file;
-  // a failure then goes to the message line. The button "导入实测流量…"
+  // saved. A failure is told through the sink and leaves everything shown as
+  // it was, the gaugings checked before included. Later Show() calls check
+  // their table against the last file imported; a failure then goes to the
+  // message line. The button "导入实测流量…"
   // asks for the file and calls this.
   void ShowGaugings(const std::string& path);
 
@@ -110,7 +118,9 @@ class RatingViewer : public QWidget {
   QString status() const;
 
   // The table checked against the gaugings; none without them.
-  const std::optional<RatingAnalysis>& analysis() const { return analysis_; }
+  const std::optional<RatingAnalysis>& analysis() const {
+    return figure_.analysis;
+  }
 
  private:
   enum class FileKind { kPng, kSvg, kCsv, kReport };
@@ -118,8 +128,8 @@ class RatingViewer : public QWidget {
   void ShowFigure();
   void FillTable();
   void Save(FileKind kind);
-  Status Analyze();
 
+  std::unique_ptr<MessageBoxSink> own_sink_;
   MessageSink* sink_;
   SavePathChooser choose_path_;
   std::string data_file_path_;
@@ -127,8 +137,7 @@ class RatingViewer : public QWidget {
   QLabel* message_ = nullptr;
   QLabel* status_ = nullptr;
   QChartView* section_view_ = nullptr;
-  QChartView* discharge_view_ = nullptr;
-  QChartView* area_view_ = nullptr;
+  QSplitter* curves_ = nullptr;  // The views of the other charts.
   QTableWidget* table_ = nullptr;
   QPushButton* save_png_ = nullptr;
   QPushButton* save_svg_ = nullptr;
@@ -136,8 +145,6 @@ class RatingViewer : public QWidget {
   // The gaugings, and the parameters of the table shown, to check it again.
   RunParameters params_;
   std::string gaugings_path_;
-  std::optional<RatingAnalysis> analysis_;
-  QChartView* roughness_view_ = nullptr;
   QLabel* summary_ = nullptr;
   QPushButton* import_gaugings_ = nullptr;
   QPushButton* save_report_ = nullptr;
