@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "core/file_io.h"
-#include "plot/figure_module_rows.h"
+#include "figure_abi/figure_module_rows.h"
 
 #if defined(_WIN32)
 #include <windows.h>

@@ -2,9 +2,9 @@
 #ifndef XSRATING_CLI_FIGURE_MODULE_LOADER_H_
 #define XSRATING_CLI_FIGURE_MODULE_LOADER_H_
 
-// The command line's side of the figure module (plot/figure_module.h says why
-// it is a module): finding it beside the program, loading it at run time, and
-// a C++ call around its C entry point. Free of Qt.
+// The command line's side of the figure module (figure_abi/figure_module.h says
+// why it is a module): finding it beside the program, loading it at run time,
+// and a C++ call around its C entry point. Free of Qt.
 
 #include <filesystem>
 #include <span>
@@ -14,7 +14,7 @@
 #include "core/rating_analysis.h"
 #include "core/status.h"
 #include "core/types.h"
-#include "plot/figure_module.h"
+#include "figure_abi/figure_module.h"
 
 namespace xsrating {
 

@@ -1,13 +1,17 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// What every platform shares; the saving itself is in file_io_posix.cc and
-// file_io_windows.cc.
+// What every platform shares, the save's sequence included; the primitives
+// it is made of are in file_io_posix.cc and file_io_windows.cc.
 #include "core/file_io.h"
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
+#include <cstdint>
 #include <cstring>
 #include <fstream>
+#include <random>
 #include <system_error>
+#include <utility>
 
 #include "core/file_io_platform.h"
 
@@ -56,6 +60,11 @@ std::string DescribeSystemError(int error) {
   }
 }
 
+namespace {
+
+// Writes all of `bytes` to the open file `fd` with `write`, going on after
+// partial writes and signals. Returns 0 or the errno of the failure; a write
+// that makes no progress counts as a full disk.
 int WriteAll(int fd, std::string_view bytes, const WriteChunkFn& write) {
   size_t done = 0;
   while (done < bytes.size()) {
@@ -72,11 +81,15 @@ int WriteAll(int fd, std::string_view bytes, const WriteChunkFn& write) {
   return 0;
 }
 
+// The folder of `target` as the user knows it ("." for a bare name), UTF-8.
 std::string FolderOf(const std::filesystem::path& target) {
   const std::filesystem::path folder = target.parent_path();
   return folder.empty() ? std::string(".") : PathToUtf8(folder);
 }
 
+// A fresh random name for the temporary file that becomes `target`: in the
+// target's own folder, so the rename stays on one volume and a half-written
+// file never has the target's name; never longer than the target's name.
 std::filesystem::path TempFilePath(const std::filesystem::path& target,
                                    std::mt19937_64& random) {
   // Letters and digits: safe in every file system and code page.
@@ -93,7 +106,11 @@ std::filesystem::path TempFilePath(const std::filesystem::path& target,
   return PathFromUtf8(FolderOf(target)) / std::filesystem::path(name);
 }
 
-namespace {
+// The failure for a file at `named` that is read-only.
+Status ReadOnlyError(const std::string& named) {
+  return Status::FileSystemError(
+      named + "是只读的，没有权限改写，原有的结果文件没有改动。");
+}
 
 // The opening bytes of the file at `path`, up to kOpeningBytes.
 bool ReadOpening(const std::filesystem::path& path, std::string* opening) {
@@ -158,12 +175,64 @@ Status InspectExisting(const std::filesystem::path& target,
   return Status::Ok();
 }
 
-}  // namespace
-
-Status ReadOnlyError(const std::string& named) {
-  return Status::FileSystemError(
-      named + "是只读的，没有权限改写，原有的结果文件没有改动。");
+// Writes `bytes` to a temporary file beside `target` and renames that over
+// it, once what is at `target` is known to be nothing or a regular file that
+// may be replaced (`existing`). `named` names the file in messages.
+Status ReplaceThroughTemporaryFile(const std::filesystem::path& target,
+                                   std::string_view bytes,
+                                   const WriteChunkFn& write_chunk,
+                                   const std::string& named,
+                                   const ExistingFile& existing) {
+  // A file we may not write is not ours to replace, though the folder would
+  // let us. (A read-only mount is left to fail below, with its own reason.)
+  if (existing.exists && !MayWriteExistingFile(target)) {
+    return ReadOnlyError(named);
+  }
+  // The clock as well, in case the C runtime's random_device repeats itself:
+  // two runs that pick the same names only cost each other a retry.
+  std::mt19937_64 random(
+      std::random_device{}() ^
+      static_cast<uint64_t>(
+          std::chrono::steady_clock::now().time_since_epoch().count()));
+  std::filesystem::path temp;
+  CreatedFile created;
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    temp = TempFilePath(target, random);
+    created = CreateTemporaryFile(temp, existing);
+    if (!created.name_taken) break;
+  }
+  if (created.fd < 0) {
+    return Status::FileSystemError(
+        "无法在文件夹“" + FolderOf(target) + "”中写入" + named + "：" +
+        (created.name_taken ? DescribeSystemError(EEXIST) : created.reason) +
+        "。");
+  }
+  // No fsync: it costs milliseconds a run, the table can be recomputed from
+  // the survey at any time, and the file systems in use flush a file that
+  // replaces another by rename before the rename itself.
+  std::string reason;
+  if (const int error =
+          WriteAll(created.fd, bytes,
+                   write_chunk ? write_chunk : WriteChunkFn(WriteChunk));
+      error != 0) {
+    reason = DescribeSystemError(error);
+  }
+  if (reason.empty() && existing.exists) {
+    reason = KeepPermissions(created.fd, existing);
+  }
+  if (std::string closing = CloseFile(created.fd); reason.empty()) {
+    reason = std::move(closing);
+  }
+  if (reason.empty()) reason = RenameOver(temp, target);
+  EndTemporaryFile(temp, /*remove=*/!reason.empty());
+  if (!reason.empty()) {
+    return Status::FileSystemError("无法写入" + named + "：" + reason +
+                                   "。原有的结果文件没有改动。");
+  }
+  return Status::Ok();
 }
+
+}  // namespace
 
 Status SaveFileAtomically(const std::string& path, std::string_view bytes,
                           const SaveOptions& options) {

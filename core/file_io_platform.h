@@ -2,24 +2,16 @@
 #ifndef XSRATING_CORE_FILE_IO_PLATFORM_H_
 #define XSRATING_CORE_FILE_IO_PLATFORM_H_
 
-// Shared by the platform bodies of core/file_io.h (file_io_posix.cc,
-// file_io_windows.cc); not for other callers.
+// The primitives that each platform's body of core/file_io.h provides
+// (file_io_posix.cc, file_io_windows.cc), from which file_io.cc builds the one
+// save sequence; not for other callers. A failure is given as its reason in
+// the words of DescribeSystemError; an empty text means success.
 
+#include <cstddef>
 #include <filesystem>
-#include <random>
 #include <string>
-#include <string_view>
-
-#include "core/file_io.h"
-#include "core/status.h"
 
 namespace xsrating {
-
-// A fresh random name for the temporary file that becomes `target`: in the
-// target's own folder, so the rename stays on one volume and a half-written
-// file never has the target's name; never longer than the target's name.
-std::filesystem::path TempFilePath(const std::filesystem::path& target,
-                                   std::mt19937_64& random);
 
 // What is at the path a save is about to replace.
 struct ExistingFile {
@@ -27,26 +19,43 @@ struct ExistingFile {
   std::filesystem::perms permissions = std::filesystem::perms::none;
 };
 
-// The failure for a file at `named` that is read-only.
-Status ReadOnlyError(const std::string& named);
+// Whether this process may write the existing regular file at `path`, as far
+// as permissions that bind it say (the write bits themselves were checked).
+bool MayWriteExistingFile(const std::filesystem::path& path);
 
-// The platform's part of SaveFileAtomically, once what is at `target` is
-// known to be nothing or a regular file that may be replaced (`existing`):
-// writes `bytes` to a temporary file beside it (TempFilePath) and renames
-// that over it. `named` names the file in messages.
-Status ReplaceThroughTemporaryFile(const std::filesystem::path& target,
-                                   std::string_view bytes,
-                                   const WriteChunkFn& write_chunk,
-                                   const std::string& named,
-                                   const ExistingFile& existing);
+// A temporary file that CreateTemporaryFile opened.
+struct CreatedFile {
+  int fd = -1;              // A C runtime descriptor open for writing; -1 when
+                            // nothing was created.
+  bool name_taken = false;  // Something already had the name: try another.
+  std::string reason;       // Why nothing was created, when not name_taken.
+};
 
-// Writes all of `bytes` to the open file `fd` with `write`, going on after
-// partial writes and signals. Returns 0 or the errno of the failure; a write
-// that makes no progress counts as a full disk.
-int WriteAll(int fd, std::string_view bytes, const WriteChunkFn& write);
+// Creates a new file at `path`, failing if anything has that name, with the
+// permissions a save gives it (see SaveFileAtomically; `existing` is what it
+// replaces). While it exists, RemoveTemporaryFileOnSignals knows its path,
+// which must stay valid until EndTemporaryFile.
+CreatedFile CreateTemporaryFile(const std::filesystem::path& path,
+                                const ExistingFile& existing);
 
-// The folder of `target` as the user knows it ("." for a bare name), UTF-8.
-std::string FolderOf(const std::filesystem::path& target);
+// The system's write of some bytes (WriteChunkFn's default).
+long WriteChunk(int fd, const char* data, size_t size);
+
+// Gives the open file `fd` the permissions it carries over from `existing`
+// (mode & 0666), which the umask may have cut at creation.
+std::string KeepPermissions(int fd, const ExistingFile& existing);
+
+// Closes `fd`, reporting a write that failed only when the file was closed.
+std::string CloseFile(int fd);
+
+// Moves the closed file `from` over `to` in one step, so that readers of `to`
+// see the old file or the new one.
+std::string RenameOver(const std::filesystem::path& from,
+                       const std::filesystem::path& to);
+
+// Ends the temporary file `path`: removes it unless it was renamed into place
+// (`remove` false), and takes it out of RemoveTemporaryFileOnSignals' sight.
+void EndTemporaryFile(const std::filesystem::path& path, bool remove);
 
 }  // namespace xsrating
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Saving a file on POSIX systems: open a fresh name, write, fchmod, rename;
-// and the signal handlers that remove the temporary file of an interrupted
-// save.
+// The save's primitives on POSIX systems: open a fresh name, write, fchmod,
+// close, rename; and the signal handlers that remove the temporary file of an
+// interrupted save.
 #include <fcntl.h>
 #include <pthread.h>
 #include <sys/stat.h>
@@ -11,6 +11,7 @@
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
+#include <string>
 
 #include "core/file_io.h"
 #include "core/file_io_platform.h"
@@ -55,69 +56,58 @@ class CleanupSignalsHeld {
   sigset_t before_;
 };
 
-long SystemWrite(int fd, const char* data, size_t size) {
+}  // namespace
+
+bool MayWriteExistingFile(const std::filesystem::path& path) {
+  return access(path.c_str(), W_OK) == 0 || (errno != EACCES && errno != EPERM);
+}
+
+CreatedFile CreateTemporaryFile(const std::filesystem::path& path,
+                                const ExistingFile& existing) {
+  // A new file gets what the umask leaves of 0666 from open(); a replaced one
+  // its own bits (KeepPermissions). Never set-id or execute bits: a table is
+  // not a program.
+  const mode_t mode =
+      existing.exists ? static_cast<mode_t>(existing.permissions) & 0666 : 0666;
+  const CleanupSignalsHeld held;
+  CreatedFile created;
+  created.fd =
+      open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+  if (created.fd >= 0) {
+    g_temporary_being_written.store(path.c_str());
+  } else if (errno == EEXIST) {
+    created.name_taken = true;
+  } else {
+    created.reason = DescribeSystemError(errno);
+  }
+  return created;
+}
+
+long WriteChunk(int fd, const char* data, size_t size) {
   return static_cast<long>(::write(fd, data, size));
 }
 
-}  // namespace
+std::string KeepPermissions(int fd, const ExistingFile& existing) {
+  const mode_t mode = static_cast<mode_t>(existing.permissions) & 0666;
+  return fchmod(fd, mode) == 0 ? std::string() : DescribeSystemError(errno);
+}
 
-Status ReplaceThroughTemporaryFile(const std::filesystem::path& target,
-                                   std::string_view bytes,
-                                   const WriteChunkFn& write_chunk,
-                                   const std::string& named,
-                                   const ExistingFile& existing) {
-  // A file we may not write is not ours to replace, though the folder would
-  // let us. (A read-only mount is left to fail below, with its own reason.)
-  if (existing.exists && access(target.c_str(), W_OK) != 0 &&
-      (errno == EACCES || errno == EPERM)) {
-    return ReadOnlyError(named);
-  }
+std::string CloseFile(int fd) {
+  return close(fd) == 0 ? std::string() : DescribeSystemError(errno);
+}
 
-  // A new file gets what the umask leaves of 0666 from open(); a replaced one
-  // its own bits, set again below in case the umask took some away. Never
-  // set-id or execute bits: a table is not a program.
-  const mode_t mode =
-      existing.exists ? static_cast<mode_t>(existing.permissions) & 0666 : 0666;
-  std::mt19937_64 random(std::random_device{}());
-  std::string temp_path;
-  int fd = -1;
-  int open_error = 0;
-  {
-    const CleanupSignalsHeld held;
-    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-      temp_path = PathToUtf8(TempFilePath(target, random));
-      fd = open(temp_path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC,
-                mode);
-      open_error = errno;
-      if (fd < 0 && open_error != EEXIST) break;
-    }
-    if (fd >= 0) g_temporary_being_written.store(temp_path.c_str());
-  }
-  if (fd < 0) {
-    return Status::FileSystemError("无法在文件夹“" + FolderOf(target) +
-                                   "”中写入" + named + "：" +
-                                   DescribeSystemError(open_error) + "。");
-  }
-  // No fsync: it costs milliseconds a run, the table can be recomputed from
-  // the survey at any time, and the file systems in use flush a file that
-  // replaces another by rename before the rename itself.
-  int error = WriteAll(fd, bytes,
-                       write_chunk ? write_chunk : WriteChunkFn(SystemWrite));
-  if (error == 0 && existing.exists && fchmod(fd, mode) != 0) error = errno;
-  if (close(fd) != 0 && error == 0) error = errno;
-  if (error == 0 && std::rename(temp_path.c_str(), target.c_str()) != 0) {
-    error = errno;
-  }
-  if (error != 0) unlink(temp_path.c_str());
+std::string RenameOver(const std::filesystem::path& from,
+                       const std::filesystem::path& to) {
+  return std::rename(from.c_str(), to.c_str()) == 0
+             ? std::string()
+             : DescribeSystemError(errno);
+}
+
+void EndTemporaryFile(const std::filesystem::path& path, bool remove) {
+  if (remove) unlink(path.c_str());
   // Only now: a signal before this removes the temporary name, which is gone
   // already or about to be.
   g_temporary_being_written.store(nullptr);
-  if (error != 0) {
-    return Status::FileSystemError("无法写入" + named + "：" +
-                                   DescribeSystemError(error) +
-                                   "。原有的结果文件没有改动。");
-  }
-  return Status::Ok();
 }
 
 void RemoveTemporaryFileOnSignals() {

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The result file's replace on Windows: the temporary file is created with
-// the wide-character API (so any name works, whatever the ANSI code page) and
+// The save's primitives on Windows: the temporary file is created with the
+// wide-character API (so any name works, whatever the ANSI code page) and
 // moved over the result with MoveFileExW.
 #include <fcntl.h>
 #include <io.h>
@@ -8,7 +8,7 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <random>
+#include <string>
 #include <system_error>
 
 #include "core/file_io.h"
@@ -16,11 +16,6 @@
 
 namespace xsrating {
 namespace {
-
-long CrtWrite(int fd, const char* data, size_t size) {
-  constexpr size_t kLargestWrite = 1u << 30;
-  return _write(fd, data, static_cast<unsigned>(std::min(size, kLargestWrite)));
-}
 
 // A short Chinese description of a Windows error code, in the words of
 // DescribeSystemError.
@@ -65,71 +60,61 @@ bool HeldOpenElsewhere(const std::wstring& path) {
 
 }  // namespace
 
-Status ReplaceThroughTemporaryFile(const std::filesystem::path& target,
-                                   std::string_view bytes,
-                                   const WriteChunkFn& write_chunk,
-                                   const std::string& named,
-                                   const ExistingFile& existing) {
-  // The moved file keeps the attributes of a new one; a read-only one was
-  // refused before.
-  (void)existing;
-  const std::string unchanged = "。原有的结果文件没有改动。";
-  std::filesystem::path folder = target.parent_path();
-  if (folder.empty()) folder = ".";
+// The read-only attribute, Windows' only word on it here, was checked as the
+// write bits.
+bool MayWriteExistingFile(const std::filesystem::path&) { return true; }
 
-  std::mt19937_64 random(std::random_device{}() ^ GetCurrentProcessId() ^
-                         GetTickCount64());
-  std::wstring temp_path;
-  HANDLE file = INVALID_HANDLE_VALUE;
-  DWORD create_error = ERROR_FILE_EXISTS;
-  for (int attempt = 0; attempt < 100 && create_error == ERROR_FILE_EXISTS;
-       ++attempt) {
-    temp_path = TempFilePath(target, random).wstring();
-    file = CreateFileW(temp_path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                       FILE_ATTRIBUTE_NORMAL, nullptr);
-    create_error = file == INVALID_HANDLE_VALUE ? GetLastError() : 0;
-  }
+// The new file keeps the attributes of a new one, whatever it replaces.
+CreatedFile CreateTemporaryFile(const std::filesystem::path& path,
+                                const ExistingFile&) {
+  CreatedFile created;
+  const HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr,
+                                  CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) {
-    return Status::FileSystemError("无法在文件夹“" + PathToUtf8(folder) +
-                                   "”中写入" + named + "：" +
-                                   DescribeWindowsError(create_error) + "。");
+    const DWORD error = GetLastError();
+    created.name_taken = error == ERROR_FILE_EXISTS;
+    if (!created.name_taken) created.reason = DescribeWindowsError(error);
+    return created;
   }
   // A C runtime descriptor, so that the writes go through the same
   // WriteChunkFn as elsewhere.
-  const int fd =
+  created.fd =
       _open_osfhandle(reinterpret_cast<intptr_t>(file), _O_WRONLY | _O_BINARY);
-  if (fd < 0) {
+  if (created.fd < 0) {
+    created.reason = DescribeSystemError(errno);
     CloseHandle(file);
-    DeleteFileW(temp_path.c_str());
-    return Status::FileSystemError("无法写入" + named + "：" +
-                                   DescribeSystemError(errno) + unchanged);
+    DeleteFileW(path.c_str());
   }
-  const WriteChunkFn& write =
-      write_chunk ? write_chunk : WriteChunkFn(CrtWrite);
-  std::string reason;
-  if (const int error = WriteAll(fd, bytes, write); error != 0) {
-    reason = DescribeSystemError(error);
+  return created;
+}
+
+long WriteChunk(int fd, const char* data, size_t size) {
+  constexpr size_t kLargestWrite = 1u << 30;
+  return _write(fd, data, static_cast<unsigned>(std::min(size, kLargestWrite)));
+}
+
+std::string KeepPermissions(int, const ExistingFile&) { return {}; }
+
+std::string CloseFile(int fd) {
+  return _close(fd) == 0 ? std::string() : DescribeSystemError(errno);
+}
+
+std::string RenameOver(const std::filesystem::path& from,
+                       const std::filesystem::path& to) {
+  if (MoveFileExW(from.c_str(), to.c_str(),
+                  MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    return {};
   }
-  if (_close(fd) != 0 && reason.empty()) {
-    reason = DescribeSystemError(errno);
-  }
-  if (reason.empty() &&
-      !MoveFileExW(temp_path.c_str(), target.c_str(),
-                   MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-    const DWORD error = GetLastError();
-    reason =
-        (error == ERROR_SHARING_VIOLATION || error == ERROR_ACCESS_DENIED) &&
-                HeldOpenElsewhere(target.wstring())
-            ? "它正被其他程序打开着（例如在 Excel 中），"
-              "请在那个程序里关闭它后再试"
-            : DescribeWindowsError(error);
-  }
-  if (!reason.empty()) {
-    DeleteFileW(temp_path.c_str());
-    return Status::FileSystemError("无法写入" + named + "：" + reason +
-                                   unchanged);
-  }
-  return Status::Ok();
+  const DWORD error = GetLastError();
+  return (error == ERROR_SHARING_VIOLATION || error == ERROR_ACCESS_DENIED) &&
+                 HeldOpenElsewhere(to.wstring())
+             ? "它正被其他程序打开着（例如在 Excel 中），"
+               "请在那个程序里关闭它后再试"
+             : DescribeWindowsError(error);
+}
+
+void EndTemporaryFile(const std::filesystem::path& path, bool remove) {
+  if (remove) DeleteFileW(path.c_str());
 }
 
 // SIGHUP and the handlers of POSIX systems do not exist here.

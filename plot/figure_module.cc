@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The loadable figure module behind plot/figure_module.h.
-#include "plot/figure_module.h"
+// The loadable figure module behind figure_abi/figure_module.h.
+#include "figure_abi/figure_module.h"
 
 #include <QApplication>
 #include <QByteArray>
@@ -14,7 +14,7 @@
 
 #include "core/hydraulic_table.h"
 #include "core/status.h"
-#include "plot/figure_module_rows.h"
+#include "figure_abi/figure_module_rows.h"
 #include "plot/rating_figure.h"
 
 // The _WIN32 branches here are built only with a Qt for Windows, which Debian

@@ -11,8 +11,9 @@
 # a clean environment; scripts/test.sh by default. The exit status is
 # COMMAND's.
 #
-# Needs root. The pristine root is made once, with debootstrap from the same
-# Debian archive this machine's apt uses, and kept in
+# Needs root. The pristine root is made once, with debootstrap from the
+# Debian archive that this machine's apt uses (its sources.list and
+# sources.list.d, which must name one for the release), and kept in
 # $XSRATING_FRESH_CACHE (/var/cache/xsrating/fresh-debian) for later runs;
 # delete that folder to make it anew. Each run works in a copy of it under
 # $XSRATING_FRESH_WORK (/var/tmp), removed at the end unless
@@ -38,15 +39,15 @@ inside=/root/xsrating
 
 say() { echo "fresh-debian: $*" >&2; }
 
-# The Debian archive this machine's apt uses; Debian's own when none is found.
-host_mirror() {
-  local uri
-  uri=$(cat /etc/apt/sources.list /etc/apt/sources.list.d/*.list \
-    /etc/apt/sources.list.d/*.sources 2>/dev/null |
-    grep -v '^[[:space:]]*#' |
-    grep -oE 'https?://[^[:space:]]+/debian/?([[:space:]]|$)' |
-    head -n 1 | tr -d '[:space:]' || true)
-  echo "${uri:-http://deb.debian.org/debian}"
+. "$(dirname "${BASH_SOURCE[0]}")/apt-sources.sh"
+
+# This machine's own archives of Debian $suite, as apt_archives prints them:
+# the release and its companions (updates, security fixes), the release first.
+suite_archives() {
+  apt_archives | awk -v suite="$suite" '
+    $2 == suite { print; next }
+    index($2, suite "-") == 1 { later[++n] = $0 }
+    END { for (i = 1; i <= n; i++) print later[i] }'
 }
 
 # Mount points at or below $1, deepest first (/proc/self/mountinfo writes
@@ -130,9 +131,19 @@ trap 'exit 143' TERM
 # The pristine root: made in a scratch folder and renamed into place only
 # when complete, so an interrupted debootstrap is never taken for one.
 make_pristine() {
-  local pristine=$cache/pristine scratch mirror start
+  local pristine=$cache/pristine scratch mirror start archives
   if [[ -x $pristine/usr/bin/apt-get && -x $pristine/bin/bash ]]; then
     return 0
+  fi
+  archives=$(suite_archives)
+  mirror=$(awk -v suite="$suite" '$2 == suite { print $1; exit }' \
+    <<<"$archives")
+  if [[ -z $mirror ]]; then
+    say "this machine's apt sources name no archive of Debian $suite" \
+      "(looked in /etc/apt/sources.list and /etc/apt/sources.list.d/*.list" \
+      "and *.sources), so there is nowhere to make the root from. Add your" \
+      "Debian mirror there, as a line 'deb URI $suite main', and run again."
+    return 1
   fi
   if ! command -v debootstrap >/dev/null; then
     say "installing debootstrap"
@@ -152,7 +163,6 @@ make_pristine() {
     unmount_all "$pristine"
     remove_root "$pristine"
   fi
-  mirror=$(host_mirror)
   scratch=$(mktemp -d "$cache/pristine.new.XXXXXX")
   run_root=$scratch # Unmounted and removed if this stops part way.
   say "making a minimal Debian $suite root from $mirror (once)"
@@ -163,14 +173,9 @@ make_pristine() {
     tail -n 20 "$cache/debootstrap.log" >&2
     return 1
   }
-  # A fresh install's sources: the release, its updates and its security
-  # fixes.
-  {
-    echo "deb $mirror $suite main"
-    echo "deb $mirror $suite-updates main"
-    [[ $mirror == */debian ]] &&
-      echo "deb ${mirror%/debian}/debian-security $suite-security main"
-  } >"$scratch/etc/apt/sources.list"
+  # The sources of this machine for the release, its updates and its security
+  # fixes, without the options (keys are the root's own).
+  sed 's/^/deb /' <<<"$archives" >"$scratch/etc/apt/sources.list"
   unmount_all "$scratch"
   chmod 0755 "$scratch"
   mv -T "$scratch" "$pristine"

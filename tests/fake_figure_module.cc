@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Stand-ins for the figure module that the loader must refuse: built once for
 // another interface version, once without the entry point at all.
-#include "plot/figure_module.h"
+#include "figure_abi/figure_module.h"
 
 #define FAKE_MODULE_EXPORT __attribute__((visibility("default")))
 

@@ -2,7 +2,7 @@
 // The figure module through its C entry point, loaded as xsrating-cli loads
 // it, and the loader's refusals of files that are not this program's module.
 
-#include "plot/figure_module.h"
+#include "figure_abi/figure_module.h"
 
 #include <dlfcn.h>
 #include <gmock/gmock.h>
@@ -17,7 +17,7 @@
 #include "cli/figure_module_loader.h"
 #include "core/file_io.h"
 #include "core/rating.h"
-#include "plot/figure_module_rows.h"
+#include "figure_abi/figure_module_rows.h"
 #include "tests/support/temp_dir.h"
 
 namespace xsrating {

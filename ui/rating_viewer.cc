@@ -22,11 +22,14 @@
 #include <vector>
 
 #include "core/cross_section.h"
+#include "core/date_time.h"
 #include "core/file_io.h"
 #include "core/hydraulic_table.h"
+#include "core/number_text.h"
 #include "core/rating.h"
 #include "core/rating_csv.h"
 #include "core/rating_report.h"
+#include "core/rating_warnings.h"
 #include "core/status.h"
 #include "ui/file_dialogs.h"
 #include "ui/fonts.h"
@@ -86,6 +89,12 @@ QPushButton* NewButton(const char* name, const char* text, QWidget* parent) {
   // Enter and Return press the focused button, as Space does.
   button->setAutoDefault(true);
   return button;
+}
+
+// Adds `sentence` to the message line's `text`, a space apart.
+void AddSentence(const QString& sentence, QString* text) {
+  if (!text->isEmpty()) *text += QLatin1Char(' ');
+  *text += sentence;
 }
 
 }  // namespace
@@ -258,36 +267,41 @@ void RatingViewer::Show(const ViewRequest& request) {
   } else if (request.problems.any()) {
     figure_.section = std::move(section);
     message = QString::fromUtf8(kSectionOnly) +
-              DescribeInputProblems(request.problems) + QStringLiteral("。");
+              QString::fromStdString(DescribeInputProblems(request.problems)) +
+              QStringLiteral("。");
   } else {
     // The run's rating, without its message box and without changing the
     // main window's parameters.
     Rating rating;
     const Status rated = RateSection(std::move(section), params, &rating);
-    figure_.section = std::move(rating.section);
-    figure_.rows = std::move(rating.hydraulic_rows);
-    params_.stage_count = rating.stage_count;
     if (!rated.ok()) {
       message = QString::fromUtf8(kSectionOnly) +
                 QString::fromStdString(rated.message());
-    } else if (ExceedsStageLimit(params.stage_count)) {
-      message = QStringLiteral("点子数量超过 100，按 %1 个计算。")
-                    .arg(rating.stage_count);
+    } else {
+      if (ExceedsStageLimit(params.stage_count)) {
+        message = QStringLiteral("点子数量超过 100，按 %1 个计算。")
+                      .arg(rating.stage_count);
+      }
+      // What the run would warn about in its box after the closing message.
+      for (const std::string& warning : RatingWarnings(rating, params)) {
+        AddSentence(QString::fromStdString(warning), &message);
+      }
     }
+    figure_.section = std::move(rating.section);
+    figure_.rows = std::move(rating.hydraulic_rows);
+    params_.stage_count = rating.stage_count;
   }
   if (!figure_.rows.empty() && !gaugings_path_.empty()) {
     RatingAnalysis analysis;
     if (Status checked =
             AnalyzeGaugingsFile(params_, gaugings_path_, &analysis);
         !checked.ok()) {
-      if (!message.isEmpty()) message += QLatin1Char(' ');
-      message += QString::fromStdString(checked.message());
+      AddSentence(QString::fromStdString(checked.message()), &message);
     } else {
       figure_.analysis = std::move(analysis);
     }
   }
-  message_->setText(message);
-  message_->setVisible(!message.isEmpty());
+  table_message_ = message;
   status_->clear();
   ShowFigure();
 }
@@ -321,6 +335,15 @@ void RatingViewer::ShowFigure() {
     view->show();
   }
   const std::optional<RatingAnalysis>& analysis = figure_.analysis;
+  QString message = table_message_;
+  if (analysis) {
+    if (const std::optional<std::string> warning =
+            ExtensionWarning(*analysis)) {
+      AddSentence(QString::fromStdString(*warning), &message);
+    }
+  }
+  message_->setText(message);
+  message_->setVisible(!message.isEmpty());
   summary_->setText(analysis ? QString::fromStdString(RatingSummary(*analysis))
                              : QString());
   summary_->setVisible(analysis.has_value());
@@ -395,7 +418,14 @@ void RatingViewer::Save(FileKind kind) {
       break;
     case FileKind::kReport:
       if (!figure_.analysis) return;
-      bytes = QByteArray::fromStdString(RatingReportCsv(*figure_.analysis));
+      // The time of the save: the viewer's table is computed anew each time
+      // it is shown.
+      bytes = QByteArray::fromStdString(RatingReportCsv(
+          *figure_.analysis, {.data_file_path = data_file_path_,
+                              .gaugings_path = gaugings_path_,
+                              .roughness_text = DecimalForm(params_.roughness),
+                              .slope_text = params_.slope_text,
+                              .run_time = CurrentLocalTime()}));
       break;
   }
   const Status saved = SaveFileAtomically(

@@ -21,8 +21,8 @@
 #include "core/rating_analysis.h"
 #include "core/run.h"
 #include "core/types.h"
+#include "form/inputs.h"
 #include "plot/rating_figure.h"
-#include "ui/input_problems.h"
 #include "ui/message_box_sink.h"
 
 class QChartView;
@@ -70,7 +70,9 @@ using SavePathChooser = std::function<QString(
 //  - otherwise the section with the water of the top stage, the two curves
 //    and the table are shown. A stage count above 100 is taken as 20, as the
 //    run's guard would, without touching the caller's parameters; the line
-//    says so.
+//    says so, and then gives the rating's warnings (RatingWarnings: water
+//    over an end of the section, an unusual roughness or slope) and, with
+//    gaugings, ExtensionWarning's.
 // The message line is above the charts and hidden while empty. The table
 // shows each column with fixed decimals (ColumnDecimals), right-aligned.
 // Each Show() replaces what was shown before. Saving writes the file
@@ -134,6 +136,8 @@ class RatingViewer : public QWidget {
   SavePathChooser choose_path_;
   std::string data_file_path_;
   FigureData figure_;
+  // The message line of the table shown, less the gaugings' warning.
+  QString table_message_;
   QLabel* message_ = nullptr;
   QLabel* status_ = nullptr;
   QChartView* section_view_ = nullptr;

@@ -95,6 +95,18 @@ ViewRequest Request(const std::string& path, double roughness,
                      std::move(problems)};
 }
 
+// Boxes at fault by their names, as the main window finds them.
+InputProblems Problems(const QStringList& empty,
+                       const QStringList& not_numbers) {
+  InputProblems problems;
+  for (const QString& name : empty)
+    problems.empty.push_back(name.toStdString());
+  for (const QString& name : not_numbers) {
+    problems.not_numbers.push_back(name.toStdString());
+  }
+  return problems;
+}
+
 QVariantList Cells(const QTableWidget* table, int row) {
   QVariantList cells;
   for (int c = 0; c < table->columnCount(); ++c) {
@@ -261,7 +273,7 @@ class RatingViewerTest : public QObject {
 
     RatingViewer viewer(&sink_);
     viewer.Show(Request(survey.toStdString(), roughness, "0.0004", stages,
-                        {empty, not_numbers}));
+                        Problems(empty, not_numbers)));
     viewer.show();
     QVERIFY(QTest::qWaitForWindowExposed(&viewer));
 
@@ -306,10 +318,66 @@ class RatingViewerTest : public QObject {
     QCOMPARE(viewer.message(), QString());
   }
 
+  // The red line says what the run would warn about after its closing
+  // message, and what the gaugings warn about.
+  void warnings_data() {
+    QTest::addColumn<QByteArray>("survey");
+    QTest::addColumn<double>("roughness");
+    QTest::addColumn<QString>("slope");
+    QTest::addColumn<QByteArray>("gaugings");  // Empty: none imported.
+    QTest::addColumn<QStringList>("said");     // Empty: the line is hidden.
+    const QByteArray v = "0,5\r\n10,0\r\n20,0\r\n30,5\r\n";
+    QTest::newRow("nothing doubtful")
+        << v << 0.025 << "0.0004" << QByteArray() << QStringList();
+    QTest::newRow("a point beyond the bank")
+        << "-5,3\r\n" + v << 0.025 << "0.0004" << QByteArray()
+        << QStringList{"断面起点一端（第 1 个测点，起点距 -5）的高程 3"};
+    QTest::newRow("roughness with a 0 too few")
+        << v << 0.3 << "0.0004" << QByteArray() << QStringList{"糙率 0.3"};
+    QTest::newRow("slope 0")
+        << v << 0.025 << "0" << QByteArray() << QStringList{"比降为 0"};
+    QTest::newRow("far above the gaugings")
+        << v << 0.025 << "0.0004" << QByteArray("1.5,20\r\n2,29\r\n")
+        << QStringList{"外延幅度 600.0%"};
+    QTest::newRow("two at once")
+        << v << 0.3 << "0.0004" << QByteArray("1.5,20\r\n2,29\r\n")
+        << QStringList{"糙率 0.3", "外延幅度 600.0%"};
+  }
+
+  void warnings() {
+    QFETCH(QByteArray, survey);
+    QFETCH(double, roughness);
+    QFETCH(QString, slope);
+    QFETCH(QByteArray, gaugings);
+    QFETCH(QStringList, said);
+    const QString path = temp_.filePath("warned.txt");
+    QVERIFY(WriteFile(path, survey));
+    RatingViewer viewer(&sink_);
+    viewer.Show(
+        Request(path.toStdString(), roughness, slope.toStdString().c_str(), 5));
+    viewer.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&viewer));
+    if (!gaugings.isEmpty()) {
+      const QString file = temp_.filePath("warned_gaugings.txt");
+      QVERIFY(WriteFile(file, gaugings));
+      viewer.ShowGaugings(file.toStdString());
+      QVERIFY(viewer.analysis().has_value());
+    }
+    // The table is computed and shown all the same.
+    QCOMPARE(viewer.figure().rows.size(), size_t{5});
+    QVERIFY(sink_.messages.empty());
+    for (const QString& words : said) {
+      QVERIFY2(viewer.message().contains(words), qPrintable(viewer.message()));
+    }
+    if (said.isEmpty()) QCOMPARE(viewer.message(), QString());
+    QCOMPARE(viewer.findChild<QLabel*>("Message")->isVisible(),
+             !said.isEmpty());
+  }
+
   void showAgainReplacesEverything() {
     RatingViewer viewer(&sink_);
     viewer.Show(Request(kSurvey, 0.025, "0.0004", 5));
-    viewer.Show(Request(kSurvey, 0.025, "0.0004", 3, {{}, {"糙率"}}));
+    viewer.Show(Request(kSurvey, 0.025, "0.0004", 3, Problems({}, {"糙率"})));
     QVERIFY(viewer.figure().rows.empty());
     QCOMPARE(viewer.findChild<QTableWidget*>("Table")->rowCount(), 0);
     QVERIFY(Find<QAreaSeries>(ChartOf(viewer, "SectionChart"), kWaterSeries) ==
@@ -453,16 +521,29 @@ class RatingViewerTest : public QObject {
     QCOMPARE(saved_as, QString::fromStdString(RatingReportPath(kSurvey)));
     QFile file(chosen);
     QVERIFY(file.open(QIODevice::ReadOnly));
-    QCOMPARE(file.readAll(),
-             QByteArray::fromStdString(RatingReportCsv(*viewer.analysis())));
+    // The same report as the command line's, with the time of the save.
+    const QByteArray report = file.readAll();
+    const std::string expected = RatingReportCsv(
+        *viewer.analysis(), {.data_file_path = kSurvey,
+                             .gaugings_path = gaugings.toStdString(),
+                             .roughness_text = "0.025",
+                             .slope_text = "0.0004"});
+    const QByteArray time_row = QByteArrayLiteral("\r\n计算时间,");
+    QCOMPARE(report.left(report.indexOf(time_row)),
+             QByteArray::fromStdString(
+                 expected.substr(0, expected.find(time_row.toStdString()))));
+    QVERIFY(report.contains("\r\n关系式,Q=8.257(H−0)^1.858\r\n"));
 
     // Shown again, the table is checked against the same gaugings; a slope
-    // of 0 cannot be, and the message line says why.
+    // of 0 cannot be, and the message line says why, after the slope's own
+    // warning.
     viewer.Show(Request(kSurvey, 0.03, "0.0004", 5));
     QVERIFY(viewer.analysis().has_value());
     viewer.Show(Request(kSurvey, 0.025, "0", 5));
     QVERIFY(!viewer.analysis().has_value());
-    QCOMPARE(viewer.message(), QStringLiteral("有实测流量时比降必须大于 0"));
+    QVERIFY(viewer.message().startsWith(QStringLiteral("比降为 0")));
+    QVERIFY(viewer.message().endsWith(
+        QStringLiteral("。 有实测流量时比降必须大于 0")));
     QVERIFY(!Shows(viewer, "RoughnessChart"));
     QVERIFY(!viewer.findChild<QPushButton*>("SaveReport")->isEnabled());
   }

@@ -1,17 +1,17 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#ifndef XSRATING_PLOT_FIGURE_MODULE_ROWS_H_
-#define XSRATING_PLOT_FIGURE_MODULE_ROWS_H_
+#ifndef XSRATING_FIGURE_ABI_FIGURE_MODULE_ROWS_H_
+#define XSRATING_FIGURE_ABI_FIGURE_MODULE_ROWS_H_
 
 // The hydraulic table and the check against gaugings across the figure
-// module's C boundary (plot/figure_module.h), for both sides: one list of the
-// fields that a row carries, and each conversion once. Free of Qt.
+// module's C boundary (figure_abi/figure_module.h), for both sides: one list
+// of the fields that a row carries, and each conversion once. Free of Qt.
 
 #include <utility>
 #include <vector>
 
 #include "core/hydraulic_table.h"
 #include "core/rating_analysis.h"
-#include "plot/figure_module.h"
+#include "figure_abi/figure_module.h"
 
 namespace xsrating {
 
@@ -141,4 +141,4 @@ inline RatingAnalysis FromPlainRatingAnalysis(
 
 }  // namespace xsrating
 
-#endif  // XSRATING_PLOT_FIGURE_MODULE_ROWS_H_
+#endif  // XSRATING_FIGURE_ABI_FIGURE_MODULE_ROWS_H_

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#ifndef XSRATING_PLOT_FIGURE_MODULE_H_
-#define XSRATING_PLOT_FIGURE_MODULE_H_
+#ifndef XSRATING_FIGURE_ABI_FIGURE_MODULE_H_
+#define XSRATING_FIGURE_ABI_FIGURE_MODULE_H_
 
 // The figure of a run (plot/rating_figure.h) behind plain C functions, in a
 // module that xsrating-cli loads only when --plot asks for a figure. Qt
@@ -152,4 +152,4 @@ typedef void (*XsratingEndFiguresFn)(void);
 }  // extern "C"
 #endif
 
-#endif  // XSRATING_PLOT_FIGURE_MODULE_H_
+#endif  // XSRATING_FIGURE_ABI_FIGURE_MODULE_H_
