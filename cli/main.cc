@@ -24,6 +24,7 @@
 #include "core/number_text.h"
 #include "core/rating.h"
 #include "core/rating_analysis.h"
+#include "core/rating_checks.h"
 #include "core/rating_csv.h"
 #include "core/rating_report.h"
 #include "core/rating_warnings.h"
@@ -313,10 +314,12 @@ xsrating::Status WriteExtraOutputs(const xsrating::RunParameters& params,
 
 // Checks the table of a run that has just written its result file against
 // the gaugings of `run` into `*analysis`, for the figure too, and writes the
-// report beside the result file; prints the report's path on standard output,
-// and warns through `sink` when the table reaches too far above the gaugings.
+// report beside the result file, with the tests at `levels`; prints the
+// report's path on standard output, and warns through `sink` when the table
+// reaches too far above the gaugings.
 xsrating::Status WriteGaugingsReport(const xsrating::RunParameters& params,
                                      const xsrating::RatingReportRun& run,
+                                     const xsrating::CheckLevels& levels,
                                      xsrating::MessageSink& sink,
                                      xsrating::RatingAnalysis* analysis) {
   if (xsrating::Status s =
@@ -324,9 +327,14 @@ xsrating::Status WriteGaugingsReport(const xsrating::RunParameters& params,
       !s.ok()) {
     return s;
   }
+  xsrating::RatingChecks checks;
+  if (xsrating::Status s = xsrating::CheckRating(*analysis, levels, &checks);
+      !s.ok()) {
+    return s;
+  }
   const std::string path = xsrating::RatingReportPath(params.data_file_path);
   if (xsrating::Status s = xsrating::SaveFileAtomically(
-          path, xsrating::RatingReportCsv(*analysis, run));
+          path, xsrating::RatingReportCsv(*analysis, checks, run));
       !s.ok()) {
     return s;
   }
@@ -368,7 +376,7 @@ int CliMain(int argc, char** argv) {
       kProgram);
   app.formatter(std::make_shared<xsrating::ChineseHelpFormatter>(
       "-n 糙率 -s 比降 -m 点子数量 [--csv] [--plot[=svg|png]]\n"
-      "       [--gaugings 实测流量文件] 地形文件..."));
+      "       [--gaugings 实测流量文件 [--test-levels A,B,C]] 地形文件..."));
   app.failure_message(xsrating::ChineseFailureMessage);
   app.get_formatter()->label("Positionals", "参数");
   app.option_defaults()->group("选项");
@@ -420,6 +428,12 @@ int CliMain(int argc, char** argv) {
                      "和关系式，"
                      "文件名为原名加“率定.csv”；\n只能有一个地形数据文件")
           ->option_text(" 文件");
+  std::string test_levels_text;
+  CLI::Option* test_levels_option =
+      app.add_option("--test-levels", test_levels_text,
+                     "率定表中符号检验、适线检验、偏离数值检验的\n"
+                     "显著性水平，各在 0 与 1 之间，默认 0.25,0.05,0.2")
+          ->option_text(" A,B,C");
   app.add_option("地形文件", files, "地形数据文件（.txt），可以有多个")
       ->option_text("...");
   app.set_version_flag("--version",
@@ -428,6 +442,7 @@ int CliMain(int argc, char** argv) {
   app.set_help_flag("-h,--help", "显示本帮助");
 
   ExtraOutputs extra;
+  xsrating::CheckLevels test_levels;
   try {
     RefuseMissingValues(app, numbers, argc, argv);
     app.parse(argc, argv);
@@ -447,6 +462,13 @@ int CliMain(int argc, char** argv) {
       extra.table = true;
     }
     if (files.empty()) throw CLI::ValidationError("缺少地形数据文件。");
+    if (test_levels_option->count() > 0) {
+      if (const xsrating::Status s =
+              xsrating::ParseCheckLevels(test_levels_text, &test_levels);
+          !s.ok()) {
+        throw CLI::ValidationError("--test-levels：" + s.message());
+      }
+    }
   } catch (const CLI::Success& e) {
     return Finish(app.exit(e));
   } catch (const CLI::ParseError& e) {
@@ -544,7 +566,7 @@ int CliMain(int argc, char** argv) {
       };
       analysis.emplace();
       if (const xsrating::Status s =
-              WriteGaugingsReport(params, run, sink, &*analysis);
+              WriteGaugingsReport(params, run, test_levels, sink, &*analysis);
           !s.ok()) {
         print_failure(s);
         all_written = false;

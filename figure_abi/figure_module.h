@@ -98,6 +98,10 @@ typedef struct XsratingFigureAnalysis {
   double calibrated_roughness;
   double lowest_gauged_stage;   // Of the gaugings used.
   double highest_gauged_stage;  // Of the gaugings used.
+  // The relative standard error Se in percent when there is one (more than
+  // one gauging used): has_standard_error 1; otherwise 0 and 0.
+  int has_standard_error;
+  double standard_error_percent;
 } XsratingFigureAnalysis;
 
 // One figure to draw: the section and the hydraulic table of the rating that

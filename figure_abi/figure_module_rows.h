@@ -93,6 +93,8 @@ struct PlainRatingAnalysis {
         .calibrated_roughness = analysis.calibrated_roughness,
         .lowest_gauged_stage = analysis.lowest_gauged_stage,
         .highest_gauged_stage = analysis.highest_gauged_stage,
+        .has_standard_error = analysis.standard_error_percent ? 1 : 0,
+        .standard_error_percent = analysis.standard_error_percent.value_or(0),
     };
   }
   PlainRatingAnalysis(const PlainRatingAnalysis&) = delete;
@@ -104,7 +106,7 @@ struct PlainRatingAnalysis {
 };
 
 // The analysis as far as the boundary carries it: the figures that are not
-// drawn (areas, the equation, the standard error) are left unset. The arrays
+// drawn (areas, the extension, the equations) are left unset. The arrays
 // of `plain` must hold their counts.
 inline RatingAnalysis FromPlainRatingAnalysis(
     const XsratingFigureAnalysis& plain) {
@@ -136,6 +138,9 @@ inline RatingAnalysis FromPlainRatingAnalysis(
   analysis.calibrated_roughness = plain.calibrated_roughness;
   analysis.lowest_gauged_stage = plain.lowest_gauged_stage;
   analysis.highest_gauged_stage = plain.highest_gauged_stage;
+  if (plain.has_standard_error != 0) {
+    analysis.standard_error_percent = plain.standard_error_percent;
+  }
   return analysis;
 }
 

@@ -37,6 +37,7 @@ const QColor kCrestColor(0xc0, 0x39, 0x2b);
 const QColor kCurveColor(0x1f, 0x4e, 0x99);
 const QColor kCalibratedColor(0x2e, 0x8b, 0x3e);
 const QColor kGaugingColor(0xd3, 0x54, 0x00);
+const QColor kBandColor(0x2e, 0x8b, 0x3e, 50);
 
 constexpr char kSectionTitle[] = "河道大断面";
 constexpr char kDischargeTitle[] = "水位流量关系曲线";
@@ -118,6 +119,11 @@ QAreaSeries* NewArea(QChart* chart, const char* name,
   Attach(chart, area, name);
   upper_line->setParent(area);
   lower_line->setParent(area);
+  // A filled square in the legend: the shape drawn from an area series would
+  // be empty, its outline being none, and its name cut short.
+  for (QLegendMarker* marker : chart->legend()->markers(area)) {
+    marker->setShape(QLegend::MarkerShapeRectangle);
+  }
   return area;
 }
 
@@ -336,11 +342,6 @@ std::unique_ptr<QChart> MakeSectionChart(const FigureData& data) {
     water->setName(QStringLiteral("过水断面（水位 %1 m）").arg(Shown(level)));
     water->setPen(Qt::NoPen);
     water->setBrush(kWaterColor);
-    // A filled square: the shape of an area drawn from the series would be
-    // empty, its outline being none, and its name cut short.
-    for (QLegendMarker* marker : chart->legend()->markers(water)) {
-      marker->setShape(QLegend::MarkerShapeRectangle);
-    }
   }
 
   if (const std::optional<SectionLevels> levels =
@@ -383,7 +384,10 @@ std::vector<FigureChart> MakeFigureCharts(const FigureData& data) {
                             ? MakeGaugedDischargeChart(data, *data.analysis)
                             : MakeDischargeChart(data));
   add("AreaChart", MakeAreaChart(data));
-  if (data.analysis) add("RoughnessChart", MakeRoughnessChart(*data.analysis));
+  if (data.analysis) {
+    add("RoughnessChart", MakeRoughnessChart(*data.analysis));
+    add("DeviationChart", MakeDeviationChart(*data.analysis));
+  }
   return charts;
 }
 
@@ -535,6 +539,45 @@ std::unique_ptr<QChart> MakeRoughnessChart(const RatingAnalysis& analysis) {
   line->append(analysis.calibrated_roughness, stages.max);
   Attach(chart.get(), line, kCalibratedRoughnessSeries);
   Attach(chart.get(), marks, kRoughnessSeries);
+  return chart;
+}
+
+std::unique_ptr<QChart> MakeDeviationChart(const RatingAnalysis& analysis) {
+  std::unique_ptr<QChart> chart = NewChart("实测点偏离");
+  auto* marks = NewMarks(QStringLiteral("相对偏差 P_i"), true);
+  double widest = 0;
+  for (const GaugingResult& result : analysis.gaugings) {
+    if (!result.fit) continue;
+    marks->append(result.fit->deviation_percent, result.gauging.stage);
+    widest = std::max(widest, std::fabs(result.fit->deviation_percent));
+  }
+  const std::optional<double> se = analysis.standard_error_percent;
+  if (se) widest = std::max(widest, 2 * *se);
+  const AxisRange stages =
+      PaddedRange(analysis.lowest_gauged_stage, analysis.highest_gauged_stage);
+  // 0 in the middle, so that the sides of the curve show at a glance.
+  const AxisRange deviations = PaddedRange(-widest, widest);
+  AddAxis(chart.get(), Qt::AlignBottom, kHorizontalAxis, "相对偏差 (%)",
+          deviations);
+  AddAxis(chart.get(), Qt::AlignLeft, kVerticalAxis, kStageAxisTitle, stages);
+  if (se) {
+    const double edge = 2 * *se;
+    QAreaSeries* band =
+        NewArea(chart.get(), kDeviationBandSeries,
+                {QPointF(-edge, stages.max), QPointF(edge, stages.max)},
+                {QPointF(-edge, stages.min), QPointF(edge, stages.min)});
+    band->setName(
+        QStringLiteral("±2Se = ±%1%").arg(QString::number(edge, 'g', 4)));
+    band->setPen(Qt::NoPen);
+    band->setBrush(kBandColor);
+  }
+  auto* zero = new QLineSeries;
+  zero->setName(QStringLiteral("零偏差"));
+  zero->setPen(QPen(kCalibratedColor, 2));
+  zero->append(0, stages.min);
+  zero->append(0, stages.max);
+  Attach(chart.get(), zero, kZeroDeviationSeries);
+  Attach(chart.get(), marks, kDeviationSeries);
   return chart;
 }
 

@@ -10,7 +10,8 @@
 //    draw a rating, through the table's points, which are marked; checked
 //    against gaugings, the gaugings and the calibrated curve beside it;
 //  - the stage-area curve, drawn the same way;
-//  - checked against gaugings, the roughness each gauging implies.
+//  - checked against gaugings, the roughness each gauging implies and its
+//    deviation from the calibrated curve.
 // The curves start at the lowest bed point, where area and discharge are 0.
 // The viewer and the figure files draw the same charts (MakeFigureCharts):
 // what one shows, the other does.
@@ -111,8 +112,9 @@ struct FigureChart {
 
 // Every chart of the figure, the section's first, then the curves: the
 // stage-discharge chart (MakeGaugedDischargeChart with an analysis), the
-// stage-area chart, and with an analysis the roughness chart. The legends
-// draw each series as it is drawn: a line for a curve, a dot for points.
+// stage-area chart, and with an analysis the roughness and deviation charts.
+// The legends draw each series as it is drawn: a line for a curve, a dot for
+// points.
 std::vector<FigureChart> MakeFigureCharts(const FigureData& data);
 
 // The room of one chart in a figure file, in pixels.
@@ -143,6 +145,9 @@ inline constexpr char kGaugingSeries[] = "gaugings";         // Usable, filled.
 inline constexpr char kLeftOutSeries[] = "gaugingsLeftOut";  // Hollow.
 inline constexpr char kRoughnessSeries[] = "roughness";      // n_i.
 inline constexpr char kCalibratedRoughnessSeries[] = "calibratedRoughness";
+inline constexpr char kDeviationSeries[] = "deviations";  // P_i.
+inline constexpr char kZeroDeviationSeries[] = "zeroDeviation";
+inline constexpr char kDeviationBandSeries[] = "deviationBand";  // +-2 Se.
 
 // The stage-discharge chart with the gaugings: the curve of the typed
 // roughness (kCurveSeries, kCurveExtendedSeries) and of the calibrated one
@@ -156,6 +161,14 @@ std::unique_ptr<QChart> MakeGaugedDischargeChart(
 // (roughness across, stage up) and the calibrated roughness as a vertical
 // line over the gauged range.
 std::unique_ptr<QChart> MakeRoughnessChart(const RatingAnalysis& analysis);
+
+// The deviation P_i (%) of each usable gauging from the calibrated curve
+// against its stage, laid out as the roughness chart (deviation across, stage
+// up): the line of no deviation, the points, and the band from -2 Se to
+// +2 Se shaded over the gauged range. Without Se (one gauging) the band is
+// left out. The deviation axis is symmetric about 0 and covers the points
+// and the band.
+std::unique_ptr<QChart> MakeDeviationChart(const RatingAnalysis& analysis);
 
 }  // namespace xsrating
 

@@ -744,6 +744,18 @@ INSTANTIATE_TEST_SUITE_P(
                    "g.txt", "v_section.txt", "v_section.txt"},
                   2,
                   "只能给一个地形数据文件"},
+        UsageCase{
+            "HelpNamesTheTestLevels", {"--help"}, 0, "--test-levels A,B,C"},
+        UsageCase{"TwoTestLevels",
+                  {"-n", "0.025", "-s", "0.0004", "-m", "5", "--gaugings",
+                   "g.txt", "--test-levels", "0.25,0.05", "v_section.txt"},
+                  2,
+                  "--test-levels：显著性水平“0.25,0.05”应是用逗号分开的三个数"},
+        UsageCase{"TestLevelOfOne",
+                  {"-n", "0.025", "-s", "0.0004", "-m", "5", "--gaugings",
+                   "g.txt", "--test-levels", "0.25,1,0.2", "v_section.txt"},
+                  2,
+                  "适线检验的 1 不在 0 与 1 之间"},
         UsageCase{"ValueMissingBeforeTheNextOption",
                   {"-n", "-s", "0.0004", "-m", "5", "v_section.txt"},
                   2,
@@ -825,6 +837,24 @@ TEST_F(CliTest, GaugingsReportBesideTheResultFile) {
   EXPECT_TRUE(report.starts_with("\xEF\xBB\xBF实测水位,实测流量,"));
   EXPECT_THAT(report, HasSubstr("\r\n52.05,1420,,,,,,,高于较低堤顶\r\n"));
   EXPECT_THAT(report, HasSubstr("\r\n实测点数,10\r\n"));
+  EXPECT_THAT(report, HasSubstr("\r\n\r\n检验,统计量,临界值,显著性水平,结论"
+                                "\r\n符号检验,"));
+  EXPECT_THAT(report, HasSubstr(",0.25,合格\r\n"));
+
+  // Other levels reach the report; the table is the same.
+  std::vector<std::string> levelled = gauged;
+  levelled.insert(levelled.end(), {"--test-levels", "0.3,0.1,0.4"});
+  ASSERT_EQ(Run(levelled, epoch).exit_code, 0);
+  const std::string relevelled = Slurp(dir_ / Path("river_section率定.csv"));
+  EXPECT_EQ(relevelled.substr(0, relevelled.find("检验,")),
+            report.substr(0, report.find("检验,")));
+  for (const char* row :
+       {"\r\n符号检验,", "\r\n适线检验,", "\r\n偏离数值检验,"}) {
+    EXPECT_THAT(relevelled, HasSubstr(row));
+  }
+  EXPECT_THAT(relevelled, HasSubstr(",0.3,"));
+  EXPECT_THAT(relevelled, HasSubstr(",0.1,"));
+  EXPECT_THAT(relevelled, HasSubstr(",0.4,"));
 
   fs::remove(dir_ / Path("river_section率定.csv"));
   gauged[3] = "0";  // The slope.

@@ -202,6 +202,7 @@ TEST(FigureAnalysisTest, WhatTheFigureDrawsCrossesTheBoundary) {
   analysis.calibrated_roughness = 0.028;
   analysis.lowest_gauged_stage = 1.25;
   analysis.highest_gauged_stage = 1.5;
+  analysis.standard_error_percent = 3.17;
 
   const PlainRatingAnalysis plain(analysis);
   const RatingAnalysis back = FromPlainRatingAnalysis(plain.plain);
@@ -232,6 +233,10 @@ TEST(FigureAnalysisTest, WhatTheFigureDrawsCrossesTheBoundary) {
   EXPECT_EQ(back.calibrated_roughness, 0.028);
   EXPECT_EQ(back.lowest_gauged_stage, 1.25);
   EXPECT_EQ(back.highest_gauged_stage, 1.5);
+  EXPECT_EQ(back.standard_error_percent, 3.17);
+  analysis.standard_error_percent.reset();  // One gauging: none.
+  EXPECT_FALSE(FromPlainRatingAnalysis(PlainRatingAnalysis(analysis).plain)
+                   .standard_error_percent.has_value());
 }
 
 TEST(FigureRowTest, EveryFieldCrossesTheBoundaryToItsOwnPlace) {

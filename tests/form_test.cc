@@ -161,8 +161,15 @@ INSTANTIATE_TEST_SUITE_P(
         ProblemCase{"SlopeLetters",
                     {"0.025", "1/2500", "5"},
                     kNotANumberTitle,
-                    "“比降”中不是数字，请改正后再按“开始”。",
+                    "“比降”中不是数字（“1/2500”请写成小数 0.0004），"
+                    "请改正后再按“开始”。",
                     InputBox::kSlope},
+        ProblemCase{"DecimalCommas",
+                    {"0,03", "0,0005", "5"},
+                    kNotANumberTitle,
+                    "“糙率”和“比降”中不是数字（“0,03”请写成小数 0.03，"
+                    "“0,0005”请写成小数 0.0005），请改正后再按“开始”。",
+                    InputBox::kRoughness},
         ProblemCase{
             "BlankAndLetters",
             {"a", "  ", "5"},

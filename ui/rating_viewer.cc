@@ -251,6 +251,7 @@ void RatingViewer::Show(const ViewRequest& request) {
   figure_ = FigureData();
   figure_.heading = RatingHeading(params);
   params_ = params;
+  checks_.reset();
   QString message;
 
   const QString file_name =
@@ -292,13 +293,8 @@ void RatingViewer::Show(const ViewRequest& request) {
     params_.stage_count = rating.stage_count;
   }
   if (!figure_.rows.empty() && !gaugings_path_.empty()) {
-    RatingAnalysis analysis;
-    if (Status checked =
-            AnalyzeGaugingsFile(params_, gaugings_path_, &analysis);
-        !checked.ok()) {
+    if (Status checked = CheckGaugings(gaugings_path_); !checked.ok()) {
       AddSentence(QString::fromStdString(checked.message()), &message);
-    } else {
-      figure_.analysis = std::move(analysis);
     }
   }
   table_message_ = message;
@@ -307,16 +303,25 @@ void RatingViewer::Show(const ViewRequest& request) {
 }
 
 void RatingViewer::ShowGaugings(const std::string& path) {
-  RatingAnalysis analysis;
-  if (Status checked = AnalyzeGaugingsFile(params_, path, &analysis);
-      !checked.ok()) {
+  if (Status checked = CheckGaugings(path); !checked.ok()) {
     // What was shown stays, the gaugings checked before included.
     sink_->ShowWarning(checked.message(), kImportFailedTitle);
     return;
   }
   gaugings_path_ = path;
-  figure_.analysis = std::move(analysis);
   ShowFigure();
+}
+
+Status RatingViewer::CheckGaugings(const std::string& path) {
+  RatingAnalysis analysis;
+  RatingChecks checks;
+  Status status = AnalyzeGaugingsFile(params_, path, &analysis);
+  if (status.ok()) status = CheckRating(analysis, CheckLevels(), &checks);
+  if (status.ok()) {
+    figure_.analysis = std::move(analysis);
+    checks_ = checks;
+  }
+  return status;
 }
 
 void RatingViewer::ShowFigure() {
@@ -344,8 +349,9 @@ void RatingViewer::ShowFigure() {
   }
   message_->setText(message);
   message_->setVisible(!message.isEmpty());
-  summary_->setText(analysis ? QString::fromStdString(RatingSummary(*analysis))
-                             : QString());
+  summary_->setText(analysis && checks_ ? QString::fromStdString(RatingSummary(
+                                              *analysis, *checks_))
+                                        : QString());
   summary_->setVisible(analysis.has_value());
   FillTable();
 
@@ -420,12 +426,14 @@ void RatingViewer::Save(FileKind kind) {
       if (!figure_.analysis) return;
       // The time of the save: the viewer's table is computed anew each time
       // it is shown.
-      bytes = QByteArray::fromStdString(RatingReportCsv(
-          *figure_.analysis, {.data_file_path = data_file_path_,
-                              .gaugings_path = gaugings_path_,
-                              .roughness_text = DecimalForm(params_.roughness),
-                              .slope_text = params_.slope_text,
-                              .run_time = CurrentLocalTime()}));
+      if (!checks_) return;
+      bytes = QByteArray::fromStdString(
+          RatingReportCsv(*figure_.analysis, *checks_,
+                          {.data_file_path = data_file_path_,
+                           .gaugings_path = gaugings_path_,
+                           .roughness_text = DecimalForm(params_.roughness),
+                           .slope_text = params_.slope_text,
+                           .run_time = CurrentLocalTime()}));
       break;
   }
   const Status saved = SaveFileAtomically(

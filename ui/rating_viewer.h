@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "core/rating_analysis.h"
+#include "core/rating_checks.h"
 #include "core/run.h"
 #include "core/types.h"
 #include "form/inputs.h"
@@ -82,8 +83,8 @@ using SavePathChooser = std::function<QString(
 // that a saved figure holds what the window shows.
 // Children are named for tests: "Message", "Status", "SectionChart",
 // "DischargeChart", "AreaChart", "Table", "SavePng", "SaveSvg", "SaveCsv", and
-// for the gaugings "ImportGaugings", "RoughnessChart", "GaugingsSummary",
-// "SaveReport".
+// for the gaugings "ImportGaugings", "RoughnessChart", "DeviationChart",
+// "GaugingsSummary", "SaveReport".
 class RatingViewer : public QWidget {
   Q_OBJECT
 
@@ -104,9 +105,10 @@ class RatingViewer : public QWidget {
   // Checks the table shown against the gaugings file at `path` (UTF-8), as
   // xsrating-cli --gaugings does. The stage-discharge chart then shows the
   // gaugings and the calibrated curve, a further chart the back-calculated
-  // roughness, and a line the summary (RatingSummary); the report can be
-  // saved. A failure is told through the sink and leaves everything shown as
-  // it was, the gaugings checked before included. Later Show() calls check
+  // roughness, another the deviations, and a line the summary
+  // (RatingSummary, with the tests at their default levels); the report can
+  // be saved. A failure is told through the sink and leaves everything shown
+  // as it was, the gaugings checked before included. Later Show() calls check
   // their table against the last file imported; a failure then goes to the
   // message line. The button "导入实测流量…"
   // asks for the file and calls this.
@@ -123,6 +125,8 @@ class RatingViewer : public QWidget {
   const std::optional<RatingAnalysis>& analysis() const {
     return figure_.analysis;
   }
+  // Its tests, at the default levels; none without gaugings.
+  const std::optional<RatingChecks>& checks() const { return checks_; }
 
  private:
   enum class FileKind { kPng, kSvg, kCsv, kReport };
@@ -130,6 +134,9 @@ class RatingViewer : public QWidget {
   void ShowFigure();
   void FillTable();
   void Save(FileKind kind);
+  // Checks the table shown against the gaugings at `path` and its tests at
+  // the default levels; they replace those shown only when both succeed.
+  Status CheckGaugings(const std::string& path);
 
   std::unique_ptr<MessageBoxSink> own_sink_;
   MessageSink* sink_;
@@ -149,6 +156,7 @@ class RatingViewer : public QWidget {
   // The gaugings, and the parameters of the table shown, to check it again.
   RunParameters params_;
   std::string gaugings_path_;
+  std::optional<RatingChecks> checks_;  // Of figure_.analysis.
   QLabel* summary_ = nullptr;
   QPushButton* import_gaugings_ = nullptr;
   QPushButton* save_report_ = nullptr;

@@ -514,6 +514,14 @@ class RatingViewerTest : public QObject {
     QVERIFY(summary->text().startsWith(QStringLiteral(
         "率定糙率 n_c = 0.02，相对标准误差 Se = 无，实测点数 k = 1，")));
     QVERIFY(summary->text().contains(QStringLiteral("Q = 8.257(H − 0)^1.858")));
+    QVERIFY(summary->text().endsWith(QStringLiteral(
+        "；符号检验 点数不足，适线检验 点数不足，偏离数值检验 点数不足，"
+        "系统误差 0%，随机不确定度 无")));
+    QVERIFY(Shows(viewer, "DeviationChart"));
+    QCOMPARE(Find<QScatterSeries>(ChartOf(viewer, "DeviationChart"),
+                                  kDeviationSeries)
+                 ->points(),
+             QList<QPointF>{QPointF(0, 2.5)});
 
     QTest::mouseClick(viewer.findChild<QPushButton*>("SaveReport"),
                       Qt::LeftButton);
@@ -523,16 +531,18 @@ class RatingViewerTest : public QObject {
     QVERIFY(file.open(QIODevice::ReadOnly));
     // The same report as the command line's, with the time of the save.
     const QByteArray report = file.readAll();
-    const std::string expected = RatingReportCsv(
-        *viewer.analysis(), {.data_file_path = kSurvey,
-                             .gaugings_path = gaugings.toStdString(),
-                             .roughness_text = "0.025",
-                             .slope_text = "0.0004"});
+    const std::string expected =
+        RatingReportCsv(*viewer.analysis(), *viewer.checks(),
+                        {.data_file_path = kSurvey,
+                         .gaugings_path = gaugings.toStdString(),
+                         .roughness_text = "0.025",
+                         .slope_text = "0.0004"});
     const QByteArray time_row = QByteArrayLiteral("\r\n计算时间,");
     QCOMPARE(report.left(report.indexOf(time_row)),
              QByteArray::fromStdString(
                  expected.substr(0, expected.find(time_row.toStdString()))));
     QVERIFY(report.contains("\r\n关系式,Q=8.257(H−0)^1.858\r\n"));
+    QVERIFY(report.endsWith("\r\n偏离数值检验,,,0.2,点数不足\r\n"));
 
     // Shown again, the table is checked against the same gaugings; a slope
     // of 0 cannot be, and the message line says why, after the slope's own
@@ -545,6 +555,7 @@ class RatingViewerTest : public QObject {
     QVERIFY(viewer.message().endsWith(
         QStringLiteral("。 有实测流量时比降必须大于 0")));
     QVERIFY(!Shows(viewer, "RoughnessChart"));
+    QVERIFY(!Shows(viewer, "DeviationChart"));
     QVERIFY(!viewer.findChild<QPushButton*>("SaveReport")->isEnabled());
   }
 
@@ -616,7 +627,7 @@ class RatingViewerTest : public QObject {
     QTest::addColumn<bool>("gaugings");
     QTest::addColumn<int>("charts");
     QTest::newRow("the table") << false << 3;
-    QTest::newRow("checked against gaugings") << true << 4;
+    QTest::newRow("checked against gaugings") << true << 5;
   }
 
   void savedFigureHoldsWhatIsShown() {
