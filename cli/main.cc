@@ -312,18 +312,19 @@ xsrating::Status WriteExtraOutputs(const xsrating::RunParameters& params,
   return xsrating::Status::Ok();
 }
 
-// Checks the table of a run that has just written its result file against
+// Checks the rating of a run that has just written its result file against
 // the gaugings of `run` into `*analysis`, for the figure too, and writes the
 // report beside the result file, with the tests at `levels`; prints the
 // report's path on standard output, and warns through `sink` when the table
 // reaches too far above the gaugings.
 xsrating::Status WriteGaugingsReport(const xsrating::RunParameters& params,
+                                     const xsrating::Rating& rating,
                                      const xsrating::RatingReportRun& run,
                                      const xsrating::CheckLevels& levels,
                                      xsrating::MessageSink& sink,
                                      xsrating::RatingAnalysis* analysis) {
-  if (xsrating::Status s =
-          xsrating::AnalyzeGaugingsFile(params, run.gaugings_path, analysis);
+  if (xsrating::Status s = xsrating::AnalyzeGaugings(
+          rating, params.slope_text, run.gaugings_path, analysis);
       !s.ok()) {
     return s;
   }
@@ -565,8 +566,8 @@ int CliMain(int argc, char** argv) {
           .run_time = run_time,
       };
       analysis.emplace();
-      if (const xsrating::Status s =
-              WriteGaugingsReport(params, run, test_levels, sink, &*analysis);
+      if (const xsrating::Status s = WriteGaugingsReport(
+              params, rating, run, test_levels, sink, &*analysis);
           !s.ok()) {
         print_failure(s);
         all_written = false;

@@ -17,6 +17,7 @@
 #include "core/cross_section.h"
 #include "core/date_time.h"
 #include "core/encoding.h"
+#include "core/gaugings.h"
 #include "core/number_text.h"
 #include "core/rating.h"
 #include "core/regional.h"
@@ -33,6 +34,22 @@ constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
 
 bool IsSeparator(char c) {
   return c == ',' || c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
+
+// The maximal runs of bytes of `text` that are not separators.
+std::vector<std::string_view> SplitFields(std::string_view text) {
+  std::vector<std::string_view> fields;
+  for (size_t i = 0; i < text.size();) {
+    if (IsSeparator(text[i])) {
+      ++i;
+      continue;
+    }
+    size_t end = i;
+    while (end < text.size() && !IsSeparator(text[end])) ++end;
+    fields.push_back(text.substr(i, end - i));
+    i = end;
+  }
+  return fields;
 }
 
 // Strict UTF-8: no overlong forms, no surrogates, nothing above U+10FFFF.
@@ -177,17 +194,7 @@ std::string CheckPoints(std::string_view bytes, const CrossSection& section) {
   }
   // A Ctrl-Z as the last byte ends the file.
   if (!body.empty() && body.back() == '\x1A') body.remove_suffix(1);
-  std::vector<std::string_view> fields;
-  for (size_t i = 0; i < body.size();) {
-    if (IsSeparator(body[i])) {
-      ++i;
-      continue;
-    }
-    size_t end = i;
-    while (end < body.size() && !IsSeparator(body[end])) ++end;
-    fields.push_back(body.substr(i, end - i));
-    i = end;
-  }
+  const std::vector<std::string_view> fields = SplitFields(body);
   if (fields.size() != 2 * points.size()) {
     return "read " + std::to_string(points.size()) + " points from " +
            std::to_string(fields.size()) + " fields";
@@ -483,6 +490,71 @@ std::string CheckSurveyParse(std::string_view bytes) {
   const Status status = ParseCrossSection(in, &section);
   if (!status.ok()) return CheckParseFailure(bytes, status);
   return CheckPoints(bytes, section);
+}
+
+std::string CheckGaugingsParse(std::string_view bytes) {
+  std::istringstream in{std::string(bytes)};
+  std::vector<Gauging> gaugings;
+  const Status status = ParseGaugings(in, &gaugings);
+  if (!status.ok()) {
+    if (std::string why = CheckMessage(status.message()); !why.empty()) {
+      return why;
+    }
+    if (status.kind() != StatusKind::kBadInput) {
+      return "text in memory refused as a file: " + status.message();
+    }
+    const std::optional<int64_t> line = NamedLine(status.message());
+    if (line && (*line < 1 || *line > CountLines(bytes))) {
+      return "failure message names line " + std::to_string(*line) +
+             " of a text with " + std::to_string(CountLines(bytes)) +
+             " lines: " + status.message();
+    }
+    return {};
+  }
+  if (gaugings.empty() || gaugings.size() > static_cast<size_t>(kMaxGaugings)) {
+    return "read " + std::to_string(gaugings.size()) + " gaugings";
+  }
+  // An independent split into lines, and of each line into maximal runs of
+  // bytes that are not separators.
+  std::string_view body = bytes;
+  if (body.substr(0, kUtf8Bom.size()) == kUtf8Bom) {
+    body.remove_prefix(kUtf8Bom.size());
+  }
+  if (!body.empty() && body.back() == '\x1A') body.remove_suffix(1);
+  std::vector<std::string_view> lines;
+  for (size_t begin = 0;;) {
+    const size_t end = body.find_first_of("\r\n", begin);
+    lines.push_back(body.substr(begin, end - begin));
+    if (end == std::string_view::npos) break;
+    begin = end + (body.substr(end, 2) == "\r\n" ? 2 : 1);
+  }
+  int64_t previous_line = 0;
+  for (const Gauging& g : gaugings) {
+    if (g.line <= previous_line ||
+        g.line > static_cast<int64_t>(lines.size())) {
+      return "gauging on line " + std::to_string(g.line) + " after line " +
+             std::to_string(previous_line) + " of " +
+             std::to_string(lines.size());
+    }
+    previous_line = g.line;
+    if (!std::isfinite(g.stage) || !std::isfinite(g.discharge) ||
+        !(g.discharge > 0)) {
+      return "gauging on line " + std::to_string(g.line) +
+             " is not finite or its discharge not above 0";
+    }
+    const std::string_view line = lines[static_cast<size_t>(g.line - 1)];
+    const std::vector<std::string_view> fields = SplitFields(line);
+    const double values[2] = {g.stage, g.discharge};
+    for (size_t k = 0; k < 2; ++k) {
+      const std::optional<double> expected =
+          k < fields.size() ? TextToNumber(fields[k], '.') : std::nullopt;
+      if (!expected || !SameBits(*expected, values[k])) {
+        return "line " + std::to_string(g.line) + " read as " + Show(g.stage) +
+               ", " + Show(g.discharge);
+      }
+    }
+  }
+  return {};
 }
 
 std::string CheckWholeRun(std::string_view input) {

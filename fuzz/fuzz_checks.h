@@ -19,6 +19,13 @@ namespace xsrating::hardening {
 // line of the input.
 std::string CheckSurveyParse(std::string_view bytes);
 
+// Reads `bytes` as a gaugings file. On success: at least one gauging and at
+// most kMaxGaugings, on ascending lines of the input, each the first two
+// fields of its line as an independent split of the text reads them, its
+// stage finite and its discharge finite and above 0. On failure: a message
+// as for the survey, of kind kBadInput, naming no line the input lacks.
+std::string CheckGaugingsParse(std::string_view bytes);
+
 // One whole run from memory. `input` holds four lines, then the survey bytes:
 //   roughness text LF slope text LF stage count text LF survey path LF survey
 // A missing line is an empty text. The roughness and stage count texts go

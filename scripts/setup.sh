@@ -15,6 +15,8 @@ packages=(
   # Tests, benchmarks, formatting (it lists the sources with git), fuzzing
   libgtest-dev libgmock-dev libbenchmark-dev clang clang-format git
   libclang-rt-14-dev hyperfine
+  # Tests that count how often a run opens a file
+  strace
   # The Debian package: its dependencies, its checks
   dpkg-dev file lintian desktop-file-utils appstream
   # The window: Chinese texts of Qt's own dialogs and CJK fonts

@@ -20,6 +20,7 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/date_time.h"
@@ -864,6 +865,45 @@ TEST_F(CliTest, GaugingsReportBesideTheResultFile) {
   EXPECT_TRUE(fs::exists(dir_ / Path("river_section成果.txt")));
   EXPECT_FALSE(fs::exists(dir_ / Path("river_section率定.csv")));
 }
+
+#ifndef _WIN32
+// The report checks the run's own rating: --gaugings opens the survey no
+// more often than a run without it (a run peeks at each file it is given to
+// skip earlier results, then reads the survey once), so all the files show
+// one version of it.
+TEST_F(CliTest, GaugingsOpenTheSurveyNoMoreOften) {
+  CopyFixture("river_section.txt");
+  fs::copy_file(fs::path(XSRATING_EXAMPLES) / "river_section_gaugings.txt",
+                dir_ / "g.txt");
+  const fs::path trace = io_ / "trace";
+  // Opens of the survey and of the gaugings, as strace logs them.
+  const auto opens = [&](std::vector<std::string> args) {
+    // The prefix runs the program under strace.
+    const Outcome outcome =
+        Run(args, "strace -f -qq -e trace=open,openat,openat2 -o " +
+                      Quote(trace.string()));
+    EXPECT_EQ(outcome.exit_code, 0) << outcome.err;
+    std::ifstream log(trace);
+    std::pair<int, int> counts;
+    for (std::string line; std::getline(log, line);) {
+      if (line.find("/river_section.txt\"") != std::string::npos) {
+        ++counts.first;
+      }
+      if (line.find("/g.txt\"") != std::string::npos) ++counts.second;
+    }
+    return counts;
+  };
+  const std::vector<std::string> run = {
+      "-n", "0.03", "-s", "0.0003", "-m", "20", "--csv", "river_section.txt"};
+  std::vector<std::string> gauged = run;
+  gauged.insert(gauged.begin(), {"--gaugings", "g.txt"});
+  const std::pair<int, int> plain = opens(run);
+  const std::pair<int, int> with_gaugings = opens(gauged);
+  EXPECT_GE(plain.first, 1);
+  EXPECT_EQ(with_gaugings.first, plain.first);
+  EXPECT_EQ(with_gaugings.second, 1);
+}
+#endif
 
 TEST_F(CliTest, BadSourceDateEpochIsAUsageError) {
   CopyFixture("v_section.txt");

@@ -250,6 +250,7 @@ void RatingViewer::Show(const ViewRequest& request) {
   data_file_path_ = params.data_file_path;
   figure_ = FigureData();
   figure_.heading = RatingHeading(params);
+  rating_.reset();
   params_ = params;
   checks_.reset();
   QString message;
@@ -288,11 +289,12 @@ void RatingViewer::Show(const ViewRequest& request) {
         AddSentence(QString::fromStdString(warning), &message);
       }
     }
-    figure_.section = std::move(rating.section);
-    figure_.rows = std::move(rating.hydraulic_rows);
+    figure_.section = rating.section;
+    figure_.rows = rating.hydraulic_rows;
     params_.stage_count = rating.stage_count;
+    if (rated.ok()) rating_ = std::move(rating);
   }
-  if (!figure_.rows.empty() && !gaugings_path_.empty()) {
+  if (rating_ && !gaugings_path_.empty()) {
     if (Status checked = CheckGaugings(gaugings_path_); !checked.ok()) {
       AddSentence(QString::fromStdString(checked.message()), &message);
     }
@@ -313,9 +315,17 @@ void RatingViewer::ShowGaugings(const std::string& path) {
 }
 
 Status RatingViewer::CheckGaugings(const std::string& path) {
+  if (!rating_) {
+    return Status::Error(
+        "还没有算出水位流量关系，无法与实测流量核对。请先填好参数并查看断面与曲"
+        "线。");
+  }
+  // The rating shown, not the survey as it is on disk now: the chart, the
+  // table and the saved report must all show one version of the section.
   RatingAnalysis analysis;
+  Status status =
+      AnalyzeGaugings(*rating_, params_.slope_text, path, &analysis);
   RatingChecks checks;
-  Status status = AnalyzeGaugingsFile(params_, path, &analysis);
   if (status.ok()) status = CheckRating(analysis, CheckLevels(), &checks);
   if (status.ok()) {
     figure_.analysis = std::move(analysis);

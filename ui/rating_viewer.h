@@ -18,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "core/rating.h"
 #include "core/rating_analysis.h"
 #include "core/rating_checks.h"
 #include "core/run.h"
@@ -102,16 +103,17 @@ class RatingViewer : public QWidget {
   // the available area of the owner's screen.
   void PlaceOver(const QWidget* owner);
 
-  // Checks the table shown against the gaugings file at `path` (UTF-8), as
-  // xsrating-cli --gaugings does. The stage-discharge chart then shows the
-  // gaugings and the calibrated curve, a further chart the back-calculated
-  // roughness, another the deviations, and a line the summary
-  // (RatingSummary, with the tests at their default levels); the report can
-  // be saved. A failure is told through the sink and leaves everything shown
-  // as it was, the gaugings checked before included. Later Show() calls check
-  // their table against the last file imported; a failure then goes to the
-  // message line. The button "导入实测流量…"
-  // asks for the file and calls this.
+  // Checks the rating shown against the gaugings file at `path` (UTF-8), as
+  // xsrating-cli --gaugings does; the survey is not read again, so a survey
+  // changed on disk since Show() changes nothing until the next Show(). The
+  // stage-discharge chart then shows the gaugings and the calibrated curve, a
+  // further chart the back-calculated roughness, another the deviations, and
+  // a line the summary (RatingSummary, with the tests at their default
+  // levels); the report can be saved. A failure is told through the sink and
+  // leaves everything shown as it was, the gaugings checked before included.
+  // Later Show() calls check their table against the last file imported; a
+  // failure then goes to the message line. The button "导入实测流量…" asks
+  // for the file and calls this.
   void ShowGaugings(const std::string& path);
 
   // What the figure and the table show now.
@@ -153,7 +155,9 @@ class RatingViewer : public QWidget {
   QPushButton* save_png_ = nullptr;
   QPushButton* save_svg_ = nullptr;
   QPushButton* save_csv_ = nullptr;
-  // The gaugings, and the parameters of the table shown, to check it again.
+  // The rating shown, when it could be computed, and the parameters it was
+  // computed with: what the gaugings are checked against.
+  std::optional<Rating> rating_;
   RunParameters params_;
   std::string gaugings_path_;
   std::optional<RatingChecks> checks_;  // Of figure_.analysis.

@@ -140,9 +140,9 @@ class CliPlotTest : public QObject {
     data.heading = RatingHeading(params);
     if (gaugings) {
       RatingAnalysis analysis;
-      QVERIFY(AnalyzeGaugingsFile(
-                  params, Path("river_section_gaugings.txt").toStdString(),
-                  &analysis)
+      QVERIFY(AnalyzeGaugings(rating, params.slope_text,
+                              Path("river_section_gaugings.txt").toStdString(),
+                              &analysis)
                   .ok());
       data.analysis = analysis;
     }

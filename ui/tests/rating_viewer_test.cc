@@ -559,6 +559,29 @@ class RatingViewerTest : public QObject {
     QVERIFY(!viewer.findChild<QPushButton*>("SaveReport")->isEnabled());
   }
 
+  // The gaugings are checked against the rating on screen, even when the
+  // survey has changed on disk since: the chart, the table and the report
+  // show one version of the section.
+  void gaugingsCheckTheRatingShown() {
+    const QString survey = temp_.filePath("changing.txt");
+    const QString gaugings = temp_.filePath("changing_gaugings.txt");
+    QVERIFY(WriteFile(survey, "0,5\r\n10,0\r\n20,0\r\n30,5\r\n"));
+    QVERIFY(WriteFile(gaugings, "2.5,54.8820294890058\r\n"));
+    RatingViewer viewer(&sink_);
+    viewer.Show(Request(survey.toStdString(), 0.025, "0.0004", 5));
+    QVERIFY(WriteFile(survey, "0,9\r\n10,1\r\n20,1\r\n30,9\r\n"));
+    viewer.ShowGaugings(gaugings.toStdString());
+    QVERIFY(sink_.messages.empty());
+    QVERIFY(viewer.analysis().has_value());
+    QCOMPARE(viewer.analysis()->calibrated_roughness, 0.02);
+    const std::vector<CalibratedRow>& rows = viewer.analysis()->rows;
+    QCOMPARE(rows.size(), viewer.figure().rows.size());
+    for (size_t i = 0; i < rows.size(); ++i) {
+      QCOMPARE(rows[i].stage, viewer.figure().rows[i].stage);
+      QCOMPARE(rows[i].discharge, viewer.figure().rows[i].discharge);
+    }
+  }
+
   // A file that cannot be read is told, and what was shown stays: the
   // gaugings checked before, their charts, summary and report.
   void badGaugingsAreTold_data() {
