@@ -177,6 +177,10 @@ Status FigureModule::Render(const FigureRequest& request,
   std::vector<XsratingFigureRow> rows;
   rows.reserve(request.rows.size());
   for (const HydraulicRow& r : request.rows) rows.push_back(ToFigureRow(r));
+  std::vector<XsratingFigureZone> zones;
+  for (const AppliedZone& zone : request.zones) {
+    zones.push_back(ToFigureZone(zone));
+  }
   std::optional<PlainRatingAnalysis> analysis;
   if (request.analysis != nullptr) analysis.emplace(*request.analysis);
   Received received;
@@ -189,6 +193,8 @@ Status FigureModule::Render(const FigureRequest& request,
       .title = request.title.c_str(),
       .heading = request.heading.c_str(),
       .analysis = analysis ? &analysis->plain : nullptr,
+      .zones = zones.data(),
+      .zone_count = zones.size(),
       .context = &received,
       .write_figure = ReceiveFigure,
       .write_error = ReceiveError,

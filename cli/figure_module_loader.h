@@ -12,6 +12,7 @@
 
 #include "core/hydraulic_table.h"
 #include "core/rating_analysis.h"
+#include "core/roughness_zones.h"
 #include "core/status.h"
 #include "core/types.h"
 #include "figure_abi/figure_module.h"
@@ -35,6 +36,8 @@ struct FigureRequest {
   // The rating checked against gaugings; none without them. Kept by the
   // caller during Render.
   const RatingAnalysis* analysis = nullptr;
+  // The roughness zones on the section; none for one roughness.
+  std::span<const AppliedZone> zones{};
 };
 
 class FigureModule {

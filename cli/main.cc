@@ -29,6 +29,7 @@
 #include "core/rating_report.h"
 #include "core/rating_warnings.h"
 #include "core/result_file.h"
+#include "core/roughness_zones.h"
 #include "core/run.h"
 #include "form/inputs.h"
 #ifdef _WIN32
@@ -172,6 +173,13 @@ void RefuseMissingValues(const CLI::App& app,
     option = app.get_option_no_throw(name);
     if (option == nullptr) continue;  // Unknown: CLI11 says so.
     std::string hint = name + " 不带值，只写 " + name + "。";
+    if (option->get_expected_min() > 0) {
+      hint = "请在等号后写上它的值，例如 " + name + "=" +
+             (name == "--zone-method"
+                  ? std::string(xsrating::kSubsectionMethodName)
+                  : std::string("文件.txt")) +
+             "。";
+    }
     if (name == "--plot") {
       hint = "只写 --plot 为 SVG 图，--plot=png 为 PNG 图。";
     }
@@ -185,15 +193,33 @@ void RefuseMissingValues(const CLI::App& app,
   }
 }
 
-// The numbers' texts: each given, with a value, and a number.
-void CheckNumbers(const CLI::App& app, std::span<const NumberOption> numbers) {
+// The numbers' texts: each given, with a value, and a number. The roughness
+// may be left out when `zones` gives it instead, and then must be.
+void CheckNumbers(const CLI::App& app, std::span<const NumberOption> numbers,
+                  const CLI::Option* zones) {
+  const CLI::Option* roughness = numbers.front().option;
+  if (zones->count() > 0) {
+    if (roughness->count() > 0) {
+      throw CLI::ValidationError(
+          xsrating::OptionNames(roughness, "、") +
+          " 与 --zones 只能给一个：全断面一个糙率用 -n，分区糙率用 --zones。");
+    }
+    const std::string file = zones->as<std::string>();
+    if (file.empty() || app.get_option_no_throw(file) != nullptr) {
+      throw CLI::ValidationError(
+          "--zones 后面缺少分区糙率文件，例如 --zones 分区糙率.txt。");
+    }
+  }
   for (const NumberOption& number : numbers) {
     const CLI::Option* option = number.option;
+    if (option == roughness && zones->count() > 0) continue;
     if (option->count() == 0) {
       throw CLI::ValidationError(
           std::string("缺少") + number.what + "：请用 " +
           xsrating::OptionNames(option, " 或 ") + " 给出，例如 -" +
-          option->get_snames().front() + " " + number.example + "。");
+          option->get_snames().front() + " " + number.example +
+          (option == roughness ? "；或用 --zones 给出分区糙率文件" : "") +
+          "。");
     }
     // CLI11 takes the next argument as the value whatever it is: "-n -s
     // 0.0004" gives the roughness "-s".
@@ -211,6 +237,8 @@ void CheckNumbers(const CLI::App& app, std::span<const NumberOption> numbers) {
 // The files written beside each result file on request.
 struct ExtraOutputs {
   bool table = false;  // --csv: <name>成果.csv
+  // The table adds the equivalent roughness and the energy coefficient.
+  bool zone_columns = false;
   std::string figure;  // --plot: "svg" or "png"; empty for none.
 };
 
@@ -277,7 +305,8 @@ xsrating::Status WriteExtraOutputs(const xsrating::RunParameters& params,
   if (outputs.table) {
     const std::string path = xsrating::RatingFilePath(data_file_path, ".csv");
     if (xsrating::Status s = xsrating::SaveFileAtomically(
-            path, xsrating::RatingTableCsv(rating.hydraulic_rows));
+            path, xsrating::RatingTableCsv(rating.hydraulic_rows,
+                                           outputs.zone_columns));
         !s.ok()) {
       return s;
     }
@@ -298,6 +327,7 @@ xsrating::Status WriteExtraOutputs(const xsrating::RunParameters& params,
                     xsrating::PathToUtf8(xsrating::PathFromUtf8(path).stem()),
                 .heading = xsrating::RatingHeading(params),
                 .analysis = analysis,
+                .zones = rating.zones,
             },
             &bytes);
         !s.ok()) {
@@ -376,7 +406,8 @@ int CliMain(int argc, char** argv) {
       "结果写在每个地形文件旁，文件名为原名加“成果.txt”。",
       kProgram);
   app.formatter(std::make_shared<xsrating::ChineseHelpFormatter>(
-      "-n 糙率 -s 比降 -m 点子数量 [--csv] [--plot[=svg|png]]\n"
+      "(-n 糙率 | --zones 分区糙率文件 [--zone-method 分区|综合])\n"
+      "       -s 比降 -m 点子数量 [--csv] [--plot[=svg|png]]\n"
       "       [--gaugings 实测流量文件 [--test-levels A,B,C]] 地形文件..."));
   app.failure_message(xsrating::ChineseFailureMessage);
   app.get_formatter()->label("Positionals", "参数");
@@ -435,6 +466,18 @@ int CliMain(int argc, char** argv) {
                      "率定表中符号检验、适线检验、偏离数值检验的\n"
                      "显著性水平，各在 0 与 1 之间，默认 0.25,0.05,0.2")
           ->option_text(" A,B,C");
+  std::string zones_path;
+  CLI::Option* zones_option =
+      app.add_option("--zones", zones_path,
+                     "分区糙率文件（每行分区起点距、糙率），代替 -n：\n"
+                     "断面上糙率分段不同时用")
+          ->option_text(" 文件");
+  std::string zone_method_text;
+  CLI::Option* zone_method_option =
+      app.add_option("--zone-method", zone_method_text,
+                     "分区糙率的算法：分区（各分区流量相加，默认）\n"
+                     "或综合（全断面一个综合糙率）")
+          ->option_text(" 分区|综合");
   app.add_option("地形文件", files, "地形数据文件（.txt），可以有多个")
       ->option_text("...");
   app.set_version_flag("--version",
@@ -447,7 +490,20 @@ int CliMain(int argc, char** argv) {
   try {
     RefuseMissingValues(app, numbers, argc, argv);
     app.parse(argc, argv);
-    CheckNumbers(app, numbers);
+    CheckNumbers(app, numbers, zones_option);
+    if (zone_method_option->count() > 0) {
+      if (zones_option->count() == 0) {
+        throw CLI::ValidationError(
+            "--zone-method 只用于分区糙率，请同时用 --zones "
+            "给出分区糙率文件。");
+      }
+      if (!xsrating::ZoneMethodFromName(zone_method_text)) {
+        throw CLI::ValidationError("“--zone-method " + zone_method_text +
+                                   "”：分区糙率的算法只能是 " +
+                                   xsrating::kSubsectionMethodName + " 或 " +
+                                   xsrating::kCompositeMethodName + "。");
+      }
+    }
     for (const std::string& format : plot_option->results()) {
       if (format != "svg" && format != "png") {
         throw CLI::ValidationError("“--plot=" + format +
@@ -480,9 +536,21 @@ int CliMain(int argc, char** argv) {
   if (gaugings_option->count() > 0 && files.size() != 1) {
     return UsageError("有 --gaugings 时只能给一个地形数据文件。");
   }
+  if (gaugings_option->count() > 0 && zones_option->count() > 0) {
+    return UsageError(
+        "--gaugings 暂时不能与 --zones 同用：实测流量的率定目前只按全断面"
+        "一个糙率计算，请用 -n 给出糙率。");
+  }
 
   xsrating::RunParameters params;
-  params.roughness = *xsrating::TextToNumber(roughness_text);
+  if (zones_option->count() > 0) {
+    extra.zone_columns = true;
+    params.zone_method = zone_method_option->count() > 0
+                             ? *xsrating::ZoneMethodFromName(zone_method_text)
+                             : xsrating::ZoneMethod::kSubsection;
+  } else {
+    params.roughness = *xsrating::TextToNumber(roughness_text);
+  }
   params.slope_text = slope_text;
   params.stage_count = *xsrating::TextToNumber(stages_text);
 
@@ -498,6 +566,15 @@ int CliMain(int argc, char** argv) {
     }
   }
 
+  // A bad zones file would fail every survey: nothing is run or written.
+  if (zones_option->count() > 0) {
+    if (const xsrating::Status s = xsrating::ReadRoughnessZones(
+            AbsoluteUtf8(zones_path), &params.zones);
+        !s.ok()) {
+      std::cerr << kProgram << "：" << xsrating::Shown(s.message()) << '\n';
+      return Finish(EXIT_FAILURE);
+    }
+  }
   // A survey that fails does not stop the others. Earlier results among the
   // files, as "*.txt" names them in a folder that was run before, are no
   // surveys: skipped, told once, not a failure.

@@ -67,6 +67,39 @@ std::string Which(int point, Field which) {
          (which == Field::kElevation ? "高程" : "起点距");
 }
 
+// True when the line after the scanner's holds numbers only, at least one,
+// with the separators of a survey. Reads on.
+bool NextLineHoldsNumbers(TextScanner& scan) {
+  scan.SkipLine();
+  int numbers = 0;
+  for (;;) {
+    scan.SkipSeparator();
+    const int c = scan.Peek();
+    if (c == TextScanner::kEnd || TextScanner::IsLineEnd(c)) {
+      return numbers > 0;
+    }
+    double value = 0;
+    if (!TextScanner::Number(scan.ReadField(), &value)) return false;
+    ++numbers;
+  }
+}
+
+// What to do about a field `text` at `line` that is not a number, for the
+// mistakes that files saved from spreadsheets and typed in Chinese editors
+// make; empty for others. May read on.
+std::string Advice(TextScanner& scan, const std::string& text, int64_t line,
+                   int point, Field which) {
+  if (line == 1 && point == 1 && which == Field::kDistance &&
+      NextLineHoldsNumbers(scan)) {
+    return "第 1 行看起来是表头（列名），而地形文件中只能有数字：请删去这一"
+           "行。";
+  }
+  if (HoldsFullWidthComma(text)) {
+    return "数据之间请用半角（英文）逗号“,”隔开，不能用全角逗号“，”。";
+  }
+  return "";
+}
+
 // Reads one field and the separator after it. `last_line` is the line of
 // the last field read, for messages about what follows it.
 Status ReadField(TextScanner& scan, LineLayout& layout, int64_t& last_line,
@@ -105,8 +138,12 @@ Status ReadField(TextScanner& scan, LineLayout& layout, int64_t& last_line,
   }
   const TextScanner::Field field = scan.ReadField();
   if (!TextScanner::Number(field, value)) {
-    return Status::Error(AtLine(line) + "的" + scan.Quote(field) +
-                         "不是数字（" + Which(point, which) + "）。");
+    // The field's bytes are gone once the scanner reads on for the advice.
+    const std::string text(field.text);
+    const bool cut = field.cut;
+    return Status::Error(AtLine(line) + "的" + scan.Quote(text, cut) +
+                         "不是数字（" + Which(point, which) + "）。" +
+                         Advice(scan, text, line, point, which));
   }
   last_line = line;
   layout.AddField(line);
@@ -128,8 +165,9 @@ Status ParseCrossSection(std::istream& in, CrossSection* section) {
   }
   if (utf16) {
     return Status::Error(
-        "文件是 UTF-16（Unicode）编码的，请用记事本等另存为 ANSI（GBK）编码的"
-        "文本文件后再计算。");
+        "文件是 UTF-16 编码的（记事本叫它“Unicode”），地形文件要用 ANSI（GBK）"
+        "或 UTF-8 编码：请用记事本打开它，“另存为”时编码选 ANSI 或 UTF-8，"
+        "再计算。");
   }
   LineLayout layout;
   int64_t last_line = 1;

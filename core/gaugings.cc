@@ -13,9 +13,7 @@ namespace {
 // A Chinese input method types the full-width comma "，" (GBK A3 AC, UTF-8
 // EF BC 8C), which is not a separator; say so where it is to blame.
 std::string CommaHint(std::string_view field) {
-  const bool full_width = field.find("\xEF\xBC\x8C") != std::string::npos ||
-                          field.find("\xA3\xAC") != std::string::npos;
-  return full_width ? "请用半角逗号“,”分开水位和流量。" : "";
+  return HoldsFullWidthComma(field) ? "请用半角逗号“,”分开水位和流量。" : "";
 }
 
 }  // namespace

@@ -55,7 +55,10 @@ bool TextScanner::Fill() {
 
 bool TextScanner::SkipByteOrderMark() {
   if (StartsWith("\xEF\xBB\xBF")) pos_ += 3;
-  return !StartsWith("\xFF\xFE") && !StartsWith("\xFE\xFF");
+  if (StartsWith("\xFF\xFE") || StartsWith("\xFE\xFF")) return false;
+  const int first = Peek();
+  return first != 0 && (first == kEnd || !StartsWith(std::string{
+                                             static_cast<char>(first), '\0'}));
 }
 
 bool TextScanner::StartsWith(std::string_view prefix) {
@@ -138,6 +141,18 @@ std::string TextScanner::Quote(std::string_view raw, bool cut) {
     }
   }
   return "“" + text + (cut ? "…" : "") + "”";
+}
+
+bool HoldsFullWidthComma(std::string_view text) {
+  if (text.find("\xEF\xBC\x8C") != std::string_view::npos) return true;
+  // GBK, character by character: A3 AC may also be the second byte of one
+  // character and the first of the next.
+  for (size_t i = 0; i + 1 < text.size(); ++i) {
+    if (static_cast<unsigned char>(text[i]) < 0x81) continue;
+    if (text.substr(i, 2) == "\xA3\xAC") return true;
+    ++i;
+  }
+  return false;
 }
 
 std::string AtLine(int64_t line) {

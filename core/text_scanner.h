@@ -92,8 +92,10 @@ class TextScanner {
   explicit TextScanner(std::istream& in);
 
   // Skips a UTF-8 byte-order mark at the start. Returns false, consuming
-  // nothing, when the input starts with a UTF-16 byte-order mark (either
-  // order): text this program refuses, each reader with its own message.
+  // nothing, when the input is UTF-16, which this program refuses, each
+  // reader with its own message: it starts with a UTF-16 byte-order mark
+  // (either order), or has a zero byte among its first two, as UTF-16
+  // without a mark has ("0" is 30 00 or 00 30) and no text file does.
   bool SkipByteOrderMark();
 
   // The next byte (0 to 255), or kEnd.
@@ -238,6 +240,10 @@ class TextScanner {
   // A field that did not end inside the buffer.
   std::string long_field_;
 };
+
+// True when `text` holds the full-width comma "，" (GBK A3 AC, UTF-8
+// EF BC 8C) that a Chinese input method types, which separates nothing.
+bool HoldsFullWidthComma(std::string_view text);
 
 // A line of a file as messages name it: "第 5 行".
 std::string AtLine(int64_t line);

@@ -63,6 +63,14 @@ typedef struct XsratingFigureRow {
   double discharge;
 } XsratingFigureRow;
 
+// One roughness zone as it lies on the section: from one distance to
+// another, with its Manning's n.
+typedef struct XsratingFigureZone {
+  double from;
+  double to;
+  double roughness;
+} XsratingFigureZone;
+
 // Whether the calibration used a gauging, or why it left it out.
 #define XSRATING_FIGURE_GAUGING_USED 0
 #define XSRATING_FIGURE_GAUGING_AT_OR_BELOW_BED 1
@@ -120,6 +128,10 @@ typedef struct XsratingFigureRequest {
   const char* heading;
   // The check against gaugings; NULL without one.
   const XsratingFigureAnalysis* analysis;
+  // The roughness zones on the section, in ascending distance, when its
+  // roughness varies across it; NULL when none.
+  const XsratingFigureZone* zones;
+  size_t zone_count;
   void* context;  // Passed back to both callbacks.
   // Called once with the whole file (an SVG document or a PNG image) when the
   // figure is drawn.

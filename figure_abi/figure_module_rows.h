@@ -11,6 +11,7 @@
 
 #include "core/hydraulic_table.h"
 #include "core/rating_analysis.h"
+#include "core/roughness_zones.h"
 #include "figure_abi/figure_module.h"
 
 namespace xsrating {
@@ -37,6 +38,14 @@ inline HydraulicRow FromFigureRow(const XsratingFigureRow& plain) {
   HydraulicRow row;
   for (const auto& [ours, theirs] : kFigureRowFields) row.*ours = plain.*theirs;
   return row;
+}
+
+inline XsratingFigureZone ToFigureZone(const AppliedZone& zone) {
+  return {.from = zone.from, .to = zone.to, .roughness = zone.roughness};
+}
+
+inline AppliedZone FromFigureZone(const XsratingFigureZone& zone) {
+  return {.from = zone.from, .to = zone.to, .roughness = zone.roughness};
 }
 
 // Each GaugingUse beside its XSRATING_FIGURE_GAUGING_* value.

@@ -87,6 +87,7 @@ const std::string& BoxTexts::Of(InputBox box) const {
 InputProblems FindInputProblems(const BoxTexts& texts) {
   InputProblems problems;
   for (InputBox box : kInputBoxes) {
+    if (box == InputBox::kRoughness && texts.roughness_from_zones) continue;
     const std::string& text = texts.Of(box);
     std::vector<std::string>* list = nullptr;
     if (IsBlank(text)) {

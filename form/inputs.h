@@ -46,6 +46,9 @@ struct BoxTexts {
   std::string roughness;
   std::string slope;
   std::string stage_count;
+  // Roughness zones take the place of the roughness box, whose text is then
+  // not looked at.
+  bool roughness_from_zones = false;
 
   const std::string& Of(InputBox box) const;
 };

@@ -22,6 +22,7 @@
 #include "core/rating.h"
 #include "core/regional.h"
 #include "core/result_file.h"
+#include "core/roughness_zones.h"
 #include "core/stage_discharge.h"
 #include "core/status.h"
 #include "core/types.h"
@@ -167,8 +168,11 @@ std::string CheckParseFailure(std::string_view bytes, const Status& status) {
   if (body.substr(0, kUtf8Bom.size()) == kUtf8Bom) {
     body.remove_prefix(kUtf8Bom.size());
   }
-  const bool utf16 =
-      body.substr(0, 2) == "\xFF\xFE" || body.substr(0, 2) == "\xFE\xFF";
+  // UTF-16 with a byte-order mark, or without one: a zero byte among the
+  // first two.
+  const bool utf16 = body.substr(0, 2) == "\xFF\xFE" ||
+                     body.substr(0, 2) == "\xFE\xFF" ||
+                     body.substr(0, 2).find('\0') != std::string_view::npos;
   const std::optional<int64_t> line = NamedLine(status.message());
   if (!line) {
     if (utf16) return {};
@@ -551,6 +555,84 @@ std::string CheckGaugingsParse(std::string_view bytes) {
       if (!expected || !SameBits(*expected, values[k])) {
         return "line " + std::to_string(g.line) + " read as " + Show(g.stage) +
                ", " + Show(g.discharge);
+      }
+    }
+  }
+  return {};
+}
+
+std::string CheckZonesParse(std::string_view bytes) {
+  std::istringstream in{std::string(bytes)};
+  std::vector<RoughnessZone> zones;
+  const Status status = ParseRoughnessZones(in, &zones);
+  if (!status.ok()) {
+    if (std::string why = CheckMessage(status.message()); !why.empty()) {
+      return why;
+    }
+    const std::optional<int64_t> line = NamedLine(status.message());
+    if (!line) {
+      const bool nameless =
+          status.message().find("UTF-16") != std::string::npos ||
+          status.message().find("没有数据") != std::string::npos;
+      return nameless ? std::string()
+                      : "failure message names no line: " + status.message();
+    }
+    if (*line < 1 || *line > CountLines(bytes)) {
+      return "failure message names line " + std::to_string(*line) +
+             " of a text with " + std::to_string(CountLines(bytes)) + " lines";
+    }
+    return {};
+  }
+  if (zones.empty() || zones.size() > static_cast<size_t>(kMaxZones)) {
+    return "zones read: " + std::to_string(zones.size());
+  }
+  if (Status checked = CheckRoughnessZones(zones); !checked.ok()) {
+    return "zones read that a run refuses: " + checked.message();
+  }
+  for (size_t k = 0; k < zones.size(); ++k) {
+    if (zones[k].line < 1 || zones[k].line > CountLines(bytes) ||
+        (k > 0 && zones[k].line <= zones[k - 1].line)) {
+      return "zone " + std::to_string(k) + " on an impossible line";
+    }
+  }
+
+  std::istringstream saved{RoughnessZonesText(zones)};
+  std::vector<RoughnessZone> again;
+  if (Status s = ParseRoughnessZones(saved, &again); !s.ok()) {
+    return "saved zones do not read back: " + s.message();
+  }
+  if (again.size() != zones.size()) return "saved zones read back fewer";
+  for (size_t k = 0; k < zones.size(); ++k) {
+    if (!SameBits(again[k].from, zones[k].from) ||
+        !SameBits(again[k].roughness, zones[k].roughness)) {
+      return "saved zone " + std::to_string(k) + " reads back different";
+    }
+  }
+
+  const double x = zones.front().from;
+  const CrossSection v{{{x, 5}, {x + 10, 0}, {x + 20, 0}, {x + 30, 5}}};
+  RunParameters params;
+  params.slope_text = "0.0004";
+  params.stage_count = 5;
+  params.roughness = 0.03;
+  Rating plain;
+  if (!RateSection(v, params, &plain).ok()) return {};  // x beyond range.
+  params.zones = zones;
+  for (ZoneMethod method : {ZoneMethod::kSubsection, ZoneMethod::kComposite}) {
+    params.zone_method = method;
+    Rating zoned;
+    if (Status s = RateSection(v, params, &zoned); !s.ok()) {
+      if (s.message().find("超出了计算的数值范围") != std::string::npos) {
+        continue;
+      }
+      return "zoned rating fails: " + s.message();
+    }
+    for (size_t j = 0; j < plain.table.rows.size(); ++j) {
+      const StageRow& a = plain.table.rows[j];
+      const StageRow& b = zoned.table.rows[j];
+      if (!SameBits(a.stage, b.stage) || !SameBits(a.area, b.area) ||
+          !std::isfinite(b.discharge) || b.discharge < 0) {
+        return "zoned row " + std::to_string(j + 1) + " is wrong";
       }
     }
   }

@@ -96,6 +96,7 @@ int Render(const XsratingFigureRequest& request) {
   if ((request.points == nullptr && request.point_count > 0) ||
       (request.rows == nullptr && request.row_count > 0) ||
       request.format == nullptr || request.write_figure == nullptr ||
+      (request.zones == nullptr && request.zone_count > 0) ||
       (request.analysis != nullptr && ((request.analysis->gaugings == nullptr &&
                                         request.analysis->gauging_count > 0) ||
                                        (request.analysis->rows == nullptr &&
@@ -123,6 +124,9 @@ int Render(const XsratingFigureRequest& request) {
     data.analysis = FromPlainRatingAnalysis(*request.analysis);
   }
   if (request.heading != nullptr) data.heading = request.heading;
+  for (size_t i = 0; i < request.zone_count; ++i) {
+    data.zones.push_back(FromFigureZone(request.zones[i]));
+  }
   if (const Status s = StartQt(); !s.ok()) {
     ReportError(request, s.message());
     return XSRATING_FIGURE_FAILED;

@@ -24,6 +24,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "core/number_text.h"
 #include "core/stage_discharge.h"
 
 namespace xsrating {
@@ -38,6 +39,7 @@ const QColor kCurveColor(0x1f, 0x4e, 0x99);
 const QColor kCalibratedColor(0x2e, 0x8b, 0x3e);
 const QColor kGaugingColor(0xd3, 0x54, 0x00);
 const QColor kBandColor(0x2e, 0x8b, 0x3e, 50);
+const QColor kZoneColor(0x55, 0x55, 0x55);
 
 constexpr char kSectionTitle[] = "河道大断面";
 constexpr char kDischargeTitle[] = "水位流量关系曲线";
@@ -353,6 +355,35 @@ std::unique_ptr<QChart> MakeSectionChart(const FigureData& data) {
     crest->append(across.max, levels->bank_crest);
     crest->setPen(QPen(kCrestColor, 1.5, Qt::DashLine));
     Attach(chart.get(), crest, kBankCrestSeries);
+  }
+
+  if (data.zones.size() >= 2) {
+    const QPen boundary_pen(kZoneColor, 1, Qt::DashDotLine);
+    for (size_t k = 0; k < data.zones.size(); ++k) {
+      const AppliedZone& zone = data.zones[k];
+      if (k > 0) {
+        auto* boundary = new QLineSeries;
+        boundary->append(zone.from, up.min);
+        boundary->append(zone.from, up.max);
+        boundary->setPen(boundary_pen);
+        Attach(chart.get(), boundary, kZoneBoundarySeries);
+        HideFromLegend(chart.get(), boundary);
+      }
+      // A point without a mark near the top of the frame, labelled.
+      auto* label = new QScatterSeries;
+      label->append((zone.from + zone.to) / 2, up.max - (up.max - up.min) / 20);
+      label->setMarkerSize(1);
+      label->setColor(Qt::transparent);
+      label->setBorderColor(Qt::transparent);
+      label->setPointLabelsFormat(QStringLiteral("n=%1").arg(
+          QString::fromStdString(FormatNumberForMessage(zone.roughness))));
+      label->setPointLabelsVisible(true);
+      label->setPointLabelsColor(kZoneColor);
+      label->setPointLabelsFont(FigureFont(9));
+      label->setPointLabelsClipping(false);
+      Attach(chart.get(), label, kZoneRoughnessSeries);
+      HideFromLegend(chart.get(), label);
+    }
   }
 
   auto* bed_line = new QLineSeries;

@@ -28,6 +28,7 @@
 
 #include "core/hydraulic_table.h"
 #include "core/rating_analysis.h"
+#include "core/roughness_zones.h"
 #include "core/types.h"
 
 class QChart;
@@ -39,6 +40,9 @@ namespace xsrating {
 struct FigureData {
   CrossSection section;
   std::vector<HydraulicRow> rows;
+  // The roughness zones on the section, when its roughness varies across it
+  // (two or more); the section chart marks them.
+  std::vector<AppliedZone> zones;
   // The table checked against gaugings; none without them.
   std::optional<RatingAnalysis> analysis;
   // The line above a figure file that says what it shows (RatingHeading);
@@ -81,6 +85,10 @@ inline constexpr char kBedSeries[] = "bed";
 inline constexpr char kBedFillSeries[] = "bedFill";
 inline constexpr char kWaterSeries[] = "water";
 inline constexpr char kBankCrestSeries[] = "bankCrest";
+// A dashed vertical line at each breakpoint between two roughness zones, and
+// over the middle of each zone its roughness ("n=.05") as a point label.
+inline constexpr char kZoneBoundarySeries[] = "zoneBoundary";
+inline constexpr char kZoneRoughnessSeries[] = "zoneRoughness";
 inline constexpr char kCurveSeries[] = "curve";
 inline constexpr char kPointSeries[] = "points";
 inline constexpr char kHorizontalAxis[] = "horizontalAxis";
@@ -91,7 +99,8 @@ inline constexpr char kVerticalAxis[] = "verticalAxis";
 // PaddedRange of the lowest and highest points. The water
 // is the area between the bed and the top stage wherever the bed lies below
 // it. The crest line is left out when LevelsOfSection has none, the bed when
-// the section has no points.
+// the section has no points. Roughness zones, when there are two or more,
+// are marked (kZoneBoundarySeries, kZoneRoughnessSeries), outside the legend.
 std::unique_ptr<QChart> MakeSectionChart(const FigureData& data);
 
 // The stage-discharge chart: discharge across (RangeFromZero of the largest),

@@ -61,7 +61,12 @@ constexpr Column kColumns[] = {
     {"水面宽\n(m)", &HydraulicRow::top_width, 2, 2},
     {"平均流速\n(m/s)", &HydraulicRow::mean_velocity, 3, 3},
     {"流量\n(m³/s)", &HydraulicRow::discharge, 2, 2},
+    // Shown only with roughness zones.
+    {"综合糙率\nn_eq", &HydraulicRow::equivalent_roughness, 4, 4},
+    {"动能修正\n系数 α", &HydraulicRow::energy_coefficient, 3, 3},
 };
+// The columns every table shows; the others belong to roughness zones.
+constexpr int kPlainColumns = 7;
 
 // The viewer's size when the screen has room for it.
 constexpr QSize kPreferredSize(1100, 860);
@@ -291,9 +296,12 @@ void RatingViewer::Show(const ViewRequest& request) {
     }
     figure_.section = rating.section;
     figure_.rows = rating.hydraulic_rows;
+    figure_.zones = rating.zones;
     params_.stage_count = rating.stage_count;
     if (rated.ok()) rating_ = std::move(rating);
   }
+  // The gaugings are checked against one roughness for the whole section.
+  if (!params.zones.empty()) gaugings_path_.clear();
   if (rating_ && !gaugings_path_.empty()) {
     if (Status checked = CheckGaugings(gaugings_path_); !checked.ok()) {
       AddSentence(QString::fromStdString(checked.message()), &message);
@@ -372,7 +380,15 @@ void RatingViewer::ShowFigure() {
   save_png_->setEnabled(!figure_.section.points.empty());
   save_svg_->setEnabled(!figure_.section.points.empty());
   save_csv_->setEnabled(has_rows);
-  import_gaugings_->setEnabled(has_rows);
+  // Checking the gaugings takes one roughness for the whole section.
+  import_gaugings_->setEnabled(has_rows && params_.zones.empty());
+  import_gaugings_->setToolTip(
+      params_.zones.empty()
+          ? QString()
+          : QStringLiteral("分区糙率时暂不能导入实测流量率定糙率"));
+  for (int c = kPlainColumns; c < table_->columnCount(); ++c) {
+    table_->setColumnHidden(c, params_.zones.empty());
+  }
   save_report_->setEnabled(figure_.analysis.has_value());
 }
 
@@ -388,8 +404,10 @@ void RatingViewer::FillTable() {
     const int decimals =
         ColumnDecimals(values, column.decimals, column.max_decimals);
     for (int r = 0; r < table_->rowCount(); ++r) {
-      auto* item =
-          new QTableWidgetItem(QString::number(values[r], 'f', decimals));
+      // No flow has no equivalent roughness.
+      auto* item = new QTableWidgetItem(
+          std::isnan(values[r]) ? QString()
+                                : QString::number(values[r], 'f', decimals));
       item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
       table_->setItem(r, c, item);
     }
@@ -430,7 +448,8 @@ void RatingViewer::Save(FileKind kind) {
       bytes = FigureSvg(figure_, QFileInfo(path).completeBaseName());
       break;
     case FileKind::kCsv:
-      bytes = QByteArray::fromStdString(RatingTableCsv(figure_.rows));
+      bytes = QByteArray::fromStdString(
+          RatingTableCsv(figure_.rows, !params_.zones.empty()));
       break;
     case FileKind::kReport:
       if (!figure_.analysis) return;

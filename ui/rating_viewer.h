@@ -77,6 +77,10 @@ using SavePathChooser = std::function<QString(
 //    gaugings, ExtensionWarning's.
 // The message line is above the charts and hidden while empty. The table
 // shows each column with fixed decimals (ColumnDecimals), right-aligned.
+// With roughness zones in the parameters the section marks them, the table
+// and the saved CSV add the equivalent roughness and the energy coefficient,
+// and the gaugings cannot be imported (they are checked against one
+// roughness).
 // Each Show() replaces what was shown before. Saving writes the file
 // atomically and says where on the status line beside the buttons; a failure
 // is told through the sink with the saver's message.

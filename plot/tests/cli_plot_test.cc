@@ -13,6 +13,7 @@
 
 #include "core/rating.h"
 #include "core/rating_analysis.h"
+#include "core/roughness_zones.h"
 #include "plot/rating_figure.h"
 #include "tests/support/svg_text.h"
 
@@ -113,32 +114,55 @@ class CliPlotTest : public QObject {
   // inputs, byte for byte: the gaugings' charts included, under a heading
   // that names the survey.
   void sameFigureAsTheViewer_data() {
-    QTest::addColumn<bool>("gaugings");
-    QTest::newRow("the table") << false;
-    QTest::newRow("checked against gaugings") << true;
+    QTest::addColumn<QString>("extra");  // An option that takes a file.
+    QTest::addColumn<QString>("drawn");  // What only it draws.
+    QTest::newRow("the table") << ""
+                               << "";
+    QTest::newRow("checked against gaugings") << "--gaugings"
+                                              << "反推糙率";
+    QTest::newRow("roughness zones") << "--zones"
+                                     << "分区糙率 n = ";
   }
 
   void sameFigureAsTheViewer() {
-    QFETCH(bool, gaugings);
-    for (const char* name :
-         {"river_section.txt", "river_section_gaugings.txt"}) {
+    QFETCH(QString, extra);
+    QFETCH(QString, drawn);
+    for (const char* name : {"river_section.txt", "river_section_gaugings.txt",
+                             "river_section_zones.txt"}) {
       QVERIFY(QFile::copy(QStringLiteral(XSRATING_EXAMPLES "/") + name,
                           Path(name)));
     }
-    QStringList args{"-n", "0.03", "-s", "0.0003", "-m", "20", "--plot"};
-    if (gaugings)
+    RunParameters params;
+    params.data_file_path = Path("river_section.txt").toStdString();
+    params.roughness = 0.03;
+    params.slope_text = "0.0003";
+    params.stage_count = 20;
+    QStringList args{"-s", "0.0003", "-m", "20", "--plot"};
+    if (extra == "--zones") {
+      args << "--zones"
+           << "river_section_zones.txt";
+      QVERIFY(ReadRoughnessZones(Path("river_section_zones.txt").toStdString(),
+                                 &params.zones)
+                  .ok());
+    } else {
+      args << "-n"
+           << "0.03";
+    }
+    if (extra == "--gaugings") {
       args << "--gaugings"
            << "river_section_gaugings.txt";
+    }
     const Outcome run = Run(args << "river_section.txt");
     QCOMPARE(run.exit_code, 0);
 
-    const RunParameters params{Path("river_section.txt").toStdString(), 0.03,
-                               "0.0003", 20};
     Rating rating;
     QVERIFY(ComputeRating(params, &rating).ok());
-    FigureData data{rating.section, rating.hydraulic_rows};
+    FigureData data;
+    data.section = rating.section;
+    data.rows = rating.hydraulic_rows;
+    data.zones = rating.zones;
     data.heading = RatingHeading(params);
-    if (gaugings) {
+    if (extra == "--gaugings") {
       RatingAnalysis analysis;
       QVERIFY(AnalyzeGaugings(rating, params.slope_text,
                               Path("river_section_gaugings.txt").toStdString(),
@@ -146,9 +170,12 @@ class CliPlotTest : public QObject {
                   .ok());
       data.analysis = analysis;
     }
-    const QByteArray drawn = Slurp(Path("river_section成果.svg"));
-    QCOMPARE(drawn, FigureSvg(data, QStringLiteral("river_section成果")));
-    QCOMPARE(SvgText(drawn).contains(QStringLiteral("反推糙率")), gaugings);
+    const QByteArray figure = Slurp(Path("river_section成果.svg"));
+    QCOMPARE(figure, FigureSvg(data, QStringLiteral("river_section成果")));
+    const QString text = SvgText(figure);
+    for (const char* only : {"反推糙率", "分区糙率 n = "}) {
+      QCOMPARE(text.contains(QString::fromUtf8(only)), drawn == only);
+    }
   }
 
   void resultFileUnchangedByTheExtras() {

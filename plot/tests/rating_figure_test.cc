@@ -42,8 +42,11 @@ Rating VRating() {
 
 // Its figure without gaugings.
 FigureData VSection() {
-  Rating rating = VRating();
-  return FigureData{rating.section, rating.hydraulic_rows};
+  const Rating rating = VRating();
+  FigureData data;
+  data.section = rating.section;
+  data.rows = rating.hydraulic_rows;
+  return data;
 }
 
 // The V section's table checked against a gauging at 2.5 m, which means a
@@ -363,8 +366,32 @@ class RatingFigureTest : public QObject {
     QCOMPARE(image.size(), size);
   }
 
+  void zonesMarkedAtTheirBreakpoints() {
+    FigureData data = VSection();
+    data.zones = {{0, 10, 0.05}, {10, 20, 0.025}, {20, 30, 0.05}};
+    const std::unique_ptr<QChart> chart = MakeSectionChart(data);
+    QList<double> boundaries;
+    QStringList labels;
+    for (QAbstractSeries* series : chart->series()) {
+      auto* xy = qobject_cast<QXYSeries*>(series);
+      if (series->objectName() == QLatin1String(kZoneBoundarySeries)) {
+        QCOMPARE(xy->points().size(), 2);
+        QCOMPARE(xy->points()[0].x(), xy->points()[1].x());
+        boundaries << xy->points()[0].x();
+      } else if (series->objectName() == QLatin1String(kZoneRoughnessSeries)) {
+        QVERIFY(xy->pointLabelsVisible());
+        labels << QString::number(xy->points()[0].x()) + " " +
+                      xy->pointLabelsFormat();
+      }
+    }
+    QCOMPARE(boundaries, (QList<double>{10, 20}));
+    QCOMPARE(labels, (QStringList{"5 n=.05", "15 n=.025", "25 n=.05"}));
+  }
+
   void legendNamesEverythingButTheEarth() {
-    const std::unique_ptr<QChart> chart = MakeSectionChart(VSection());
+    FigureData data = VSection();
+    data.zones = {{0, 12, 0.05}, {12, 30, 0.025}};  // Not in the legend.
+    const std::unique_ptr<QChart> chart = MakeSectionChart(data);
     // Markers show once the chart is laid out in a scene.
     QGraphicsScene scene;
     scene.addItem(chart.get());

@@ -91,7 +91,7 @@ bool Near(const QList<double>& a, const QList<double>& b) {
 ViewRequest Request(const std::string& path, double roughness,
                     const char* slope, double stages,
                     InputProblems problems = {}) {
-  return ViewRequest{RunParameters{path, roughness, slope, stages},
+  return ViewRequest{RunParameters{path, roughness, slope, stages, {}, {}},
                      std::move(problems)};
 }
 
@@ -110,6 +110,7 @@ InputProblems Problems(const QStringList& empty,
 QVariantList Cells(const QTableWidget* table, int row) {
   QVariantList cells;
   for (int c = 0; c < table->columnCount(); ++c) {
+    if (table->isColumnHidden(c)) continue;
     cells << table->item(row, c)->text();
   }
   return cells;
@@ -372,6 +373,40 @@ class RatingViewerTest : public QObject {
     if (said.isEmpty()) QCOMPARE(viewer.message(), QString());
     QCOMPARE(viewer.findChild<QLabel*>("Message")->isVisible(),
              !said.isEmpty());
+  }
+
+  // The rating of the zones: marked on the section, n_eq and alpha in the
+  // table; the gaugings, checked against one roughness, wait.
+  void zones() {
+    RatingViewer viewer(&sink_);
+    ViewRequest request = Request(kSurvey, 0, "0.0004", 5);
+    request.parameters.zones = {{0, 0.025}, {10, 0.0125}, {20, 0.025}};
+    viewer.Show(request);
+    QCOMPARE(viewer.message(), QString());
+    QCOMPARE(viewer.figure().zones.size(), size_t{3});
+    int boundaries = 0;
+    for (QAbstractSeries* series : ChartOf(viewer, "SectionChart")->series()) {
+      boundaries += series->objectName() == QLatin1String(kZoneBoundarySeries);
+    }
+    QCOMPARE(boundaries, 2);
+    auto* table = viewer.findChild<QTableWidget*>("Table");
+    QCOMPARE(table->horizontalHeaderItem(7)->text(),
+             QStringLiteral("综合糙率\nn_eq"));
+    // At stage 5 the V's banks (n .025) and bed (n .0125) share the flow.
+    const QVariantList last = Cells(table, 4);
+    QCOMPARE(last.size(), 9);
+    QCOMPARE(last[1], QVariant("100.00"));
+    QCOMPARE(
+        last[7].toString(),
+        QString::number(viewer.figure().rows[4].equivalent_roughness, 'f', 4));
+    QVERIFY(last[7].toDouble() > 0.0125 && last[7].toDouble() < 0.025);
+    QVERIFY(last[8].toDouble() > 1);
+    QVERIFY(!viewer.findChild<QPushButton*>("ImportGaugings")->isEnabled());
+
+    viewer.Show(Request(kSurvey, 0.025, "0.0004", 5));
+    QCOMPARE(Cells(table, 4).size(), 7);
+    QVERIFY(viewer.figure().zones.empty());
+    QVERIFY(viewer.findChild<QPushButton*>("ImportGaugings")->isEnabled());
   }
 
   void showAgainReplacesEverything() {
