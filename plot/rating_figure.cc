@@ -11,6 +11,7 @@
 #include <QGraphicsScene>
 #include <QGraphicsSimpleTextItem>
 #include <QImage>
+#include <QImageWriter>
 #include <QLegend>
 #include <QLegendMarker>
 #include <QLineSeries>
@@ -25,6 +26,7 @@
 #include <cmath>
 
 #include "core/number_text.h"
+#include "core/own_files.h"
 #include "core/stage_discharge.h"
 
 namespace xsrating {
@@ -436,9 +438,12 @@ QByteArray FigureSvg(const FigureData& data, const QString& title) {
   // Fonts are laid out for a screen of 96 dots per inch.
   svg.setResolution(96);
   svg.setTitle(title);
+  // The mark that tells a later save this file is ours to replace, then what
+  // the figure shows.
   QStringList shown;
   for (const FigureChart& chart : figure.charts) shown << chart.chart->title();
-  svg.setDescription(shown.join(QStringLiteral("、")));
+  svg.setDescription(QString::fromUtf8(kFigureMark) + QLatin1Char(' ') +
+                     shown.join(QStringLiteral("、")));
   QPainter painter(&svg);
   PaintFigure(figure, &painter);
   painter.end();
@@ -456,7 +461,11 @@ QByteArray FigurePng(const FigureData& data) {
   QByteArray bytes;
   QBuffer buffer(&bytes);
   buffer.open(QIODevice::WriteOnly);
-  image.save(&buffer, "PNG");
+  QImageWriter writer(&buffer, "PNG");
+  // The mark that tells a later save this file is ours to replace.
+  writer.setText(QString::fromLatin1(kFigurePngKeyword),
+                 QString::fromLatin1(kFigureMark));
+  writer.write(image);
   return bytes;
 }
 
