@@ -21,6 +21,8 @@ packages=(
   qt6-translations-l10n fonts-noto-cjk fonts-arphic-uming fonts-arphic-ukai
   # The Windows programs, cross-compiled and tested under Wine
   g++-mingw-w64-x86-64-posix wine64 googletest
+  # The Windows installer and portable zip, and their test
+  nsis zip unzip
 )
 
 missing=()
