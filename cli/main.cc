@@ -12,6 +12,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <system_error>
 #include <utility>
 #include <vector>
 
@@ -25,8 +26,10 @@
 #include "core/rating_analysis.h"
 #include "core/rating_csv.h"
 #include "core/rating_report.h"
+#include "core/rating_warnings.h"
 #include "core/result_file.h"
 #include "core/run.h"
+#include "form/inputs.h"
 #ifdef _WIN32
 #include "cli/windows_console.h"
 #endif
@@ -92,8 +95,8 @@ int ExitStatusFor(xsrating::StatusKind kind) {
 }
 
 // The working folder is put in front of a relative path, and nothing else is
-// changed but dropping "." steps: "link/../v.txt" is where the system takes it
-// (beside the folder that link points to), which "v.txt" may not be.
+// changed but dropping "." steps: "link/../v.txt" is where the system takes
+// it (beside the folder that link points to), which "v.txt" may not be.
 std::string AbsoluteUtf8(const std::string& file) {
 #ifdef _WIN32
   // std::filesystem of MinGW's libstdc++ takes \\server\share\a.txt for a
@@ -198,8 +201,8 @@ void CheckNumbers(const CLI::App& app, std::span<const NumberOption> numbers) {
       throw CLI::ValidationError(MissingValue(number));
     }
     if (!xsrating::TextToNumber(text)) {
-      throw CLI::ValidationError(std::string(number.what) + "“" + text +
-                                 "”不是数字。");
+      throw CLI::ValidationError(std::string(number.what) + "“" + text + "”" +
+                                 xsrating::NotANumberEnding(text));
     }
   }
 }
@@ -303,24 +306,50 @@ xsrating::Status WriteExtraOutputs(const std::string& data_file_path,
 }
 
 // Checks the table of a run that has just written its result file against
-// the gaugings at `gaugings_path` and writes the report beside the result
-// file; prints the report's path on standard output.
+// the gaugings of `run` and writes the report beside the result file; prints
+// the report's path on standard output, and warns through `sink` when the
+// table reaches too far above the gaugings.
 xsrating::Status WriteGaugingsReport(const xsrating::RunParameters& params,
-                                     const std::string& gaugings_path) {
+                                     const xsrating::RatingReportRun& run,
+                                     xsrating::MessageSink& sink) {
   xsrating::RatingAnalysis analysis;
   if (xsrating::Status s =
-          xsrating::AnalyzeGaugingsFile(params, gaugings_path, &analysis);
+          xsrating::AnalyzeGaugingsFile(params, run.gaugings_path, &analysis);
       !s.ok()) {
     return s;
   }
   const std::string path = xsrating::RatingReportPath(params.data_file_path);
   if (xsrating::Status s = xsrating::SaveFileAtomically(
-          path, xsrating::RatingReportCsv(analysis));
+          path, xsrating::RatingReportCsv(analysis, run));
       !s.ok()) {
     return s;
   }
   xsrating::PrintOnStandardOutput(path);
+  if (const std::optional<std::string> warning =
+          xsrating::ExtensionWarning(analysis)) {
+    sink.ShowWarning(*warning, xsrating::kRatingWarningsTitle);
+  }
   return xsrating::Status::Ok();
+}
+
+// True when `typed` is a pattern that matched no file: it holds '*' or '?'
+// (which Windows has expanded already, and which no Windows file name holds)
+// and nothing is at `path`, its full path.
+bool IsUnmatchedPattern(const std::string& typed, const std::string& path) {
+  if (typed.find_first_of("*?") == std::string::npos) return false;
+  std::error_code error;
+  return !std::filesystem::exists(xsrating::PathFromUtf8(path), error);
+}
+
+// The one note for the earlier result files named as surveys, which are not
+// run.
+std::string SkippedResultsNote(const std::vector<std::string>& skipped) {
+  const std::string why = "本程序以前算出的结果文件（第一行是“计算时间:”）";
+  if (skipped.size() == 1) {
+    return "跳过“" + skipped.front() + "”：它是" + why + "，不是地形文件。";
+  }
+  return "跳过 " + std::to_string(skipped.size()) + " 个" + why +
+         "，它们不是地形文件，例如“" + skipped.front() + "”。";
 }
 
 int CliMain(int argc, char** argv) {
@@ -339,7 +368,7 @@ int CliMain(int argc, char** argv) {
   app.option_defaults()->group("选项");
   app.footer(
       "退出状态：\n"
-      "  0  每个地形文件都算完，结果都已写出\n"
+      "  0  没有地形文件失败（以前的结果文件跳过，不算失败）\n"
       "  1  有地形文件没有算成（其余的照样计算），或标准输出无法写入\n"
       "  2  命令行有误，或 --plot 要用的绘图模块无法加载；什么都没有写\n"
       "\n"
@@ -354,13 +383,16 @@ int CliMain(int argc, char** argv) {
   const NumberOption numbers[] = {
       {app.add_option("-n,--roughness", roughness_text,
                       "糙率（曼宁系数 n），例如 0.025"),
-       "糙率", "0.025"},
+       xsrating::DescribeInput(xsrating::InputBox::kRoughness).name,
+       xsrating::DescribeInput(xsrating::InputBox::kRoughness).example},
       {app.add_option("-s,--slope", slope_text,
                       "水面比降，例如 0.0004（照原样写入结果文件）"),
-       "比降", "0.0004"},
+       xsrating::DescribeInput(xsrating::InputBox::kSlope).name,
+       xsrating::DescribeInput(xsrating::InputBox::kSlope).example},
       {app.add_option("-m,--stages", stages_text,
                       "水位流量关系曲线点子数量，1 到 100"),
-       "水位流量关系曲线点子数量", "20"},
+       xsrating::DescribeInput(xsrating::InputBox::kStageCount).name,
+       xsrating::DescribeInput(xsrating::InputBox::kStageCount).example},
   };
   for (const NumberOption& number : numbers) {
     number.option->option_text(" 数值");
@@ -377,10 +409,10 @@ int CliMain(int argc, char** argv) {
   CLI::Option* csv_option = app.add_flag("--csv", csv_help);
   std::string gaugings_path;
   CLI::Option* gaugings_option =
-      app.add_option(
-             "--gaugings", gaugings_path,
-             "实测流量文件（每行水位、流量）：另写率定糙率、\n率定表和关系式，"
-             "文件名为原名加“率定.csv”；\n只能有一个地形数据文件")
+      app.add_option("--gaugings", gaugings_path,
+                     "实测流量文件（每行水位、流量）：另写率定糙率、\n率定表"
+                     "和关系式，"
+                     "文件名为原名加“率定.csv”；\n只能有一个地形数据文件")
           ->option_text(" 文件");
   app.add_option("地形文件", files, "地形数据文件（.txt），可以有多个")
       ->option_text("...");
@@ -437,28 +469,52 @@ int CliMain(int argc, char** argv) {
     }
   }
 
-  // A survey that fails does not stop the others.
+  // A survey that fails does not stop the others. Earlier results among the
+  // files, as "*.txt" names them in a folder that was run before, are no
+  // surveys: skipped, told once, not a failure.
   ConsoleSink sink;
-  bool all_ok = true;
+  int failed = 0;
   std::vector<std::string> surveys;
-  for (const std::string& file : files) surveys.push_back(AbsoluteUtf8(file));
+  std::vector<std::string> skipped;
+  for (const std::string& file : files) {
+    const std::string path = AbsoluteUtf8(file);
+    if (IsUnmatchedPattern(file, path)) {
+      std::cerr << kProgram << "：没有与“" << xsrating::Shown(file)
+                << "”相符的文件。\n";
+      ++failed;
+    } else if (xsrating::IsEarlierResultFile(path)) {
+      skipped.push_back(path);
+    } else {
+      surveys.push_back(path);
+    }
+  }
+  if (!skipped.empty()) {
+    // Only failures begin with the program's name.
+    std::cerr << xsrating::Shown(SkippedResultsNote(skipped)) << '\n';
+  }
+  const auto print_failure = [](const xsrating::Status& status) {
+    std::cerr << kProgram << "：" << xsrating::Shown(status.message()) << '\n';
+  };
   const std::vector<xsrating::Status> clashes =
       xsrating::ResultPathClashes(surveys);
   for (size_t i = 0; i < surveys.size(); ++i) {
     if (!clashes[i].ok()) {
-      std::cerr << kProgram << "：" << xsrating::Shown(clashes[i].message())
-                << '\n';
-      all_ok = false;
+      print_failure(clashes[i]);
+      ++failed;
       continue;
     }
     params.data_file_path = surveys[i];
+    // One time for the result file and the report beside it.
+    const xsrating::LocalDateTime run_time =
+        hooks.now ? hooks.now() : xsrating::CurrentLocalTime();
+    xsrating::RunHooks run_hooks = hooks;
+    run_hooks.now = [run_time] { return run_time; };
     xsrating::Rating rating;
-    const xsrating::Status status =
-        xsrating::RunComputation(params, sink, hooks, &rating);
-    if (!status.ok()) {
-      std::cerr << kProgram << "：" << xsrating::Shown(status.message())
-                << '\n';
-      all_ok = false;
+    if (const xsrating::Status status =
+            xsrating::RunComputation(params, sink, run_hooks, &rating);
+        !status.ok()) {
+      print_failure(status);
+      ++failed;
       continue;
     }
     if (const std::string note = xsrating::QuestionMarkNote(
@@ -467,29 +523,49 @@ int CliMain(int argc, char** argv) {
         !note.empty()) {
       std::cerr << note << '\n';
     }
+    // The files beside the result were asked for too: without them the
+    // survey has failed.
+    bool all_written = true;
     if (gaugings_option->count() > 0) {
-      if (const xsrating::Status reported =
-              WriteGaugingsReport(params, AbsoluteUtf8(gaugings_path));
-          !reported.ok()) {
-        std::cerr << kProgram << "：" << xsrating::Shown(reported.message())
-                  << '\n';
-        all_ok = false;
+      const xsrating::RatingReportRun run = {
+          .data_file_path = params.data_file_path,
+          .gaugings_path = AbsoluteUtf8(gaugings_path),
+          .roughness_text = roughness_text,
+          .slope_text = slope_text,
+          .run_time = run_time,
+      };
+      if (const xsrating::Status s = WriteGaugingsReport(params, run, sink);
+          !s.ok()) {
+        print_failure(s);
+        all_written = false;
       }
     }
-    if (const xsrating::Status written =
+    if (const xsrating::Status s =
             WriteExtraOutputs(params.data_file_path, rating, extra, figures);
-        !written.ok()) {
-      std::cerr << kProgram << "：" << xsrating::Shown(written.message())
-                << '\n';
-      all_ok = false;
+        !s.ok()) {
+      print_failure(s);
+      all_written = false;
     }
+    if (!all_written) ++failed;
   }
-  return Finish(all_ok ? EXIT_SUCCESS : EXIT_FAILURE);
+  if (files.size() > 1) {
+    const size_t succeeded =
+        files.size() - skipped.size() - static_cast<size_t>(failed);
+    std::cerr << "共 " << files.size() << " 个文件：算成 " << succeeded
+              << " 个，失败 " << failed << " 个，跳过 " << skipped.size()
+              << " 个。\n";
+  }
+  return Finish(failed == 0 ? EXIT_SUCCESS : EXIT_FAILURE);
 }
 
 }  // namespace
 
 #ifdef _WIN32
+// cmd and PowerShell hand "*.txt" to the program as typed: the C runtime
+// expands '*' and '?' in the arguments that are not quoted, as Windows
+// programs do. A pattern that matches nothing stays as typed.
+extern "C" int _dowildcard = -1;
+
 // Windows passes the arguments as UTF-16, which holds any file name whatever
 // the console's code page; the program works in UTF-8.
 int wmain(int argc, wchar_t** argv) {

@@ -141,4 +141,75 @@ std::string FormatNumberForMessage(double value) {
   return text;
 }
 
+std::string DecimalForm(double value) {
+  const double magnitude = std::fabs(value);
+  if (!std::isfinite(value) || magnitude >= 1e15 ||
+      (magnitude < 1e-15 && value != 0)) {
+    return FormatNumberForMessage(value);
+  }
+  if (value == 0) return "0";
+  // Digits after the point for 15 significant digits.
+  const int exponent = static_cast<int>(std::floor(std::log10(magnitude)));
+  char text[64];
+  const std::to_chars_result written =
+      std::to_chars(text, text + sizeof text, value, std::chars_format::fixed,
+                    std::max(0, 14 - exponent));
+  if (written.ec != std::errc()) return FormatNumberForMessage(value);
+  std::string decimal(text, written.ptr);
+  if (const size_t point = decimal.find('.'); point != std::string::npos) {
+    decimal.erase(decimal.find_last_not_of('0') + 1);
+    if (decimal.back() == '.') {
+      decimal.pop_back();
+    } else {
+      decimal[point] = DecimalSeparator();
+    }
+  }
+  return decimal;
+}
+
+std::optional<std::string> DecimalSuggestion(std::string_view text) {
+  if (TextToNumber(text)) return std::nullopt;
+  std::string typed(text);
+  // Spreadsheets of many countries write a decimal comma.
+  const char separator = DecimalSeparator();
+  std::replace(typed.begin(), typed.end(), separator == '.' ? ',' : '.',
+               separator);
+  double divisor = 1;
+  struct Unit {
+    std::string_view sign;
+    double divisor;
+  };
+  for (const Unit& unit :
+       {Unit{"‰", 1000}, Unit{"‱", 10000}, Unit{"%", 100}, Unit{"％", 100}}) {
+    const size_t end = typed.find_last_not_of(" \t");
+    if (end != std::string::npos &&
+        std::string_view(typed).substr(0, end + 1).ends_with(unit.sign)) {
+      typed.resize(end + 1 - unit.sign.size());
+      divisor = unit.divisor;
+      break;
+    }
+  }
+  std::optional<double> value;
+  if (const size_t slash = typed.find('/'); slash != std::string::npos) {
+    const std::optional<double> numerator =
+        TextToNumber(std::string_view(typed).substr(0, slash));
+    const std::optional<double> denominator =
+        TextToNumber(std::string_view(typed).substr(slash + 1));
+    if (numerator && denominator && *denominator != 0) {
+      value = *numerator / *denominator;
+    }
+  } else if (divisor != 1 || typed != text) {
+    value = TextToNumber(typed);
+  }
+  if (!value || !std::isfinite(*value / divisor)) return std::nullopt;
+  return DecimalForm(*value / divisor);
+}
+
+std::string NotANumberEnding(std::string_view text) {
+  if (const std::optional<std::string> decimal = DecimalSuggestion(text)) {
+    return "不是数字，请写成小数 " + *decimal + "。";
+  }
+  return "不是数字。";
+}
+
 }  // namespace xsrating

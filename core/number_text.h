@@ -33,6 +33,24 @@ std::string FormatNumber(double value);
 // ".5".
 std::string FormatNumberForMessage(double value);
 
+// A number in the plain decimal form a user types, with the regional decimal
+// separator: "0.0005", "52.1", "-3", "0"; rounded to 15 significant
+// digits, trailing zeros dropped, never an exponent. Magnitudes from 1E+15 or
+// below 1E-15 and values that are not finite are as FormatNumberForMessage
+// gives them.
+std::string DecimalForm(double value);
+
+// For a text that TextToNumber refuses but that is plainly a number written
+// another way, that number as DecimalForm writes it, so a message can say what
+// to type: a fraction "1/2000", per mille "0.5‰", per ten thousand "5‱", per
+// cent "0.05%" and a decimal comma "0,0005" all give "0.0005". None for a
+// text that TextToNumber takes, or that is none of these.
+std::optional<std::string> DecimalSuggestion(std::string_view text);
+
+// The end of a message that `text` is not a number: "不是数字。", or with a
+// DecimalSuggestion "不是数字，请写成小数 0.0005。".
+std::string NotANumberEnding(std::string_view text);
+
 }  // namespace xsrating
 
 #endif  // XSRATING_CORE_NUMBER_TEXT_H_

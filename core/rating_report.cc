@@ -50,6 +50,23 @@ std::string Percent(const std::optional<double>& value, int digits) {
   return value ? Digits(*value, digits) + "%" : std::string("无");
 }
 
+// A text cell, quoted when a spreadsheet would otherwise split it.
+std::string TextCell(std::string_view text) {
+  if (text.find_first_of(",\"\r\n") == std::string_view::npos) {
+    return std::string(text);
+  }
+  std::string quoted = "\"";
+  for (char c : text) {
+    if (c == '"') quoted += '"';
+    quoted += c;
+  }
+  return quoted + "\"";
+}
+
+void WriteTextRow(std::ostream& out, const char* name, std::string_view text) {
+  out << name << ',' << TextCell(text) << kLineEnd;
+}
+
 }  // namespace
 
 std::string RatingReportPath(std::string_view data_file_path) {
@@ -60,7 +77,8 @@ std::string RatingReportPath(std::string_view data_file_path) {
   return path;
 }
 
-void WriteRatingReport(std::ostream& out, const RatingAnalysis& analysis) {
+void WriteRatingReport(std::ostream& out, const RatingAnalysis& analysis,
+                       const RatingReportRun& run) {
   out << "\xEF\xBB\xBF";
   out << "实测水位,实测流量,面积,湿周,水力半径,反推糙率,率定流量,相对偏差(%),"
          "说明"
@@ -108,12 +126,32 @@ void WriteRatingReport(std::ostream& out, const RatingAnalysis& analysis) {
                   analysis.calibrated_equation
                       ? std::optional(analysis.calibrated_equation->a)
                       : std::nullopt);
+  WriteTextRow(out, "地形文件", run.data_file_path);
+  WriteTextRow(out, "实测流量文件", run.gaugings_path);
+  WriteTextRow(out, "糙率", run.roughness_text);
+  WriteTextRow(out, "比降", run.slope_text);
+  WriteTextRow(
+      out, "计算时间",
+      FormatShortDate(run.run_time) + " " + FormatLongTime(run.run_time));
+  WriteTextRow(out, "关系式",
+               equation ? EquationText(*equation, false) : std::string());
 }
 
-std::string RatingReportCsv(const RatingAnalysis& analysis) {
+std::string RatingReportCsv(const RatingAnalysis& analysis,
+                            const RatingReportRun& run) {
   std::ostringstream out;
-  WriteRatingReport(out, analysis);
+  WriteRatingReport(out, analysis, run);
   return std::move(out).str();
+}
+
+std::string EquationText(const RatingEquation& equation, bool spaced) {
+  const std::string space = spaced ? " " : "";
+  // e is a bed elevation from the survey: shown in full.
+  const std::string shift = equation.e < 0
+                                ? "+" + space + CsvNumber(-equation.e)
+                                : "−" + space + CsvNumber(equation.e);
+  return "Q" + space + "=" + space + Digits(equation.a, 4, true) + "(H" +
+         space + shift + ")^" + Digits(equation.b, 4, true);
 }
 
 std::string RatingSummary(const RatingAnalysis& analysis) {
@@ -123,9 +161,7 @@ std::string RatingSummary(const RatingAnalysis& analysis) {
       "，实测点数 k = " + std::to_string(analysis.usable_count) +
       "，外延幅度 " + Percent(analysis.extension_percent, 3) + "，关系式 ";
   if (const std::optional<RatingEquation>& eq = analysis.equation) {
-    // e is a bed elevation from the survey: shown in full.
-    text += "Q = " + Digits(eq->a, 4, true) + "(H − " + CsvNumber(eq->e) +
-            ")^" + Digits(eq->b, 4, true) + "（最大偏差 " +
+    text += EquationText(*eq, true) + "（最大偏差 " +
             Digits(eq->max_deviation_percent, 3) + "%）";
   } else {
     text += "无";

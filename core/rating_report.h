@@ -9,6 +9,7 @@
 #include <string>
 #include <string_view>
 
+#include "core/date_time.h"
 #include "core/rating_analysis.h"
 
 namespace xsrating {
@@ -20,6 +21,16 @@ inline constexpr char kRatingReportSuffix[] = "率定.csv";
 // "成果.txt", so D:\data\sec1.txt gives D:\data\sec1率定.csv.
 std::string RatingReportPath(std::string_view data_file_path);
 
+// What a report records of the run whose table it checks, so that it stands
+// alone. Texts in UTF-8.
+struct RatingReportRun {
+  std::string data_file_path;  // The survey, as the run was given it.
+  std::string gaugings_path;   // The gaugings file, as the run was given it.
+  std::string roughness_text;  // The roughness as typed.
+  std::string slope_text;      // The slope as typed.
+  LocalDateTime run_time;      // As the result file records it.
+};
+
 // Writes the report: UTF-8 with a byte-order mark, every line ending in CR LF,
 // numbers as CsvNumber writes them (15 significant digits), a value that is
 // none left empty. Three blocks, one empty line between them:
@@ -30,10 +41,21 @@ std::string RatingReportPath(std::string_view data_file_path);
 //     for an extrapolated row, else empty.
 //  3. "项目,数值" and the rows 率定糙率, 相对标准误差(%), 实测点数 (the
 //     usable gaugings), 外延幅度(%), 关系式a, 关系式b, 关系式e,
-//     关系式最大偏差(%), 率定关系式a.
-void WriteRatingReport(std::ostream& out, const RatingAnalysis& analysis);
+//     关系式最大偏差(%), 率定关系式a, then what `run` records: 地形文件,
+//     实测流量文件, 糙率, 比降, 计算时间 (as the result file's first line
+//     writes it) and 关系式, the equation written out (EquationText, without
+//     spaces). A text with a comma, a double quote or a line end is quoted
+//     as spreadsheets read it ("a,b" as "\"a,b\"").
+void WriteRatingReport(std::ostream& out, const RatingAnalysis& analysis,
+                       const RatingReportRun& run);
 // The same, as the file's bytes.
-std::string RatingReportCsv(const RatingAnalysis& analysis);
+std::string RatingReportCsv(const RatingAnalysis& analysis,
+                            const RatingReportRun& run);
+
+// The equation with its numbers, a and b to four significant digits, e in
+// full: "Q = 10.00(H − 44.2)^2.415", or with `spaced` false
+// "Q=10.00(H−44.2)^2.415"; a negative e as "(H + 3)".
+std::string EquationText(const RatingEquation& equation, bool spaced);
 
 // The analysis in one line for the viewer, with the figures to a sensible
 // number of digits and the equation written out, for example

@@ -7,6 +7,7 @@
 #include <system_error>
 
 #include "core/file_io.h"
+#include "core/rating_warnings.h"
 #include "core/result_file.h"
 
 namespace xsrating {
@@ -35,6 +36,13 @@ bool IsEarlierResult(const std::filesystem::path& path) {
   return StartsLikeResultFile(opening);
 }
 
+bool HasCsvExtension(std::string_view path) {
+  if (path.size() < 4) return false;
+  std::string extension(path.substr(path.size() - 4));
+  for (char& c : extension) c = c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c;
+  return extension == ".csv";
+}
+
 Status NotAResultFileError(const std::string& path) {
   return Status::FileSystemError(
       "文件“" + path +
@@ -57,8 +65,16 @@ Status RunComputation(RunParameters& params, MessageSink& sink,
   // for any other name could reach outside its folder.
   if (!params.data_file_path.empty() &&
       !HasTxtExtension(params.data_file_path)) {
-    return Status::Error("地形文件“" + params.data_file_path +
-                         "”的文件名不是以 .txt 结尾，请选择 .txt 地形文件。");
+    const std::string named = "地形文件“" + params.data_file_path + "”";
+    if (HasCsvExtension(params.data_file_path)) {
+      // Saved from a spreadsheet: the numbers are often right already.
+      return Status::Error(
+          named +
+          "是 CSV 文件，地形文件必须是 .txt 文件。每行只有起点距、高程两个数"
+          "的 CSV 文件，把文件名改成以 .txt 结尾就可以计算。");
+    }
+    return Status::Error(named +
+                         "的文件名不是以 .txt 结尾，请选择 .txt 地形文件。");
   }
 
   // Every row is made and checked before the result file is touched, so a
@@ -83,7 +99,18 @@ Status RunComputation(RunParameters& params, MessageSink& sink,
   if (!saved.ok()) return saved;
 
   sink.ShowResultPath(result_path);
+  // Told after the path, so the user knows first that the table is written,
+  // then what about it to check.
+  if (const std::vector<std::string> warnings = RatingWarnings(rated, params);
+      !warnings.empty()) {
+    sink.ShowWarning(RatingWarningsMessage(params.data_file_path, warnings),
+                     kRatingWarningsTitle);
+  }
   return Status::Ok();
+}
+
+bool IsEarlierResultFile(const std::string& path) {
+  return IsEarlierResult(PathFromUtf8(path));
 }
 
 std::vector<Status> ResultPathClashes(

@@ -58,6 +58,10 @@ struct RunHooks {
 //  3. Reads the survey and computes its rating (ComputeRating).
 //  4. Takes the date and time, saves ResultFileBytes beside the survey
 //     (ResultFilePath) and shows its path (MessageSink::ShowResultPath).
+//     Then, when the rating has warnings (RatingWarnings: the top stages
+//     spill over an end of the section, a roughness or slope that is seldom
+//     meant), shows them all in one ShowWarning: RatingWarningsMessage under
+//     kRatingWarningsTitle. The result file is written all the same.
 //     A file already at that path is replaced only when it is an earlier
 //     result (StartsLikeResultFile) that SaveFileAtomically may replace;
 //     anything else there (a survey, an empty file, a read-only result, a
@@ -77,6 +81,12 @@ Status RunComputation(RunParameters& params, MessageSink& sink,
 // that is not an earlier result (so "*.txt" in a folder of surveys and their
 // results runs every survey again). Paths are compared as the file system
 // resolves them.
+// True when the file at `path` (UTF-8) is a regular file that begins as a
+// result file does (StartsLikeResultFile): an earlier result, named as a
+// survey by mistake or by a pattern such as "*.txt". False when it cannot be
+// read.
+bool IsEarlierResultFile(const std::string& path);
+
 std::vector<Status> ResultPathClashes(
     const std::vector<std::string>& data_file_paths);
 

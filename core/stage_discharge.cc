@@ -183,7 +183,8 @@ Status MakeRow(const StageLevelTable& levels, const WettedGeometry& geometry,
                          FormatNumberForMessage(roughness) + "。");
   }
   if (!slope) {
-    return Status::Error("比降" + Quoted(slope_text) + "不是数字。");
+    return Status::Error("比降" + Quoted(slope_text) +
+                         NotANumberEnding(slope_text));
   }
   if (*slope < 0) {
     return Status::Error("比降不能是负数，现在是" + Quoted(slope_text) + "。");

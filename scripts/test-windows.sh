@@ -8,6 +8,7 @@
 #    Linux program: the result and table files must be the same bytes, the
 #    recorded path line aside (build/bin/xsrating-cli must exist);
 #  - a survey reached by a UNC path (\\localhost\share\...);
+#  - '*' and '?' in the arguments expanded by the program;
 #  - messages on a console window (a pseudo-terminal) and in a pipe;
 #  - the installer and the portable zip (scripts/package-windows.sh): installed
 #    silently in a fresh prefix, run, and uninstalled.
@@ -87,6 +88,32 @@ sed -n 2p "$work/share/sec1成果.txt" 2>/dev/null | iconv -f GBK -t UTF-8 |
   grep -qF '地形测文件：\\localhost\share\sec1.txt' ||
   fail "UNC survey: result file missing or path not recorded"
 ls -A "$work/share" | grep -q '^\.' && fail "UNC survey: temporary file left"
+
+# cmd and PowerShell pass "*.txt" on as typed: the program expands '*' and
+# '?' itself. Wine quotes no argument without a space, as cmd would not. The
+# results of the first run, met again by the second, are skipped.
+mkdir -p "$work/wild"
+cp examples/v_section.txt "$work/wild/甲.txt"
+cp examples/v_section.txt "$work/wild/乙.txt"
+wild() {  # pattern: runs the program in $work/wild, prints its exit status
+  (cd "$work/wild" && "$wine" "$windows_cli" -n 0.025 -s 0.0004 -m 5 "$1" \
+    >out 2>err && echo 0 || echo $?)
+}
+status=$(wild '*.txt')
+[[ $status == 0 && $(grep -c '成果.txt' <(iconv -f GBK -t UTF-8 \
+  "$work/wild/out")) == 2 ]] || fail "*.txt not expanded: exit $status"
+status=$(wild '?.txt')
+iconv -f GBK -t UTF-8 "$work/wild/err" | grep -qF \
+  '共 2 个文件：算成 2 个，失败 0 个，跳过 0 个。' ||
+  fail "?.txt not expanded: exit $status"
+status=$(wild '*.txt')
+[[ $status == 0 ]] && iconv -f GBK -t UTF-8 "$work/wild/err" | grep -qF \
+  '共 4 个文件：算成 2 个，失败 0 个，跳过 2 个。' ||
+  fail "earlier results not skipped: exit $status"
+status=$(wild 'none*.txt')
+[[ $status == 1 ]] && iconv -f GBK -t UTF-8 "$work/wild/err" | grep -qF \
+  '没有与“none*.txt”相符的文件。' ||
+  fail "a pattern matching nothing: exit $status"
 
 # A console shows UTF-16 whatever its code page: under a pseudo-terminal Wine
 # gives the program a console and passes what it shows on as UTF-8. A pipe

@@ -258,6 +258,42 @@ TEST_F(CliTest, StageGuardWarnsOnStandardErrorAndRunsTwenty) {
   EXPECT_TRUE(result.ends_with(" 5             100           169.72 \r\n"));
 }
 
+// Doubtful tables are written as computed; what to check goes to standard
+// error, naming the survey.
+TEST_F(CliTest, WarnsOnStandardErrorAndStillWritesTheResult) {
+  struct Case {
+    const char* survey;
+    const char* roughness;
+    const char* slope;
+    const char* warning;  // Empty: none.
+  };
+  const char* const v = "0,5\r\n10,0\r\n20,0\r\n30,5\r\n";
+  const std::string levee = std::string("-5,4\r\n-2,6\r\n") + v;
+  const Case cases[] = {
+      {v, "0.025", "0.0004", ""},
+      {levee.c_str(), "0.025", "0.0004",
+       "断面起点一端（第 1 个测点，起点距 -5）的高程 4 低于最高计算水位 5"},
+      {v, "0.3", "0.0004", "糙率 0.3 不在天然河道常见的 0.008 到 0.25 之间"},
+      {v, "0.025", "0", "比降为 0：按曼宁公式，每个水位的流量都是 0。"},
+      {v, "0.025", "0.5", "比降 0.5 大于 0.1"},
+  };
+  for (const Case& c : cases) {
+    std::ofstream(dir_ / "s.txt", std::ios::binary) << c.survey;
+    const Outcome outcome =
+        Run({"-n", c.roughness, "-s", c.slope, "-m", "5", "s.txt"});
+    EXPECT_EQ(outcome.exit_code, 0) << outcome.err;
+    EXPECT_EQ(outcome.out, Utf8(dir_ / Path("s成果.txt")) + "\n");
+    if (*c.warning == '\0') {
+      EXPECT_EQ(outcome.err, "");
+    } else {
+      EXPECT_THAT(outcome.err, HasSubstr("地形文件“" + Utf8(dir_ / "s.txt") +
+                                         "”已算完，但：\n"));
+      EXPECT_THAT(outcome.err, HasSubstr(c.warning));
+    }
+    EXPECT_THAT(Slurp(dir_ / Path("s成果.txt")), HasSubstr(" 5 "));
+  }
+}
+
 TEST_F(CliTest, GoesOnAfterAFailedFileAndReportsIt) {
   CopyFixture("v_section.txt");
   std::ofstream(dir_ / "bad.txt", std::ios::binary) << "0,5\r\n10,x\r\n";
@@ -269,6 +305,58 @@ TEST_F(CliTest, GoesOnAfterAFailedFileAndReportsIt) {
   EXPECT_THAT(outcome.err, HasSubstr("第 2 行的“x”不是数字"));
   EXPECT_THAT(outcome.err, HasSubstr("找不到"));
   EXPECT_FALSE(fs::exists(dir_ / Path("bad成果.txt")));
+}
+
+// A folder run twice: the results of the first run, named again as "*.txt"
+// names them, are skipped with one note and are no failure; a run of more
+// than one file ends with a count.
+TEST_F(CliTest, SkipsEarlierResultsAndEndsWithACount) {
+  const std::string v = "0,5\r\n10,0\r\n20,0\r\n30,5\r\n";
+  std::ofstream(dir_ / "a.txt", std::ios::binary) << v;
+  std::ofstream(dir_ / "b.txt", std::ios::binary) << v;
+  const std::vector<std::string> run = {"-n",     "0.025", "-s",
+                                        "0.0004", "-m",    "5"};
+  const auto with = [&run](std::vector<std::string> files) {
+    std::vector<std::string> args = run;
+    args.insert(args.end(), files.begin(), files.end());
+    return args;
+  };
+  const std::string result = Utf8(dir_ / Path("a成果.txt"));
+  struct Case {
+    std::vector<std::string> files;
+    int exit_code;
+    std::vector<std::string> told;  // On standard error.
+  };
+  const Case cases[] = {
+      {{"a.txt", "b.txt"},
+       0,
+       {"共 2 个文件：算成 2 个，失败 0 个，跳过 0 个。"}},
+      {{"a.txt", "a成果.txt", "b.txt", "b成果.txt"},
+       0,
+       {"跳过 2 个本程序以前算出的结果文件（第一行是“计算时间:”），它们不是"
+        "地形文件，例如“" +
+            result + "”。\n",
+        "共 4 个文件：算成 2 个，失败 0 个，跳过 2 个。"}},
+      {{"a成果.txt"},
+       0,
+       {"跳过“" + result + "”：它是本程序以前算出的结果文件"}},
+      {{"a成果.txt", "gone.txt", "a.txt"},
+       1,
+       {"找不到地形文件", "共 3 个文件：算成 1 个，失败 1 个，跳过 1 个。"}},
+      {{"none*.txt", "b.txt"},
+       1,
+       {"xsrating-cli：没有与“none*.txt”相符的文件。\n",
+        "共 2 个文件：算成 1 个，失败 1 个，跳过 0 个。"}},
+  };
+  for (const Case& c : cases) {
+    const Outcome outcome = Run(with(c.files));
+    EXPECT_EQ(outcome.exit_code, c.exit_code) << outcome.err;
+    for (const std::string& part : c.told) {
+      EXPECT_THAT(outcome.err, HasSubstr(part));
+    }
+    EXPECT_THAT(outcome.err, Not(HasSubstr("请选择地形数据文件")));
+  }
+  EXPECT_EQ(Run(with({"a.txt"})).err, "");  // One survey: no count.
 }
 
 #ifndef _WIN32
@@ -635,6 +723,22 @@ INSTANTIATE_TEST_SUITE_P(
                   {"-n", "0.025", "-s", "x", "-m", "5", "v_section.txt"},
                   2,
                   "比降“x”不是数字"},
+        UsageCase{"SlopeAsAFraction",
+                  {"-n", "0.025", "-s", "1/2000", "-m", "5", "v_section.txt"},
+                  2,
+                  "比降“1/2000”不是数字，请写成小数 0.0005。"},
+        UsageCase{"SlopePerMille",
+                  {"-n", "0.025", "-s", "0.5‰", "-m", "5", "v_section.txt"},
+                  2,
+                  "请写成小数 0.0005"},
+        UsageCase{"SlopeWithADecimalComma",
+                  {"-n", "0.025", "-s", "0,0005", "-m", "5", "v_section.txt"},
+                  2,
+                  "请写成小数 0.0005"},
+        UsageCase{"RoughnessWithADecimalComma",
+                  {"-n", "0,03", "-s", "0.0004", "-m", "5", "v_section.txt"},
+                  2,
+                  "糙率“0,03”不是数字，请写成小数 0.03。"},
         UsageCase{"GaugingsWithTwoSurveys",
                   {"-n", "0.025", "-s", "0.0004", "-m", "5", "--gaugings",
                    "g.txt", "v_section.txt", "v_section.txt"},
@@ -685,6 +789,11 @@ INSTANTIATE_TEST_SUITE_P(
                    "v_section.txt"},
                   1,
                   "必须在 1 到 100 之间，现在是 .5"},
+        UsageCase{"ACsvFileIsToBeRenamed",
+                  {"-n", "0.025", "-s", "0.0004", "-m", "5", "v_section.CSV"},
+                  1,
+                  "地形文件必须是 .txt 文件。每行只有起点距、高程两个数的 CSV "
+                  "文件，把文件名改成以 .txt 结尾就可以计算。"},
         UsageCase{"NotATxtFile",
                   {"-n", "0.025", "-s", "0.0004", "-m", "5", "v_section.dat"},
                   1,

@@ -325,8 +325,14 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(RatingReportTest, ThreeBlocksWithEmptyCellsForWhatIsNone) {
   RatingAnalysis analysis;
   ASSERT_TRUE(Analyze(kGaugedCases[1], "0.0004", &analysis).ok());
-  // One gauging: Se and the extension are none.
-  EXPECT_EQ(RatingReportCsv(analysis),
+  // One gauging: Se and the extension are none. The run's texts as given,
+  // a path with a comma quoted.
+  const RatingReportRun run = {.data_file_path = "D:\\测站\\a,b.txt",
+                               .gaugings_path = "g\"1\".txt",
+                               .roughness_text = ".02",
+                               .slope_text = "4e-4",
+                               .run_time = {2026, 12, 7, 9, 5, 3}};
+  EXPECT_EQ(RatingReportCsv(analysis, run),
             "\xEF\xBB\xBF"
             "实测水位,实测流量,面积,湿周,水力半径,反推糙率,率定流量,"
             "相对偏差(%),说明\r\n"
@@ -350,7 +356,13 @@ TEST(RatingReportTest, ThreeBlocksWithEmptyCellsForWhatIsNone) {
             "关系式b,1.85845009503094\r\n"
             "关系式e,0\r\n"
             "关系式最大偏差(%),3.15716870893597\r\n"
-            "率定关系式a,10.323153143\r\n");
+            "率定关系式a,10.323153143\r\n"
+            "地形文件,\"D:\\测站\\a,b.txt\"\r\n"
+            "实测流量文件,\"g\"\"1\"\".txt\"\r\n"
+            "糙率,.02\r\n"
+            "比降,4e-4\r\n"
+            "计算时间,2026/12/7 9:05:03\r\n"
+            "关系式,Q=8.257(H−0)^1.858\r\n");
 }
 
 TEST(RatingReportTest, SummaryInOneLine) {
@@ -372,6 +384,9 @@ TEST(RatingReportTest, SummaryInOneLine) {
     ASSERT_TRUE(Analyze(kGaugedCases[c.index], "0.0004", &analysis).ok());
     EXPECT_EQ(RatingSummary(analysis), c.summary);
   }
+  // Zero flow below the datum of the stages.
+  EXPECT_EQ(EquationText({.a = 2, .b = 1.5, .e = -3}, false),
+            "Q=2.000(H+3)^1.500");
 }
 
 TEST(RatingReportTest, BesideTheResultFile) {

@@ -1,10 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/rating.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <vector>
+
+#include "core/rating_warnings.h"
 
 namespace xsrating {
 namespace {
@@ -178,6 +181,119 @@ INSTANTIATE_TEST_SUITE_P(Counts, StageGuardTest,
                                          GuardCase{100.5, 20, 20},
                                          GuardCase{150, 20, 20},
                                          GuardCase{1e300, 20, 20}));
+
+// What a rating that was computed all the same warns about. Each expected
+// warning is given by parts of its text, in the order of the warnings.
+struct WarningCase {
+  const char* name;
+  std::vector<SectionPoint> points;
+  double roughness;
+  const char* slope;
+  std::vector<std::vector<std::string>> warnings;
+  friend void PrintTo(const WarningCase& c, std::ostream* os) { *os << c.name; }
+};
+
+class RatingWarningsTest : public testing::TestWithParam<WarningCase> {};
+
+TEST_P(RatingWarningsTest, NamesWhatToCheck) {
+  const WarningCase& c = GetParam();
+  RunParameters params;
+  params.roughness = c.roughness;
+  params.slope_text = c.slope;
+  params.stage_count = 5;
+  Rating rating;
+  ASSERT_TRUE(RateSection(CrossSection{c.points}, params, &rating).ok());
+  const std::vector<std::string> warnings = RatingWarnings(rating, params);
+  ASSERT_EQ(warnings.size(), c.warnings.size())
+      << testing::PrintToString(warnings);
+  for (size_t i = 0; i < warnings.size(); ++i) {
+    for (const std::string& part : c.warnings[i]) {
+      EXPECT_THAT(warnings[i], testing::HasSubstr(part));
+    }
+    EXPECT_EQ(warnings[i].find_first_of("\r\n"), std::string::npos);
+  }
+}
+
+const std::vector<SectionPoint> kV = {{0, 5}, {10, 0}, {20, 0}, {30, 5}};
+const char kBankRule[] = "地形数据应从一岸最高点到对岸最高点";
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, RatingWarningsTest,
+    testing::Values(
+        WarningCase{"Plain", kV, 0.025, "0.0004", {}},
+        // Stages 1 to 5; a land-side point at 4 behind a levee at 6 lets the
+        // water of stage 5 out over the first end.
+        WarningCase{"LeveeBeforeTheFirstBank",
+                    {{-5, 4}, {-2, 6}, {0, 5}, {10, 0}, {20, 0}, {30, 5}},
+                    0.025,
+                    "0.0004",
+                    {{"起点一端（第 1 个测点，起点距 -5）的高程 4 ",
+                      "最高计算水位 5", "从第 5 个水位 5 起", kBankRule}}},
+        // 500 for 5: the table goes up to the higher bank, 5, above the
+        // other end.
+        WarningCase{"MistypedElevation",
+                    {{0, 5}, {10, 0}, {15, 500}, {20, 0}, {30, 4.5}},
+                    0.025,
+                    "0.0004",
+                    {{"终点一端（第 5 个测点，起点距 30）的高程 4.5 ",
+                      "从第 5 个水位 5 起", kBankRule}}},
+        WarningCase{"BothEnds",
+                    {{0, 3}, {5, 6}, {10, 1}, {20, 1}, {25, 6}, {30, 3}},
+                    0.025,
+                    "0.0004",
+                    {{"起点一端", "从第 3 个水位 4 起"},
+                     {"终点一端（第 6 个测点", "从第 3 个水位 4 起"}}},
+        WarningCase{"EndExactlyAtTheTopStage",
+                    {{0, 5}, {10, 0}, {20, 0}, {30, 5}, {31, 9}},
+                    0.025,
+                    "0.0004",
+                    {}},
+        WarningCase{"RoughnessTooLarge",
+                    kV,
+                    0.3,
+                    "0.0004",
+                    {{"糙率 0.3 不在", "0.008 到 0.25 之间"}}},
+        WarningCase{"RoughnessTooSmall", kV, 0.0025, "0.0004", {{"糙率"}}},
+        WarningCase{"RoughnessAtTheBounds", kV, 0.008, "0.1", {}},
+        WarningCase{"RoughnessAtTheUpperBound", kV, 0.25, "4e-4", {}},
+        WarningCase{"SlopeTooSteep",
+                    kV,
+                    0.025,
+                    "0.5",
+                    {{"比降 0.5 大于 0.1", "0.0004"}}},
+        WarningCase{"SlopeZero", kV, 0.025, "0", {{"比降为 0", "流量都是 0"}}},
+        WarningCase{"SpillThenParameters",
+                    {{-5, 4}, {-2, 6}, {0, 5}, {10, 0}, {20, 0}, {30, 5}},
+                    0.5,
+                    "-0",
+                    {{"起点一端"}, {"糙率"}, {"比降为 0"}}}),
+    [](const testing::TestParamInfo<WarningCase>& info) {
+      return info.param.name;
+    });
+
+TEST(RatingWarningsTest, ParametersThatFailTheRunAreNotWarnedAbout) {
+  RunParameters params;
+  for (const char* slope : {"abc", "-0.5", ""}) {
+    params.roughness = -1;
+    params.slope_text = slope;
+    EXPECT_TRUE(ParameterWarnings(params).empty()) << slope;
+  }
+}
+
+TEST(RatingWarningsTest, ExtensionBeyondThirtyPercent) {
+  RatingAnalysis analysis;
+  analysis.highest_gauged_stage = 48.52;
+  for (const std::optional<double> extension :
+       {std::optional<double>(), std::optional(0.0), std::optional(30.0)}) {
+    analysis.extension_percent = extension;
+    EXPECT_EQ(ExtensionWarning(analysis), std::nullopt);
+  }
+  analysis.extension_percent = 91.11;
+  const std::optional<std::string> warning = ExtensionWarning(analysis);
+  ASSERT_TRUE(warning);
+  EXPECT_THAT(*warning, testing::HasSubstr("外延幅度 91.1%，超过了通常允许的 "
+                                           "30%：高于最高实测水位 48.52 "));
+}
 
 }  // namespace
 }  // namespace xsrating

@@ -79,6 +79,50 @@ TEST(TextToNumberTest, UsesTheGivenDecimalSeparator) {
   EXPECT_FALSE(TextToNumber("0.5", ','));
 }
 
+// Numbers typed another way, and the decimal form a message suggests.
+TEST(DecimalSuggestionTest, GivesTheDecimalFormOfWhatWasMeant) {
+  struct Case {
+    const char* text;
+    std::optional<std::string> decimal;
+  };
+  const Case cases[] = {{"1/2000", "0.0005"},
+                        {"0.5‰", "0.0005"},
+                        {" 5‱ ", "0.0005"},
+                        {"0.05%", "0.0005"},
+                        {"0,0005", "0.0005"},
+                        {"0,03", "0.03"},
+                        {"1/3000", "0.000333333333333333"},
+                        {"2,5‰", "0.0025"},
+                        {"1/20000", "0.00005"},
+                        {"3/1", "3"},
+                        // Numbers already, or nothing that reads as one.
+                        {"0.0005", std::nullopt},
+                        {"abc", std::nullopt},
+                        {"1/0", std::nullopt},
+                        {"1/", std::nullopt},
+                        {"‰", std::nullopt},
+                        {"1,2,3", std::nullopt},
+                        {"", std::nullopt},
+                        {"1e400‰", std::nullopt}};
+  for (const Case& c : cases) {
+    EXPECT_EQ(DecimalSuggestion(c.text), c.decimal) << c.text;
+  }
+  EXPECT_EQ(NotANumberEnding("1/2000"), "不是数字，请写成小数 0.0005。");
+  EXPECT_EQ(NotANumberEnding("x"), "不是数字。");
+}
+
+TEST(DecimalSuggestionTest, DecimalFormHasNoExponent) {
+  struct Case {
+    double value;
+    const char* text;
+  };
+  const Case cases[] = {{0.0005, "0.0005"}, {52.1, "52.1"},
+                        {-3, "-3"},         {-0.0, "0"},
+                        {1e-5, "0.00001"},  {123456.25, "123456.25"},
+                        {1e300, "1E+300"}};
+  for (const Case& c : cases) EXPECT_EQ(DecimalForm(c.value), c.text);
+}
+
 TEST(RegionalFormatTest, ShortDateAndLongTime) {
   const LocalDateTime when{2026, 12, 7, 3, 47, 7};
   EXPECT_EQ(FormatShortDate(when), "2026/12/7");

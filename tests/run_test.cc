@@ -20,6 +20,7 @@
 
 #include "core/encoding.h"
 #include "core/file_io.h"
+#include "core/rating_warnings.h"
 #include "tests/support/recording_sink.h"
 #include "tests/support/temp_dir.h"
 
@@ -257,6 +258,25 @@ TEST_F(RunTest, RefusesANameNotEndingInTxt) {
   ASSERT_FALSE(status.ok());
   EXPECT_THAT(status.message(), HasSubstr(".txt"));
   EXPECT_THAT(Files(), ElementsAre("sec1.dat", "sec1.txt"));
+}
+
+// The table spills over a levee's land side: written all the same, and the
+// warnings follow the closing message in one box.
+TEST_F(RunTest, WarnsAfterTheClosingMessage) {
+  RunParameters params = VRun();
+  params.data_file_path = Write("levee.txt", "-5,4 -2,6 0,5 10,0 20,0 30,5");
+  params.slope_text = "0";
+  ASSERT_TRUE(RunComputation(params, sink_, hooks_).ok());
+  ASSERT_EQ(sink_.messages.size(), 2u);
+  EXPECT_EQ(sink_.messages[0],
+            (Message{At("levee成果.txt"), kResultSavedTitle}));
+  EXPECT_EQ(sink_.messages[1].title, kRatingWarningsTitle);
+  EXPECT_THAT(sink_.messages[1].text,
+              testing::StartsWith("地形文件“" + params.data_file_path +
+                                  "”已算完，但：\r断面起点一端"));
+  EXPECT_THAT(sink_.messages[1].text, HasSubstr("\r比降为 0"));
+  EXPECT_THAT(Slurp(At("levee成果.txt")),
+              HasSubstr(" 5             100.75        0 \r\n"));
 }
 
 TEST_F(RunTest, UpperCaseExtensionGivesTheSuffixInLowerCase) {

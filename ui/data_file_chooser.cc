@@ -26,6 +26,8 @@
 #include <string_view>
 #include <utility>
 
+#include "form/texts.h"
+
 namespace xsrating {
 namespace {
 
@@ -41,8 +43,6 @@ constexpr Qt::CaseSensitivity kPathCase = Qt::CaseSensitive;
 constexpr int kPathRole = Qt::UserRole;
 // Whether a folder item's subfolders have been listed.
 constexpr int kFilledRole = Qt::UserRole + 1;
-
-constexpr char kDriveNotReadyTitle[] = "驱动器未就绪";
 
 QString ChildPath(const QString& parent, const QString& name) {
   return parent.endsWith(QLatin1Char('/')) ? parent + name
@@ -178,26 +178,6 @@ bool DriveIsReady(const QString& root) {
          QFileInfo(root).isReadable();
 }
 
-QString DriveDisplayText(const Drive& drive) {
-#ifdef Q_OS_WIN
-  QString text = drive.root.left(2).toLower();
-#else
-  QString text = drive.root;
-#endif
-  if (!drive.label.isEmpty()) {
-    text += QStringLiteral(" [") + drive.label + QLatin1Char(']');
-  }
-  return text;
-}
-
-std::string JoinDataFilePath(std::string_view folder,
-                             std::string_view file_name, char separator) {
-  std::string path(folder);
-  if (path.empty() || path.back() != separator) path += separator;
-  path += file_name;
-  return path;
-}
-
 QString CutOffText(const QAbstractItemView& view, const QModelIndex& index) {
   if (!index.isValid()) return QString();
   const QRect shown =
@@ -247,7 +227,10 @@ void DataFileChooser::Open(const QString& folder) {
   updating_ = true;
   drive_list_->clear();
   for (const Drive& drive : hooks_.list()) {
-    drive_list_->addItem(DriveDisplayText(drive), drive.root);
+    drive_list_->addItem(
+        QString::fromStdString(DriveDisplayText(drive.root.toStdString(),
+                                                drive.label.toStdString())),
+        drive.root);
   }
   updating_ = false;
   if (drive_list_->count() == 0) return;
@@ -283,16 +266,16 @@ void DataFileChooser::OnDriveChosen(int index) {
   if (updating_ || index < 0 || index == drive_index_) return;
   const QString root = drive_list_->itemData(index).toString();
   if (!hooks_.is_ready(root)) {
-    const QString text =
-        QStringLiteral("驱动器 %1 未就绪，请放入磁盘或选择其他驱动器。")
-            .arg(drive_list_->itemText(index));
-    sink_->ShowWarning(text.toStdString(), kDriveNotReadyTitle);
+    sink_->ShowWarning(
+        DriveNotReadyText(drive_list_->itemText(index).toStdString()),
+        kDriveNotReadyTitle);
     const QSignalBlocker blocker(drive_list_);
     drive_list_->setCurrentIndex(drive_index_);
     return;
   }
   drive_index_ = index;
-  QString folder = drive_folders_.value(root, root);
+  QString folder =
+      QString::fromStdString(drive_folders_.CurrentFolder(root.toStdString()));
   if (!QFileInfo(folder).isDir()) folder = root;
   ShowFolder(root, folder);
 }
@@ -333,7 +316,7 @@ void DataFileChooser::ShowFolder(const QString& root, const QString& folder) {
   updating_ = false;
 
   const QString shown = item->data(0, kPathRole).toString();
-  drive_folders_.insert(root, shown);
+  drive_folders_.Remember(root.toStdString(), shown.toStdString());
   ListFiles(shown);
 }
 
@@ -438,7 +421,9 @@ void DataFileChooser::FillChildren(QTreeWidgetItem* item) {
 void DataFileChooser::OnFolderItemChosen(QTreeWidgetItem* item) {
   if (updating_ || item == nullptr) return;
   const QString folder = item->data(0, kPathRole).toString();
-  drive_folders_.insert(drive_list_->itemData(drive_index_).toString(), folder);
+  drive_folders_.Remember(
+      drive_list_->itemData(drive_index_).toString().toStdString(),
+      folder.toStdString());
   ListFiles(folder);
 }
 
@@ -453,9 +438,10 @@ void DataFileChooser::ListFiles(const QString& folder) {
   folder_ = folder;
   updating_ = true;
   file_list_->clear();
-  // Name filters match in any letter case unless told otherwise.
-  file_list_->addItems(QDir(folder).entryList(
-      {QStringLiteral("*.txt")}, QDir::Files, QDir::Name | QDir::IgnoreCase));
+  for (const QString& name :
+       QDir(folder).entryList(QDir::Files, QDir::Name | QDir::IgnoreCase)) {
+    if (IsListedFileName(name.toStdString())) file_list_->addItem(name);
+  }
   if (!current_name.isEmpty()) {
     const QList<QListWidgetItem*> found =
         file_list_->findItems(current_name, Qt::MatchExactly);

@@ -6,7 +6,6 @@
 // folder tree of the current drive, and the "*.txt" files of the folder.
 
 #include <QByteArray>
-#include <QHash>
 #include <QList>
 #include <QObject>
 #include <QString>
@@ -15,6 +14,7 @@
 #include <string_view>
 
 #include "core/run.h"
+#include "form/chooser_rules.h"
 
 class QAbstractItemView;
 class QComboBox;
@@ -61,17 +61,6 @@ QList<Drive> SystemDrives();
 // True when the drive at `root` is mounted, ready and readable (a removable
 // drive without its medium is not).
 bool DriveIsReady(const QString& root);
-// The drive as the drive list shows it: "c: [SYSTEM]" on Windows,
-// "/media/usb [KINGSTON]" elsewhere; without brackets when it has no label.
-QString DriveDisplayText(const Drive& drive);
-
-// The survey file's path from the folder the file list shows and the clicked
-// name, both UTF-8 in the platform's form: the folder, `separator`, the name;
-// when the folder already ends in `separator` (a root such as "C:\" or "/")
-// no second one is added.
-std::string JoinDataFilePath(std::string_view folder,
-                             std::string_view file_name, char separator);
-
 // The whole text of the item at `index` when the view shows only part of it
 // (cut off by the view's edge or elided); empty when it is shown whole.
 QString CutOffText(const QAbstractItemView& view, const QModelIndex& index);
@@ -118,7 +107,8 @@ class DataFileChooser : public QObject {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  signals:
-  // A file was clicked: its path as JoinDataFilePath makes it, in UTF-8.
+  // A file was clicked: its path as JoinDataFilePath makes it with the
+  // system's separator, in UTF-8.
   void DataFileClicked(const std::string& path);
 
  private:
@@ -148,7 +138,7 @@ class DataFileChooser : public QObject {
   int drive_index_ = -1;
   QString folder_;
   // Each drive's current folder, by root.
-  QHash<QString, QString> drive_folders_;
+  DriveFolders drive_folders_;
   // Set while the chooser itself changes the widgets.
   bool updating_ = false;
 };

@@ -15,29 +15,28 @@
 #include <optional>
 #include <string>
 #include <utility>
+#include <vector>
 
-#include "core/number_text.h"
 #include "core/status.h"
+#include "form/layout.h"
+#include "form/start_command.h"
+#include "form/texts.h"
 #include "ui/fonts.h"
-#include "ui/format_help.h"
 #include "ui/message_box_sink.h"
 #include "ui/rating_viewer.h"
 
 namespace xsrating {
 namespace {
 
-constexpr char kProgramTitle[] = "河道断面水位流量关系计算";
-constexpr char kRunFailedTitle[] = "计算未完成";
-constexpr char kNotANumberTitle[] = "输入的不是数字";
-constexpr char kIncompleteTitle[] = "输入不完整";
+// The layout is drawn in twips, placed here in logical pixels at 96 dots per
+// inch; Qt scales logical pixels to the screen.
+constexpr int kLogicalDpi = 96;
 
-// The layout is drawn in twips; at 96 dots per inch a pixel is 15 twips, and
-// Qt scales logical pixels to the screen.
-constexpr int kTwipsPerPixel = 15;
-
-QRect TwipRect(int left, int top, int width, int height) {
-  return QRect(left / kTwipsPerPixel, top / kTwipsPerPixel,
-               width / kTwipsPerPixel, height / kTwipsPerPixel);
+QRect PixelRect(const TwipRect& twips) {
+  return QRect(TwipsToPixels(twips.left, kLogicalDpi),
+               TwipsToPixels(twips.top, kLogicalDpi),
+               TwipsToPixels(twips.width, kLogicalDpi),
+               TwipsToPixels(twips.height, kLogicalDpi));
 }
 
 QFont FontOf(const QStringList& families, double points) {
@@ -67,31 +66,71 @@ QFont HuaWenHuPo(double points) {
 }
 
 template <typename Widget>
-Widget* Place(QWidget* parent, const char* name, const QRect& rect,
-              const QFont& font) {
-  auto* widget = new Widget(parent);
-  widget->setObjectName(QLatin1String(name));
-  widget->setGeometry(rect);
-  widget->setFont(font);
+Widget* Child(const QWidget* form, const char* name) {
+  return form->findChild<Widget*>(QLatin1String(name));
+}
+
+QFont FontFor(const ControlLayout& control) {
+  QFont font;
+  switch (control.face) {
+    case Typeface::kSongTi:
+      font = SongTi(control.points);
+      break;
+    case Typeface::kSongTiForLists:
+      font = SongTiForLists(control.points);
+      break;
+    case Typeface::kKaiTi:
+      font = KaiTi(control.points);
+      break;
+    case Typeface::kHuaWenHuPo:
+      font = HuaWenHuPo(control.points);
+      break;
+  }
+  font.setUnderline(control.underline);
+  return font;
+}
+
+// The control of the layout's `kind`, placed, named and with its font.
+QWidget* MakeControl(const ControlLayout& control, QWidget* parent) {
+  QWidget* widget = nullptr;
+  const QString text = QString::fromUtf8(control.text);
+  switch (control.kind) {
+    case ControlKind::kLabel: {
+      auto* label = new QLabel(text, parent);
+      label->setAlignment((control.centred ? Qt::AlignHCenter : Qt::AlignLeft) |
+                          Qt::AlignTop);
+      label->setWordWrap(control.wraps);
+      widget = label;
+      break;
+    }
+    case ControlKind::kButton: {
+      auto* button = new QPushButton(text, parent);
+      // Enter and Return press the focused button, as on Windows. The window
+      // is no dialog, so no button is pressed by Enter typed elsewhere.
+      button->setAutoDefault(true);
+      widget = button;
+      break;
+    }
+    case ControlKind::kTextBox:
+      widget = new QLineEdit(parent);
+      break;
+    case ControlKind::kDriveList:
+      widget = new QComboBox(parent);
+      break;
+    case ControlKind::kFolderList: {
+      auto* tree = new QTreeWidget(parent);
+      tree->setIndentation(12);
+      widget = tree;
+      break;
+    }
+    case ControlKind::kFileList:
+      widget = new QListWidget(parent);
+      break;
+  }
+  widget->setObjectName(QLatin1String(control.name));
+  widget->setGeometry(PixelRect(control.twips));
+  widget->setFont(FontFor(control));
   return widget;
-}
-
-QLabel* PlaceLabel(QWidget* parent, const char* name, const char* text,
-                   const QRect& rect, const QFont& font) {
-  auto* label = Place<QLabel>(parent, name, rect, font);
-  label->setText(QString::fromUtf8(text));
-  label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-  return label;
-}
-
-QPushButton* PlaceButton(QWidget* parent, const char* name, const char* text,
-                         const QRect& rect, const QFont& font) {
-  auto* button = Place<QPushButton>(parent, name, rect, font);
-  button->setText(QString::fromUtf8(text));
-  // Enter and Return press the focused button, as on Windows. The window is
-  // no dialog, so no button is pressed by Enter typed elsewhere.
-  button->setAutoDefault(true);
-  return button;
 }
 
 }  // namespace
@@ -102,88 +141,46 @@ Form1::Form1(MessageSink* sink, DriveHooks drives, QWidget* parent)
     own_sink_ = std::make_unique<MessageBoxSink>(this);
     sink_ = own_sink_.get();
   }
-  setWindowTitle(QStringLiteral("Form1"));
-  setFont(SongTi(12));
-  setFixedSize(TwipRect(0, 0, 14895, 8385).size());
+  setWindowTitle(QString::fromUtf8(kWindowCaption));
+  setFont(SongTi(kFormFontPoints));
+  setFixedSize(PixelRect({0, 0, kFormWidthTwips, kFormHeightTwips}).size());
   BuildControls(std::move(drives));
 }
 
 Form1::~Form1() = default;
 
 void Form1::BuildControls(DriveHooks drives) {
-  // Later controls lie above earlier ones where they overlap.
-  auto* banner = PlaceLabel(this, "Label5", kProgramTitle,
-                            TwipRect(1680, 360, 11775, 975), HuaWenHuPo(42));
-  banner->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
-
-  QFont underlined = SongTi(15);
-  underlined.setUnderline(true);
-  PlaceLabel(this, "Label1",
-             "选择地形数据文件:", TwipRect(2880, 3000, 2775, 495), underlined);
-  auto* help = PlaceButton(this, "Command3", "请看地形文件格式帮助",
-                           TwipRect(5520, 2880, 2655, 495), font());
-
-  auto* drive_list = Place<QComboBox>(
-      this, "Drive1", TwipRect(3240, 3600, 2295, 300), SongTiForLists(9));
-  auto* folder_tree = Place<QTreeWidget>(
-      this, "Dir1", TwipRect(3240, 4080, 2295, 2820), SongTiForLists(9));
-  folder_tree->setIndentation(12);
-  auto* file_list = Place<QListWidget>(
-      this, "File1", TwipRect(5880, 3600, 2655, 3330), SongTiForLists(9));
-
-  PlaceLabel(this, "Label2", " 糙率", TwipRect(9120, 3720, 855, 495),
-             SongTi(14.25));
-  auto* roughness = Place<QLineEdit>(
-      this, "Text1", TwipRect(10200, 3600, 1215, 495), SongTi(9));
-  PlaceLabel(this, "Label3", " 比降", TwipRect(9120, 4560, 855, 495),
-             SongTi(14.25));
-  auto* slope = Place<QLineEdit>(this, "Text2",
-                                 TwipRect(10200, 4440, 1215, 495), SongTi(9));
-  auto* stage_label = PlaceLabel(this, "Label4", "水位流量关系曲线点子数量",
-                                 TwipRect(9120, 5280, 855, 735), SongTi(10.5));
-  stage_label->setWordWrap(true);
-  auto* stage_count = Place<QLineEdit>(
-      this, "Text3", TwipRect(10200, 5280, 1215, 495), SongTi(9));
-
-  auto* start = PlaceButton(this, "Command1", "开始",
-                            TwipRect(9120, 6240, 975, 615), SongTi(9));
-  auto* end = PlaceButton(this, "Command2", "结束",
-                          TwipRect(10320, 6240, 1095, 615), SongTi(9));
-  PlaceLabel(this, "Label6", "计算前请仔细阅读说明文件。",
-             TwipRect(3240, 7680, 8415, 735), KaiTi(14.25));
-  auto* view = PlaceButton(this, "Command4", "查看断面与曲线",
-                           TwipRect(11640, 6240, 1815, 615), SongTi(9));
+  for (const ControlLayout& control : FormControls()) {
+    MakeControl(control, this);
+  }
 
   // Focus follows the tab indexes of the layout; the folder tree starts.
-  QWidget::setTabOrder(folder_tree, file_list);
-  QWidget::setTabOrder(file_list, drive_list);
-  QWidget::setTabOrder(drive_list, roughness);
-  QWidget::setTabOrder(roughness, slope);
-  QWidget::setTabOrder(slope, start);
-  QWidget::setTabOrder(start, end);
-  QWidget::setTabOrder(end, stage_count);
-  QWidget::setTabOrder(stage_count, help);
-  QWidget::setTabOrder(help, view);
+  const std::vector<const ControlLayout*> order = TabOrder();
+  for (size_t i = 1; i < order.size(); ++i) {
+    QWidget::setTabOrder(Child<QWidget>(this, order[i - 1]->name),
+                         Child<QWidget>(this, order[i]->name));
+  }
+  auto* folder_tree = Child<QTreeWidget>(this, "Dir1");
   folder_tree->setFocus();
 
-  roughness_box_ = {roughness, "糙率", "0.025", &RunParameters::roughness};
-  slope_box_ = {slope, "比降", "0.0004"};
-  stage_count_box_ = {stage_count, "水位流量关系曲线点子数量", "20",
-                      &RunParameters::stage_count};
-  connect(roughness, &QLineEdit::textChanged, this,
-          [this] { OnNumberEdited(roughness_box_); });
-  connect(stage_count, &QLineEdit::textChanged, this,
-          [this] { OnNumberEdited(stage_count_box_); });
-  connect(slope, &QLineEdit::textChanged, this, [this](const QString& text) {
-    parameters_.slope_text = text.toStdString();
-    OnNumberEdited(slope_box_);
-  });
-  connect(start, &QPushButton::clicked, this, &Form1::OnStartClicked);
-  connect(end, &QPushButton::clicked, this, &QWidget::close);
-  connect(help, &QPushButton::clicked, this, &Form1::OnHelpClicked);
-  connect(view, &QPushButton::clicked, this, &Form1::OnViewClicked);
+  for (size_t i = 0; i < std::size(kInputBoxes); ++i) {
+    NumberBox& box = boxes_[i];
+    box.box = kInputBoxes[i];
+    box.edit = Child<QLineEdit>(this, DescribeInput(box.box).control);
+    connect(box.edit, &QLineEdit::textChanged, this,
+            [this, &box] { OnNumberEdited(box); });
+  }
+  connect(Child<QPushButton>(this, "Command1"), &QPushButton::clicked, this,
+          &Form1::OnStartClicked);
+  connect(Child<QPushButton>(this, "Command2"), &QPushButton::clicked, this,
+          &QWidget::close);
+  connect(Child<QPushButton>(this, "Command3"), &QPushButton::clicked, this,
+          [this] { PressHelp(*sink_); });
+  connect(Child<QPushButton>(this, kViewButtonName), &QPushButton::clicked,
+          this, &Form1::OnViewClicked);
 
-  chooser_ = new DataFileChooser(drive_list, folder_tree, file_list, sink_,
+  chooser_ = new DataFileChooser(Child<QComboBox>(this, "Drive1"), folder_tree,
+                                 Child<QListWidget>(this, "File1"), sink_,
                                  std::move(drives), this);
   connect(
       chooser_, &DataFileChooser::DataFileClicked, this,
@@ -192,79 +189,42 @@ void Form1::BuildControls(DriveHooks drives) {
 }
 
 void Form1::OnNumberEdited(NumberBox& box) {
-  const std::optional<double> value =
-      TextToNumber(box.edit->text().toStdString());
-  if (value.has_value() && box.field != nullptr) {
-    parameters_.*box.field = *value;
-  }
-  if (box.holds_number == value.has_value()) return;
+  const bool number =
+      ApplyBoxText(box.box, box.edit->text().toStdString(), parameters_);
+  if (box.holds_number == number) return;
 
-  box.holds_number = value.has_value();
+  box.holds_number = number;
   // Typing goes on undisturbed; the box shows that its text is no number.
-  box.edit->setProperty("notANumber", !box.holds_number);
+  box.edit->setProperty("notANumber", !number);
   box.edit->setStyleSheet(
-      box.holds_number
-          ? QString()
-          : QStringLiteral("QLineEdit { border: 2px solid #d00000; "
-                           "background: #fff0f0; }"));
-  box.edit->setToolTip(box.holds_number
-                           ? QString()
-                           : QStringLiteral("%1须为数字，例如 %2")
-                                 .arg(QString::fromUtf8(box.name),
-                                      QString::fromUtf8(box.example)));
+      number ? QString()
+             : QStringLiteral("QLineEdit { border: 2px solid "
+                              "#d00000; background: #fff0f0; }"));
+  box.edit->setToolTip(
+      number ? QString() : QString::fromStdString(NotANumberHint(box.box)));
 }
 
-InputProblems Form1::CheckBoxes() const {
-  InputProblems problems;
-  for (const NumberBox* box :
-       {&roughness_box_, &slope_box_, &stage_count_box_}) {
-    const QString name = QString::fromUtf8(box->name);
-    if (box->edit->text().trimmed().isEmpty()) {
-      problems.empty << name;
-    } else if (!TextToNumber(box->edit->text().toStdString()).has_value()) {
-      problems.not_numbers << name;
-    }
-  }
-  return problems;
+BoxTexts Form1::Texts() const {
+  return {boxes_[0].edit->text().toStdString(),
+          boxes_[1].edit->text().toStdString(),
+          boxes_[2].edit->text().toStdString()};
 }
 
 void Form1::OnStartClicked() {
-  const InputProblems problems = CheckBoxes();
-  if (problems.any()) {
-    const QString todo = problems.not_numbers.isEmpty() ? QStringLiteral("填写")
-                         : problems.empty.isEmpty()
-                             ? QStringLiteral("改正")
-                             : QStringLiteral("填写、改正");
-    const QString text = QStringLiteral("%1，请%2后再按“开始”。")
-                             .arg(DescribeInputProblems(problems), todo);
-    sink_->ShowWarning(text.toStdString(), problems.empty.isEmpty()
-                                               ? kNotANumberTitle
-                                               : kIncompleteTitle);
-    for (const NumberBox* box :
-         {&roughness_box_, &slope_box_, &stage_count_box_}) {
-      const QString name = QString::fromUtf8(box->name);
-      if (problems.empty.contains(name) ||
-          problems.not_numbers.contains(name)) {
-        box->edit->setFocus();
-        box->edit->selectAll();
-        break;
-      }
-    }
+  const std::optional<InputBox> stopped_at =
+      PressStart(Texts(), parameters_, *sink_);
+  if (stopped_at.has_value()) {
+    QLineEdit* edit = boxes_[static_cast<int>(*stopped_at)].edit;
+    edit->setFocus();
+    edit->selectAll();
     return;
   }
-
-  const Status status = RunComputation(parameters_, *sink_);
-  if (!status.ok()) sink_->ShowWarning(status.message(), kRunFailedTitle);
   // The new result file, or nothing new after a failure.
   chooser_->Refresh();
 }
 
-void Form1::OnHelpClicked() {
-  sink_->ShowWarning(FormatHelpText(), kFormatHelpTitle);
-}
-
 void Form1::OnViewClicked() {
-  const ViewRequest request{parameters_, CheckBoxes()};
+  const ViewRequest request{parameters_, FindInputProblems(Texts())};
   if (viewer_ == nullptr) viewer_ = new RatingViewer(sink_, {}, this);
   viewer_->Show(request);
   // Opened over the window; once open it stays where the user put it.

@@ -9,8 +9,8 @@
 
 #include "core/run.h"
 #include "core/types.h"
+#include "form/inputs.h"
 #include "ui/data_file_chooser.h"
-#include "ui/input_problems.h"
 
 class QLineEdit;
 
@@ -56,30 +56,24 @@ class Form1 : public QWidget {
   const RunParameters& parameters() const { return parameters_; }
 
  private:
-  // A text box whose text is a number of the parameters.
+  // A parameter box and whether its text is a number.
   struct NumberBox {
     QLineEdit* edit = nullptr;
-    const char* name = "";     // As its label names it.
-    const char* example = "";  // A value it might hold.
-    // The parameter it sets; null for the slope, which keeps its text.
-    double RunParameters::*field = nullptr;
+    InputBox box = InputBox::kRoughness;
     bool holds_number = true;
   };
 
   void BuildControls(DriveHooks drives);
   void OnNumberEdited(NumberBox& box);
-  // The boxes that cannot be used as they stand, in the window's order.
-  InputProblems CheckBoxes() const;
+  BoxTexts Texts() const;
   void OnStartClicked();
-  void OnHelpClicked();
   void OnViewClicked();
 
   RunParameters parameters_;
   std::unique_ptr<MessageBoxSink> own_sink_;
   MessageSink* sink_;
-  NumberBox roughness_box_;
-  NumberBox slope_box_;
-  NumberBox stage_count_box_;
+  // In the order of kInputBoxes.
+  NumberBox boxes_[3];
   DataFileChooser* chooser_ = nullptr;
   QPointer<RatingViewer> viewer_;
 };

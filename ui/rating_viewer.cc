@@ -24,8 +24,10 @@
 #include <vector>
 
 #include "core/cross_section.h"
+#include "core/date_time.h"
 #include "core/file_io.h"
 #include "core/hydraulic_table.h"
+#include "core/number_text.h"
 #include "core/rating.h"
 #include "core/rating_csv.h"
 #include "core/rating_report.h"
@@ -275,7 +277,8 @@ void RatingViewer::Show(const ViewRequest& request) {
   } else if (request.problems.any()) {
     figure_.section = std::move(section);
     message = QString::fromUtf8(kSectionOnly) +
-              DescribeInputProblems(request.problems) + QStringLiteral("。");
+              QString::fromStdString(DescribeInputProblems(request.problems)) +
+              QStringLiteral("。");
   } else {
     // The run's rating, without its message box and without changing the
     // main window's parameters.
@@ -409,7 +412,14 @@ void RatingViewer::Save(FileKind kind) {
       break;
     case FileKind::kReport:
       if (!analysis_) return;
-      bytes = QByteArray::fromStdString(RatingReportCsv(*analysis_));
+      // The time of the save: the viewer's table is computed anew each time
+      // it is shown.
+      bytes = QByteArray::fromStdString(RatingReportCsv(
+          *analysis_, {.data_file_path = data_file_path_,
+                       .gaugings_path = gaugings_path_,
+                       .roughness_text = DecimalForm(params_.roughness),
+                       .slope_text = params_.slope_text,
+                       .run_time = CurrentLocalTime()}));
       break;
   }
   const Status saved = SaveFileAtomically(

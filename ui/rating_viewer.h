@@ -20,8 +20,8 @@
 #include "core/rating_analysis.h"
 #include "core/run.h"
 #include "core/types.h"
+#include "form/inputs.h"
 #include "plot/rating_figure.h"
-#include "ui/input_problems.h"
 
 class QChartView;
 class QLabel;

@@ -112,36 +112,6 @@ class DataFileChooserTest : public QObject {
     QDir().rmdir(Path("a/data/new"));
   }
 
-  void joinPath_data() {
-    QTest::addColumn<QString>("folder");
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QChar>("separator");
-    QTest::addColumn<QString>("path");
-    QTest::newRow("Windows folder")
-        << "C:\\work"
-        << "a.txt" << QChar('\\') << "C:\\work\\a.txt";
-    QTest::newRow("Windows root") << "C:\\"
-                                  << "a.txt" << QChar('\\') << "C:\\a.txt";
-    QTest::newRow("Chinese names")
-        << "D:\\数据"
-        << "断面1.txt" << QChar('\\') << "D:\\数据\\断面1.txt";
-    QTest::newRow("Linux folder") << "/home/hy"
-                                  << "a.txt" << QChar('/') << "/home/hy/a.txt";
-    QTest::newRow("Linux root") << "/"
-                                << "a.txt" << QChar('/') << "/a.txt";
-  }
-
-  void joinPath() {
-    QFETCH(QString, folder);
-    QFETCH(QString, name);
-    QFETCH(QChar, separator);
-    QFETCH(QString, path);
-    QCOMPARE(
-        QString::fromStdString(JoinDataFilePath(
-            folder.toStdString(), name.toStdString(), separator.toLatin1())),
-        path);
-  }
-
   // Each row: the mount table as "root type" pairs, and the roots listed.
   void drivesFromVolumes_data() {
     QTest::addColumn<QStringList>("mounts");

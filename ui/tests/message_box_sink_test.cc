@@ -13,8 +13,8 @@
 #include <QWidget>
 #include <string>
 
+#include "form/format_help.h"
 #include "ui/fonts.h"
-#include "ui/format_help.h"
 #include "ui/qt_translations.h"
 
 namespace xsrating {

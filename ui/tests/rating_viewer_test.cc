@@ -71,6 +71,18 @@ ViewRequest Request(const std::string& path, double roughness,
                      std::move(problems)};
 }
 
+// Boxes at fault by their names, as the main window finds them.
+InputProblems Problems(const QStringList& empty,
+                       const QStringList& not_numbers) {
+  InputProblems problems;
+  for (const QString& name : empty)
+    problems.empty.push_back(name.toStdString());
+  for (const QString& name : not_numbers) {
+    problems.not_numbers.push_back(name.toStdString());
+  }
+  return problems;
+}
+
 QVariantList Cells(const QTableWidget* table, int row) {
   QVariantList cells;
   for (int c = 0; c < table->columnCount(); ++c) {
@@ -237,7 +249,7 @@ class RatingViewerTest : public QObject {
 
     RatingViewer viewer(&sink_);
     viewer.Show(Request(survey.toStdString(), roughness, "0.0004", stages,
-                        {empty, not_numbers}));
+                        Problems(empty, not_numbers)));
     viewer.show();
     QVERIFY(QTest::qWaitForWindowExposed(&viewer));
 
@@ -285,7 +297,7 @@ class RatingViewerTest : public QObject {
   void showAgainReplacesEverything() {
     RatingViewer viewer(&sink_);
     viewer.Show(Request(kSurvey, 0.025, "0.0004", 5));
-    viewer.Show(Request(kSurvey, 0.025, "0.0004", 3, {{}, {"糙率"}}));
+    viewer.Show(Request(kSurvey, 0.025, "0.0004", 3, Problems({}, {"糙率"})));
     QVERIFY(viewer.figure().rows.empty());
     QCOMPARE(viewer.findChild<QTableWidget*>("Table")->rowCount(), 0);
     QVERIFY(Find<QAreaSeries>(ChartOf(viewer, "SectionChart"), kWaterSeries) ==
@@ -429,8 +441,18 @@ class RatingViewerTest : public QObject {
     QCOMPARE(saved_as, QString::fromStdString(RatingReportPath(kSurvey)));
     QFile file(chosen);
     QVERIFY(file.open(QIODevice::ReadOnly));
-    QCOMPARE(file.readAll(),
-             QByteArray::fromStdString(RatingReportCsv(*viewer.analysis())));
+    // The same report as the command line's, with the time of the save.
+    const QByteArray report = file.readAll();
+    const std::string expected = RatingReportCsv(
+        *viewer.analysis(), {.data_file_path = kSurvey,
+                             .gaugings_path = gaugings.toStdString(),
+                             .roughness_text = "0.025",
+                             .slope_text = "0.0004"});
+    const QByteArray time_row = QByteArrayLiteral("\r\n计算时间,");
+    QCOMPARE(report.left(report.indexOf(time_row)),
+             QByteArray::fromStdString(
+                 expected.substr(0, expected.find(time_row.toStdString()))));
+    QVERIFY(report.contains("\r\n关系式,Q=8.257(H−0)^1.858\r\n"));
 
     // Shown again, the table is checked against the same gaugings; a slope
     // of 0 cannot be, and the message line says why.

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#ifndef XSRATING_UI_FORMAT_HELP_H_
-#define XSRATING_UI_FORMAT_HELP_H_
+#ifndef XSRATING_FORM_FORMAT_HELP_H_
+#define XSRATING_FORM_FORMAT_HELP_H_
 
 #include <string>
 
@@ -16,4 +16,4 @@ std::string FormatHelpText();
 
 }  // namespace xsrating
 
-#endif  // XSRATING_UI_FORMAT_HELP_H_
+#endif  // XSRATING_FORM_FORMAT_HELP_H_

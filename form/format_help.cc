@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "ui/format_help.h"
+#include "form/format_help.h"
 
 #include <string>
 
