@@ -34,9 +34,7 @@ setup=$out/xsrating-$version-setup.exe
 zip=$out/xsrating-$version-windows-x64.zip
 rm -f "$setup" "$zip"
 
-makensis -V2 -INPUTCHARSET UTF8 -DVERSION="$version" -DBIN_DIR="$build/bin" \
-  -DDOC_DIR="$PWD" -DOUT_FILE="$setup" app/data/windows/installer.nsi >&2
-
+# What both packages ship, gathered once.
 stage=$(mktemp -d)
 trap 'rm -rf "$stage"' EXIT
 folder=$stage/xsrating-$version
@@ -46,6 +44,9 @@ cp "${documents[@]}" "$folder/"
 if [[ -n ${SOURCE_DATE_EPOCH-} ]]; then
   find "$folder" -exec touch -h -d "@$SOURCE_DATE_EPOCH" {} +
 fi
+
+makensis -V2 -INPUTCHARSET UTF8 -DVERSION="$version" -DFILES_DIR="$folder" \
+  -DOUT_FILE="$setup" app/data/windows/installer.nsi >&2
 # In name order and -X (no Unix owners or extra times), so that the same
 # files give the same zip.
 (cd "$stage" && find "xsrating-$version" | LC_ALL=C sort | zip -qX -@ "$zip")

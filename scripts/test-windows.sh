@@ -139,6 +139,11 @@ packages=$(scripts/package-windows.sh)
 setup=$(sed -n 1p <<<"$packages")
 portable=$(sed -n 2p <<<"$packages")
 echo "test-windows: packages built in $((SECONDS - package_start)) s"
+# What both should hold: the programs as built, and the documents.
+shipped=(xsrating.exe xsrating-cli.exe README.md LICENSE)
+mkdir -p "$work/shipped"
+cp "$build/bin/xsrating.exe" "$build/bin/xsrating-cli.exe" README.md LICENSE \
+  "$work/shipped/"
 install_start=$SECONDS
 export WINEPREFIX=$work/installed
 export WINEDLLOVERRIDES="$WINEDLLOVERRIDES;winemenubuilder.exe=d"
@@ -162,21 +167,18 @@ before=$(listing)
 "$wine" "$setup" /S
 "$wineserver" -w
 installed=$program_files/xsrating
-for file in xsrating.exe xsrating-cli.exe README.md LICENSE; do
-  case $file in
-    *.exe) built=$build/bin/$file ;;
-    *) built=$file ;;
-  esac
-  cmp -s "$built" "$installed/$file" ||
+for file in "${shipped[@]}"; do
+  cmp -s "$work/shipped/$file" "$installed/$file" ||
     fail "installer: Program Files\\xsrating\\$file missing or not the built one"
 done
 [[ -f $installed/uninstall.exe ]] || fail "installer: no uninstall.exe"
-# A shell link keeps its target's path as text.
+# A shell link keeps its target's path as text, narrow or wide.
+window_exe='C:\Program Files\xsrating\xsrating.exe'
 if [[ ! -f $shortcut ]]; then
   fail "installer: no Start-menu shortcut $(basename "$shortcut")"
-elif ! strings -a "$shortcut" | grep -qiF 'C:\Program Files\xsrating\xsrating.exe' &&
-    ! strings -a -el "$shortcut" | grep -qiF 'C:\Program Files\xsrating\xsrating.exe'; then
-  fail "installer: the shortcut does not start Program Files\\xsrating\\xsrating.exe"
+elif ! { strings -a "$shortcut" && strings -a -el "$shortcut"; } |
+    grep -qiF "$window_exe"; then
+  fail "installer: the shortcut does not start $window_exe"
 fi
 [[ $(registry_value DisplayName) == 河道断面水位流量关系计算 ]] ||
   fail "installer: the uninstall entry is named '$(registry_value DisplayName)'"
@@ -199,12 +201,12 @@ echo "test-windows: installed, run and uninstalled in $((SECONDS - install_start
 # The portable zip: one folder with the two programs as built and the README.
 folder=$(basename "$portable" -windows-x64.zip)
 expected=$(printf '%s/\n' "$folder"
-  printf "$folder/%s\n" LICENSE README.md xsrating-cli.exe xsrating.exe)
+  printf "$folder/%s\n" "${shipped[@]}" | LC_ALL=C sort)
 [[ $(unzip -Z1 "$portable" | LC_ALL=C sort) == "$expected" ]] ||
   fail "portable zip holds: $(unzip -Z1 "$portable" | tr '\n' ' ')"
-for program in xsrating.exe xsrating-cli.exe; do
-  cmp -s "$build/bin/$program" <(unzip -p "$portable" "$folder/$program") ||
-    fail "portable zip: $program is not the built one"
+for file in "${shipped[@]}"; do
+  cmp -s "$work/shipped/$file" <(unzip -p "$portable" "$folder/$file") ||
+    fail "portable zip: $file is not the built one"
 done
 
 if ((failures > 0)); then

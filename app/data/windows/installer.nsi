@@ -2,15 +2,15 @@
 ; The Windows installer: both programs in Program Files\xsrating, a Start-menu
 ; shortcut for the window, and an uninstaller listed among the installed
 ; programs. scripts/package-windows.sh builds it with makensis, defining
-;   VERSION  the version, such as 0.1.0
-;   BIN_DIR  the folder holding xsrating.exe and xsrating-cli.exe
-;   DOC_DIR  the folder holding README.md and LICENSE
-;   OUT_FILE the installer to write
+;   VERSION   the version, such as 0.1.0
+;   FILES_DIR the folder holding what is installed: xsrating.exe,
+;             xsrating-cli.exe, README.md and LICENSE
+;   OUT_FILE  the installer to write
 ; /S installs (and, given to uninstall.exe, uninstalls) without a window; /D=
 ; as the last argument chooses the folder.
 
-!ifndef VERSION | BIN_DIR | DOC_DIR | OUT_FILE
-  !error "define VERSION, BIN_DIR, DOC_DIR and OUT_FILE (see the head of this file)"
+!ifndef VERSION | FILES_DIR | OUT_FILE
+  !error "define VERSION, FILES_DIR and OUT_FILE (see the head of this file)"
 !endif
 
 ; 64-bit: the programs are, and wine64 runs nothing else.
@@ -53,15 +53,15 @@ VIAddVersionKey /LANG=0 "LegalCopyright" "GPL-3.0-or-later"
 
 ; The files, named once for both installing and removing.
 !macro ProgramFiles action
-  !insertmacro ${action} "${BIN_DIR}" "xsrating.exe"
-  !insertmacro ${action} "${BIN_DIR}" "xsrating-cli.exe"
-  !insertmacro ${action} "${DOC_DIR}" "README.md"
-  !insertmacro ${action} "${DOC_DIR}" "LICENSE"
+  !insertmacro ${action} "xsrating.exe"
+  !insertmacro ${action} "xsrating-cli.exe"
+  !insertmacro ${action} "README.md"
+  !insertmacro ${action} "LICENSE"
 !macroend
-!macro InstallFile from name
-  File "${from}/${name}"
+!macro InstallFile name
+  File "${FILES_DIR}/${name}"
 !macroend
-!macro RemoveFile from name
+!macro RemoveFile name
   Delete "$INSTDIR\${name}"
 !macroend
 
