@@ -26,6 +26,7 @@ RequestExecutionLevel admin
   "Software\Microsoft\Windows\CurrentVersion\Uninstall\${PRODUCT}"
 
 Name "${SHORTCUT_NAME} ${VERSION}"
+BrandingText "xsrating ${VERSION}"
 OutFile "${OUT_FILE}"
 InstallDir "$PROGRAMFILES64\${PRODUCT}"
 ; An earlier installation's folder, when there is one.
