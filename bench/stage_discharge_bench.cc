@@ -8,6 +8,7 @@
 #include <sstream>
 
 #include "core/cross_section.h"
+#include "core/rating.h"
 #include "core/result_file.h"
 #include "core/run.h"
 #include "core/stage_discharge.h"
@@ -38,6 +39,33 @@ BENCHMARK(BM_ComputeStageDischarge)
     ->Arg(20)
     ->Arg(100)
     ->Unit(benchmark::kMicrosecond);
+
+// The whole rating at full size, 100 stages, with its roughness in as many
+// zones of equal width as the argument: one zone is the rating of one
+// roughness, more cut the segments into pieces and add the zones'
+// conveyances.
+void BM_ZonedRating(benchmark::State& state) {
+  const xsrating::CrossSection section = LoadSurvey();
+  const double first = section.points.front().distance;
+  const double width = section.points.back().distance - first;
+  xsrating::RunParameters params;
+  params.slope_text = "0.0003";
+  params.stage_count = 100;
+  const int64_t zones = state.range(0);
+  for (int64_t k = 0; k < zones; ++k) {
+    params.zones.push_back(
+        {first + width * static_cast<double>(k) / static_cast<double>(zones),
+         k % 2 == 0 ? 0.03 : 0.045});
+  }
+  for (auto _ : state) {
+    xsrating::Rating rating;
+    if (!xsrating::RateSection(section, params, &rating).ok()) {
+      state.SkipWithError("rating failed");
+    }
+    benchmark::DoNotOptimize(rating.table.rows.data());
+  }
+}
+BENCHMARK(BM_ZonedRating)->Arg(1)->Arg(10)->Unit(benchmark::kMicrosecond);
 
 void BM_ParseCrossSection(benchmark::State& state) {
   std::ifstream file(kSurvey, std::ios::binary);

@@ -24,10 +24,12 @@
 #include "core/number_text.h"
 #include "core/rating.h"
 #include "core/rating_analysis.h"
+#include "core/rating_checks.h"
 #include "core/rating_csv.h"
 #include "core/rating_report.h"
 #include "core/rating_warnings.h"
 #include "core/result_file.h"
+#include "core/roughness_zones.h"
 #include "core/run.h"
 #include "form/inputs.h"
 #ifdef _WIN32
@@ -171,6 +173,13 @@ void RefuseMissingValues(const CLI::App& app,
     option = app.get_option_no_throw(name);
     if (option == nullptr) continue;  // Unknown: CLI11 says so.
     std::string hint = name + " 不带值，只写 " + name + "。";
+    if (option->get_expected_min() > 0) {
+      hint = "请在等号后写上它的值，例如 " + name + "=" +
+             (name == "--zone-method"
+                  ? std::string(xsrating::kSubsectionMethodName)
+                  : std::string("文件.txt")) +
+             "。";
+    }
     if (name == "--plot") {
       hint = "只写 --plot 为 SVG 图，--plot=png 为 PNG 图。";
     }
@@ -184,15 +193,33 @@ void RefuseMissingValues(const CLI::App& app,
   }
 }
 
-// The numbers' texts: each given, with a value, and a number.
-void CheckNumbers(const CLI::App& app, std::span<const NumberOption> numbers) {
+// The numbers' texts: each given, with a value, and a number. The roughness
+// may be left out when `zones` gives it instead, and then must be.
+void CheckNumbers(const CLI::App& app, std::span<const NumberOption> numbers,
+                  const CLI::Option* zones) {
+  const CLI::Option* roughness = numbers.front().option;
+  if (zones->count() > 0) {
+    if (roughness->count() > 0) {
+      throw CLI::ValidationError(
+          xsrating::OptionNames(roughness, "、") +
+          " 与 --zones 只能给一个：全断面一个糙率用 -n，分区糙率用 --zones。");
+    }
+    const std::string file = zones->as<std::string>();
+    if (file.empty() || app.get_option_no_throw(file) != nullptr) {
+      throw CLI::ValidationError(
+          "--zones 后面缺少分区糙率文件，例如 --zones 分区糙率.txt。");
+    }
+  }
   for (const NumberOption& number : numbers) {
     const CLI::Option* option = number.option;
+    if (option == roughness && zones->count() > 0) continue;
     if (option->count() == 0) {
       throw CLI::ValidationError(
           std::string("缺少") + number.what + "：请用 " +
           xsrating::OptionNames(option, " 或 ") + " 给出，例如 -" +
-          option->get_snames().front() + " " + number.example + "。");
+          option->get_snames().front() + " " + number.example +
+          (option == roughness ? "；或用 --zones 给出分区糙率文件" : "") +
+          "。");
     }
     // CLI11 takes the next argument as the value whatever it is: "-n -s
     // 0.0004" gives the roughness "-s".
@@ -210,6 +237,8 @@ void CheckNumbers(const CLI::App& app, std::span<const NumberOption> numbers) {
 // The files written beside each result file on request.
 struct ExtraOutputs {
   bool table = false;  // --csv: <name>成果.csv
+  // The table adds the equivalent roughness and the energy coefficient.
+  bool zone_columns = false;
   std::string figure;  // --plot: "svg" or "png"; empty for none.
 };
 
@@ -272,7 +301,8 @@ xsrating::Status WriteExtraOutputs(const std::string& data_file_path,
   if (outputs.table) {
     const std::string path = xsrating::RatingFilePath(data_file_path, ".csv");
     if (xsrating::Status s = xsrating::SaveFileAtomically(
-            path, xsrating::RatingTableCsv(rating.hydraulic_rows));
+            path, xsrating::RatingTableCsv(rating.hydraulic_rows,
+                                           outputs.zone_columns));
         !s.ok()) {
       return s;
     }
@@ -305,22 +335,29 @@ xsrating::Status WriteExtraOutputs(const std::string& data_file_path,
   return xsrating::Status::Ok();
 }
 
-// Checks the table of a run that has just written its result file against
-// the gaugings of `run` and writes the report beside the result file; prints
-// the report's path on standard output, and warns through `sink` when the
-// table reaches too far above the gaugings.
+// Checks the rating of a run that has just written its result file against
+// the gaugings of `run` and writes the report beside the result file, with
+// the tests at `levels`; prints the report's path on standard output, and
+// warns through `sink` when the table reaches too far above the gaugings.
 xsrating::Status WriteGaugingsReport(const xsrating::RunParameters& params,
+                                     const xsrating::Rating& rating,
                                      const xsrating::RatingReportRun& run,
+                                     const xsrating::CheckLevels& levels,
                                      xsrating::MessageSink& sink) {
   xsrating::RatingAnalysis analysis;
-  if (xsrating::Status s =
-          xsrating::AnalyzeGaugingsFile(params, run.gaugings_path, &analysis);
+  if (xsrating::Status s = xsrating::AnalyzeGaugings(
+          rating, params.slope_text, run.gaugings_path, &analysis);
+      !s.ok()) {
+    return s;
+  }
+  xsrating::RatingChecks checks;
+  if (xsrating::Status s = xsrating::CheckRating(analysis, levels, &checks);
       !s.ok()) {
     return s;
   }
   const std::string path = xsrating::RatingReportPath(params.data_file_path);
   if (xsrating::Status s = xsrating::SaveFileAtomically(
-          path, xsrating::RatingReportCsv(analysis, run));
+          path, xsrating::RatingReportCsv(analysis, checks, run));
       !s.ok()) {
     return s;
   }
@@ -361,8 +398,9 @@ int CliMain(int argc, char** argv) {
       "结果写在每个地形文件旁，文件名为原名加“成果.txt”。",
       kProgram);
   app.formatter(std::make_shared<xsrating::ChineseHelpFormatter>(
-      "-n 糙率 -s 比降 -m 点子数量 [--csv] [--plot[=svg|png]]\n"
-      "       [--gaugings 实测流量文件] 地形文件..."));
+      "(-n 糙率 | --zones 分区糙率文件 [--zone-method 分区|综合])\n"
+      "       -s 比降 -m 点子数量 [--csv] [--plot[=svg|png]]\n"
+      "       [--gaugings 实测流量文件 [--test-levels A,B,C]] 地形文件..."));
   app.failure_message(xsrating::ChineseFailureMessage);
   app.get_formatter()->label("Positionals", "参数");
   app.option_defaults()->group("选项");
@@ -414,6 +452,24 @@ int CliMain(int argc, char** argv) {
                      "和关系式，"
                      "文件名为原名加“率定.csv”；\n只能有一个地形数据文件")
           ->option_text(" 文件");
+  std::string test_levels_text;
+  CLI::Option* test_levels_option =
+      app.add_option("--test-levels", test_levels_text,
+                     "率定表中符号检验、适线检验、偏离数值检验的\n"
+                     "显著性水平，各在 0 与 1 之间，默认 0.25,0.05,0.2")
+          ->option_text(" A,B,C");
+  std::string zones_path;
+  CLI::Option* zones_option =
+      app.add_option("--zones", zones_path,
+                     "分区糙率文件（每行分区起点距、糙率），代替 -n：\n"
+                     "断面上糙率分段不同时用")
+          ->option_text(" 文件");
+  std::string zone_method_text;
+  CLI::Option* zone_method_option =
+      app.add_option("--zone-method", zone_method_text,
+                     "分区糙率的算法：分区（各分区流量相加，默认）\n"
+                     "或综合（全断面一个综合糙率）")
+          ->option_text(" 分区|综合");
   app.add_option("地形文件", files, "地形数据文件（.txt），可以有多个")
       ->option_text("...");
   app.set_version_flag("--version",
@@ -422,10 +478,24 @@ int CliMain(int argc, char** argv) {
   app.set_help_flag("-h,--help", "显示本帮助");
 
   ExtraOutputs extra;
+  xsrating::CheckLevels test_levels;
   try {
     RefuseMissingValues(app, numbers, argc, argv);
     app.parse(argc, argv);
-    CheckNumbers(app, numbers);
+    CheckNumbers(app, numbers, zones_option);
+    if (zone_method_option->count() > 0) {
+      if (zones_option->count() == 0) {
+        throw CLI::ValidationError(
+            "--zone-method 只用于分区糙率，请同时用 --zones "
+            "给出分区糙率文件。");
+      }
+      if (!xsrating::ZoneMethodFromName(zone_method_text)) {
+        throw CLI::ValidationError("“--zone-method " + zone_method_text +
+                                   "”：分区糙率的算法只能是 " +
+                                   xsrating::kSubsectionMethodName + " 或 " +
+                                   xsrating::kCompositeMethodName + "。");
+      }
+    }
     for (const std::string& format : plot_option->results()) {
       if (format != "svg" && format != "png") {
         throw CLI::ValidationError("“--plot=" + format +
@@ -441,6 +511,13 @@ int CliMain(int argc, char** argv) {
       extra.table = true;
     }
     if (files.empty()) throw CLI::ValidationError("缺少地形数据文件。");
+    if (test_levels_option->count() > 0) {
+      if (const xsrating::Status s =
+              xsrating::ParseCheckLevels(test_levels_text, &test_levels);
+          !s.ok()) {
+        throw CLI::ValidationError("--test-levels：" + s.message());
+      }
+    }
   } catch (const CLI::Success& e) {
     return Finish(app.exit(e));
   } catch (const CLI::ParseError& e) {
@@ -451,9 +528,21 @@ int CliMain(int argc, char** argv) {
   if (gaugings_option->count() > 0 && files.size() != 1) {
     return UsageError("有 --gaugings 时只能给一个地形数据文件。");
   }
+  if (gaugings_option->count() > 0 && zones_option->count() > 0) {
+    return UsageError(
+        "--gaugings 暂时不能与 --zones 同用：实测流量的率定目前只按全断面"
+        "一个糙率计算，请用 -n 给出糙率。");
+  }
 
   xsrating::RunParameters params;
-  params.roughness = *xsrating::TextToNumber(roughness_text);
+  if (zones_option->count() > 0) {
+    extra.zone_columns = true;
+    params.zone_method = zone_method_option->count() > 0
+                             ? *xsrating::ZoneMethodFromName(zone_method_text)
+                             : xsrating::ZoneMethod::kSubsection;
+  } else {
+    params.roughness = *xsrating::TextToNumber(roughness_text);
+  }
   params.slope_text = slope_text;
   params.stage_count = *xsrating::TextToNumber(stages_text);
 
@@ -469,6 +558,15 @@ int CliMain(int argc, char** argv) {
     }
   }
 
+  // A bad zones file would fail every survey: nothing is run or written.
+  if (zones_option->count() > 0) {
+    if (const xsrating::Status s = xsrating::ReadRoughnessZones(
+            AbsoluteUtf8(zones_path), &params.zones);
+        !s.ok()) {
+      std::cerr << kProgram << "：" << xsrating::Shown(s.message()) << '\n';
+      return Finish(EXIT_FAILURE);
+    }
+  }
   // A survey that fails does not stop the others. Earlier results among the
   // files, as "*.txt" names them in a folder that was run before, are no
   // surveys: skipped, told once, not a failure.
@@ -534,7 +632,8 @@ int CliMain(int argc, char** argv) {
           .slope_text = slope_text,
           .run_time = run_time,
       };
-      if (const xsrating::Status s = WriteGaugingsReport(params, run, sink);
+      if (const xsrating::Status s =
+              WriteGaugingsReport(params, rating, run, test_levels, sink);
           !s.ok()) {
         print_failure(s);
         all_written = false;

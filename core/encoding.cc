@@ -4,41 +4,68 @@
 #include "core/encoding.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <cstring>
 
 namespace xsrating {
 namespace {
 
-// The length of the strict UTF-8 character at the start of `text` (no
-// overlong forms, surrogates or code points above U+10FFFF), or 0 when it
-// does not start with one.
+// The length of the strict UTF-8 character at the start of `text`, or 0
+// when it does not start with one.
 size_t ValidUtf8Length(std::string_view text) {
-  const unsigned char lead = static_cast<unsigned char>(text[0]);
-  if (lead < 0x80) return 1;
-  size_t length = 0;
-  unsigned char low = 0x80;  // Bounds of the second byte.
-  unsigned char high = 0xBF;
-  if (lead >= 0xC2 && lead <= 0xDF) {
-    length = 2;
-  } else if (lead >= 0xE0 && lead <= 0xEF) {
-    length = 3;
-    if (lead == 0xE0) low = 0xA0;
-    if (lead == 0xED) high = 0x9F;
-  } else if (lead >= 0xF0 && lead <= 0xF4) {
-    length = 4;
-    if (lead == 0xF0) low = 0x90;
-    if (lead == 0xF4) high = 0x8F;
-  } else {
-    return 0;
+  Utf8Check check;
+  for (size_t k = 0; k < text.size() && k < 4; ++k) {
+    check.Add(static_cast<unsigned char>(text[k]));
+    if (check.broken()) return 0;
+    if (check.valid()) return k + 1;
   }
-  if (text.size() < length) return 0;
-  for (size_t k = 1; k < length; ++k) {
-    const unsigned char c = static_cast<unsigned char>(text[k]);
-    if (c < (k == 1 ? low : 0x80) || c > (k == 1 ? high : 0xBF)) return 0;
-  }
-  return length;
+  return 0;
 }
 
 }  // namespace
+
+void Utf8Check::Add(unsigned char c) {
+  if (!valid_) return;
+  if (pending_ > 0) {
+    valid_ = c >= low_ && c <= high_;
+    --pending_;
+    low_ = 0x80;
+    high_ = 0xBF;
+    return;
+  }
+  if (c < 0x80) return;
+  if (c >= 0xC2 && c <= 0xDF) {
+    pending_ = 1;
+  } else if (c >= 0xE0 && c <= 0xEF) {
+    pending_ = 2;
+    if (c == 0xE0) low_ = 0xA0;
+    if (c == 0xED) high_ = 0x9F;
+  } else if (c >= 0xF0 && c <= 0xF4) {
+    pending_ = 3;
+    if (c == 0xF0) low_ = 0x90;
+    if (c == 0xF4) high_ = 0x8F;
+  } else {
+    valid_ = false;
+  }
+}
+
+void Utf8Check::Add(std::string_view bytes) {
+  size_t i = 0;
+  while (i < bytes.size() && valid_) {
+    // Runs of ASCII, the bulk of any survey, eight bytes at a time.
+    if (pending_ == 0) {
+      uint64_t word;
+      while (i + sizeof word <= bytes.size()) {
+        std::memcpy(&word, bytes.data() + i, sizeof word);
+        if ((word & 0x8080808080808080u) != 0) break;
+        i += sizeof word;
+      }
+      if (i == bytes.size()) break;
+    }
+    Add(static_cast<unsigned char>(bytes[i]));
+    ++i;
+  }
+}
 
 std::vector<std::string> CharactersGbkCannotHold(std::string_view utf8) {
   std::vector<std::string> lost;

@@ -21,9 +21,17 @@ struct HydraulicRow {
   double top_width = 0;         // Width of the water surface, every wet part.
   double mean_velocity = 0;     // discharge / area; 0 when the area is 0.
   double discharge = 0;         // Rounded to 0.01, as in the result file.
+  // The one Manning's n that gives the section's flow (n_eq): the typed
+  // roughness when it holds for the whole section; with roughness zones see
+  // core/zone_conveyance.h. NaN when there is no flow to speak of.
+  double equivalent_roughness = 0;
+  // The kinetic-energy coefficient alpha: 1 with one roughness; with zones
+  // see core/zone_conveyance.h. NaN when there is no flow.
+  double energy_coefficient = 1;
 };
 
-// One row per row of `table`, from its geometry and rows.
+// One row per row of `table`, from its geometry and rows; the equivalent
+// roughness and the energy coefficient are left for the caller.
 std::vector<HydraulicRow> HydraulicRows(const StageDischargeTable& table);
 
 }  // namespace xsrating

@@ -18,7 +18,7 @@ bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 // For a well-formed number text ("123.4e5"), the count of digits before the
 // point (leading zeros aside) plus the exponent: above 0 means at least 1.
 int64_t DecimalMagnitude(std::string_view normal) {
-  const size_t e = normal.find('e');
+  const size_t e = normal.find_first_of("eE");
   int64_t whole_digits = 0;
   bool started = false;
   for (char c : normal.substr(0, e)) {
@@ -53,14 +53,13 @@ std::optional<double> TextToNumber(std::string_view text,
 
   // Check the shape by hand: from_chars alone would take "inf", "nan" and
   // hexadecimal forms, and refuses a leading '+'.
-  std::string normal;
-  normal.reserve(text.size());
   size_t i = 0;
   bool negative = false;
   if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
     negative = text[i] == '-';
     ++i;
   }
+  const size_t magnitude_begin = i;
   int digits = 0;
   bool separator_seen = false;
   bool mantissa_nonzero = false;
@@ -69,31 +68,31 @@ std::optional<double> TextToNumber(std::string_view text,
     if (IsDigit(c)) {
       ++digits;
       mantissa_nonzero = mantissa_nonzero || c != '0';
-      normal.push_back(c);
     } else if (c == decimal_separator && !separator_seen) {
       separator_seen = true;
-      normal.push_back('.');
     } else {
       break;
     }
   }
   if (digits == 0) return std::nullopt;
   if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
-    normal.push_back('e');
     ++i;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
-      normal.push_back(text[i]);
-      ++i;
-    }
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
     int exponent_digits = 0;
-    for (; i < text.size() && IsDigit(text[i]); ++i) {
-      normal.push_back(text[i]);
-      ++exponent_digits;
-    }
+    for (; i < text.size() && IsDigit(text[i]); ++i) ++exponent_digits;
     if (exponent_digits == 0) return std::nullopt;
   }
   if (i != text.size()) return std::nullopt;
 
+  // The digits, with a '.' for the separator, unsigned: from_chars reads
+  // them in place unless the separator is another character.
+  std::string_view normal = text.substr(magnitude_begin);
+  std::string replaced;
+  if (separator_seen && decimal_separator != '.') {
+    replaced.assign(normal);
+    std::replace(replaced.begin(), replaced.end(), decimal_separator, '.');
+    normal = replaced;
+  }
   double value = 0;
   const auto [ptr, ec] =
       std::from_chars(normal.data(), normal.data() + normal.size(), value);

@@ -6,6 +6,7 @@
 
 #include "core/cross_section.h"
 #include "core/result_file.h"
+#include "core/zone_conveyance.h"
 
 namespace xsrating {
 
@@ -22,13 +23,55 @@ Status RateSection(CrossSection section, const RunParameters& params,
   rating->stage_count = EffectiveStageCount(params.stage_count);
   StageDischargeTable table;
   if (Status s =
-          ComputeStageDischarge(rating->section, params.roughness,
-                                params.slope_text, rating->stage_count, &table);
+          ComputeStageGeometry(rating->section, rating->stage_count, &table);
       !s.ok()) {
     return s;
   }
-  rating->hydraulic_rows = HydraulicRows(table);
+  double roughness = params.roughness;
+  std::vector<AppliedZone> zones;
+  if (!params.zones.empty()) {
+    if (Status s = CheckRoughnessZones(params.zones); !s.ok()) return s;
+    if (Status s = CheckZonesReachSection(params.zones, rating->section);
+        !s.ok()) {
+      return s;
+    }
+    zones = ApplyZones(params.zones, rating->section);
+    // One zone is one roughness for the whole section: the ordinary rating,
+    // to the last bit.
+    if (zones.size() == 1) {
+      roughness = zones.front().roughness;
+      zones.clear();
+    }
+  }
+  std::vector<HydraulicRow> rows;
+  if (zones.empty()) {
+    if (Status s =
+            ComputeStageRows(ManningRule(roughness), params.slope_text, &table);
+        !s.ok()) {
+      return s;
+    }
+    rows = HydraulicRows(table);
+    for (HydraulicRow& row : rows) row.equivalent_roughness = roughness;
+  } else {
+    const std::vector<WettedGeometry> zone_geometry =
+        ComputeZoneGeometry(rating->section, zones, table.levels.levels);
+    const ZoneRule rule(zones, zone_geometry, table.geometry,
+                        params.zone_method);
+    if (Status s = ComputeStageRows(rule, params.slope_text, &table); !s.ok()) {
+      return s;
+    }
+    rows = HydraulicRows(table);
+    for (size_t j = 0; j < rows.size(); ++j) {
+      const ZoneFlow flow = rule.FlowAt(j);
+      rows[j].equivalent_roughness = flow.equivalent_roughness;
+      rows[j].energy_coefficient = flow.energy_coefficient;
+    }
+  }
+  rating->hydraulic_rows = std::move(rows);
   rating->table = std::move(table);
+  rating->zones = std::move(zones);
+  rating->zone_method = params.zone_method;
+  rating->roughness = roughness;
   return Status::Ok();
 }
 
@@ -46,8 +89,11 @@ Status ComputeRating(const RunParameters& params, Rating* rating) {
 
 std::string ResultFileBytes(const Rating& rating, const RunParameters& params,
                             const LocalDateTime& run_time) {
-  const ResultHeader header = MakeResultHeader(
+  ResultHeader header = MakeResultHeader(
       params, static_cast<int>(rating.section.points.size()), run_time);
+  header.roughness = rating.roughness;
+  header.zones = rating.zones;
+  header.zone_method = rating.zone_method;
   std::ostringstream bytes;
   WriteResultFile(bytes, header, rating.table.rows);
   return bytes.str();

@@ -12,6 +12,7 @@
 
 #include "core/date_time.h"
 #include "core/hydraulic_table.h"
+#include "core/roughness_zones.h"
 #include "core/stage_discharge.h"
 #include "core/status.h"
 #include "core/types.h"
@@ -25,6 +26,13 @@ struct Rating {
   double stage_count = 0;
   StageDischargeTable table;                 // table.rows: the result file's.
   std::vector<HydraulicRow> hydraulic_rows;  // One per row of the table.
+  // The roughness zones as they lie on the section when there are two or
+  // more of them; empty when one roughness holds for the whole section.
+  std::vector<AppliedZone> zones;
+  ZoneMethod zone_method = ZoneMethod::kSubsection;
+  // The roughness of the whole section when `zones` is empty: the typed one,
+  // or that of the one zone that lies on the section.
+  double roughness = 0;
 };
 
 // True when a request for `stage_count` stages is refused and replaced by
@@ -35,8 +43,13 @@ double EffectiveStageCount(double stage_count);
 
 // Rates `section` with the roughness, slope and stage count of `params` (its
 // data file path is not used): ComputeStageDischarge with the effective stage
-// count, then HydraulicRows. On failure the message is the computation's own
-// and rating->section and rating->stage_count are set, the rest empty.
+// count, then HydraulicRows. With roughness zones in `params`, the zones are
+// checked (CheckRoughnessZones, CheckZonesReachSection) and applied to the
+// section (ApplyZones): one zone on the section gives exactly the rating of
+// its roughness, two or more the discharges of params.zone_method
+// (core/zone_conveyance.h) beside the same stages and areas. On failure the
+// message is the computation's own and rating->section and
+// rating->stage_count are set, the rest empty.
 Status RateSection(CrossSection section, const RunParameters& params,
                    Rating* rating);
 
@@ -47,8 +60,8 @@ Status RateSection(CrossSection section, const RunParameters& params,
 Status ComputeRating(const RunParameters& params, Rating* rating);
 
 // The result file of `rating`, run with `params` at `run_time`: the header
-// (MakeResultHeader) and every row of rating.table, as WriteResultFile writes
-// them.
+// (MakeResultHeader, with the rating's roughness or zones) and every row of
+// rating.table, as WriteResultFile writes them.
 std::string ResultFileBytes(const Rating& rating, const RunParameters& params,
                             const LocalDateTime& run_time);
 

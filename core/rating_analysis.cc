@@ -6,7 +6,6 @@
 #include <numeric>
 #include <string>
 
-#include "core/cross_section.h"
 #include "core/number_text.h"
 
 namespace xsrating {
@@ -221,30 +220,18 @@ Status AnalyzeRating(const CrossSection& section,
   return Status::Ok();
 }
 
-Status AnalyzeGaugingsFile(const RunParameters& params,
-                           const std::string& gaugings_path,
-                           RatingAnalysis* analysis) {
-  CrossSection section;
-  if (Status s = ReadCrossSection(params.data_file_path, &section); !s.ok()) {
-    return s;
-  }
-  const double stage_count = params.stage_count > kMaxStages
-                                 ? kFallbackStageCount
-                                 : params.stage_count;
-  StageDischargeTable table;
-  if (Status s = ComputeStageDischarge(section, params.roughness,
-                                       params.slope_text, stage_count, &table);
-      !s.ok()) {
-    return s;
-  }
+Status AnalyzeGaugings(const Rating& rating, std::string_view slope_text,
+                       const std::string& gaugings_path,
+                       RatingAnalysis* analysis) {
   std::vector<Gauging> gaugings;
   if (Status s = ReadGaugings(gaugings_path, &gaugings); !s.ok()) return s;
   // A table without rows never looked at the slope.
-  const std::optional<double> slope = TextToNumber(params.slope_text);
+  const std::optional<double> slope = TextToNumber(slope_text);
   if (!slope) {
-    return Status::Error("比降“" + params.slope_text + "”不是数字。");
+    return Status::Error("比降“" + std::string(slope_text) + "”不是数字。");
   }
-  return AnalyzeRating(section, table, *slope, gaugings, analysis);
+  return AnalyzeRating(rating.section, rating.table, *slope, gaugings,
+                       analysis);
 }
 
 }  // namespace xsrating

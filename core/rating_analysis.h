@@ -10,9 +10,11 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/gaugings.h"
+#include "core/rating.h"
 #include "core/stage_discharge.h"
 #include "core/status.h"
 #include "core/types.h"
@@ -116,14 +118,15 @@ Status AnalyzeRating(const CrossSection& section,
                      std::span<const Gauging> gaugings,
                      RatingAnalysis* analysis);
 
-// The table of a run with `params` checked against the gaugings file at
-// `gaugings_path`: reads the survey, computes the table as the start button
-// does (a stage count above kMaxStages taken as kFallbackStageCount, without
-// touching `params`), reads the gaugings (ReadGaugings) and analyses them with
-// the slope typed. Returns the first failure of those steps.
-Status AnalyzeGaugingsFile(const RunParameters& params,
-                           const std::string& gaugings_path,
-                           RatingAnalysis* analysis);
+// The run's own `rating`, computed with the slope text `slope_text`, checked
+// against the gaugings file at `gaugings_path` (UTF-8): reads the gaugings
+// (ReadGaugings) and analyses them (AnalyzeRating) against rating.section and
+// rating.table, so that the report shows the very table the run wrote or the
+// viewer shows. The survey is not read again. Returns the first failure; a
+// missing or unreadable gaugings file is kFileSystem.
+Status AnalyzeGaugings(const Rating& rating, std::string_view slope_text,
+                       const std::string& gaugings_path,
+                       RatingAnalysis* analysis);
 
 }  // namespace xsrating
 

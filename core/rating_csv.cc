@@ -21,10 +21,12 @@ std::string CsvNumber(double value) {
   return std::string(buffer, written.ptr);
 }
 
-std::string RatingTableCsv(std::span<const HydraulicRow> rows) {
+std::string RatingTableCsv(std::span<const HydraulicRow> rows,
+                           bool zone_columns) {
   constexpr char kLineEnd[] = "\r\n";
   std::string csv = "\xEF\xBB\xBF";
   csv += kRatingCsvHeader;
+  if (zone_columns) csv += kZoneCsvColumns;
   csv += kLineEnd;
   for (const HydraulicRow& row : rows) {
     const double values[] = {
@@ -35,6 +37,12 @@ std::string RatingTableCsv(std::span<const HydraulicRow> rows) {
       if (!first) csv += ',';
       first = false;
       csv += CsvNumber(value);
+    }
+    if (zone_columns) {
+      for (double value : {row.equivalent_roughness, row.energy_coefficient}) {
+        csv += ',';
+        if (!std::isnan(value)) csv += CsvNumber(value);
+      }
     }
     csv += kLineEnd;
   }

@@ -18,6 +18,9 @@ namespace xsrating {
 // mean velocity, discharge.
 inline constexpr char kRatingCsvHeader[] =
     "水位,面积,湿周,水力半径,水面宽,平均流速,流量";
+// The columns a table of roughness zones adds after those: the equivalent
+// roughness and the kinetic-energy coefficient.
+inline constexpr char kZoneCsvColumns[] = ",综合糙率,动能修正系数";
 
 // A number as the table file writes it: rounded to 15 significant digits (the
 // digits a spreadsheet keeps, and those of the result file), without trailing
@@ -31,8 +34,11 @@ std::string CsvNumber(double value);
 // The table as UTF-8 with a byte-order mark, so that a spreadsheet on a
 // Chinese Windows system opens it in the right encoding; the header row, then
 // one row per HydraulicRow, in order, each value as CsvNumber writes it; every
-// line, the last included, ends in CR LF.
-std::string RatingTableCsv(std::span<const HydraulicRow> rows);
+// line, the last included, ends in CR LF. With `zone_columns` each row ends
+// in its equivalent roughness and energy coefficient (kZoneCsvColumns); a
+// value that is NaN (no flow) is an empty cell.
+std::string RatingTableCsv(std::span<const HydraulicRow> rows,
+                           bool zone_columns = false);
 
 // The file beside a survey's result file with `extension` (".csv", ".svg",
 // ".png") in place of the result file's ".txt": D:\data\sec1.txt gives

@@ -2,12 +2,14 @@
 #include "core/rating_report.h"
 
 #include <algorithm>
+#include <array>
 #include <charconv>
 #include <cmath>
 #include <cstring>
 #include <optional>
 #include <sstream>
 #include <system_error>
+#include <utility>
 
 #include "core/rating_csv.h"
 #include "core/result_file.h"
@@ -67,6 +69,14 @@ void WriteTextRow(std::ostream& out, const char* name, std::string_view text) {
   out << name << ',' << TextCell(text) << kLineEnd;
 }
 
+// The tests in the order the report and the summary give them.
+std::array<std::pair<const char*, const CheckResult*>, 3> NamedChecks(
+    const RatingChecks& checks) {
+  return {{{"符号检验", &checks.sign},
+           {"适线检验", &checks.runs},
+           {"偏离数值检验", &checks.deviation}}};
+}
+
 }  // namespace
 
 std::string RatingReportPath(std::string_view data_file_path) {
@@ -78,7 +88,7 @@ std::string RatingReportPath(std::string_view data_file_path) {
 }
 
 void WriteRatingReport(std::ostream& out, const RatingAnalysis& analysis,
-                       const RatingReportRun& run) {
+                       const RatingChecks& checks, const RatingReportRun& run) {
   out << "\xEF\xBB\xBF";
   out << "实测水位,实测流量,面积,湿周,水力半径,反推糙率,率定流量,相对偏差(%),"
          "说明"
@@ -135,12 +145,22 @@ void WriteRatingReport(std::ostream& out, const RatingAnalysis& analysis,
       FormatShortDate(run.run_time) + " " + FormatLongTime(run.run_time));
   WriteTextRow(out, "关系式",
                equation ? EquationText(*equation, false) : std::string());
+  WriteSummaryRow(out, "系统误差(%)", checks.systematic_error_percent);
+  WriteSummaryRow(out, "随机不确定度(%)", checks.random_uncertainty_percent);
+
+  out << kLineEnd << "检验,统计量,临界值,显著性水平,结论" << kLineEnd;
+  for (const auto& [name, result] : NamedChecks(checks)) {
+    out << name << ',' << Cell(result->statistic) << ','
+        << Cell(result->critical_value) << ',' << CsvNumber(result->level)
+        << ',' << CheckVerdictText(result->verdict) << kLineEnd;
+  }
 }
 
 std::string RatingReportCsv(const RatingAnalysis& analysis,
+                            const RatingChecks& checks,
                             const RatingReportRun& run) {
   std::ostringstream out;
-  WriteRatingReport(out, analysis, run);
+  WriteRatingReport(out, analysis, checks, run);
   return std::move(out).str();
 }
 
@@ -154,7 +174,8 @@ std::string EquationText(const RatingEquation& equation, bool spaced) {
          space + shift + ")^" + Digits(equation.b, 4, true);
 }
 
-std::string RatingSummary(const RatingAnalysis& analysis) {
+std::string RatingSummary(const RatingAnalysis& analysis,
+                          const RatingChecks& checks) {
   std::string text =
       "率定糙率 n_c = " + Digits(analysis.calibrated_roughness, 4) +
       "，相对标准误差 Se = " + Percent(analysis.standard_error_percent, 3) +
@@ -166,6 +187,14 @@ std::string RatingSummary(const RatingAnalysis& analysis) {
   } else {
     text += "无";
   }
+  const char* separator = "；";
+  for (const auto& [name, result] : NamedChecks(checks)) {
+    text +=
+        separator + std::string(name) + " " + CheckVerdictText(result->verdict);
+    separator = "，";
+  }
+  text += "，系统误差 " + Percent(checks.systematic_error_percent, 3) +
+          "，随机不确定度 " + Percent(checks.random_uncertainty_percent, 3);
   return text;
 }
 

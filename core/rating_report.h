@@ -11,6 +11,7 @@
 
 #include "core/date_time.h"
 #include "core/rating_analysis.h"
+#include "core/rating_checks.h"
 
 namespace xsrating {
 
@@ -33,7 +34,7 @@ struct RatingReportRun {
 
 // Writes the report: UTF-8 with a byte-order mark, every line ending in CR LF,
 // numbers as CsvNumber writes them (15 significant digits), a value that is
-// none left empty. Three blocks, one empty line between them:
+// none left empty. Four blocks, one empty line between them:
 //  1. "实测水位,实测流量,面积,湿周,水力半径,反推糙率,率定流量,相对偏差(%),说明"
 //     and one row per gauging in file order; a gauging left out has its
 //     computed cells empty and the reason in 说明.
@@ -44,12 +45,17 @@ struct RatingReportRun {
 //     关系式最大偏差(%), 率定关系式a, then what `run` records: 地形文件,
 //     实测流量文件, 糙率, 比降, 计算时间 (as the result file's first line
 //     writes it) and 关系式, the equation written out (EquationText, without
-//     spaces). A text with a comma, a double quote or a line end is quoted
-//     as spreadsheets read it ("a,b" as "\"a,b\"").
+//     spaces), then from `checks` 系统误差(%) and 随机不确定度(%). A text
+//     with a comma, a double quote or a line end is quoted as spreadsheets
+//     read it ("a,b" as "\"a,b\"").
+//  4. "检验,统计量,临界值,显著性水平,结论" and one row each for 符号检验,
+//     适线检验 and 偏离数值检验: the statistic and critical value (empty
+//     when not computed), the level and the verdict.
 void WriteRatingReport(std::ostream& out, const RatingAnalysis& analysis,
-                       const RatingReportRun& run);
+                       const RatingChecks& checks, const RatingReportRun& run);
 // The same, as the file's bytes.
 std::string RatingReportCsv(const RatingAnalysis& analysis,
+                            const RatingChecks& checks,
                             const RatingReportRun& run);
 
 // The equation with its numbers, a and b to four significant digits, e in
@@ -60,9 +66,11 @@ std::string EquationText(const RatingEquation& equation, bool spaced);
 // The analysis in one line for the viewer, with the figures to a sensible
 // number of digits and the equation written out, for example
 // "率定糙率 n_c = 0.03223，相对标准误差 Se = 3.17%，实测点数 k = 10，
-// 外延幅度 91.1%，关系式 Q = 10.00(H − 44.2)^2.415（最大偏差 34.3%）".
-// A figure that is none is named as such ("无").
-std::string RatingSummary(const RatingAnalysis& analysis);
+// 外延幅度 91.1%，关系式 Q = 10.00(H − 44.2)^2.415（最大偏差 34.3%）；
+// 符号检验 合格，适线检验 免检，偏离数值检验 合格，系统误差 0.0452%，
+// 随机不确定度 6.71%". A figure that is none is named as such ("无").
+std::string RatingSummary(const RatingAnalysis& analysis,
+                          const RatingChecks& checks);
 
 }  // namespace xsrating
 

@@ -66,13 +66,22 @@ std::vector<std::string> RatingWarnings(const Rating& rating,
 
 std::vector<std::string> ParameterWarnings(const RunParameters& params) {
   std::vector<std::string> warnings;
-  const double n = params.roughness;
-  if (std::isfinite(n) && n > 0 &&
-      (n < kLowestUsualRoughness || n > kHighestUsualRoughness)) {
-    warnings.push_back("糙率 " + Shown(n) + " 不在天然河道常见的 " +
-                       Shown(kLowestUsualRoughness) + " 到 " +
-                       Shown(kHighestUsualRoughness) +
-                       " 之间，请核对是否多写或少写了一个 0。");
+  // With zones, each zone's roughness is one the user typed.
+  std::vector<double> typed = {params.roughness};
+  if (!params.zones.empty()) {
+    typed.clear();
+    for (const RoughnessZone& zone : params.zones) {
+      typed.push_back(zone.roughness);
+    }
+  }
+  for (const double n : typed) {
+    if (std::isfinite(n) && n > 0 &&
+        (n < kLowestUsualRoughness || n > kHighestUsualRoughness)) {
+      warnings.push_back("糙率 " + Shown(n) + " 不在天然河道常见的 " +
+                         Shown(kLowestUsualRoughness) + " 到 " +
+                         Shown(kHighestUsualRoughness) +
+                         " 之间，请核对是否多写或少写了一个 0。");
+    }
   }
   if (const std::optional<double> slope = TextToNumber(params.slope_text)) {
     if (*slope == 0) {

@@ -87,13 +87,16 @@ void WriteResultHeader(std::ostream& out, const ResultHeader& header) {
       << kLineEnd;
   out << PrintLine().Text("地形测点数：").Number(header.point_count).bytes()
       << kLineEnd;
-  out << PrintLine()
-             .Text("糙率=")
-             .Number(header.roughness)
-             .ZoneStep()
-             .Text("比降=")
-             .Text(header.slope_text)
-             .bytes()
+  PrintLine roughness_line;
+  roughness_line.Text("糙率=");
+  if (header.zones.size() >= 2) {
+    roughness_line.Text(ZoneMethodName(header.zone_method))
+        .Text(" ")
+        .Text(DescribeZones(header.zones));
+  } else {
+    roughness_line.Number(header.roughness);
+  }
+  out << roughness_line.ZoneStep().Text("比降=").Text(header.slope_text).bytes()
       << kLineEnd;
   out << kLineEnd;
   out << PrintLine()

@@ -10,8 +10,10 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/date_time.h"
+#include "core/roughness_zones.h"
 #include "core/types.h"
 
 namespace xsrating {
@@ -59,6 +61,10 @@ struct ResultHeader {
   int point_count = 0;
   double roughness = 0;
   std::string slope_text;  // Written as typed.
+  // With two or more zones line 4 names the method and the zones instead of
+  // the roughness: "糙率=分区 0~10:.05;10~20:.025".
+  std::vector<AppliedZone> zones;
+  ZoneMethod zone_method = ZoneMethod::kSubsection;
 };
 
 // The header of the run of `params` over a survey of `point_count` points,

@@ -58,7 +58,7 @@ Status RunComputation(RunParameters& params, MessageSink& sink,
   // open from an earlier run.
   if (ExceedsStageLimit(params.stage_count)) {
     sink.ShowWarning(kStageGuardText, kStageGuardTitle);
-    params.stage_count = kFallbackStageCount;
+    params.stage_count = EffectiveStageCount(params.stage_count);
   }
 
   // The result's name comes from dropping the last four characters, which

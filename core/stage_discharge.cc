@@ -89,62 +89,62 @@ Status StageLevels(const CrossSection& section, double stage_count,
   return Status::Ok();
 }
 
-WettedGeometry ComputeWettedGeometry(const CrossSection& section,
-                                     const std::vector<double>& levels) {
+void AddSegmentGeometry(const SectionPoint& from, const SectionPoint& to,
+                        std::span<const double> levels, double* area,
+                        double* perimeter, double* top_width) {
   const size_t m = levels.size();
-  WettedGeometry geometry;
-  geometry.area.assign(m, 0.0);
-  geometry.perimeter.assign(m, 0.0);
-  geometry.top_width.assign(m, 0.0);
-  double* const area = geometry.area.data();
-  double* const perimeter = geometry.perimeter.data();
-  double* const top_width = geometry.top_width.data();
   const double* const h = levels.data();
-
-  const std::vector<SectionPoint>& points = section.points;
-  for (size_t i = 0; i + 1 < points.size(); ++i) {
-    const double x1 = points[i].distance;
-    const double z1 = points[i].elevation;
-    const double x2 = points[i + 1].distance;
-    const double z2 = points[i + 1].elevation;
-    // Levels never fall from one stage to the next, so the stages split into
-    // three runs per segment: dry (both ends at or above the water), one end
-    // under water (the bank falls in or rises out), and wholly under water.
-    const double low = std::min(z1, z2);
-    const double high = std::max(z1, z2);
-    size_t j = static_cast<size_t>(std::upper_bound(h, h + m, low) - h);
-    if (j < m && h[j] <= high) {
-      if (z1 > z2) {
-        // The bank falls into the water at xc.
-        const double run = (x2 - x1) / (z1 - z2);
-        for (; j < m && h[j] <= high; ++j) {
-          const double depth = h[j] - z2;
-          const double xc = x2 - depth * run;
-          area[j] += depth * (x2 - xc) / 2;
-          perimeter[j] += std::sqrt((xc - x2) * (xc - x2) + depth * depth);
-          top_width[j] += x2 - xc;
-        }
-      } else {
-        // The bank rises out of the water at xc.
-        const double run = (x2 - x1) / (z2 - z1);
-        for (; j < m && h[j] <= high; ++j) {
-          const double depth = h[j] - z1;
-          const double xc = x1 + depth * run;
-          area[j] += depth * (xc - x1) / 2;
-          perimeter[j] +=
-              std::sqrt((xc - x1) * (xc - x1) + (z1 - h[j]) * (z1 - h[j]));
-          top_width[j] += xc - x1;
-        }
+  const double x1 = from.distance;
+  const double z1 = from.elevation;
+  const double x2 = to.distance;
+  const double z2 = to.elevation;
+  // Levels never fall from one stage to the next, so the stages split into
+  // three runs per segment: dry (both ends at or above the water), one end
+  // under water (the bank falls in or rises out), and wholly under water.
+  const double low = std::min(z1, z2);
+  const double high = std::max(z1, z2);
+  size_t j = static_cast<size_t>(std::upper_bound(h, h + m, low) - h);
+  if (j < m && h[j] <= high) {
+    if (z1 > z2) {
+      // The bank falls into the water at xc.
+      const double run = (x2 - x1) / (z1 - z2);
+      for (; j < m && h[j] <= high; ++j) {
+        const double depth = h[j] - z2;
+        const double xc = x2 - depth * run;
+        area[j] += depth * (x2 - xc) / 2;
+        perimeter[j] += std::sqrt((xc - x2) * (xc - x2) + depth * depth);
+        top_width[j] += x2 - xc;
+      }
+    } else {
+      // The bank rises out of the water at xc.
+      const double run = (x2 - x1) / (z2 - z1);
+      for (; j < m && h[j] <= high; ++j) {
+        const double depth = h[j] - z1;
+        const double xc = x1 + depth * run;
+        area[j] += depth * (xc - x1) / 2;
+        perimeter[j] +=
+            std::sqrt((xc - x1) * (xc - x1) + (z1 - h[j]) * (z1 - h[j]));
+        top_width[j] += xc - x1;
       }
     }
-    const double width = x2 - x1;
-    const double length =
-        std::sqrt((x1 - x2) * (x1 - x2) + (z1 - z2) * (z1 - z2));
-    for (; j < m; ++j) {
-      area[j] += ((2 * h[j] - z1) - z2) / 2 * width;
-      perimeter[j] += length;
-      top_width[j] += width;
-    }
+  }
+  const double width = x2 - x1;
+  const double length =
+      std::sqrt((x1 - x2) * (x1 - x2) + (z1 - z2) * (z1 - z2));
+  for (; j < m; ++j) {
+    area[j] += ((2 * h[j] - z1) - z2) / 2 * width;
+    perimeter[j] += length;
+    top_width[j] += width;
+  }
+}
+
+WettedGeometry ComputeWettedGeometry(const CrossSection& section,
+                                     const std::vector<double>& levels) {
+  WettedGeometry geometry(levels.size());
+  const std::vector<SectionPoint>& points = section.points;
+  for (size_t i = 0; i + 1 < points.size(); ++i) {
+    AddSegmentGeometry(points[i], points[i + 1], levels, geometry.area.data(),
+                       geometry.perimeter.data(), geometry.top_width.data());
   }
   return geometry;
 }
@@ -159,13 +159,27 @@ double RowDischarge(double area, double perimeter, double roughness,
   return RoundToHundredth(discharge);
 }
 
+Status ManningRule::Check() const {
+  if (!(std::isfinite(roughness_) && roughness_ > 0)) {
+    return Status::Error("糙率必须是大于 0 的数，现在是 " +
+                         FormatNumberForMessage(roughness_) + "。");
+  }
+  return Status::Ok();
+}
+
+double ManningRule::Discharge(size_t /*index*/, double area, double perimeter,
+                              double slope) const {
+  return RowDischarge(area, perimeter, roughness_, slope);
+}
+
 namespace {
 
 // The row of one stage, with the slope text already converted (once per
 // table rather than once per row); `slope` is nullopt when it is not a number.
 Status MakeRow(const StageLevelTable& levels, const WettedGeometry& geometry,
-               int stage, double roughness, std::string_view slope_text,
-               const std::optional<double>& slope, StageRow* row) {
+               int stage, const DischargeRule& rule,
+               std::string_view slope_text, const std::optional<double>& slope,
+               StageRow* row) {
   const size_t index = static_cast<size_t>(stage - 1);
   const double area = RoundToHundredth(geometry.area[index]);
   const double perimeter = geometry.perimeter[index];
@@ -178,10 +192,7 @@ Status MakeRow(const StageLevelTable& levels, const WettedGeometry& geometry,
         StageName(stage) + " " + FormatNumberForMessage(levels.levels[index]) +
         " 没有过水断面（湿周为 0）：" + why + "无法计算流量。");
   }
-  if (!(std::isfinite(roughness) && roughness > 0)) {
-    return Status::Error("糙率必须是大于 0 的数，现在是 " +
-                         FormatNumberForMessage(roughness) + "。");
-  }
+  if (Status s = rule.Check(); !s.ok()) return s;
   if (!slope) {
     return Status::Error("比降" + Quoted(slope_text) +
                          NotANumberEnding(slope_text));
@@ -189,7 +200,7 @@ Status MakeRow(const StageLevelTable& levels, const WettedGeometry& geometry,
   if (*slope < 0) {
     return Status::Error("比降不能是负数，现在是" + Quoted(slope_text) + "。");
   }
-  const double discharge = RowDischarge(area, perimeter, roughness, *slope);
+  const double discharge = rule.Discharge(index, area, perimeter, *slope);
   if (!std::isfinite(area) || !std::isfinite(discharge)) {
     return Status::Error(StageName(stage) +
                          "的面积或流量超出了计算的数值范围，请检查地形数据、"
@@ -207,30 +218,44 @@ Status ComputeStageRow(const StageLevelTable& levels,
                        const WettedGeometry& geometry, int stage,
                        double roughness, std::string_view slope_text,
                        StageRow* row) {
-  return MakeRow(levels, geometry, stage, roughness, slope_text,
+  return MakeRow(levels, geometry, stage, ManningRule(roughness), slope_text,
                  TextToNumber(slope_text), row);
 }
 
-Status ComputeStageDischarge(const CrossSection& section, double roughness,
-                             std::string_view slope_text, double stage_count,
-                             StageDischargeTable* table) {
+Status ComputeStageGeometry(const CrossSection& section, double stage_count,
+                            StageDischargeTable* table) {
   if (Status s = StageLevels(section, stage_count, &table->levels); !s.ok()) {
     return s;
   }
   table->geometry = ComputeWettedGeometry(section, table->levels.levels);
   table->rows.clear();
+  return Status::Ok();
+}
+
+Status ComputeStageRows(const DischargeRule& rule, std::string_view slope_text,
+                        StageDischargeTable* table) {
+  table->rows.clear();
   const int stages = static_cast<int>(table->levels.levels.size());
   const std::optional<double> slope = TextToNumber(slope_text);
   for (int j = 1; j <= stages; ++j) {
     StageRow row;
-    if (Status s = MakeRow(table->levels, table->geometry, j, roughness,
-                           slope_text, slope, &row);
+    if (Status s = MakeRow(table->levels, table->geometry, j, rule, slope_text,
+                           slope, &row);
         !s.ok()) {
       return s;
     }
     table->rows.push_back(row);
   }
   return Status::Ok();
+}
+
+Status ComputeStageDischarge(const CrossSection& section, double roughness,
+                             std::string_view slope_text, double stage_count,
+                             StageDischargeTable* table) {
+  if (Status s = ComputeStageGeometry(section, stage_count, table); !s.ok()) {
+    return s;
+  }
+  return ComputeStageRows(ManningRule(roughness), slope_text, table);
 }
 
 }  // namespace xsrating

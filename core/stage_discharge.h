@@ -6,6 +6,8 @@
 // the lowest bed point up to the lower bank crest, each with its wetted area
 // and its discharge by Manning's formula Q = A R^(2/3) S^(1/2) / n.
 
+#include <cstddef>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -26,6 +28,11 @@ struct StageLevelTable {
 
 // The wetted geometry of every stage, index j-1 for stage j.
 struct WettedGeometry {
+  WettedGeometry() = default;
+  // All zero for `stages` stages.
+  explicit WettedGeometry(size_t stages)
+      : area(stages, 0.0), perimeter(stages, 0.0), top_width(stages, 0.0) {}
+
   std::vector<double> area;       // Unrounded, summed in segment order.
   std::vector<double> perimeter;  // Wetted perimeter.
   std::vector<double> top_width;  // Width of the water surface, all wet parts.
@@ -44,11 +51,50 @@ std::string StageCountOutOfRangeMessage(double stage_count);
 Status StageLevels(const CrossSection& section, double stage_count,
                    StageLevelTable* levels);
 
+// Adds what the straight bed from `from` to `to` (`from` the nearer to the
+// section's initial point) contributes at each of `levels` (ascending) to
+// area[j], perimeter[j] and top_width[j]: the bank falling into the water,
+// the bed under it, or the bank rising out of it, each by its own formula, in
+// double precision and in the order written there. A point exactly at the
+// water level is dry; a vertical bed adds no area and its wetted height to
+// the perimeter. Each array holds levels.size() values.
+void AddSegmentGeometry(const SectionPoint& from, const SectionPoint& to,
+                        std::span<const double> levels, double* area,
+                        double* perimeter, double* top_width);
+
 // The wetted area, perimeter and top width of every level, over every segment
 // from point i to point i+1. A point exactly at the water level is dry. Needs
 // a section that StageLevels accepted.
 WettedGeometry ComputeWettedGeometry(const CrossSection& section,
                                      const std::vector<double>& levels);
+
+// How a row's discharge is made from its rounded area and its wetted
+// perimeter.
+class DischargeRule {
+ public:
+  virtual ~DischargeRule() = default;
+  // Ok when the rule can make discharges; else why not (a roughness that is
+  // not a number above 0).
+  virtual Status Check() const = 0;
+  // The discharge of the row at `index` (stage index + 1), rounded half up to
+  // 0.01, from its rounded `area`, its wetted `perimeter` (above 0) and the
+  // slope (not negative).
+  virtual double Discharge(size_t index, double area, double perimeter,
+                           double slope) const = 0;
+};
+
+// Manning's formula with one roughness for the whole section: RowDischarge.
+class ManningRule : public DischargeRule {
+ public:
+  explicit ManningRule(double roughness) : roughness_(roughness) {}
+  // Fails unless the roughness is a finite number above 0.
+  Status Check() const override;
+  double Discharge(size_t index, double area, double perimeter,
+                   double slope) const override;
+
+ private:
+  double roughness_;
+};
 
 // The row of stage `stage` (1-based): the area rounded to 0.01, the hydraulic
 // radius from the rounded area, the discharge rounded to 0.01. Fails when the
@@ -75,10 +121,22 @@ struct StageDischargeTable {
   std::vector<StageRow> rows;  // One per stage, ascending.
 };
 
-// StageLevels, ComputeWettedGeometry, then ComputeStageRow for each stage in
-// ascending order. Fails with the first failure of those steps; on failure
-// *table is left in an unspecified state. The roughness and slope are checked
-// only when a row needs them, so a run with no stages never looks at them.
+// The first half of a table: StageLevels, then ComputeWettedGeometry; no rows
+// yet.
+Status ComputeStageGeometry(const CrossSection& section, double stage_count,
+                            StageDischargeTable* table);
+
+// The second half: the row of each stage of `table` in ascending order, with
+// the discharge by `rule`. Fails, as ComputeStageRow does, at the first stage
+// with no wetted perimeter, then when the rule cannot be used or the slope
+// text is not a number at or above 0, or a value is beyond a double's range.
+Status ComputeStageRows(const DischargeRule& rule, std::string_view slope_text,
+                        StageDischargeTable* table);
+
+// ComputeStageGeometry, then ComputeStageRows with ManningRule(roughness).
+// Fails with the first failure of those steps; on failure *table is left in
+// an unspecified state. The roughness and slope are checked only when a row
+// needs them, so a run with no stages never looks at them.
 Status ComputeStageDischarge(const CrossSection& section, double roughness,
                              std::string_view slope_text, double stage_count,
                              StageDischargeTable* table);

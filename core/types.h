@@ -2,6 +2,7 @@
 #ifndef XSRATING_CORE_TYPES_H_
 #define XSRATING_CORE_TYPES_H_
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -14,12 +15,32 @@ inline constexpr int kMaxPoints = 1000;
 inline constexpr int kMaxStages = 100;
 inline constexpr double kFallbackStageCount = 20;
 
+// A roughness zone: from its breakpoint distance up to the next zone's (the
+// last to the end of the section), the bed has Manning's n `roughness`.
+struct RoughnessZone {
+  double from = 0;       // Breakpoint distance, in the survey's unit.
+  double roughness = 0;  // Manning's n of the zone.
+  int64_t line = 0;      // Line of the zones file it came from; 0 for none.
+};
+
+// How a section whose roughness varies across it is computed.
+enum class ZoneMethod {
+  // Each zone's conveyance by Manning's formula, added up (分区).
+  kSubsection,
+  // One equivalent roughness for the whole wetted perimeter (综合).
+  kComposite,
+};
+
 // The four inputs of a run, as the user gave them. Texts are UTF-8.
 struct RunParameters {
   std::string data_file_path;  // Survey file; empty until one is chosen.
   double roughness = 0;        // Manning's n.
   std::string slope_text;      // Water-surface slope exactly as typed.
   double stage_count = 0;      // Number of stages M; may be fractional.
+  // When not empty, the roughness varies across the section: these zones, in
+  // ascending distance, take the place of `roughness`.
+  std::vector<RoughnessZone> zones;
+  ZoneMethod zone_method = ZoneMethod::kSubsection;
 };
 
 // One surveyed point. Lengths are in the survey's unit (normally metres).

@@ -87,12 +87,17 @@ const std::string& BoxTexts::Of(InputBox box) const {
 InputProblems FindInputProblems(const BoxTexts& texts) {
   InputProblems problems;
   for (InputBox box : kInputBoxes) {
+    if (box == InputBox::kRoughness && texts.roughness_from_zones) continue;
     const std::string& text = texts.Of(box);
     std::vector<std::string>* list = nullptr;
     if (IsBlank(text)) {
       list = &problems.empty;
     } else if (!TextToNumber(text).has_value()) {
       list = &problems.not_numbers;
+      if (const std::optional<std::string> decimal = DecimalSuggestion(text)) {
+        problems.decimal_forms.push_back("“" + text + "”请写成小数 " +
+                                         *decimal);
+      }
     } else {
       continue;
     }
@@ -108,6 +113,13 @@ std::string DescribeInputProblems(const InputProblems& problems) {
   if (!problems.not_numbers.empty()) {
     if (!clause.empty()) clause += "，";
     clause += QuotedList(problems.not_numbers) + "中不是数字";
+    if (!problems.decimal_forms.empty()) {
+      std::string forms;
+      for (const std::string& form : problems.decimal_forms) {
+        forms += (forms.empty() ? "" : "，") + form;
+      }
+      clause += "（" + forms + "）";
+    }
   }
   return clause;
 }

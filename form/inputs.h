@@ -46,6 +46,9 @@ struct BoxTexts {
   std::string roughness;
   std::string slope;
   std::string stage_count;
+  // Roughness zones take the place of the roughness box, whose text is then
+  // not looked at.
+  bool roughness_from_zones = false;
 
   const std::string& Of(InputBox box) const;
 };
@@ -55,6 +58,9 @@ struct BoxTexts {
 struct InputProblems {
   std::vector<std::string> empty;        // Nothing but blanks.
   std::vector<std::string> not_numbers;  // A text that is not a number.
+  // For each of those whose text is a number written another way
+  // (DecimalSuggestion): "“0,03”请写成小数 0.03".
+  std::vector<std::string> decimal_forms;
   // The first box at fault, where the focus goes; none when all are fine.
   std::optional<InputBox> first;
 
@@ -64,8 +70,10 @@ struct InputProblems {
 InputProblems FindInputProblems(const BoxTexts& texts);
 
 // One clause naming every box at fault, without a final full stop:
-// "“糙率”和“比降”是空的，“水位流量关系曲线点子数量”中不是数字". Empty when
-// nothing is at fault.
+// "“糙率”和“比降”是空的，“水位流量关系曲线点子数量”中不是数字", the decimal
+// forms in brackets after the boxes that are not numbers:
+// "“糙率”中不是数字（“0,03”请写成小数 0.03）". Empty when nothing is at
+// fault.
 std::string DescribeInputProblems(const InputProblems& problems);
 
 struct Warning {

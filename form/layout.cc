@@ -178,6 +178,16 @@ constexpr ControlLayout kControls[] = {
      false,
      false,
      16},
+    {kZonesButtonName,
+     kButton,
+     "分区糙率…",
+     {11520, 3600, 1455, 495},
+     kSong,
+     9,
+     false,
+     false,
+     false,
+     17},
 };
 
 }  // namespace

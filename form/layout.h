@@ -19,6 +19,8 @@ inline constexpr int kFormHeightTwips = 8385;
 inline constexpr double kFormFontPoints = 12;
 // The viewer's button, which only a window with the viewer has.
 inline constexpr char kViewButtonName[] = "Command4";
+// The roughness zones' button, which only a window with the zones dialog has.
+inline constexpr char kZonesButtonName[] = "Command5";
 
 enum class ControlKind {
   kLabel,

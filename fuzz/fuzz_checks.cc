@@ -17,10 +17,12 @@
 #include "core/cross_section.h"
 #include "core/date_time.h"
 #include "core/encoding.h"
+#include "core/gaugings.h"
 #include "core/number_text.h"
 #include "core/rating.h"
 #include "core/regional.h"
 #include "core/result_file.h"
+#include "core/roughness_zones.h"
 #include "core/stage_discharge.h"
 #include "core/status.h"
 #include "core/types.h"
@@ -33,6 +35,22 @@ constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
 
 bool IsSeparator(char c) {
   return c == ',' || c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
+
+// The maximal runs of bytes of `text` that are not separators.
+std::vector<std::string_view> SplitFields(std::string_view text) {
+  std::vector<std::string_view> fields;
+  for (size_t i = 0; i < text.size();) {
+    if (IsSeparator(text[i])) {
+      ++i;
+      continue;
+    }
+    size_t end = i;
+    while (end < text.size() && !IsSeparator(text[end])) ++end;
+    fields.push_back(text.substr(i, end - i));
+    i = end;
+  }
+  return fields;
 }
 
 // Strict UTF-8: no overlong forms, no surrogates, nothing above U+10FFFF.
@@ -150,8 +168,11 @@ std::string CheckParseFailure(std::string_view bytes, const Status& status) {
   if (body.substr(0, kUtf8Bom.size()) == kUtf8Bom) {
     body.remove_prefix(kUtf8Bom.size());
   }
-  const bool utf16 =
-      body.substr(0, 2) == "\xFF\xFE" || body.substr(0, 2) == "\xFE\xFF";
+  // UTF-16 with a byte-order mark, or without one: a zero byte among the
+  // first two.
+  const bool utf16 = body.substr(0, 2) == "\xFF\xFE" ||
+                     body.substr(0, 2) == "\xFE\xFF" ||
+                     body.substr(0, 2).find('\0') != std::string_view::npos;
   const std::optional<int64_t> line = NamedLine(status.message());
   if (!line) {
     if (utf16) return {};
@@ -177,17 +198,7 @@ std::string CheckPoints(std::string_view bytes, const CrossSection& section) {
   }
   // A Ctrl-Z as the last byte ends the file.
   if (!body.empty() && body.back() == '\x1A') body.remove_suffix(1);
-  std::vector<std::string_view> fields;
-  for (size_t i = 0; i < body.size();) {
-    if (IsSeparator(body[i])) {
-      ++i;
-      continue;
-    }
-    size_t end = i;
-    while (end < body.size() && !IsSeparator(body[end])) ++end;
-    fields.push_back(body.substr(i, end - i));
-    i = end;
-  }
+  const std::vector<std::string_view> fields = SplitFields(body);
   if (fields.size() != 2 * points.size()) {
     return "read " + std::to_string(points.size()) + " points from " +
            std::to_string(fields.size()) + " fields";
@@ -483,6 +494,149 @@ std::string CheckSurveyParse(std::string_view bytes) {
   const Status status = ParseCrossSection(in, &section);
   if (!status.ok()) return CheckParseFailure(bytes, status);
   return CheckPoints(bytes, section);
+}
+
+std::string CheckGaugingsParse(std::string_view bytes) {
+  std::istringstream in{std::string(bytes)};
+  std::vector<Gauging> gaugings;
+  const Status status = ParseGaugings(in, &gaugings);
+  if (!status.ok()) {
+    if (std::string why = CheckMessage(status.message()); !why.empty()) {
+      return why;
+    }
+    if (status.kind() != StatusKind::kBadInput) {
+      return "text in memory refused as a file: " + status.message();
+    }
+    const std::optional<int64_t> line = NamedLine(status.message());
+    if (line && (*line < 1 || *line > CountLines(bytes))) {
+      return "failure message names line " + std::to_string(*line) +
+             " of a text with " + std::to_string(CountLines(bytes)) +
+             " lines: " + status.message();
+    }
+    return {};
+  }
+  if (gaugings.empty() || gaugings.size() > static_cast<size_t>(kMaxGaugings)) {
+    return "read " + std::to_string(gaugings.size()) + " gaugings";
+  }
+  // An independent split into lines, and of each line into maximal runs of
+  // bytes that are not separators.
+  std::string_view body = bytes;
+  if (body.substr(0, kUtf8Bom.size()) == kUtf8Bom) {
+    body.remove_prefix(kUtf8Bom.size());
+  }
+  if (!body.empty() && body.back() == '\x1A') body.remove_suffix(1);
+  std::vector<std::string_view> lines;
+  for (size_t begin = 0;;) {
+    const size_t end = body.find_first_of("\r\n", begin);
+    lines.push_back(body.substr(begin, end - begin));
+    if (end == std::string_view::npos) break;
+    begin = end + (body.substr(end, 2) == "\r\n" ? 2 : 1);
+  }
+  int64_t previous_line = 0;
+  for (const Gauging& g : gaugings) {
+    if (g.line <= previous_line ||
+        g.line > static_cast<int64_t>(lines.size())) {
+      return "gauging on line " + std::to_string(g.line) + " after line " +
+             std::to_string(previous_line) + " of " +
+             std::to_string(lines.size());
+    }
+    previous_line = g.line;
+    if (!std::isfinite(g.stage) || !std::isfinite(g.discharge) ||
+        !(g.discharge > 0)) {
+      return "gauging on line " + std::to_string(g.line) +
+             " is not finite or its discharge not above 0";
+    }
+    const std::string_view line = lines[static_cast<size_t>(g.line - 1)];
+    const std::vector<std::string_view> fields = SplitFields(line);
+    const double values[2] = {g.stage, g.discharge};
+    for (size_t k = 0; k < 2; ++k) {
+      const std::optional<double> expected =
+          k < fields.size() ? TextToNumber(fields[k], '.') : std::nullopt;
+      if (!expected || !SameBits(*expected, values[k])) {
+        return "line " + std::to_string(g.line) + " read as " + Show(g.stage) +
+               ", " + Show(g.discharge);
+      }
+    }
+  }
+  return {};
+}
+
+std::string CheckZonesParse(std::string_view bytes) {
+  std::istringstream in{std::string(bytes)};
+  std::vector<RoughnessZone> zones;
+  const Status status = ParseRoughnessZones(in, &zones);
+  if (!status.ok()) {
+    if (std::string why = CheckMessage(status.message()); !why.empty()) {
+      return why;
+    }
+    const std::optional<int64_t> line = NamedLine(status.message());
+    if (!line) {
+      const bool nameless =
+          status.message().find("UTF-16") != std::string::npos ||
+          status.message().find("没有数据") != std::string::npos;
+      return nameless ? std::string()
+                      : "failure message names no line: " + status.message();
+    }
+    if (*line < 1 || *line > CountLines(bytes)) {
+      return "failure message names line " + std::to_string(*line) +
+             " of a text with " + std::to_string(CountLines(bytes)) + " lines";
+    }
+    return {};
+  }
+  if (zones.empty() || zones.size() > static_cast<size_t>(kMaxZones)) {
+    return "zones read: " + std::to_string(zones.size());
+  }
+  if (Status checked = CheckRoughnessZones(zones); !checked.ok()) {
+    return "zones read that a run refuses: " + checked.message();
+  }
+  for (size_t k = 0; k < zones.size(); ++k) {
+    if (zones[k].line < 1 || zones[k].line > CountLines(bytes) ||
+        (k > 0 && zones[k].line <= zones[k - 1].line)) {
+      return "zone " + std::to_string(k) + " on an impossible line";
+    }
+  }
+
+  std::istringstream saved{RoughnessZonesText(zones)};
+  std::vector<RoughnessZone> again;
+  if (Status s = ParseRoughnessZones(saved, &again); !s.ok()) {
+    return "saved zones do not read back: " + s.message();
+  }
+  if (again.size() != zones.size()) return "saved zones read back fewer";
+  for (size_t k = 0; k < zones.size(); ++k) {
+    if (!SameBits(again[k].from, zones[k].from) ||
+        !SameBits(again[k].roughness, zones[k].roughness)) {
+      return "saved zone " + std::to_string(k) + " reads back different";
+    }
+  }
+
+  const double x = zones.front().from;
+  const CrossSection v{{{x, 5}, {x + 10, 0}, {x + 20, 0}, {x + 30, 5}}};
+  RunParameters params;
+  params.slope_text = "0.0004";
+  params.stage_count = 5;
+  params.roughness = 0.03;
+  Rating plain;
+  if (!RateSection(v, params, &plain).ok()) return {};  // x beyond range.
+  params.zones = zones;
+  for (ZoneMethod method : {ZoneMethod::kSubsection, ZoneMethod::kComposite}) {
+    params.zone_method = method;
+    Rating zoned;
+    if (Status s = RateSection(v, params, &zoned); !s.ok()) {
+      if (s.message().find("超出了计算的数值范围") != std::string::npos) {
+        continue;
+      }
+      return "zoned rating fails: " + s.message();
+    }
+    for (size_t j = 0; j < plain.table.rows.size(); ++j) {
+      const StageRow& a = plain.table.rows[j];
+      const StageRow& b = zoned.table.rows[j];
+      if (!SameBits(a.stage, b.stage) || !SameBits(a.area, b.area) ||
+          !std::isfinite(b.discharge) || b.discharge < 0) {
+        return "zoned row " + std::to_string(j + 1) + " is wrong";
+      }
+    }
+  }
+  return {};
 }
 
 std::string CheckWholeRun(std::string_view input) {

@@ -19,6 +19,23 @@ namespace xsrating::hardening {
 // line of the input.
 std::string CheckSurveyParse(std::string_view bytes);
 
+// Reads `bytes` as a gaugings file. On success: at least one gauging and at
+// most kMaxGaugings, on ascending lines of the input, each the first two
+// fields of its line as an independent split of the text reads them, its
+// stage finite and its discharge finite and above 0. On failure: a message
+// as for the survey, of kind kBadInput, naming no line the input lacks.
+std::string CheckGaugingsParse(std::string_view bytes);
+
+// Reads `bytes` as a roughness zones file. On failure: a message as for the
+// survey, naming a line of the input unless the text is UTF-16 or holds no
+// zone. On success: at least one zone and at most kMaxZones, distances finite
+// and increasing, roughnesses finite and above 0, each on a line of the input
+// after the one before; the zones read back bit for bit from the text the
+// window saves (RoughnessZonesText); and a V section starting at the first
+// zone, rated by both methods, has the stages and areas of one roughness and
+// finite discharges not below 0 (or fails only for values beyond a double).
+std::string CheckZonesParse(std::string_view bytes);
+
 // One whole run from memory. `input` holds four lines, then the survey bytes:
 //   roughness text LF slope text LF stage count text LF survey path LF survey
 // A missing line is an empty text. The roughness and stage count texts go

@@ -22,6 +22,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "core/number_text.h"
 #include "core/stage_discharge.h"
 
 namespace xsrating {
@@ -35,6 +36,8 @@ const QColor kCrestColor(0xc0, 0x39, 0x2b);
 const QColor kCurveColor(0x1f, 0x4e, 0x99);
 const QColor kCalibratedColor(0x2e, 0x8b, 0x3e);
 const QColor kGaugingColor(0xd3, 0x54, 0x00);
+const QColor kBandColor(0x2e, 0x8b, 0x3e, 50);
+const QColor kZoneColor(0x55, 0x55, 0x55);
 
 constexpr char kSectionTitle[] = "河道大断面";
 constexpr char kDischargeTitle[] = "水位流量关系曲线";
@@ -307,6 +310,35 @@ std::unique_ptr<QChart> MakeSectionChart(const FigureData& data) {
     Attach(chart.get(), crest, kBankCrestSeries);
   }
 
+  if (data.zones.size() >= 2) {
+    const QPen boundary_pen(kZoneColor, 1, Qt::DashDotLine);
+    for (size_t k = 0; k < data.zones.size(); ++k) {
+      const AppliedZone& zone = data.zones[k];
+      if (k > 0) {
+        auto* boundary = new QLineSeries;
+        boundary->append(zone.from, up.min);
+        boundary->append(zone.from, up.max);
+        boundary->setPen(boundary_pen);
+        Attach(chart.get(), boundary, kZoneBoundarySeries);
+        HideFromLegend(chart.get(), boundary);
+      }
+      // A point without a mark near the top of the frame, labelled.
+      auto* label = new QScatterSeries;
+      label->append((zone.from + zone.to) / 2, up.max - (up.max - up.min) / 20);
+      label->setMarkerSize(1);
+      label->setColor(Qt::transparent);
+      label->setBorderColor(Qt::transparent);
+      label->setPointLabelsFormat(QStringLiteral("n=%1").arg(
+          QString::fromStdString(FormatNumberForMessage(zone.roughness))));
+      label->setPointLabelsVisible(true);
+      label->setPointLabelsColor(kZoneColor);
+      label->setPointLabelsFont(FigureFont(9));
+      label->setPointLabelsClipping(false);
+      Attach(chart.get(), label, kZoneRoughnessSeries);
+      HideFromLegend(chart.get(), label);
+    }
+  }
+
   auto* bed_line = new QLineSeries;
   bed_line->setName(QStringLiteral("河床"));
   bed_line->append(bed);
@@ -469,6 +501,45 @@ std::unique_ptr<QChart> MakeRoughnessChart(const RatingAnalysis& analysis) {
   line->append(analysis.calibrated_roughness, stages.max);
   Attach(chart.get(), line, kCalibratedRoughnessSeries);
   Attach(chart.get(), marks, kRoughnessSeries);
+  return chart;
+}
+
+std::unique_ptr<QChart> MakeDeviationChart(const RatingAnalysis& analysis) {
+  std::unique_ptr<QChart> chart = NewChart("实测点偏离");
+  auto* marks = NewMarks(QStringLiteral("相对偏差 P_i"), true);
+  double widest = 0;
+  for (const GaugingResult& result : analysis.gaugings) {
+    if (!result.fit) continue;
+    marks->append(result.fit->deviation_percent, result.gauging.stage);
+    widest = std::max(widest, std::fabs(result.fit->deviation_percent));
+  }
+  const std::optional<double> se = analysis.standard_error_percent;
+  if (se) widest = std::max(widest, 2 * *se);
+  const AxisRange stages =
+      PaddedRange(analysis.lowest_gauged_stage, analysis.highest_gauged_stage);
+  // 0 in the middle, so that the sides of the curve show at a glance.
+  const AxisRange deviations = PaddedRange(-widest, widest);
+  AddAxis(chart.get(), Qt::AlignBottom, kHorizontalAxis, "相对偏差 (%)",
+          deviations);
+  AddAxis(chart.get(), Qt::AlignLeft, kVerticalAxis, kStageAxisTitle, stages);
+  if (se) {
+    const double edge = 2 * *se;
+    QAreaSeries* band =
+        NewArea(chart.get(), kDeviationBandSeries,
+                {QPointF(-edge, stages.max), QPointF(edge, stages.max)},
+                {QPointF(-edge, stages.min), QPointF(edge, stages.min)});
+    band->setName(
+        QStringLiteral("±2Se = ±%1%").arg(QString::number(edge, 'g', 4)));
+    band->setPen(Qt::NoPen);
+    band->setBrush(kBandColor);
+  }
+  auto* zero = new QLineSeries;
+  zero->setName(QStringLiteral("零偏差"));
+  zero->setPen(QPen(kCalibratedColor, 2));
+  zero->append(0, stages.min);
+  zero->append(0, stages.max);
+  Attach(chart.get(), zero, kZeroDeviationSeries);
+  Attach(chart.get(), marks, kDeviationSeries);
   return chart;
 }
 

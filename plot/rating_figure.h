@@ -22,6 +22,7 @@
 
 #include "core/hydraulic_table.h"
 #include "core/rating_analysis.h"
+#include "core/roughness_zones.h"
 #include "core/types.h"
 
 class QChart;
@@ -33,6 +34,9 @@ namespace xsrating {
 struct FigureData {
   CrossSection section;
   std::vector<HydraulicRow> rows;
+  // The roughness zones on the section, when its roughness varies across it
+  // (two or more); the section chart marks them.
+  std::vector<AppliedZone> zones;
 };
 
 // The lowest bed point and the lower bank crest of a section (the
@@ -70,6 +74,10 @@ inline constexpr char kBedSeries[] = "bed";
 inline constexpr char kBedFillSeries[] = "bedFill";
 inline constexpr char kWaterSeries[] = "water";
 inline constexpr char kBankCrestSeries[] = "bankCrest";
+// A dashed vertical line at each breakpoint between two roughness zones, and
+// over the middle of each zone its roughness ("n=.05") as a point label.
+inline constexpr char kZoneBoundarySeries[] = "zoneBoundary";
+inline constexpr char kZoneRoughnessSeries[] = "zoneRoughness";
 inline constexpr char kCurveSeries[] = "curve";
 inline constexpr char kPointSeries[] = "points";
 inline constexpr char kHorizontalAxis[] = "horizontalAxis";
@@ -80,7 +88,8 @@ inline constexpr char kVerticalAxis[] = "verticalAxis";
 // PaddedRange of the lowest and highest points. The water
 // is the area between the bed and the top stage wherever the bed lies below
 // it. The crest line is left out when LevelsOfSection has none, the bed when
-// the section has no points.
+// the section has no points. Roughness zones, when there are two or more,
+// are marked (kZoneBoundarySeries, kZoneRoughnessSeries), outside the legend.
 std::unique_ptr<QChart> MakeSectionChart(const FigureData& data);
 
 // The stage-discharge chart: discharge across (RangeFromZero of the largest),
@@ -113,6 +122,9 @@ inline constexpr char kGaugingSeries[] = "gaugings";         // Usable, filled.
 inline constexpr char kLeftOutSeries[] = "gaugingsLeftOut";  // Hollow.
 inline constexpr char kRoughnessSeries[] = "roughness";      // n_i.
 inline constexpr char kCalibratedRoughnessSeries[] = "calibratedRoughness";
+inline constexpr char kDeviationSeries[] = "deviations";  // P_i.
+inline constexpr char kZeroDeviationSeries[] = "zeroDeviation";
+inline constexpr char kDeviationBandSeries[] = "deviationBand";  // +-2 Se.
 
 // The stage-discharge chart with the gaugings: the curve of the typed
 // roughness (kCurveSeries, kCurveExtendedSeries) and of the calibrated one
@@ -126,6 +138,14 @@ std::unique_ptr<QChart> MakeGaugedDischargeChart(
 // (roughness across, stage up) and the calibrated roughness as a vertical
 // line over the gauged range.
 std::unique_ptr<QChart> MakeRoughnessChart(const RatingAnalysis& analysis);
+
+// The deviation P_i (%) of each usable gauging from the calibrated curve
+// against its stage, laid out as the roughness chart (deviation across, stage
+// up): the line of no deviation, the points, and the band from -2 Se to
+// +2 Se shaded over the gauged range. Without Se (one gauging) the band is
+// left out. The deviation axis is symmetric about 0 and covers the points
+// and the band.
+std::unique_ptr<QChart> MakeDeviationChart(const RatingAnalysis& analysis);
 
 }  // namespace xsrating
 

@@ -9,18 +9,22 @@
 #
 #   scripts/fuzz.sh SECONDS [TARGET...]
 #
-# TARGET is survey_parse_fuzzer or whole_run_fuzzer; both by default.
+# TARGET is survey_parse_fuzzer, gaugings_parse_fuzzer, whole_run_fuzzer or
+# zones_parse_fuzzer; all four by default.
 set -euo pipefail
 
 usage() {
-  echo "usage: $0 SECONDS [survey_parse_fuzzer|whole_run_fuzzer]..." >&2
+  echo "usage: $0 SECONDS" \
+    "[survey_parse_fuzzer|gaugings_parse_fuzzer|whole_run_fuzzer|zones_parse_fuzzer]..." >&2
   exit 2
 }
 [[ $# -ge 1 && $1 =~ ^[0-9]+$ && $1 -gt 0 ]] || usage
 seconds=$1
 shift
 targets=("$@")
-[[ ${#targets[@]} -gt 0 ]] || targets=(survey_parse_fuzzer whole_run_fuzzer)
+[[ ${#targets[@]} -gt 0 ]] ||
+  targets=(survey_parse_fuzzer gaugings_parse_fuzzer whole_run_fuzzer
+    zones_parse_fuzzer)
 
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -29,7 +33,8 @@ jobs=${FUZZ_BUILD_JOBS:-2}
 
 nice -n 10 cmake --preset fuzz >/dev/null
 nice -n 10 cmake --build --preset fuzz -j "$jobs" \
-  --target survey_parse_fuzzer whole_run_fuzzer
+  --target survey_parse_fuzzer gaugings_parse_fuzzer whole_run_fuzzer \
+  zones_parse_fuzzer
 
 # Survey files shipped with the project: the examples and the test fixtures,
 # but not result files (their names end in 成果.txt).
@@ -49,6 +54,10 @@ seed() {
         cp -f "$file" "$corpus/seed_$name"
       done < <(survey_files)
       ;;
+    gaugings_parse_fuzzer)
+      cp -f fuzz/corpus/gaugings/* "$corpus/"
+      cp -f examples/*gaugings* "$corpus/"
+      ;;
     whole_run_fuzzer)
       cp -f fuzz/corpus/run/* "$corpus/"
       # Every survey once more behind ordinary parameter lines.
@@ -57,6 +66,9 @@ seed() {
         { printf '0.025\n0.0004\n20\n/data/%s\n' "$(basename "$file")"
           cat "$file"; } >"$corpus/seed_$name"
       done < <(survey_files)
+      ;;
+    zones_parse_fuzzer)
+      cp -f fuzz/corpus/zones/* "$corpus/"
       ;;
     *)
       echo "unknown target: $target" >&2

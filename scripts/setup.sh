@@ -9,18 +9,22 @@ set -euo pipefail
 packages=(
   # Build
   cmake ninja-build g++ pkg-config
-  libcli11-dev qt6-base-dev qt6-base-dev-tools libgl-dev
+  libcli11-dev libboost-dev qt6-base-dev qt6-base-dev-tools libgl-dev
   # Qt Charts' CMake package asks for Qt OpenGL's, which is packaged apart.
   qt6-charts-dev libqt6opengl6-dev qt6-svg-dev
   # Tests, benchmarks, formatting (it lists the sources with git), fuzzing
   libgtest-dev libgmock-dev libbenchmark-dev clang clang-format git
   libclang-rt-14-dev hyperfine
+  # Tests that count how often a run opens a file
+  strace
   # The Debian package: its dependencies, its checks
   dpkg-dev file lintian desktop-file-utils appstream
   # The window: Chinese texts of Qt's own dialogs and CJK fonts
   qt6-translations-l10n fonts-noto-cjk fonts-arphic-uming fonts-arphic-ukai
-  # The Windows programs, cross-compiled and tested under Wine
+  # The Windows programs, cross-compiled and tested under Wine; the window's
+  # tests on a virtual display, its screenshot, and a CJK face for SimSun
   g++-mingw-w64-x86-64-posix wine64 googletest
+  xvfb xauth x11-utils imagemagick fonts-wqy-zenhei
   # The Windows installer and portable zip, and their test
   nsis zip unzip
 )

@@ -20,12 +20,14 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/date_time.h"
 #include "core/encoding.h"
 #include "core/file_io.h"
 #include "core/result_file.h"
+#include "tests/support/temp_dir.h"
 
 namespace {
 
@@ -744,6 +746,18 @@ INSTANTIATE_TEST_SUITE_P(
                    "g.txt", "v_section.txt", "v_section.txt"},
                   2,
                   "只能给一个地形数据文件"},
+        UsageCase{
+            "HelpNamesTheTestLevels", {"--help"}, 0, "--test-levels A,B,C"},
+        UsageCase{"TwoTestLevels",
+                  {"-n", "0.025", "-s", "0.0004", "-m", "5", "--gaugings",
+                   "g.txt", "--test-levels", "0.25,0.05", "v_section.txt"},
+                  2,
+                  "--test-levels：显著性水平“0.25,0.05”应是用逗号分开的三个数"},
+        UsageCase{"TestLevelOfOne",
+                  {"-n", "0.025", "-s", "0.0004", "-m", "5", "--gaugings",
+                   "g.txt", "--test-levels", "0.25,1,0.2", "v_section.txt"},
+                  2,
+                  "适线检验的 1 不在 0 与 1 之间"},
         UsageCase{"ValueMissingBeforeTheNextOption",
                   {"-n", "-s", "0.0004", "-m", "5", "v_section.txt"},
                   2,
@@ -789,6 +803,35 @@ INSTANTIATE_TEST_SUITE_P(
                    "v_section.txt"},
                   1,
                   "必须在 1 到 100 之间，现在是 .5"},
+        UsageCase{"RoughnessAndZones",
+                  {"-n", "0.025", "--zones", "z.txt", "-s", "0.0004", "-m", "5",
+                   "v_section.txt"},
+                  2,
+                  "-n、--roughness 与 --zones 只能给一个"},
+        UsageCase{"ZonesWithoutItsFile",
+                  {"-s", "0.0004", "-m", "5", "v_section.txt", "--zones="},
+                  2,
+                  "“--zones=”的等号后面是空的：请在等号后写上它的值"},
+        UsageCase{"UnknownZoneMethod",
+                  {"--zones", "z.txt", "--zone-method", "平均", "-s", "0.0004",
+                   "-m", "5", "v_section.txt"},
+                  2,
+                  "算法只能是 分区 或 综合"},
+        UsageCase{"ZoneMethodWithoutZones",
+                  {"-n", "0.025", "--zone-method", "综合", "-s", "0.0004", "-m",
+                   "5", "v_section.txt"},
+                  2,
+                  "请同时用 --zones"},
+        UsageCase{"ZonesWithGaugings",
+                  {"--zones", "z.txt", "--gaugings", "g.txt", "-s", "0.0004",
+                   "-m", "5", "v_section.txt"},
+                  2,
+                  "--gaugings 暂时不能与 --zones 同用"},
+        UsageCase{
+            "MissingZonesFile",
+            {"--zones", "z.txt", "-s", "0.0004", "-m", "5", "v_section.txt"},
+            1,
+            "分区糙率文件"},
         UsageCase{"ACsvFileIsToBeRenamed",
                   {"-n", "0.025", "-s", "0.0004", "-m", "5", "v_section.CSV"},
                   1,
@@ -825,6 +868,33 @@ TEST_F(CliTest, GaugingsReportBesideTheResultFile) {
   EXPECT_TRUE(report.starts_with("\xEF\xBB\xBF实测水位,实测流量,"));
   EXPECT_THAT(report, HasSubstr("\r\n52.05,1420,,,,,,,高于较低堤顶\r\n"));
   EXPECT_THAT(report, HasSubstr("\r\n实测点数,10\r\n"));
+  // The run it checks, as the result file records it.
+  EXPECT_THAT(report,
+              HasSubstr("\r\n地形文件," + Utf8(dir_ / "river_section.txt") +
+                        "\r\n实测流量文件," + Utf8(dir_ / "g.txt") +
+                        "\r\n糙率,0.03\r\n比降,0.0003\r\n"
+                        "计算时间,2026/12/7 3:47:07\r\n关系式,Q="));
+  EXPECT_THAT(outcome.err,
+              HasSubstr("计算结果请核对： 外延幅度 91.1%，超过了"
+                        "通常允许的 30%：高于最高实测水位 48.52 "));
+  EXPECT_THAT(report, HasSubstr("\r\n\r\n检验,统计量,临界值,显著性水平,结论"
+                                "\r\n符号检验,"));
+  EXPECT_THAT(report, HasSubstr(",0.25,合格\r\n"));
+
+  // Other levels reach the report; the table is the same.
+  std::vector<std::string> levelled = gauged;
+  levelled.insert(levelled.end(), {"--test-levels", "0.3,0.1,0.4"});
+  ASSERT_EQ(Run(levelled, epoch).exit_code, 0);
+  const std::string relevelled = Slurp(dir_ / Path("river_section率定.csv"));
+  EXPECT_EQ(relevelled.substr(0, relevelled.find("检验,")),
+            report.substr(0, report.find("检验,")));
+  for (const char* row :
+       {"\r\n符号检验,", "\r\n适线检验,", "\r\n偏离数值检验,"}) {
+    EXPECT_THAT(relevelled, HasSubstr(row));
+  }
+  EXPECT_THAT(relevelled, HasSubstr(",0.3,"));
+  EXPECT_THAT(relevelled, HasSubstr(",0.1,"));
+  EXPECT_THAT(relevelled, HasSubstr(",0.4,"));
 
   fs::remove(dir_ / Path("river_section率定.csv"));
   gauged[3] = "0";  // The slope.
@@ -834,6 +904,145 @@ TEST_F(CliTest, GaugingsReportBesideTheResultFile) {
   EXPECT_TRUE(fs::exists(dir_ / Path("river_section成果.txt")));
   EXPECT_FALSE(fs::exists(dir_ / Path("river_section率定.csv")));
 }
+
+// A zones file of one zone gives the very result file of its roughness; two
+// zones name themselves on line 4 and add two columns to the table.
+TEST_F(CliTest, ZonesFileTakesThePlaceOfTheRoughness) {
+  CopyFixture("river_section.txt");
+  const std::string epoch = "SOURCE_DATE_EPOCH=1796615227";
+  const fs::path result = dir_ / Path("river_section成果.txt");
+  ASSERT_EQ(Run({"-n", "0.03", "-s", "0.0003", "-m", "20", "river_section.txt"},
+                epoch)
+                .exit_code,
+            0);
+  const std::string plain = Slurp(result);
+  std::ofstream(dir_ / "one.txt") << "起点距,糙率\n0,0.03\n";
+  std::ofstream(dir_ / "two.txt") << "# 左滩 主槽\n-5 .05\n60\t0.025 主槽\n";
+  const std::vector<std::string> zoned = {
+      "-s", "0.0003", "-m", "20", "--csv", "river_section.txt", "--zones"};
+  std::vector<std::string> one = zoned;
+  one.push_back("one.txt");
+  const Outcome same = Run(one, epoch);
+  ASSERT_EQ(same.exit_code, 0) << same.err;
+  EXPECT_EQ(Slurp(result), plain);
+
+  std::vector<std::string> two = zoned;
+  two.insert(two.end(), {"two.txt", "--zone-method", "综合"});
+  const Outcome outcome = Run(two, epoch);
+  ASSERT_EQ(outcome.exit_code, 0) << outcome.err;
+  const std::string text = xsrating::GbkToUtf8(Slurp(result));
+  // 30 columns: 比降= at the fourth print zone.
+  EXPECT_THAT(text, HasSubstr("\r\n糙率=综合 0~60:.05;60~131:.025" +
+                              std::string(12, ' ') + "比降=0.0003\r\n"));
+  // The stages and areas (the first two print zones of each row) are those
+  // of one roughness; the discharges are the zones'.
+  const auto stages_and_areas = [](const std::string& file) {
+    std::string columns;
+    for (size_t end = file.find("\r\n "); end != std::string::npos;
+         end = file.find("\r\n", end + 2)) {
+      columns += file.substr(end + 2, 28) + "|";
+    }
+    return columns;
+  };
+  EXPECT_EQ(stages_and_areas(text),
+            stages_and_areas(xsrating::GbkToUtf8(plain)));
+  EXPECT_NE(text, xsrating::GbkToUtf8(plain));
+  EXPECT_THAT(Slurp(dir_ / Path("river_section成果.csv")),
+              HasSubstr(",流量,综合糙率,动能修正系数\r\n"));
+}
+
+struct BadZonesCase {
+  const char* name;
+  const char* zones;
+  const char* message_part;
+  friend void PrintTo(const BadZonesCase& c, std::ostream* os) {
+    *os << c.name;
+  }
+};
+
+class CliBadZonesTest : public CliTest,
+                        public testing::WithParamInterface<BadZonesCase> {};
+
+// Each failure names its line, and nothing at all is written.
+TEST_P(CliBadZonesTest, NamesTheLineAndWritesNothing) {
+  const BadZonesCase& c = GetParam();
+  CopyFixture("v_section.txt");
+  std::ofstream(dir_ / "z.txt", std::ios::binary) << c.zones;
+  const Outcome outcome = Run({"--zones", "z.txt", "-s", "0.0004", "-m", "5",
+                               "--csv", "v_section.txt"});
+  EXPECT_EQ(outcome.exit_code, 1);
+  EXPECT_THAT(outcome.err, HasSubstr(c.message_part));
+  EXPECT_EQ(outcome.out, "");
+  EXPECT_EQ(xsrating::ListFolder(dir_),
+            (std::vector<std::string>{"v_section.txt", "z.txt"}));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, CliBadZonesTest,
+    testing::Values(
+        BadZonesCase{"NotANumber", "0,0.03\n10,abc\n",
+                     "第 2 行的“abc”不是有效的数字（糙率）"},
+        BadZonesCase{"RoughnessZero", "起点距,糙率\r\n0,0.03\r\n5,0\r\n",
+                     "第 3 行的糙率“0”不大于 0"},
+        BadZonesCase{"DistancesNotIncreasing", "0,0.03\n10,0.02\n10,0.04\n",
+                     "第 3 行的起点距“10”不大于上一行的起点距 10"},
+        BadZonesCase{"RoughnessMissing", "0,0.03\n\n5\n",
+                     "第 3 行只有起点距“5”，缺少糙率"},
+        BadZonesCase{"DistanceMissing", "0,0.03\n,0.02\n",
+                     "第 2 行的逗号前缺少分区起点距"},
+        BadZonesCase{"FullWidthComma", "0 0.03\n10，0.02\n",
+                     "第 2 行的“10，0.02”不是有效的数字（分区起点距）"},
+        BadZonesCase{
+            "StartsAfterTheSurvey", "# 河槽\n5,0.03\n20,0.02\n",
+            "第 2 行的第一个分区起点距 5 大于地形文件第一个测点的起点距 0"},
+        BadZonesCase{"OnlyComments", "# 无\n", "分区糙率文件中没有数据"},
+        BadZonesCase{"Utf16",
+                     "\xFF\xFE"
+                     "0\0,\0"
+                     "1\0",
+                     "UTF-16"}),
+    [](const testing::TestParamInfo<BadZonesCase>& info) {
+      return std::string(info.param.name);
+    });
+
+#ifndef _WIN32
+// The report checks the run's own rating: --gaugings opens the survey no
+// more often than a run without it (a run peeks at each file it is given to
+// skip earlier results, then reads the survey once), so all the files show
+// one version of it.
+TEST_F(CliTest, GaugingsOpenTheSurveyNoMoreOften) {
+  CopyFixture("river_section.txt");
+  fs::copy_file(fs::path(XSRATING_EXAMPLES) / "river_section_gaugings.txt",
+                dir_ / "g.txt");
+  const fs::path trace = io_ / "trace";
+  // Opens of the survey and of the gaugings, as strace logs them.
+  const auto opens = [&](std::vector<std::string> args) {
+    // The prefix runs the program under strace.
+    const Outcome outcome =
+        Run(args, "strace -f -qq -e trace=open,openat,openat2 -o " +
+                      Quote(trace.string()));
+    EXPECT_EQ(outcome.exit_code, 0) << outcome.err;
+    std::ifstream log(trace);
+    std::pair<int, int> counts;
+    for (std::string line; std::getline(log, line);) {
+      if (line.find("/river_section.txt\"") != std::string::npos) {
+        ++counts.first;
+      }
+      if (line.find("/g.txt\"") != std::string::npos) ++counts.second;
+    }
+    return counts;
+  };
+  const std::vector<std::string> run = {
+      "-n", "0.03", "-s", "0.0003", "-m", "20", "--csv", "river_section.txt"};
+  std::vector<std::string> gauged = run;
+  gauged.insert(gauged.begin(), {"--gaugings", "g.txt"});
+  const std::pair<int, int> plain = opens(run);
+  const std::pair<int, int> with_gaugings = opens(gauged);
+  EXPECT_GE(plain.first, 1);
+  EXPECT_EQ(with_gaugings.first, plain.first);
+  EXPECT_EQ(with_gaugings.second, 1);
+}
+#endif
 
 TEST_F(CliTest, BadSourceDateEpochIsAUsageError) {
   CopyFixture("v_section.txt");

@@ -144,7 +144,7 @@ INSTANTIATE_TEST_SUITE_P(
         FailureCase{"FullWidthComma",
                     "0\xA3\xAC"
                     "5\n",  // GBK "0，5".
-                    {"第 1 行", "“0，5”"}},
+                    {"第 1 行", "“0，5”", "请用半角（英文）逗号“,”隔开"}},
         FailureCase{"GarbageBytesAreShownSafely",
                     std::string("0,5\n1\0\x01\xFF,2\n", 11),
                     {"第 2 行", "“1???”"}},
@@ -157,12 +157,23 @@ INSTANTIATE_TEST_SUITE_P(
                     "\xFF\xFE"
                     "0\0,\0"
                     "5\0",
+                    {"UTF-16", "编码选 ANSI 或 UTF-8"}},
+        FailureCase{"Utf16WithoutMark",
+                    std::string("0\0,\0"
+                                "5\0",
+                                6),
+                    {"UTF-16", "记事本叫它“Unicode”"}},
+        FailureCase{"Utf16BigEndianWithoutMark",
+                    std::string("\0"
+                                "0\0,",
+                                4),
                     {"UTF-16"}},
         FailureCase{"OnlyBlanks", " \r\n\t\r\n", {"第 1 行", "没有数据"}},
         FailureCase{"CtrlZNotAtTheEnd", "0,5\x1A\n10,0\n", {"第 1 行", "“5?”"}},
         FailureCase{"Utf8HeadsWithMark",
                     "\xEF\xBB\xBF起点距,高程\r\n0,5\r\n",
-                    {"第 1 行的“起点距”不是数字"}},
+                    {"第 1 行的“起点距”不是数字", "第 1 行看起来是表头（列名）",
+                     "请删去这一行"}},
         FailureCase{"Utf8HeadsWithoutMark",
                     "0,5\r\n水位 面积\r\n",
                     {"第 2 行的“水位”不是数字"}},
@@ -173,7 +184,10 @@ INSTANTIATE_TEST_SUITE_P(
         // "水位" in GBK happens to be valid UTF-8; "流量" after it is not.
         FailureCase{"GbkHeadsThatStartLikeUtf8",
                     Utf8ToGbk("水位,流量\r\n0,5\r\n"),
-                    {"第 1 行的“水位”不是数字"}},
+                    {"第 1 行的“水位”不是数字", "表头"}},
+        FailureCase{"FullWidthCommaInAHeader",
+                    Utf8ToGbk("起点距，高程\r\n0,5\r\n"),
+                    {"表头"}},
         FailureCase{"ResultFileChosenAsSurvey",
                     Utf8ToGbk("计算时间: 2026/12/7 3:47:47\r\n地形测点数： 4 "
                               "\r\n"),

@@ -15,6 +15,7 @@
 #include "form/layout.h"
 #include "form/start_command.h"
 #include "form/texts.h"
+#include "form/zones.h"
 #include "tests/support/recording_sink.h"
 #include "tests/support/temp_dir.h"
 
@@ -161,8 +162,15 @@ INSTANTIATE_TEST_SUITE_P(
         ProblemCase{"SlopeLetters",
                     {"0.025", "1/2500", "5"},
                     kNotANumberTitle,
-                    "“比降”中不是数字，请改正后再按“开始”。",
+                    "“比降”中不是数字（“1/2500”请写成小数 0.0004），"
+                    "请改正后再按“开始”。",
                     InputBox::kSlope},
+        ProblemCase{"DecimalCommas",
+                    {"0,03", "0,0005", "5"},
+                    kNotANumberTitle,
+                    "“糙率”和“比降”中不是数字（“0,03”请写成小数 0.03，"
+                    "“0,0005”请写成小数 0.0005），请改正后再按“开始”。",
+                    InputBox::kRoughness},
         ProblemCase{
             "BlankAndLetters",
             {"a", "  ", "5"},
@@ -175,7 +183,18 @@ INSTANTIATE_TEST_SUITE_P(
                     "“比降”是空的，请填写后再按“开始”。",
                     InputBox::kSlope},
         ProblemCase{
-            "AllNumbers", {" 0.025", "4E-4", "5 "}, nullptr, "", std::nullopt}),
+            "AllNumbers", {" 0.025", "4E-4", "5 "}, nullptr, "", std::nullopt},
+        // Zones give the roughness: its box is not looked at.
+        ProblemCase{"ZonesAndAnEmptySlope",
+                    {"分区 3 段", "", "5", true},
+                    kIncompleteTitle,
+                    "“比降”是空的，请填写后再按“开始”。",
+                    InputBox::kSlope},
+        ProblemCase{"ZonesAndNumbers",
+                    {"", "4E-4", "5", true},
+                    nullptr,
+                    "",
+                    std::nullopt}),
     [](const auto& info) { return std::string(info.param.name); });
 
 class StartCommandTest : public testing::Test {
@@ -339,13 +358,44 @@ TEST(ChooserRulesTest, FolderRowsLeadFromTheRootToTheSubfolders) {
               ElementsAre(FolderRow{"/media/usb", "/media/usb", 0, true}));
 }
 
+// The zones table of a window: rows of texts to zones and back.
+TEST(ZoneRowsTest, TextsToZonesNamingTheRowAtFault) {
+  struct Case {
+    std::vector<ZoneRowTexts> rows;
+    size_t zones;
+    const char* message;  // Empty: accepted.
+  };
+  const Case cases[] = {
+      {{{"0", ".05"}, {" ", ""}, {"10", "0.025"}}, 2, ""},
+      {{{"", ""}}, 0, ""},  // No zones: one roughness for the section.
+      {{{"0", ".05"}, {"10", "n"}}, 0, "第 2 行的糙率不是数字。"},
+      {{{"", ".05"}}, 0, "第 1 行的分区起点距不是数字。"},
+      {{{"0", ".05"}, {"", ""}, {"0", ".03"}},
+       0,
+       "第 3 行的起点距 0 不大于上一分区的起点距 0，"},
+      {{{"0", "0"}}, 0, "第 1 行的糙率 0 不大于 0"},
+  };
+  for (const Case& c : cases) {
+    std::vector<RoughnessZone> zones;
+    const Status status = ZonesFromRows(c.rows, &zones);
+    EXPECT_TRUE(status.message().starts_with(c.message)) << status.message();
+    EXPECT_EQ(status.ok(), *c.message == '\0') << c.message;
+    if (status.ok()) EXPECT_EQ(zones.size(), c.zones);
+  }
+  const std::vector<RoughnessZone> zones = {{-2.5, 0.05}, {10, 0.025}};
+  EXPECT_EQ(ZoneRows(zones),
+            (std::vector<ZoneRowTexts>{{"-2.5", ".05"}, {"10", ".025"}}));
+  EXPECT_EQ(ZonesBoxText(zones), "分区 2 段");
+}
+
 TEST(LayoutTest, FocusFollowsTheTabIndexes) {
   std::vector<std::string> names;
   for (const ControlLayout* control : TabOrder())
     names.push_back(control->name);
-  EXPECT_THAT(names, ElementsAreArray({"Dir1", "File1", "Drive1", "Text1",
-                                       "Text2", "Command1", "Command2", "Text3",
-                                       "Command3", kViewButtonName}));
+  EXPECT_THAT(names,
+              ElementsAreArray({"Dir1", "File1", "Drive1", "Text1", "Text2",
+                                "Command1", "Command2", "Text3", "Command3",
+                                kViewButtonName, kZonesButtonName}));
 }
 
 TEST(LayoutTest, EveryControlLiesInTheClientArea) {

@@ -80,6 +80,7 @@ INSTANTIATE_TEST_SUITE_P(
         ReadCase{"NumberForms",
                  "-0.5,1e-3\n+.5,2.\n",
                  {{-0.5, 0.001, 1}, {0.5, 2, 2}}},
+        ReadCase{"CtrlZAtTheEnd", "1,2\r\n3,4\r\n\x1A", {{1, 2, 1}, {3, 4, 2}}},
         ReadCase{"AtTheLimit", Lines(kMaxGaugings), LinesRead(kMaxGaugings)}),
     [](const testing::TestParamInfo<ReadCase>& info) {
       return std::string(info.param.name);
@@ -122,6 +123,13 @@ INSTANTIATE_TEST_SUITE_P(
                  "1,2\n3\xA3\xAC"
                  "4\n",
                  "第 2 行的“3，4”不是有效的数字（实测水位）。请用半角逗号"},
+        FailCase{"CtrlZInsideIsNoEnd", "1,2\n3,4\x1A\n",
+                 "第 2 行的“4?”不是有效的数字（实测流量）"},
+        // A UTF-8 header makes the file UTF-8: the field is quoted as such,
+        // cut at 24 bytes on a whole character.
+        FailCase{"LongUtf8FieldQuoted",
+                 "水位,流量\n1,2\n3,流量流量流量流量流量\n",
+                 "第 3 行的“流量流量流量流量…”不是有效的数字（实测流量）"},
         FailCase{"OnlyAHeader", "水位,流量\r\n# 无\r\n",
                  "实测流量文件中没有数据"},
         FailCase{"Empty", "", "实测流量文件中没有数据"},
@@ -141,6 +149,7 @@ TEST(GaugingsTest, FileThatIsNotThereIsNamed) {
   std::vector<Gauging> gaugings;
   const Status status = ReadGaugings("/nonexistent/测流.txt", &gaugings);
   ASSERT_FALSE(status.ok());
+  EXPECT_EQ(status.kind(), StatusKind::kFileSystem);
   EXPECT_THAT(status.message(),
               HasSubstr("找不到实测流量文件“/nonexistent/测流.txt”"));
 }

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "core/rating_checks.h"
 #include "core/rating_report.h"
 
 namespace xsrating {
@@ -322,17 +323,19 @@ INSTANTIATE_TEST_SUITE_P(
       return std::string(info.param.name);
     });
 
-TEST(RatingReportTest, ThreeBlocksWithEmptyCellsForWhatIsNone) {
+TEST(RatingReportTest, FourBlocksWithEmptyCellsForWhatIsNone) {
   RatingAnalysis analysis;
   ASSERT_TRUE(Analyze(kGaugedCases[1], "0.0004", &analysis).ok());
-  // One gauging: Se and the extension are none. The run's texts as given,
-  // a path with a comma quoted.
+  RatingChecks checks;
+  ASSERT_TRUE(CheckRating(analysis, {0.3, 0.1, 0.4}, &checks).ok());
+  // One gauging: Se, the extension, the random uncertainty and every test's
+  // figures are none. The run's texts as given, a path with a comma quoted.
   const RatingReportRun run = {.data_file_path = "D:\\测站\\a,b.txt",
                                .gaugings_path = "g\"1\".txt",
                                .roughness_text = ".02",
                                .slope_text = "4e-4",
                                .run_time = {2026, 12, 7, 9, 5, 3}};
-  EXPECT_EQ(RatingReportCsv(analysis, run),
+  EXPECT_EQ(RatingReportCsv(analysis, checks, run),
             "\xEF\xBB\xBF"
             "实测水位,实测流量,面积,湿周,水力半径,反推糙率,率定流量,"
             "相对偏差(%),说明\r\n"
@@ -362,7 +365,14 @@ TEST(RatingReportTest, ThreeBlocksWithEmptyCellsForWhatIsNone) {
             "糙率,.02\r\n"
             "比降,4e-4\r\n"
             "计算时间,2026/12/7 9:05:03\r\n"
-            "关系式,Q=8.257(H−0)^1.858\r\n");
+            "关系式,Q=8.257(H−0)^1.858\r\n"
+            "系统误差(%),0\r\n"
+            "随机不确定度(%),\r\n"
+            "\r\n"
+            "检验,统计量,临界值,显著性水平,结论\r\n"
+            "符号检验,,,0.3,点数不足\r\n"
+            "适线检验,,,0.1,点数不足\r\n"
+            "偏离数值检验,,,0.4,点数不足\r\n");
 }
 
 TEST(RatingReportTest, SummaryInOneLine) {
@@ -374,15 +384,19 @@ TEST(RatingReportTest, SummaryInOneLine) {
            Case{0,
                 "率定糙率 n_c = 0.025，相对标准误差 Se = 22.6%，实测点数 "
                 "k = 3，外延幅度 33.3%，关系式 Q = 6.015(H − 0)^1.458（最大"
-                "偏差 2.35%）"},
+                "偏差 2.35%）；符号检验 合格，适线检验 免检，偏离数值检验 "
+                "合格，系统误差 1.67%，随机不确定度 64%"},
            Case{1,
                 "率定糙率 n_c = 0.02，相对标准误差 Se = 无，实测点数 k = 1，"
                 "外延幅度 无，关系式 Q = 8.257(H − 0)^1.858（最大偏差 "
-                "3.16%）"},
+                "3.16%）；符号检验 点数不足，适线检验 点数不足，偏离数值检验 "
+                "点数不足，系统误差 0%，随机不确定度 无"},
        }) {
     RatingAnalysis analysis;
     ASSERT_TRUE(Analyze(kGaugedCases[c.index], "0.0004", &analysis).ok());
-    EXPECT_EQ(RatingSummary(analysis), c.summary);
+    RatingChecks checks;
+    ASSERT_TRUE(CheckRating(analysis, CheckLevels(), &checks).ok());
+    EXPECT_EQ(RatingSummary(analysis, checks), c.summary);
   }
   // Zero flow below the datum of the stages.
   EXPECT_EQ(EquationText({.a = 2, .b = 1.5, .e = -3}, false),

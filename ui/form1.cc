@@ -3,6 +3,7 @@
 
 #include <QComboBox>
 #include <QDir>
+#include <QFileInfo>
 #include <QFont>
 #include <QFontInfo>
 #include <QLabel>
@@ -10,6 +11,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QRect>
+#include <QSignalBlocker>
 #include <QStringList>
 #include <QTreeWidget>
 #include <optional>
@@ -21,9 +23,11 @@
 #include "form/layout.h"
 #include "form/start_command.h"
 #include "form/texts.h"
+#include "form/zones.h"
 #include "ui/fonts.h"
 #include "ui/message_box_sink.h"
 #include "ui/rating_viewer.h"
+#include "ui/zones_dialog.h"
 
 namespace xsrating {
 namespace {
@@ -178,6 +182,8 @@ void Form1::BuildControls(DriveHooks drives) {
           [this] { PressHelp(*sink_); });
   connect(Child<QPushButton>(this, kViewButtonName), &QPushButton::clicked,
           this, &Form1::OnViewClicked);
+  connect(Child<QPushButton>(this, kZonesButtonName), &QPushButton::clicked,
+          this, &Form1::OnZonesClicked);
 
   chooser_ = new DataFileChooser(Child<QComboBox>(this, "Drive1"), folder_tree,
                                  Child<QListWidget>(this, "File1"), sink_,
@@ -207,7 +213,7 @@ void Form1::OnNumberEdited(NumberBox& box) {
 BoxTexts Form1::Texts() const {
   return {boxes_[0].edit->text().toStdString(),
           boxes_[1].edit->text().toStdString(),
-          boxes_[2].edit->text().toStdString()};
+          boxes_[2].edit->text().toStdString(), !parameters_.zones.empty()};
 }
 
 void Form1::OnStartClicked() {
@@ -232,6 +238,43 @@ void Form1::OnViewClicked() {
   viewer_->show();
   viewer_->raise();
   viewer_->activateWindow();
+}
+
+void Form1::OnZonesClicked() {
+  const QString survey = QString::fromStdString(parameters_.data_file_path);
+  const QString folder =
+      survey.isEmpty() ? QDir::currentPath() : QFileInfo(survey).absolutePath();
+  ZonesDialog dialog(sink_, folder.toStdString(), {}, this);
+  dialog.SetZones(parameters_.zones, parameters_.zone_method);
+  if (dialog.exec() == QDialog::Accepted) {
+    SetZones(dialog.zones(), dialog.method());
+  }
+}
+
+void Form1::SetZones(std::vector<RoughnessZone> zones, ZoneMethod method) {
+  const bool were_set = !parameters_.zones.empty();
+  parameters_.zones = std::move(zones);
+  parameters_.zone_method = method;
+  NumberBox& roughness = boxes_[static_cast<int>(InputBox::kRoughness)];
+  QLineEdit* edit = roughness.edit;
+  if (!parameters_.zones.empty()) {
+    if (!were_set) typed_roughness_ = edit->text();
+    const QSignalBlocker quiet(edit);
+    edit->setText(QString::fromStdString(ZonesBoxText(parameters_.zones)));
+    // The box's own text is not in use: no red frame for it.
+    roughness.holds_number = true;
+    edit->setProperty("notANumber", false);
+    edit->setStyleSheet(QString());
+    edit->setToolTip(QString());
+  } else if (were_set) {
+    {
+      const QSignalBlocker quiet(edit);
+      edit->setText(typed_roughness_);
+    }
+    // The roughness, and the frame, of the text as it was typed.
+    OnNumberEdited(roughness);
+  }
+  edit->setEnabled(parameters_.zones.empty());
 }
 
 }  // namespace xsrating

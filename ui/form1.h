@@ -6,6 +6,7 @@
 #include <QWidget>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "core/run.h"
 #include "core/types.h"
@@ -38,6 +39,9 @@ class RatingViewer;
 //  - Command4 opens the viewer of the section and its curves (one window,
 //    brought back and refreshed on each press) for the parameters as they
 //    stand; it writes no file and changes no parameter.
+//  - Command5 opens the roughness zones (ZonesDialog). While zones are set,
+//    Text1 is disabled and says so, its typed text kept for when the zones
+//    are cleared, and the start and view buttons use the zones.
 //  - Enter or Return on a focused button presses it, as Space does.
 // Controls are named as in the layout (Text1, Command1, Dir1, ...), so they
 // can be found with findChild.
@@ -54,6 +58,9 @@ class Form1 : public QWidget {
   ~Form1() override;
 
   const RunParameters& parameters() const { return parameters_; }
+  // Sets the roughness zones (empty: one roughness, from Text1), as OK in the
+  // zones dialog does.
+  void SetZones(std::vector<RoughnessZone> zones, ZoneMethod method);
 
  private:
   // A parameter box and whether its text is a number.
@@ -68,6 +75,7 @@ class Form1 : public QWidget {
   BoxTexts Texts() const;
   void OnStartClicked();
   void OnViewClicked();
+  void OnZonesClicked();
 
   RunParameters parameters_;
   std::unique_ptr<MessageBoxSink> own_sink_;
@@ -76,6 +84,7 @@ class Form1 : public QWidget {
   NumberBox boxes_[3];
   DataFileChooser* chooser_ = nullptr;
   QPointer<RatingViewer> viewer_;
+  QString typed_roughness_;  // Text1's own text while zones replace it.
 };
 
 }  // namespace xsrating

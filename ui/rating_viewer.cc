@@ -60,7 +60,12 @@ constexpr Column kColumns[] = {
     {"水面宽\n(m)", &HydraulicRow::top_width, 2, 2},
     {"平均流速\n(m/s)", &HydraulicRow::mean_velocity, 3, 3},
     {"流量\n(m³/s)", &HydraulicRow::discharge, 2, 2},
+    // Shown only with roughness zones.
+    {"综合糙率\nn_eq", &HydraulicRow::equivalent_roughness, 4, 4},
+    {"动能修正\n系数 α", &HydraulicRow::energy_coefficient, 3, 3},
 };
+// The columns every table shows; the others belong to roughness zones.
+constexpr int kPlainColumns = 7;
 
 // The viewer's size when the screen has room for it.
 constexpr QSize kPreferredSize(1100, 860);
@@ -163,6 +168,7 @@ RatingViewer::RatingViewer(MessageSink* sink, SavePathChooser choose_path,
   discharge_view_ = NewChartView("DischargeChart", this);
   area_view_ = NewChartView("AreaChart", this);
   roughness_view_ = NewChartView("RoughnessChart", this);
+  deviation_view_ = NewChartView("DeviationChart", this);
   summary_ = new QLabel(this);
   summary_->setObjectName(QStringLiteral("GaugingsSummary"));
   summary_->setTextInteractionFlags(Qt::TextSelectableByMouse);
@@ -214,6 +220,7 @@ RatingViewer::RatingViewer(MessageSink* sink, SavePathChooser choose_path,
   curves->addWidget(discharge_view_);
   curves->addWidget(area_view_);
   curves->addWidget(roughness_view_);
+  curves->addWidget(deviation_view_);
   curves->setChildrenCollapsible(false);
   auto* splitter = new QSplitter(Qt::Vertical, this);
   splitter->addWidget(top);
@@ -259,8 +266,10 @@ void RatingViewer::Show(const ViewRequest& request) {
   const RunParameters& params = request.parameters;
   data_file_path_ = params.data_file_path;
   figure_ = FigureData();
+  rating_.reset();
   params_ = params;
   analysis_.reset();
+  checks_.reset();
   QString message;
 
   const QString file_name =
@@ -284,18 +293,23 @@ void RatingViewer::Show(const ViewRequest& request) {
     // main window's parameters.
     Rating rating;
     const Status rated = RateSection(std::move(section), params, &rating);
-    figure_.section = std::move(rating.section);
-    figure_.rows = std::move(rating.hydraulic_rows);
-    params_.stage_count = rating.stage_count;
+    figure_.section = rating.section;
+    figure_.rows = rating.hydraulic_rows;
+    figure_.zones = rating.zones;
     if (!rated.ok()) {
       message = QString::fromUtf8(kSectionOnly) +
                 QString::fromStdString(rated.message());
-    } else if (ExceedsStageLimit(params.stage_count)) {
-      message = QStringLiteral("点子数量超过 100，按 %1 个计算。")
-                    .arg(rating.stage_count);
+    } else {
+      if (ExceedsStageLimit(params.stage_count)) {
+        message = QStringLiteral("点子数量超过 100，按 %1 个计算。")
+                      .arg(rating.stage_count);
+      }
+      rating_ = std::move(rating);
     }
   }
-  if (!figure_.rows.empty() && !gaugings_path_.empty()) {
+  // The gaugings are checked against one roughness for the whole section.
+  if (!params.zones.empty()) gaugings_path_.clear();
+  if (rating_ && !gaugings_path_.empty()) {
     if (Status checked = Analyze(); !checked.ok()) {
       if (!message.isEmpty()) message += QLatin1Char(' ');
       message += QString::fromStdString(checked.message());
@@ -318,9 +332,23 @@ void RatingViewer::ShowGaugings(const std::string& path) {
 
 Status RatingViewer::Analyze() {
   analysis_.reset();
+  checks_.reset();
+  if (!rating_) {
+    return Status::Error(
+        "还没有算出水位流量关系，无法与实测流量核对。请先填好参数并查看断面与曲"
+        "线。");
+  }
+  // The rating shown, not the survey as it is on disk now: the chart, the
+  // table and the saved report must all show one version of the section.
   RatingAnalysis analysis;
-  Status status = AnalyzeGaugingsFile(params_, gaugings_path_, &analysis);
-  if (status.ok()) analysis_ = std::move(analysis);
+  Status status =
+      AnalyzeGaugings(*rating_, params_.slope_text, gaugings_path_, &analysis);
+  RatingChecks checks;
+  if (status.ok()) status = CheckRating(analysis, CheckLevels(), &checks);
+  if (status.ok()) {
+    analysis_ = std::move(analysis);
+    checks_ = checks;
+  }
   return status;
 }
 
@@ -330,15 +358,20 @@ void RatingViewer::ShowFigure() {
                                ? MakeGaugedDischargeChart(figure_, *analysis_)
                                : MakeDischargeChart(figure_));
   Replace(area_view_, MakeAreaChart(figure_));
-  if (analysis_) Replace(roughness_view_, MakeRoughnessChart(*analysis_));
+  if (analysis_) {
+    Replace(roughness_view_, MakeRoughnessChart(*analysis_));
+    Replace(deviation_view_, MakeDeviationChart(*analysis_));
+  }
   roughness_view_->setVisible(analysis_.has_value());
-  summary_->setText(analysis_
-                        ? QString::fromStdString(RatingSummary(*analysis_))
-                        : QString());
+  deviation_view_->setVisible(analysis_.has_value());
+  summary_->setText(
+      analysis_ ? QString::fromStdString(RatingSummary(*analysis_, *checks_))
+                : QString());
   summary_->setVisible(analysis_.has_value());
   // The curves' legends show each series as it is drawn, the curve as a line
   // and its computed points as dots, rather than two squares of one colour.
-  for (QChartView* view : {discharge_view_, area_view_, roughness_view_}) {
+  for (QChartView* view :
+       {discharge_view_, area_view_, roughness_view_, deviation_view_}) {
     view->chart()->legend()->setMarkerShape(QLegend::MarkerShapeFromSeries);
   }
   FillTable();
@@ -350,7 +383,15 @@ void RatingViewer::ShowFigure() {
   save_png_->setEnabled(!figure_.section.points.empty());
   save_svg_->setEnabled(!figure_.section.points.empty());
   save_csv_->setEnabled(has_rows);
-  import_gaugings_->setEnabled(has_rows);
+  // Checking the gaugings takes one roughness for the whole section.
+  import_gaugings_->setEnabled(has_rows && params_.zones.empty());
+  import_gaugings_->setToolTip(
+      params_.zones.empty()
+          ? QString()
+          : QStringLiteral("分区糙率时暂不能导入实测流量率定糙率"));
+  for (int c = kPlainColumns; c < table_->columnCount(); ++c) {
+    table_->setColumnHidden(c, params_.zones.empty());
+  }
   save_report_->setEnabled(analysis_.has_value());
 }
 
@@ -366,8 +407,10 @@ void RatingViewer::FillTable() {
     const int decimals =
         ColumnDecimals(values, column.decimals, column.max_decimals);
     for (int r = 0; r < table_->rowCount(); ++r) {
-      auto* item =
-          new QTableWidgetItem(QString::number(values[r], 'f', decimals));
+      // No flow has no equivalent roughness.
+      auto* item = new QTableWidgetItem(
+          std::isnan(values[r]) ? QString()
+                                : QString::number(values[r], 'f', decimals));
       item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
       table_->setItem(r, c, item);
     }
@@ -408,18 +451,20 @@ void RatingViewer::Save(FileKind kind) {
       bytes = FigureSvg(figure_, QFileInfo(path).completeBaseName());
       break;
     case FileKind::kCsv:
-      bytes = QByteArray::fromStdString(RatingTableCsv(figure_.rows));
+      bytes = QByteArray::fromStdString(
+          RatingTableCsv(figure_.rows, !params_.zones.empty()));
       break;
     case FileKind::kReport:
       if (!analysis_) return;
       // The time of the save: the viewer's table is computed anew each time
       // it is shown.
-      bytes = QByteArray::fromStdString(RatingReportCsv(
-          *analysis_, {.data_file_path = data_file_path_,
-                       .gaugings_path = gaugings_path_,
-                       .roughness_text = DecimalForm(params_.roughness),
-                       .slope_text = params_.slope_text,
-                       .run_time = CurrentLocalTime()}));
+      bytes = QByteArray::fromStdString(
+          RatingReportCsv(*analysis_, *checks_,
+                          {.data_file_path = data_file_path_,
+                           .gaugings_path = gaugings_path_,
+                           .roughness_text = DecimalForm(params_.roughness),
+                           .slope_text = params_.slope_text,
+                           .run_time = CurrentLocalTime()}));
       break;
   }
   const Status saved = SaveFileAtomically(

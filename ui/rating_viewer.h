@@ -17,7 +17,9 @@
 #include <string>
 #include <vector>
 
+#include "core/rating.h"
 #include "core/rating_analysis.h"
+#include "core/rating_checks.h"
 #include "core/run.h"
 #include "core/types.h"
 #include "form/inputs.h"
@@ -70,13 +72,17 @@ using SavePathChooser = std::function<QString(
 //    says so.
 // The message line is above the charts and hidden while empty. The table
 // shows each column with fixed decimals (ColumnDecimals), right-aligned.
+// With roughness zones in the parameters the section marks them, the table
+// and the saved CSV add the equivalent roughness and the energy coefficient,
+// and the gaugings cannot be imported (they are checked against one
+// roughness).
 // Each Show() replaces what was shown before. Saving writes the file
 // atomically and says where on the status line beside the buttons; a failure
 // is told through the sink with the saver's message.
 // Children are named for tests: "Message", "Status", "SectionChart",
 // "DischargeChart", "AreaChart", "Table", "SavePng", "SaveSvg", "SaveCsv", and
-// for the gaugings "ImportGaugings", "RoughnessChart", "GaugingsSummary",
-// "SaveReport".
+// for the gaugings "ImportGaugings", "RoughnessChart", "DeviationChart",
+// "GaugingsSummary", "SaveReport".
 class RatingViewer : public QWidget {
   Q_OBJECT
 
@@ -92,14 +98,16 @@ class RatingViewer : public QWidget {
   // the available area of the owner's screen.
   void PlaceOver(const QWidget* owner);
 
-  // Checks the table shown against the gaugings file at `path` (UTF-8), as
-  // xsrating-cli --gaugings does. The stage-discharge chart then shows the
-  // gaugings and the calibrated curve, a further chart the back-calculated
-  // roughness, and a line the summary (RatingSummary); the report can be
-  // saved. A failure is told through the sink and shows the table without
-  // gaugings. Later Show() calls check their table against the same file;
-  // a failure then goes to the message line. The button "导入实测流量…"
-  // asks for the file and calls this.
+  // Checks the rating shown against the gaugings file at `path` (UTF-8), as
+  // xsrating-cli --gaugings does; the survey is not read again, so a survey
+  // changed on disk since Show() changes nothing until the next Show(). The
+  // stage-discharge chart then shows the gaugings and the calibrated curve, a
+  // further chart the back-calculated roughness, another the deviations, and
+  // a line the summary (RatingSummary, with the tests at their default
+  // levels); the report can be saved. A failure is told through the sink and
+  // shows the table without gaugings. Later Show() calls check their table
+  // against the same file; a failure then goes to the message line. The
+  // button "导入实测流量…" asks for the file and calls this.
   void ShowGaugings(const std::string& path);
 
   // What the figure and the table show now.
@@ -111,6 +119,8 @@ class RatingViewer : public QWidget {
 
   // The table checked against the gaugings; none without them.
   const std::optional<RatingAnalysis>& analysis() const { return analysis_; }
+  // Its tests, at the default levels; none without gaugings.
+  const std::optional<RatingChecks>& checks() const { return checks_; }
 
  private:
   enum class FileKind { kPng, kSvg, kCsv, kReport };
@@ -133,11 +143,15 @@ class RatingViewer : public QWidget {
   QPushButton* save_png_ = nullptr;
   QPushButton* save_svg_ = nullptr;
   QPushButton* save_csv_ = nullptr;
-  // The gaugings, and the parameters of the table shown, to check it again.
+  // The rating shown, when it could be computed, and the parameters it was
+  // computed with: what the gaugings are checked against.
+  std::optional<Rating> rating_;
   RunParameters params_;
   std::string gaugings_path_;
   std::optional<RatingAnalysis> analysis_;
+  std::optional<RatingChecks> checks_;
   QChartView* roughness_view_ = nullptr;
+  QChartView* deviation_view_ = nullptr;
   QLabel* summary_ = nullptr;
   QPushButton* import_gaugings_ = nullptr;
   QPushButton* save_report_ = nullptr;

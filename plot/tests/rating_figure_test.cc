@@ -36,7 +36,7 @@ FigureData VSection() {
   params.stage_count = 5;
   Rating rating;
   RateSection(Section({{0, 5}, {10, 0}, {20, 0}, {30, 5}}), params, &rating);
-  return FigureData{rating.section, rating.hydraulic_rows};
+  return FigureData{rating.section, rating.hydraulic_rows, {}};
 }
 
 template <typename Series>
@@ -303,8 +303,32 @@ class RatingFigureTest : public QObject {
     }
   }
 
+  void zonesMarkedAtTheirBreakpoints() {
+    FigureData data = VSection();
+    data.zones = {{0, 10, 0.05}, {10, 20, 0.025}, {20, 30, 0.05}};
+    const std::unique_ptr<QChart> chart = MakeSectionChart(data);
+    QList<double> boundaries;
+    QStringList labels;
+    for (QAbstractSeries* series : chart->series()) {
+      auto* xy = qobject_cast<QXYSeries*>(series);
+      if (series->objectName() == QLatin1String(kZoneBoundarySeries)) {
+        QCOMPARE(xy->points().size(), 2);
+        QCOMPARE(xy->points()[0].x(), xy->points()[1].x());
+        boundaries << xy->points()[0].x();
+      } else if (series->objectName() == QLatin1String(kZoneRoughnessSeries)) {
+        QVERIFY(xy->pointLabelsVisible());
+        labels << QString::number(xy->points()[0].x()) + " " +
+                      xy->pointLabelsFormat();
+      }
+    }
+    QCOMPARE(boundaries, (QList<double>{10, 20}));
+    QCOMPARE(labels, (QStringList{"5 n=.05", "15 n=.025", "25 n=.05"}));
+  }
+
   void legendNamesEverythingButTheEarth() {
-    const std::unique_ptr<QChart> chart = MakeSectionChart(VSection());
+    FigureData data = VSection();
+    data.zones = {{0, 12, 0.05}, {12, 30, 0.025}};  // Not in the legend.
+    const std::unique_ptr<QChart> chart = MakeSectionChart(data);
     // Markers show once the chart is laid out in a scene.
     QGraphicsScene scene;
     scene.addItem(chart.get());
@@ -318,6 +342,55 @@ class RatingFigureTest : public QObject {
     QCOMPARE(shown,
              (QStringList{"河床", "较低堤顶 5 m", "过水断面（水位 5 m）"}));
     scene.removeItem(chart.get());
+  }
+
+  // Three usable gaugings with P = 4, -2, 1 (Se = sqrt(21 / 2)) and one left
+  // out; then the same with only the first (no Se, no band).
+  void deviationChart_data() {
+    QTest::addColumn<int>("usable");
+    QTest::addColumn<double>("band");  // 2 Se; 0 for none.
+    QTest::newRow("with Se") << 3 << 2 * std::sqrt(21 / 2.0);
+    QTest::newRow("one gauging") << 1 << 0.0;
+  }
+  void deviationChart() {
+    QFETCH(int, usable);
+    QFETCH(double, band);
+    RatingAnalysis analysis;
+    const QList<QPointF> points = {{4, 1.5}, {-2, 2.5}, {1, 2.0}};
+    for (int i = 0; i < usable; ++i) {
+      GaugingResult result;
+      result.gauging.stage = points[i].y();
+      result.fit = GaugingFit{.deviation_percent = points[i].x()};
+      analysis.gaugings.push_back(result);
+    }
+    GaugingResult left_out;
+    left_out.gauging.stage = 9;
+    left_out.use = GaugingUse::kAboveCrest;
+    analysis.gaugings.push_back(left_out);
+    analysis.lowest_gauged_stage = 1.5;
+    analysis.highest_gauged_stage = usable > 1 ? 2.5 : 1.5;
+    if (band > 0) analysis.standard_error_percent = band / 2;
+
+    const std::unique_ptr<QChart> chart = MakeDeviationChart(analysis);
+    QCOMPARE(Find<QScatterSeries>(*chart, kDeviationSeries)->points(),
+             points.mid(0, usable));
+    const AxisRange stages = RangeOf(Axis(*chart, kVerticalAxis));
+    QVERIFY(Near(stages, PaddedRange(analysis.lowest_gauged_stage,
+                                     analysis.highest_gauged_stage)));
+    QCOMPARE(Find<QLineSeries>(*chart, kZeroDeviationSeries)->points(),
+             (QList<QPointF>{{0, stages.min}, {0, stages.max}}));
+    // Symmetric about 0, wide enough for the points and the band.
+    const double widest = std::max(4.0, band);
+    QVERIFY(Near(RangeOf(Axis(*chart, kHorizontalAxis)),
+                 PaddedRange(-widest, widest)));
+    auto* area = Find<QAreaSeries>(*chart, kDeviationBandSeries);
+    QCOMPARE(area != nullptr, band > 0);
+    if (area != nullptr) {
+      QCOMPARE(area->upperSeries()->points(),
+               (QList<QPointF>{{-band, stages.max}, {band, stages.max}}));
+      QCOMPARE(area->lowerSeries()->points(),
+               (QList<QPointF>{{-band, stages.min}, {band, stages.min}}));
+    }
   }
 };
 

@@ -102,6 +102,14 @@ TEST(SeedCorpusTest, EverySurveySeedHoldsEveryProperty) {
   }
 }
 
+TEST(SeedCorpusTest, EveryGaugingsSeedHoldsEveryProperty) {
+  const std::vector<fs::path> files = CorpusFiles("gaugings");
+  ASSERT_GE(files.size(), 5u);
+  for (const fs::path& file : files) {
+    EXPECT_EQ(CheckGaugingsParse(Contents(file)), "") << file;
+  }
+}
+
 TEST(SeedCorpusTest, EveryRunSeedHoldsEveryProperty) {
   const std::vector<fs::path> files = CorpusFiles("run");
   ASSERT_GE(files.size(), 10u);

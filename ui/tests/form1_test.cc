@@ -14,6 +14,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QStorageInfo>
+#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTreeWidget>
@@ -25,6 +26,7 @@
 #include "form/format_help.h"
 #include "ui/rating_viewer.h"
 #include "ui/tests/test_support.h"
+#include "ui/zones_dialog.h"
 
 namespace xsrating {
 namespace {
@@ -159,6 +161,7 @@ class Form1Test : public QObject {
         {3240, 7680, 8415, 735}, 14.25, "楷体_GB2312");
     row("Command4", "QPushButton", "查看断面与曲线", {11640, 6240, 1815, 615},
         9);
+    row("Command5", "QPushButton", "分区糙率…", {11520, 3600, 1455, 495}, 9);
   }
 
   void layout() {
@@ -208,13 +211,13 @@ class Form1Test : public QObject {
     QCOMPARE(QApplication::focusWidget()->objectName(), QStringLiteral("Dir1"));
 
     QStringList order;
-    for (int i = 0; i < 10; ++i) {
+    for (int i = 0; i < 11; ++i) {
       QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
       order << QApplication::focusWidget()->objectName();
     }
     QCOMPARE(order, QStringList({"File1", "Drive1", "Text1", "Text2",
                                  "Command1", "Command2", "Text3", "Command3",
-                                 "Command4", "Dir1"}));
+                                 "Command4", "Command5", "Dir1"}));
   }
 
   // Keys reach the parameters and the mark through the box's own editing
@@ -479,6 +482,80 @@ class Form1Test : public QObject {
         sink_.messages[0].text.c_str());
     QVERIFY(result.open(QIODevice::ReadOnly));
     QCOMPARE(result.readAll(), before);
+  }
+
+  // With zones the roughness box steps aside: the run uses the zones, and
+  // clearing them brings back the box as it was typed.
+  void zonesTakeThePlaceOfTheRoughnessBox() {
+    const QString folder = MakeSurveyFolder("zones", "sec1.txt");
+    QVERIFY(!folder.isEmpty());
+    std::unique_ptr<Form1> form = OpenForm();
+    QVERIFY(form != nullptr);
+    QVERIFY(ChooseSurvey(*form, folder, "sec1.txt"));
+    auto* roughness = Control<QLineEdit>(*form, "Text1");
+    Type(roughness, "0.0x");
+    Type(Control<QLineEdit>(*form, "Text2"), "0.0004");
+    Type(Control<QLineEdit>(*form, "Text3"), "5");
+    form->SetZones({{0, 0.05}, {10, 0.025}, {20, 0.05}},
+                   ZoneMethod::kComposite);
+    QVERIFY(!roughness->isEnabled());
+    QCOMPARE(roughness->text(), QStringLiteral("分区 3 段"));
+    QCOMPARE(roughness->property("notANumber").toBool(), false);
+    Press(*form, "Command1");
+    QCOMPARE(sink_.messages.size(), size_t{1});
+    QCOMPARE(sink_.messages[0].title, std::string(kResultSavedTitle));
+    QFile file(folder + QStringLiteral("/sec1成果.txt"));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QVERIFY(file.readAll().contains(QByteArray::fromStdString(
+        Utf8ToGbk("\r\n糙率=综合 0~10:.05;10~20:.025;20~30:.05   比降="))));
+
+    form->SetZones({}, ZoneMethod::kSubsection);
+    QVERIFY(roughness->isEnabled());
+    QCOMPARE(roughness->text(), QStringLiteral("0.0x"));
+    QCOMPARE(roughness->property("notANumber").toBool(), true);
+    QVERIFY(form->parameters().zones.empty());
+  }
+
+  // The dialog reads and writes the command line's zones file, and OK takes
+  // only zones a run can use.
+  void zonesDialogFilesAndChecks() {
+    ZonesDialog dialog(&sink_, temp_.path().toStdString());
+    const std::string path = (temp_.path() + "/分区.txt").toStdString();
+    QVERIFY(WriteFile(QString::fromStdString(path),
+                      "起点距 糙率\r\n-5,0.05 左滩\r\n60\t.025\r\n"));
+    dialog.Load(path);
+    std::vector<RoughnessZone> zones;
+    QVERIFY(dialog.ReadTable(&zones).ok());
+    QCOMPARE(zones.size(), size_t{2});
+    QCOMPARE(zones[1].from, 60.0);
+    QCOMPARE(zones[1].roughness, 0.025);
+
+    dialog.SetZones({{0, 0.04}, {12.5, 0.03}}, ZoneMethod::kComposite);
+    QCOMPARE(dialog.method(), ZoneMethod::kComposite);
+    dialog.Save(path);
+    QVERIFY(sink_.messages.empty());
+    dialog.SetZones({}, ZoneMethod::kSubsection);
+    dialog.Load(path);
+    QVERIFY(dialog.ReadTable(&zones).ok());
+    QCOMPARE(zones.size(), size_t{2});
+    QCOMPARE(zones[1].from, 12.5);
+
+    // A bad file changes nothing; a bad cell keeps the dialog open.
+    QVERIFY(WriteFile(QString::fromStdString(path), "0,0.03\n10,-1\n"));
+    dialog.Load(path);
+    QCOMPARE(sink_.messages.size(), size_t{1});
+    QVERIFY(QString::fromStdString(sink_.messages[0].text)
+                .contains("第 2 行的糙率“-1”不大于 0"));
+    auto* table = dialog.findChild<QTableWidget*>("Zones");
+    table->item(1, 1)->setText("n");
+    dialog.accept();
+    QCOMPARE(sink_.messages.size(), size_t{2});
+    QCOMPARE(sink_.messages[1].text, std::string("第 2 行的糙率不是数字。"));
+    QVERIFY(dialog.result() != QDialog::Accepted);
+    table->item(1, 1)->setText("0.05");
+    dialog.accept();
+    QCOMPARE(dialog.result(), int(QDialog::Accepted));
+    QCOMPARE(dialog.zones().size(), size_t{2});
   }
 
   void wholeRun_data() {

@@ -67,7 +67,7 @@ bool Near(const QList<double>& a, const QList<double>& b) {
 ViewRequest Request(const std::string& path, double roughness,
                     const char* slope, double stages,
                     InputProblems problems = {}) {
-  return ViewRequest{RunParameters{path, roughness, slope, stages},
+  return ViewRequest{RunParameters{path, roughness, slope, stages, {}, {}},
                      std::move(problems)};
 }
 
@@ -86,6 +86,7 @@ InputProblems Problems(const QStringList& empty,
 QVariantList Cells(const QTableWidget* table, int row) {
   QVariantList cells;
   for (int c = 0; c < table->columnCount(); ++c) {
+    if (table->isColumnHidden(c)) continue;
     cells << table->item(row, c)->text();
   }
   return cells;
@@ -294,6 +295,40 @@ class RatingViewerTest : public QObject {
     QCOMPARE(viewer.message(), QString());
   }
 
+  // The rating of the zones: marked on the section, n_eq and alpha in the
+  // table; the gaugings, checked against one roughness, wait.
+  void zones() {
+    RatingViewer viewer(&sink_);
+    ViewRequest request = Request(kSurvey, 0, "0.0004", 5);
+    request.parameters.zones = {{0, 0.025}, {10, 0.0125}, {20, 0.025}};
+    viewer.Show(request);
+    QCOMPARE(viewer.message(), QString());
+    QCOMPARE(viewer.figure().zones.size(), size_t{3});
+    int boundaries = 0;
+    for (QAbstractSeries* series : ChartOf(viewer, "SectionChart")->series()) {
+      boundaries += series->objectName() == QLatin1String(kZoneBoundarySeries);
+    }
+    QCOMPARE(boundaries, 2);
+    auto* table = viewer.findChild<QTableWidget*>("Table");
+    QCOMPARE(table->horizontalHeaderItem(7)->text(),
+             QStringLiteral("综合糙率\nn_eq"));
+    // At stage 5 the V's banks (n .025) and bed (n .0125) share the flow.
+    const QVariantList last = Cells(table, 4);
+    QCOMPARE(last.size(), 9);
+    QCOMPARE(last[1], QVariant("100.00"));
+    QCOMPARE(
+        last[7].toString(),
+        QString::number(viewer.figure().rows[4].equivalent_roughness, 'f', 4));
+    QVERIFY(last[7].toDouble() > 0.0125 && last[7].toDouble() < 0.025);
+    QVERIFY(last[8].toDouble() > 1);
+    QVERIFY(!viewer.findChild<QPushButton*>("ImportGaugings")->isEnabled());
+
+    viewer.Show(Request(kSurvey, 0.025, "0.0004", 5));
+    QCOMPARE(Cells(table, 4).size(), 7);
+    QVERIFY(viewer.figure().zones.empty());
+    QVERIFY(viewer.findChild<QPushButton*>("ImportGaugings")->isEnabled());
+  }
+
   void showAgainReplacesEverything() {
     RatingViewer viewer(&sink_);
     viewer.Show(Request(kSurvey, 0.025, "0.0004", 5));
@@ -434,6 +469,14 @@ class RatingViewerTest : public QObject {
     QVERIFY(summary->text().startsWith(QStringLiteral(
         "率定糙率 n_c = 0.02，相对标准误差 Se = 无，实测点数 k = 1，")));
     QVERIFY(summary->text().contains(QStringLiteral("Q = 8.257(H − 0)^1.858")));
+    QVERIFY(summary->text().endsWith(QStringLiteral(
+        "；符号检验 点数不足，适线检验 点数不足，偏离数值检验 点数不足，"
+        "系统误差 0%，随机不确定度 无")));
+    QVERIFY(viewer.findChild<QChartView*>("DeviationChart")->isVisible());
+    QCOMPARE(Find<QScatterSeries>(ChartOf(viewer, "DeviationChart"),
+                                  kDeviationSeries)
+                 ->points(),
+             QList<QPointF>{QPointF(0, 2.5)});
 
     QTest::mouseClick(viewer.findChild<QPushButton*>("SaveReport"),
                       Qt::LeftButton);
@@ -443,16 +486,18 @@ class RatingViewerTest : public QObject {
     QVERIFY(file.open(QIODevice::ReadOnly));
     // The same report as the command line's, with the time of the save.
     const QByteArray report = file.readAll();
-    const std::string expected = RatingReportCsv(
-        *viewer.analysis(), {.data_file_path = kSurvey,
-                             .gaugings_path = gaugings.toStdString(),
-                             .roughness_text = "0.025",
-                             .slope_text = "0.0004"});
+    const std::string expected =
+        RatingReportCsv(*viewer.analysis(), *viewer.checks(),
+                        {.data_file_path = kSurvey,
+                         .gaugings_path = gaugings.toStdString(),
+                         .roughness_text = "0.025",
+                         .slope_text = "0.0004"});
     const QByteArray time_row = QByteArrayLiteral("\r\n计算时间,");
     QCOMPARE(report.left(report.indexOf(time_row)),
              QByteArray::fromStdString(
                  expected.substr(0, expected.find(time_row.toStdString()))));
     QVERIFY(report.contains("\r\n关系式,Q=8.257(H−0)^1.858\r\n"));
+    QVERIFY(report.endsWith("\r\n偏离数值检验,,,0.2,点数不足\r\n"));
 
     // Shown again, the table is checked against the same gaugings; a slope
     // of 0 cannot be, and the message line says why.
@@ -462,7 +507,31 @@ class RatingViewerTest : public QObject {
     QVERIFY(!viewer.analysis().has_value());
     QCOMPARE(viewer.message(), QStringLiteral("有实测流量时比降必须大于 0"));
     QVERIFY(!viewer.findChild<QChartView*>("RoughnessChart")->isVisible());
+    QVERIFY(!viewer.findChild<QChartView*>("DeviationChart")->isVisible());
     QVERIFY(!viewer.findChild<QPushButton*>("SaveReport")->isEnabled());
+  }
+
+  // The gaugings are checked against the rating on screen, even when the
+  // survey has changed on disk since: the chart, the table and the report
+  // show one version of the section.
+  void gaugingsCheckTheRatingShown() {
+    const QString survey = temp_.filePath("changing.txt");
+    const QString gaugings = temp_.filePath("changing_gaugings.txt");
+    QVERIFY(WriteFile(survey, "0,5\r\n10,0\r\n20,0\r\n30,5\r\n"));
+    QVERIFY(WriteFile(gaugings, "2.5,54.8820294890058\r\n"));
+    RatingViewer viewer(&sink_);
+    viewer.Show(Request(survey.toStdString(), 0.025, "0.0004", 5));
+    QVERIFY(WriteFile(survey, "0,9\r\n10,1\r\n20,1\r\n30,9\r\n"));
+    viewer.ShowGaugings(gaugings.toStdString());
+    QVERIFY(sink_.messages.empty());
+    QVERIFY(viewer.analysis().has_value());
+    QCOMPARE(viewer.analysis()->calibrated_roughness, 0.02);
+    const std::vector<CalibratedRow>& rows = viewer.analysis()->rows;
+    QCOMPARE(rows.size(), viewer.figure().rows.size());
+    for (size_t i = 0; i < rows.size(); ++i) {
+      QCOMPARE(rows[i].stage, viewer.figure().rows[i].stage);
+      QCOMPARE(rows[i].discharge, viewer.figure().rows[i].discharge);
+    }
   }
 
   void badGaugingsAreTold() {

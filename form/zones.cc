@@ -1,0 +1,48 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "form/zones.h"
+
+#include <optional>
+
+#include "core/number_text.h"
+#include "core/roughness_zones.h"
+
+namespace xsrating {
+namespace {
+
+bool IsBlankText(const std::string& text) {
+  return text.find_first_not_of(" \t") == std::string::npos;
+}
+
+}  // namespace
+
+std::vector<ZoneRowTexts> ZoneRows(std::span<const RoughnessZone> zones) {
+  std::vector<ZoneRowTexts> rows;
+  for (const RoughnessZone& zone : zones) {
+    rows.push_back({FormatNumberForMessage(zone.from),
+                    FormatNumberForMessage(zone.roughness)});
+  }
+  return rows;
+}
+
+Status ZonesFromRows(std::span<const ZoneRowTexts> rows,
+                     std::vector<RoughnessZone>* zones) {
+  zones->clear();
+  for (size_t i = 0; i < rows.size(); ++i) {
+    const ZoneRowTexts& row = rows[i];
+    if (IsBlankText(row.from) && IsBlankText(row.roughness)) continue;
+    const std::string at = "第 " + std::to_string(i + 1) + " 行";
+    const std::optional<double> from = TextToNumber(row.from);
+    if (!from) return Status::Error(at + "的分区起点距不是数字。");
+    const std::optional<double> roughness = TextToNumber(row.roughness);
+    if (!roughness) return Status::Error(at + "的糙率不是数字。");
+    zones->push_back({*from, *roughness, static_cast<int64_t>(i + 1)});
+  }
+  if (zones->empty()) return Status::Ok();
+  return CheckRoughnessZones(*zones);
+}
+
+std::string ZonesBoxText(std::span<const RoughnessZone> zones) {
+  return "分区 " + std::to_string(zones.size()) + " 段";
+}
+
+}  // namespace xsrating
