@@ -46,7 +46,8 @@ if [[ -n ${SOURCE_DATE_EPOCH-} ]]; then
 fi
 
 makensis -V2 -INPUTCHARSET UTF8 -DVERSION="$version" -DFILES_DIR="$folder" \
-  -DOUT_FILE="$setup" app/data/windows/installer.nsi >&2
+  -DICON="$PWD/win32/xsrating.ico" -DOUT_FILE="$setup" \
+  app/data/windows/installer.nsi >&2
 # In name order and -X (no Unix owners or extra times), so that the same
 # files give the same zip.
 (cd "$stage" && find "xsrating-$version" | LC_ALL=C sort | zip -qX -@ "$zip")

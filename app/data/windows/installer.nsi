@@ -5,12 +5,13 @@
 ;   VERSION   the version, such as 0.1.0
 ;   FILES_DIR the folder holding what is installed: xsrating.exe,
 ;             xsrating-cli.exe, README.md and LICENSE
+;   ICON      the programs' icon (.ico), which the installer shows too
 ;   OUT_FILE  the installer to write
 ; /S installs (and, given to uninstall.exe, uninstalls) without a window; /D=
 ; as the last argument chooses the folder.
 
-!ifndef VERSION | FILES_DIR | OUT_FILE
-  !error "define VERSION, FILES_DIR and OUT_FILE (see the head of this file)"
+!ifndef VERSION | FILES_DIR | ICON | OUT_FILE
+  !error "define VERSION, FILES_DIR, ICON and OUT_FILE (see the head of this file)"
 !endif
 
 ; 64-bit: the programs are, and wine64 runs nothing else.
@@ -44,6 +45,8 @@ VIAddVersionKey /LANG=0 "LegalCopyright" "GPL-3.0-or-later"
 !include "FileFunc.nsh"
 
 !define MUI_ABORTWARNING
+!define MUI_ICON "${ICON}"
+!define MUI_UNICON "${ICON}"
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_INSTFILES
 !define MUI_FINISHPAGE_RUN "$INSTDIR\xsrating.exe"
