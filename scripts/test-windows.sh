@@ -239,8 +239,8 @@ done
 window_exe='C:\Program Files\xsrating\xsrating.exe'
 if [[ ! -f $shortcut ]]; then
   fail "installer: no Start-menu shortcut $(basename "$shortcut")"
-elif ! { strings -a "$shortcut" && strings -a -el "$shortcut"; } |
-    grep -qiF "$window_exe"; then
+elif ! grep -qiF "$window_exe" <<<"$(strings -a "$shortcut"
+  strings -a -el "$shortcut")"; then
   fail "installer: the shortcut does not start $window_exe"
 fi
 [[ $(registry_value DisplayName) == 河道断面水位流量关系计算 ]] ||
