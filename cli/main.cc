@@ -22,6 +22,7 @@
 #include "core/date_time.h"
 #include "core/file_io.h"
 #include "core/number_text.h"
+#include "core/own_files.h"
 #include "core/rating.h"
 #include "core/rating_analysis.h"
 #include "core/rating_checks.h"
@@ -301,8 +302,10 @@ xsrating::Status WriteExtraOutputs(const std::string& data_file_path,
   if (outputs.table) {
     const std::string path = xsrating::RatingFilePath(data_file_path, ".csv");
     if (xsrating::Status s = xsrating::SaveFileAtomically(
-            path, xsrating::RatingTableCsv(rating.hydraulic_rows,
-                                           outputs.zone_columns));
+            path,
+            xsrating::RatingTableCsv(rating.hydraulic_rows,
+                                     outputs.zone_columns),
+            xsrating::OwnFileSaveOptions(xsrating::OwnFile::kTable, path));
         !s.ok()) {
       return s;
     }
@@ -326,7 +329,9 @@ xsrating::Status WriteExtraOutputs(const std::string& data_file_path,
         !s.ok()) {
       return s;
     }
-    if (xsrating::Status s = xsrating::SaveFileAtomically(path, bytes);
+    if (xsrating::Status s = xsrating::SaveFileAtomically(
+            path, bytes,
+            xsrating::OwnFileSaveOptions(xsrating::OwnFile::kFigure, path));
         !s.ok()) {
       return s;
     }
@@ -357,7 +362,8 @@ xsrating::Status WriteGaugingsReport(const xsrating::RunParameters& params,
   }
   const std::string path = xsrating::RatingReportPath(params.data_file_path);
   if (xsrating::Status s = xsrating::SaveFileAtomically(
-          path, xsrating::RatingReportCsv(analysis, checks, run));
+          path, xsrating::RatingReportCsv(analysis, checks, run),
+          xsrating::OwnFileSaveOptions(xsrating::OwnFile::kReport, path));
       !s.ok()) {
     return s;
   }
@@ -663,7 +669,9 @@ int CliMain(int argc, char** argv) {
 // cmd and PowerShell hand "*.txt" to the program as typed: the C runtime
 // expands '*' and '?' in the arguments that are not quoted, as Windows
 // programs do. A pattern that matches nothing stays as typed.
-extern "C" int _dowildcard = -1;
+extern "C" {
+int _dowildcard = -1;
+}
 
 // Windows passes the arguments as UTF-16, which holds any file name whatever
 // the console's code page; the program works in UTF-8.

@@ -89,7 +89,9 @@ bool NextLineHoldsNumbers(TextScanner& scan) {
 // make; empty for others. May read on.
 std::string Advice(TextScanner& scan, const std::string& text, int64_t line,
                    int point, Field which) {
+  // Column heads are words: "0，5" is a number with the wrong comma.
   if (line == 1 && point == 1 && which == Field::kDistance &&
+      text.find_first_of("0123456789") == std::string::npos &&
       NextLineHoldsNumbers(scan)) {
     return "第 1 行看起来是表头（列名），而地形文件中只能有数字：请删去这一"
            "行。";

@@ -106,10 +106,10 @@ std::filesystem::path TempFilePath(const std::filesystem::path& target,
   return PathFromUtf8(FolderOf(target)) / std::filesystem::path(name);
 }
 
-// The failure for a file at `named` that is read-only.
-Status ReadOnlyError(const std::string& named) {
-  return Status::FileSystemError(
-      named + "是只读的，没有权限改写，原有的结果文件没有改动。");
+// The failure for a file at `named`, of `kind`, that is read-only.
+Status ReadOnlyError(const std::string& named, const std::string& kind) {
+  return Status::FileSystemError(named + "是只读的，没有权限改写，原有的" +
+                                 kind + "没有改动。");
 }
 
 // The opening bytes of the file at `path`, up to kOpeningBytes.
@@ -168,7 +168,7 @@ Status InspectExisting(const std::filesystem::path& target,
   constexpr fs::perms kAnyWrite =
       fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
   if ((status.permissions() & kAnyWrite) == fs::perms::none) {
-    return ReadOnlyError(named);
+    return ReadOnlyError(named, options.kind);
   }
   existing->exists = true;
   existing->permissions = status.permissions();
@@ -177,16 +177,18 @@ Status InspectExisting(const std::filesystem::path& target,
 
 // Writes `bytes` to a temporary file beside `target` and renames that over
 // it, once what is at `target` is known to be nothing or a regular file that
-// may be replaced (`existing`). `named` names the file in messages.
+// may be replaced (`existing`). `named` names the file in messages, `kind`
+// says what it is.
 Status ReplaceThroughTemporaryFile(const std::filesystem::path& target,
                                    std::string_view bytes,
                                    const WriteChunkFn& write_chunk,
                                    const std::string& named,
+                                   const std::string& kind,
                                    const ExistingFile& existing) {
   // A file we may not write is not ours to replace, though the folder would
   // let us. (A read-only mount is left to fail below, with its own reason.)
   if (existing.exists && !MayWriteExistingFile(target)) {
-    return ReadOnlyError(named);
+    return ReadOnlyError(named, kind);
   }
   // The clock as well, in case the C runtime's random_device repeats itself:
   // two runs that pick the same names only cost each other a retry.
@@ -227,7 +229,7 @@ Status ReplaceThroughTemporaryFile(const std::filesystem::path& target,
   EndTemporaryFile(temp, /*remove=*/!reason.empty());
   if (!reason.empty()) {
     return Status::FileSystemError("无法写入" + named + "：" + reason +
-                                   "。原有的结果文件没有改动。");
+                                   "。原有的" + kind + "没有改动。");
   }
   return Status::Ok();
 }
@@ -237,13 +239,13 @@ Status ReplaceThroughTemporaryFile(const std::filesystem::path& target,
 Status SaveFileAtomically(const std::string& path, std::string_view bytes,
                           const SaveOptions& options) {
   const std::filesystem::path target = PathFromUtf8(path);
-  const std::string named = "结果文件“" + path + "”";
+  const std::string named = options.kind + "“" + path + "”";
   ExistingFile existing;
   if (Status s = InspectExisting(target, named, options, &existing); !s.ok()) {
     return s;
   }
   return ReplaceThroughTemporaryFile(target, bytes, options.write_chunk, named,
-                                     existing);
+                                     options.kind, existing);
 }
 
 }  // namespace xsrating

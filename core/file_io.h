@@ -27,9 +27,13 @@ using WriteChunkFn = std::function<long(int fd, const char* data, size_t size)>;
 
 // How many opening bytes of an existing file SaveOptions::check_existing sees
 // (fewer when the file is shorter).
-inline constexpr size_t kOpeningBytes = 64;
+// Enough for the header line of any of our files and the title and mark of
+// a figure, whatever its name.
+inline constexpr size_t kOpeningBytes = 4096;
 
 struct SaveOptions {
+  // What the file is, as messages name it: "结果文件", "表格", "图", "率定表".
+  std::string kind = "结果文件";
   // Called with the opening bytes of a regular file that is already at the
   // path; a failure keeps the file as it is and is returned as the save's.
   // Unset: any regular file that may be written is replaced.

@@ -30,7 +30,7 @@ struct Gauging {
 // discharge, separated by a comma, spaces or tabs (a comma may have blanks on
 // either side); whatever follows them on the line (a date, the method, notes)
 // is ignored. The first line that is neither blank nor a comment is a header
-// and is skipped when its first field is not a number. A line whose first
+// and is skipped when its first field holds no digit. A line whose first
 // character other than blanks is '#' is a comment.
 //
 // On success *gaugings holds the gaugings in file order, at least one. Fails,

@@ -90,9 +90,7 @@ std::string RatingReportPath(std::string_view data_file_path) {
 void WriteRatingReport(std::ostream& out, const RatingAnalysis& analysis,
                        const RatingChecks& checks, const RatingReportRun& run) {
   out << "\xEF\xBB\xBF";
-  out << "实测水位,实测流量,面积,湿周,水力半径,反推糙率,率定流量,相对偏差(%),"
-         "说明"
-      << kLineEnd;
+  out << kRatingReportHeader << kLineEnd;
   for (const GaugingResult& result : analysis.gaugings) {
     out << CsvNumber(result.gauging.stage) << ','
         << CsvNumber(result.gauging.discharge) << ',';

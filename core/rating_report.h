@@ -18,6 +18,10 @@ namespace xsrating {
 // Appended to the survey file's name, less its extension.
 inline constexpr char kRatingReportSuffix[] = "率定.csv";
 
+// The report's first line, after the byte-order mark.
+inline constexpr char kRatingReportHeader[] =
+    "实测水位,实测流量,面积,湿周,水力半径,反推糙率,率定流量,相对偏差(%),说明";
+
 // The report's path: the result file's path with "率定.csv" in place of
 // "成果.txt", so D:\data\sec1.txt gives D:\data\sec1率定.csv.
 std::string RatingReportPath(std::string_view data_file_path);

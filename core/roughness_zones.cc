@@ -5,6 +5,7 @@
 #include <cmath>
 #include <string>
 
+#include "core/number_pairs.h"
 #include "core/number_text.h"
 #include "core/text_scanner.h"
 
@@ -95,90 +96,30 @@ std::vector<AppliedZone> ApplyZones(std::span<const RoughnessZone> zones,
 Status ParseRoughnessZones(std::istream& in,
                            std::vector<RoughnessZone>* zones) {
   zones->clear();
-  TextScanner scan(in);
-  if (!scan.SkipByteOrderMark()) {
-    return Status::Error(
-        "分区糙率文件是 UTF-16（Unicode）编码的，请用记事本等另存为 ANSI（GBK）"
-        "或 UTF-8 编码的文本文件。");
-  }
-  bool header_allowed = true;
-  for (;;) {
-    scan.SkipBlanks();
-    const int first = scan.Peek();
-    if (first == TextScanner::kEnd) break;
-    if (scan.TakeLineEnd()) continue;  // A blank line.
-    if (first == '#') {
-      scan.SkipLine();
-      continue;
-    }
-    const int64_t line = scan.line();
-    const bool may_be_header = header_allowed;
-    header_allowed = false;
-
-    if (first == ',') {
-      if (may_be_header) {
-        scan.SkipLine();
-        continue;
-      }
-      return Status::Error(AtLine(line) +
-                           "的逗号前缺少分区起点距：行首的逗号前不能是空的。");
-    }
-    const TextScanner::Field from_field = scan.ReadField();
-    double from = 0;
-    if (!TextScanner::Number(from_field, &from)) {
-      // Column heads such as "起点距,糙率".
-      if (may_be_header) {
-        scan.SkipLine();
-        continue;
-      }
-      return Status::Error(AtLine(line) + "的" + scan.Quote(from_field) +
-                           "不是有效的数字（分区起点距）。");
-    }
-    // Kept for a message: reading on may replace what the field points to.
-    const std::string from_text(from_field.text);
-    scan.SkipSeparator();
-    const int next = scan.Peek();
-    if (next == TextScanner::kEnd || TextScanner::IsLineEnd(next)) {
-      return Status::Error(AtLine(line) + "只有起点距" + scan.Quote(from_text) +
-                           "，缺少糙率。每行应先写分区起点距，再写糙率。");
-    }
-    if (next == ',') {
-      return Status::Error(AtLine(line) + "缺少糙率：两个逗号之间不能是空的。");
-    }
-    const TextScanner::Field roughness_field = scan.ReadField();
-    double roughness = 0;
-    if (!TextScanner::Number(roughness_field, &roughness)) {
-      return Status::Error(AtLine(line) + "的" + scan.Quote(roughness_field) +
-                           "不是有效的数字（糙率）。");
-    }
-    if (!(roughness > 0)) {
-      return Status::Error(AtLine(line) + "的糙率" +
-                           scan.Quote(roughness_field) +
-                           "不大于 0，糙率必须大于 0。");
-    }
-    if (!zones->empty() && !(from > zones->back().from)) {
-      return Status::Error(AtLine(line) + "的起点距" + scan.Quote(from_text) +
-                           "不大于上一行的起点距 " +
-                           FormatNumberForMessage(zones->back().from) +
-                           "，分区起点距必须由小到大排列、不能重复。");
-    }
-    if (zones->size() == static_cast<size_t>(kMaxZones)) {
-      return Status::Error(
-          AtLine(line) + "开始了第 " + std::to_string(kMaxZones + 1) +
-          " 个分区，分区不能超过 " + std::to_string(kMaxZones) + " 个。");
-    }
-    zones->push_back({from, roughness, line});
-    scan.SkipLine();  // Notes such as "主槽".
-  }
-  if (scan.read_failed()) {
-    return Status::FileSystemError("读取分区糙率文件时出错。");
-  }
-  if (zones->empty()) {
-    return Status::Error(
-        "分区糙率文件中没有数据。每行应先写分区起点距，再写糙率，用逗号、"
-        "空格或制表符分开。");
-  }
-  return Status::Ok();
+  static constexpr NumberPairNames kNames = {"分区糙率文件", "分区起点距",
+                                             "起点距", "糙率", "糙率"};
+  return ParseNumberPairs(
+      in, kNames, [zones](const NumberPair& pair, TextScanner& scan) {
+        if (!(pair.second > 0)) {
+          return Status::Error(AtLine(pair.line) + "的糙率" +
+                               scan.Quote(pair.second_text) +
+                               "不大于 0，糙率必须大于 0。");
+        }
+        if (!zones->empty() && !(pair.first > zones->back().from)) {
+          return Status::Error(AtLine(pair.line) + "的起点距" +
+                               scan.Quote(pair.first_text) +
+                               "不大于上一行的起点距 " +
+                               FormatNumberForMessage(zones->back().from) +
+                               "，分区起点距必须由小到大排列、不能重复。");
+        }
+        if (zones->size() == static_cast<size_t>(kMaxZones)) {
+          return Status::Error(
+              AtLine(pair.line) + "开始了第 " + std::to_string(kMaxZones + 1) +
+              " 个分区，分区不能超过 " + std::to_string(kMaxZones) + " 个。");
+        }
+        zones->push_back({pair.first, pair.second, pair.line});
+        return Status::Ok();
+      });
 }
 
 Status ReadRoughnessZones(const std::string& path,

@@ -44,7 +44,7 @@ inline constexpr int kMaxZones = 1000;
 // holds a zone: its breakpoint distance, then its roughness, separated by a
 // comma, spaces or tabs; whatever follows on the line (a note such as "主槽")
 // is ignored. The first line that is neither blank nor a comment is a header
-// and is skipped when its first field is not a number. A line whose first
+// and is skipped when its first field holds no digit. A line whose first
 // character other than blanks is '#' is a comment.
 //
 // On success *zones holds the zones in file order, at least one, each with

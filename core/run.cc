@@ -7,6 +7,7 @@
 #include <system_error>
 
 #include "core/file_io.h"
+#include "core/own_files.h"
 #include "core/rating_warnings.h"
 #include "core/result_file.h"
 
@@ -41,13 +42,6 @@ bool HasCsvExtension(std::string_view path) {
   std::string extension(path.substr(path.size() - 4));
   for (char& c : extension) c = c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c;
   return extension == ".csv";
-}
-
-Status NotAResultFileError(const std::string& path) {
-  return Status::FileSystemError(
-      "文件“" + path +
-      "”已经存在，但它不是本程序的结果文件（第一行不是“计算时间:”），"
-      "为免丢失其中的数据，没有改写它。请把它改名或移走后再计算。");
 }
 
 }  // namespace
@@ -86,13 +80,9 @@ Status RunComputation(RunParameters& params, MessageSink& sink,
   const std::string result_path = ResultFilePath(params.data_file_path);
   const std::string contents = ResultFileBytes(
       rated, params, hooks.now ? hooks.now() : CurrentLocalTime());
-  SaveOptions options;
   // A survey or a note of the user's may carry the result's name; only a
   // file this program wrote is replaced.
-  options.check_existing = [&result_path](std::string_view opening) {
-    return StartsLikeResultFile(opening) ? Status::Ok()
-                                         : NotAResultFileError(result_path);
-  };
+  const SaveOptions options = OwnFileSaveOptions(OwnFile::kResult, result_path);
   const Status saved = hooks.save
                            ? hooks.save(result_path, contents, options)
                            : SaveFileAtomically(result_path, contents, options);

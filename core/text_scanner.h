@@ -186,6 +186,10 @@ class TextScanner {
     // ("inf", "nan"). Anything else, and anything from_chars refuses, goes
     // the long way, which tells a number too small (zero) from one too large.
     const size_t lead = !text.empty() && text[0] == '-' ? 1 : 0;
+    if (PlainDecimal(text.substr(lead), value)) {
+      if (lead == 1) *value = -*value;
+      return true;
+    }
     if (!field.cut && text.size() > lead &&
         ((text[lead] >= '0' && text[lead] <= '9') || text[lead] == '.')) {
       const auto [ptr, ec] =
@@ -219,6 +223,36 @@ class TextScanner {
   }
 
  private:
+  // Reads `text` when it is a plain decimal of at most 15 digits with at most
+  // one '.' ("52.98", "0.6", "120"): the digits and the power of ten that
+  // places the point are then both exact doubles, so their quotient, rounded
+  // once, is the nearest double to the text, as from_chars gives it. False,
+  // for from_chars to read, for any other text.
+  static bool PlainDecimal(std::string_view text, double* value) {
+    static constexpr double kPowersOfTen[] = {1e0,  1e1,  1e2,  1e3, 1e4,  1e5,
+                                              1e6,  1e7,  1e8,  1e9, 1e10, 1e11,
+                                              1e12, 1e13, 1e14, 1e15};
+    constexpr size_t kMaxDigits = 15;  // 10^15 < 2^53.
+    if (text.size() > kMaxDigits + 1) return false;
+    uint64_t digits = 0;
+    size_t count = 0;
+    size_t point = text.size();  // Where the '.' is.
+    for (size_t i = 0; i < text.size(); ++i) {
+      const unsigned digit = static_cast<unsigned char>(text[i]) - '0';
+      if (digit < 10) {
+        digits = digits * 10 + digit;
+        ++count;
+      } else if (text[i] == '.' && point == text.size()) {
+        point = i;
+      } else {
+        return false;
+      }
+    }
+    if (count == 0 || count > kMaxDigits) return false;
+    const size_t decimals = point == text.size() ? 0 : text.size() - point - 1;
+    *value = static_cast<double>(digits) / kPowersOfTen[decimals];
+    return true;
+  }
   static bool SlowNumber(const Field& field, double* value);
   // Gives up the buffer and reads the next one; false at the end.
   bool Refill();

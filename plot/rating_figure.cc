@@ -10,6 +10,7 @@
 #include <QGraphicsLayout>
 #include <QGraphicsScene>
 #include <QImage>
+#include <QImageWriter>
 #include <QLegend>
 #include <QLegendMarker>
 #include <QLineSeries>
@@ -23,6 +24,7 @@
 #include <cmath>
 
 #include "core/number_text.h"
+#include "core/own_files.h"
 #include "core/stage_discharge.h"
 
 namespace xsrating {
@@ -369,8 +371,10 @@ QByteArray FigureSvg(const FigureData& data, const QString& title) {
   // Fonts are laid out for a screen of 96 dots per inch.
   svg.setResolution(96);
   svg.setTitle(title);
+  // The mark that tells a later save this file is ours to replace.
   svg.setDescription(
-      QStringLiteral("断面图、水位流量关系曲线和水位面积关系曲线"));
+      QString::fromUtf8(kFigureMark) +
+      QStringLiteral(" 断面图、水位流量关系曲线和水位面积关系曲线"));
   QPainter painter(&svg);
   PaintFigure(data, &painter);
   painter.end();
@@ -387,7 +391,11 @@ QByteArray FigurePng(const FigureData& data) {
   QByteArray bytes;
   QBuffer buffer(&bytes);
   buffer.open(QIODevice::WriteOnly);
-  image.save(&buffer, "PNG");
+  QImageWriter writer(&buffer, "PNG");
+  // The mark that tells a later save this file is ours to replace.
+  writer.setText(QString::fromLatin1(kFigurePngKeyword),
+                 QString::fromLatin1(kFigureMark));
+  writer.write(image);
   return bytes;
 }
 

@@ -4,12 +4,16 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <bit>
+#include <cstdint>
+#include <random>
 #include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "core/encoding.h"
+#include "core/number_text.h"
 
 namespace xsrating {
 namespace {
@@ -143,7 +147,7 @@ INSTANTIATE_TEST_SUITE_P(
                     {"第 4 行", "“3O”", "第 4 个测点的起点距"}},
         FailureCase{"FullWidthComma",
                     "0\xA3\xAC"
-                    "5\n",  // GBK "0，5".
+                    "5\n1,0\n",  // GBK "0，5".
                     {"第 1 行", "“0，5”", "请用半角（英文）逗号“,”隔开"}},
         FailureCase{"GarbageBytesAreShownSafely",
                     std::string("0,5\n1\0\x01\xFF,2\n", 11),
@@ -204,6 +208,50 @@ INSTANTIATE_TEST_SUITE_P(
     [](const testing::TestParamInfo<FailureCase>& info) {
       return info.param.name;
     });
+
+// Plain decimals are read without from_chars; every field must still be the
+// number the program's one conversion gives, to the last bit.
+TEST(CrossSectionTest, ReadsEveryNumberAsTheConversionDoes) {
+  std::vector<std::string> fields = {"0.1",
+                                     "-0",
+                                     "-0.0",
+                                     "5.",
+                                     ".5",
+                                     "123456789012345",
+                                     "1234567890123456",
+                                     "9007199254740993",
+                                     "0.000000000000001",
+                                     "99999999999999.9",
+                                     "1e5",
+                                     "+2.5",
+                                     "-.25e-3",
+                                     "4.9e-324",
+                                     "1.7976931348623157e308"};
+  std::mt19937_64 random(20261207);
+  while (fields.size() < 2 * static_cast<size_t>(kMaxPoints)) {
+    const size_t digits = 1 + random() % 17;
+    std::string field = random() % 4 == 0 ? "-" : "";
+    for (size_t d = 0; d < digits; ++d) field += '0' + random() % 10;
+    if (random() % 5 != 0) {
+      field.insert(field.size() - random() % (digits + 1), 1, '.');
+    }
+    fields.push_back(field);
+  }
+  std::string text;
+  for (size_t i = 0; i < fields.size(); i += 2) {
+    text += fields[i] + "," + fields[i + 1] + "\r\n";
+  }
+  CrossSection section;
+  ASSERT_TRUE(Parse(text, &section).ok());
+  ASSERT_EQ(section.points.size() * 2, fields.size());
+  for (size_t i = 0; i < fields.size(); ++i) {
+    const SectionPoint& p = section.points[i / 2];
+    const double read = i % 2 == 0 ? p.distance : p.elevation;
+    EXPECT_EQ(std::bit_cast<uint64_t>(read),
+              std::bit_cast<uint64_t>(*TextToNumber(fields[i], '.')))
+        << fields[i];
+  }
+}
 
 TEST(CrossSectionTest, ReadingAFileNamesIt) {
   CrossSection section;

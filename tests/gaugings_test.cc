@@ -119,6 +119,9 @@ INSTANTIATE_TEST_SUITE_P(
         FailCase{"EmptyStage", "1,2\n,2\n", "第 2 行的逗号前缺少实测水位"},
         FailCase{"FullWidthComma", "1,2\n3，4\n",
                  "第 2 行的“3，4”不是有效的数字（实测水位）。请用半角逗号"},
+        // Column heads are words: a first line of numbers is no header.
+        FailCase{"FullWidthCommaOnTheFirstLine", "3，4\n1,2\n",
+                 "第 1 行的“3，4”不是有效的数字（实测水位）。请用半角逗号"},
         FailCase{"FullWidthCommaInGbk",
                  "1,2\n3\xA3\xAC"
                  "4\n",

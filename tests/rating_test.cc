@@ -190,6 +190,7 @@ struct WarningCase {
   double roughness;
   const char* slope;
   std::vector<std::vector<std::string>> warnings;
+  std::vector<RoughnessZone> zones = {};  // In place of the roughness.
   friend void PrintTo(const WarningCase& c, std::ostream* os) { *os << c.name; }
 };
 
@@ -201,6 +202,7 @@ TEST_P(RatingWarningsTest, NamesWhatToCheck) {
   params.roughness = c.roughness;
   params.slope_text = c.slope;
   params.stage_count = 5;
+  params.zones = c.zones;
   Rating rating;
   ASSERT_TRUE(RateSection(CrossSection{c.points}, params, &rating).ok());
   const std::vector<std::string> warnings = RatingWarnings(rating, params);
@@ -254,6 +256,12 @@ INSTANTIATE_TEST_SUITE_P(
                     "0.0004",
                     {{"糙率 0.3 不在", "0.008 到 0.25 之间"}}},
         WarningCase{"RoughnessTooSmall", kV, 0.0025, "0.0004", {{"糙率"}}},
+        WarningCase{"ZoneRoughnessTooLarge",
+                    kV,
+                    0,
+                    "0.0004",
+                    {{"糙率 0.3 不在"}},
+                    {{0, 0.03}, {10, 0.3}}},
         WarningCase{"RoughnessAtTheBounds", kV, 0.008, "0.1", {}},
         WarningCase{"RoughnessAtTheUpperBound", kV, 0.25, "4e-4", {}},
         WarningCase{"SlopeTooSteep",

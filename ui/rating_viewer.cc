@@ -28,6 +28,7 @@
 #include "core/file_io.h"
 #include "core/hydraulic_table.h"
 #include "core/number_text.h"
+#include "core/own_files.h"
 #include "core/rating.h"
 #include "core/rating_csv.h"
 #include "core/rating_report.h"
@@ -422,12 +423,13 @@ void RatingViewer::Save(FileKind kind) {
     const char* extension;
     const char* caption;
     const char* filter;
+    OwnFile own;  // What may be replaced at the chosen path.
   };
   static constexpr Kind kKinds[] = {
-      {".png", "保存图", "PNG 图片 (*.png)"},
-      {".svg", "保存图", "SVG 矢量图 (*.svg)"},
-      {".csv", "保存水力要素表", "CSV 表格 (*.csv)"},
-      {".csv", "保存率定表", "CSV 表格 (*.csv)"},
+      {".png", "保存图", "PNG 图片 (*.png)", OwnFile::kFigure},
+      {".svg", "保存图", "SVG 矢量图 (*.svg)", OwnFile::kFigure},
+      {".csv", "保存水力要素表", "CSV 表格 (*.csv)", OwnFile::kTable},
+      {".csv", "保存率定表", "CSV 表格 (*.csv)", OwnFile::kReport},
   };
   const Kind& k = kKinds[static_cast<int>(kind)];
   QString suggested;
@@ -467,8 +469,11 @@ void RatingViewer::Save(FileKind kind) {
                            .run_time = CurrentLocalTime()}));
       break;
   }
+  // The save dialog has asked before replacing a file; still only a file of
+  // ours is replaced, as on the command line.
   const Status saved = SaveFileAtomically(
-      path.toStdString(), std::string_view(bytes.constData(), bytes.size()));
+      path.toStdString(), std::string_view(bytes.constData(), bytes.size()),
+      OwnFileSaveOptions(k.own, path.toStdString()));
   if (!saved.ok()) {
     status_->clear();
     sink_->ShowWarning(saved.message(), kSaveFailedTitle);

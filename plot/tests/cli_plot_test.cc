@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // xsrating-cli's figure (--plot) and table (--csv), run as a user would, with
 // no display.
+#include <QBuffer>
 #include <QColor>
 #include <QDir>
 #include <QFile>
@@ -184,6 +185,82 @@ class CliPlotTest : public QObject {
     QVERIFY2(run.err.contains(message), qPrintable(run.err));
     QVERIFY(run.out.isEmpty());
     QCOMPARE(Files(), QStringList{"v_section.txt"});
+  }
+
+  // What is at a side file's name is replaced only when this program wrote
+  // it; anything else stays as it was, and the message names the kind.
+  void sideFilesReplaceOnlyOurs_data() {
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QByteArray>("existing");  // Empty: an earlier run's.
+    QTest::addColumn<QString>("kind");         // Empty: replaced.
+    QByteArray plain_png;                      // A PNG without our mark.
+    QBuffer buffer(&plain_png);
+    QVERIFY(buffer.open(QIODevice::WriteOnly));
+    QImage image(4, 4, QImage::Format_RGB32);
+    image.fill(Qt::red);
+    QVERIFY(image.save(&buffer, "PNG"));
+    const QStringList csv = {"--csv"};
+    const QStringList report = {"--gaugings", "g.txt"};
+    QTest::newRow("our table")
+        << csv << "v_section成果.csv" << QByteArray() << "";
+    QTest::newRow("someone's table")
+        << csv << "v_section成果.csv" << QByteArray("水位,流量\r\n1,2\r\n")
+        << "表格";
+    QTest::newRow("our header without the byte-order mark")
+        << csv << "v_section成果.csv"
+        << QByteArray("水位,面积,湿周,水力半径,水面宽,平均流速,流量\r\n")
+        << "表格";
+    QTest::newRow("our report")
+        << report << "v_section率定.csv" << QByteArray() << "";
+    QTest::newRow("someone's report")
+        << report << "v_section率定.csv" << QByteArray("\xEF\xBB\xBF备注\r\n")
+        << "率定表";
+    QTest::newRow("our SVG")
+        << QStringList{"--plot"} << "v_section成果.svg" << QByteArray() << "";
+    QTest::newRow("someone's SVG")
+        << QStringList{"--plot"} << "v_section成果.svg"
+        << QByteArray("<?xml version=\"1.0\"?>\n<svg><desc>map</desc></svg>")
+        << "图";
+    QTest::newRow("our PNG") << QStringList{"--plot=png"} << "v_section成果.png"
+                             << QByteArray() << "";
+    QTest::newRow("someone's PNG") << QStringList{"--plot=png"}
+                                   << "v_section成果.png" << plain_png << "图";
+  }
+
+  void sideFilesReplaceOnlyOurs() {
+    QFETCH(QStringList, options);
+    QFETCH(QString, name);
+    QFETCH(QByteArray, existing);
+    QFETCH(QString, kind);
+    QFile gaugings(Path("g.txt"));
+    QVERIFY(gaugings.open(QIODevice::WriteOnly));
+    gaugings.write("2.5,54.8820294890058\r\n");
+    gaugings.close();
+    if (existing.isEmpty()) {
+      // An earlier run with another stage count wrote it.
+      const Outcome earlier =
+          Run(QStringList{"-n", "0.025", "-s", "0.0004", "-m", "4"} + options +
+              QStringList{"v_section.txt"});
+      QCOMPARE(earlier.exit_code, 0);
+      existing = Slurp(Path(name));
+    } else {
+      QFile file(Path(name));
+      QVERIFY(file.open(QIODevice::WriteOnly));
+      file.write(existing);
+    }
+    const Outcome run = Run(kExample + options + QStringList{"v_section.txt"});
+    if (kind.isEmpty()) {
+      QCOMPARE(run.exit_code, 0);
+      QVERIFY(Slurp(Path(name)) != existing);
+      return;
+    }
+    QCOMPARE(run.exit_code, 1);
+    QVERIFY2(
+        run.err.contains(Path(name) +
+                         QStringLiteral("”已经存在，但它不是本程序的") + kind),
+        qPrintable(run.err));
+    QCOMPARE(Slurp(Path(name)), existing);
   }
 
   void plotNeedsTheModuleBesideTheProgram() {

@@ -110,6 +110,14 @@ TEST(SeedCorpusTest, EveryGaugingsSeedHoldsEveryProperty) {
   }
 }
 
+TEST(SeedCorpusTest, EveryZonesSeedHoldsEveryProperty) {
+  const std::vector<fs::path> files = CorpusFiles("zones");
+  ASSERT_GE(files.size(), 5u);
+  for (const fs::path& file : files) {
+    EXPECT_EQ(CheckZonesParse(Contents(file)), "") << file;
+  }
+}
+
 TEST(SeedCorpusTest, EveryRunSeedHoldsEveryProperty) {
   const std::vector<fs::path> files = CorpusFiles("run");
   ASSERT_GE(files.size(), 10u);

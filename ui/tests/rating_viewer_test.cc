@@ -554,7 +554,7 @@ class RatingViewerTest : public QObject {
   }
 
   void failedSaveIsTold() {
-    const QString chosen = temp_.filePath("no such folder/table.csv");
+    QString chosen = temp_.filePath("no such folder/table.csv");
     RatingViewer viewer(
         &sink_, [&](QWidget*, const QString&, const QString&, const QString&,
                     const QString&) { return chosen; });
@@ -567,6 +567,20 @@ class RatingViewerTest : public QObject {
         QString::fromStdString(sink_.messages[0].text).contains("table.csv"));
     QVERIFY(!QFile::exists(chosen));
     QCOMPARE(viewer.status(), QString());
+
+    // A file at the chosen name that this program did not write is left as
+    // it is, though the dialog asked before replacing it.
+    sink_.messages.clear();
+    chosen = temp_.filePath("notes.csv");
+    QVERIFY(WriteFile(chosen, "备注\r\n"));
+    QTest::mouseClick(viewer.findChild<QPushButton*>("SaveCsv"),
+                      Qt::LeftButton);
+    QCOMPARE(sink_.messages.size(), size_t{1});
+    QVERIFY(QString::fromStdString(sink_.messages[0].text)
+                .contains(QStringLiteral("不是本程序的表格")));
+    QFile kept(chosen);
+    QVERIFY(kept.open(QIODevice::ReadOnly));
+    QCOMPARE(kept.readAll(), QByteArray("备注\r\n"));
   }
 
   void columnDecimals_data() {
