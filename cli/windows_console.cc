@@ -11,27 +11,6 @@
 namespace xsrating {
 namespace {
 
-std::wstring Utf16(std::string_view utf8) {
-  if (utf8.empty()) return {};
-  const int size = MultiByteToWideChar(
-      CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
-  std::wstring wide(static_cast<size_t>(size), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()),
-                      wide.data(), size);
-  return wide;
-}
-
-std::string Utf8(std::wstring_view wide) {
-  if (wide.empty()) return {};
-  const int size = WideCharToMultiByte(CP_UTF8, 0, wide.data(),
-                                       static_cast<int>(wide.size()), nullptr,
-                                       0, nullptr, nullptr);
-  std::string utf8(static_cast<size_t>(size), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()),
-                      utf8.data(), size, nullptr, nullptr);
-  return utf8;
-}
-
 // Collects UTF-8 and writes it out whole characters at a time, at each line
 // end and whenever the stream is flushed.
 class WindowsOutputBuffer : public std::streambuf {
@@ -80,7 +59,7 @@ class WindowsOutputBuffer : public std::streambuf {
     }
     DWORD written = 0;
     if (console_) {
-      const std::wstring wide = Utf16(text);
+      const std::wstring wide = Utf8ToUtf16(text);
       WriteConsoleW(handle_, wide.data(), static_cast<DWORD>(wide.size()),
                     &written, nullptr);
       return;
@@ -113,7 +92,7 @@ void UseWindowsStandardStreams() {
 }
 
 std::string WindowsFullPath(const std::string& utf8) {
-  const std::wstring wide = Utf16(utf8);
+  const std::wstring wide = Utf8ToUtf16(utf8);
   if (wide.empty()) return utf8;
   std::wstring full(MAX_PATH, L'\0');
   for (;;) {
@@ -126,12 +105,12 @@ std::string WindowsFullPath(const std::string& utf8) {
     }
     full.resize(size);  // Too small: `size` counts the terminating zero.
   }
-  return Utf8(full);
+  return Utf16ToUtf8(full);
 }
 
 std::vector<std::string> Utf8Arguments(int argc, wchar_t** argv) {
   std::vector<std::string> args;
-  for (int i = 0; i < argc; ++i) args.push_back(Utf8(argv[i]));
+  for (int i = 0; i < argc; ++i) args.push_back(Utf16ToUtf8(argv[i]));
   return args;
 }
 

@@ -41,6 +41,14 @@ class Utf8Check {
 // not valid GBK becomes '?'.
 std::string GbkToUtf8(std::string_view gbk);
 
+#ifdef _WIN32
+// UTF-8 to the UTF-16 of Windows' W functions and back, through the system's
+// converter. A byte that is not valid UTF-8, or a lone surrogate, becomes
+// U+FFFD.
+std::wstring Utf8ToUtf16(std::string_view utf8);
+std::string Utf16ToUtf8(std::wstring_view utf16);
+#endif
+
 }  // namespace xsrating
 
 #endif  // XSRATING_CORE_ENCODING_H_

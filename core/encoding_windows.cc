@@ -7,6 +7,8 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <string>
+#include <string_view>
 
 #include "core/encoding.h"
 
@@ -157,6 +159,27 @@ std::string GbkToUtf8(std::string_view gbk) {
     }
     i += length;
   }
+  return utf8;
+}
+
+std::wstring Utf8ToUtf16(std::string_view utf8) {
+  if (utf8.empty()) return {};
+  const int size = MultiByteToWideChar(
+      CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+  std::wstring wide(static_cast<size_t>(size), L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()),
+                      wide.data(), size);
+  return wide;
+}
+
+std::string Utf16ToUtf8(std::wstring_view wide) {
+  if (wide.empty()) return {};
+  const int size = WideCharToMultiByte(CP_UTF8, 0, wide.data(),
+                                       static_cast<int>(wide.size()), nullptr,
+                                       0, nullptr, nullptr);
+  std::string utf8(static_cast<size_t>(size), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()),
+                      utf8.data(), size, nullptr, nullptr);
   return utf8;
 }
 

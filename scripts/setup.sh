@@ -21,8 +21,12 @@ packages=(
   dpkg-dev file lintian desktop-file-utils appstream
   # The window: Chinese texts of Qt's own dialogs and CJK fonts
   qt6-translations-l10n fonts-noto-cjk fonts-arphic-uming fonts-arphic-ukai
-  # The Windows programs, cross-compiled and tested under Wine
+  # The Windows programs, cross-compiled and tested under Wine; the window's
+  # tests on a virtual display, its screenshot, and a CJK face for SimSun
   g++-mingw-w64-x86-64-posix wine64 googletest
+  xvfb xauth x11-utils imagemagick fonts-wqy-zenhei
+  # The Windows installer and portable zip, and their test
+  nsis zip unzip
 )
 
 missing=()

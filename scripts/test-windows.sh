@@ -9,12 +9,25 @@
 #    recorded path line aside (build/bin/xsrating-cli must exist);
 #  - a survey reached by a UNC path (\\localhost\share\...);
 #  - '*' and '?' in the arguments expanded by the program;
-#  - messages on a console window (a pseudo-terminal) and in a pipe.
+#  - messages on a console window (a pseudo-terminal) and in a pipe;
+#  - the window, xsrating.exe: a GUI-subsystem program, driven through its
+#    messages on a virtual display (Xvfb) in a fresh Wine prefix whose SimSun
+#    is WenQuanYi Zen Hei, and a screenshot of it in
+#    build-windows/artifacts/form1.png;
+#  - the installer and the portable zip (scripts/package-windows.sh): installed
+#    silently in a fresh prefix, run, and uninstalled.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 cmake --preset windows >/dev/null
 cmake --build --preset windows -j2
+# The tests' Wine prefix, fresh for each run and made before the tests start
+# in parallel: two programs that make a prefix at once break it.
+rm -rf build-windows/wine
+env -u DISPLAY -u WAYLAND_DISPLAY WINEPREFIX="$PWD/build-windows/wine" \
+  WINEDEBUG=-all WINEDLLOVERRIDES=mscoree,mshtml= \
+  "$(command -v /usr/lib/wine/wine64 wine64 wine | head -n1)" wineboot -i \
+  >/dev/null 2>&1
 ctest --preset windows -j2
 
 failures=0
@@ -31,9 +44,16 @@ windows_cli=$build/bin/xsrating-cli.exe
 # Each program runs alone: it needs no DLL beyond those every Windows has.
 for exe in "$build"/bin/*.exe; do
   extra=$(x86_64-w64-mingw32-objdump -p "$exe" | sed -n 's/^\s*DLL Name: //p' |
-    grep -viE '^(kernel32|msvcrt|user32|advapi32|shell32|ws2_32)\.dll$' || true)
+    grep -viE '^(kernel32|msvcrt|user32|gdi32|advapi32|shell32|ws2_32)\.dll$' ||
+    true)
   [[ -z $extra ]] || fail "$(basename "$exe") needs $extra"
 done
+
+# The window runs in the GUI subsystem: no console window opens beside it.
+subsystem=$(x86_64-w64-mingw32-objdump -p "$build/bin/xsrating.exe" |
+  sed -n 's/^Subsystem\s*//p')
+[[ $subsystem == 00000002* ]] ||
+  fail "xsrating.exe is not a GUI program: subsystem $subsystem"
 
 export WINEPREFIX=$build/wine WINEDEBUG=-all WINEDLLOVERRIDES=mscoree,mshtml=
 unset DISPLAY WAYLAND_DISPLAY
@@ -125,6 +145,132 @@ grep -qF "$message" <<<"$console" ||
 piped=$(cd "$work" && "$wine" "$windows_cli" -n 0.025 -s 0.0004 -m 5 \
   缺少.txt 2>&1 >/dev/null | iconv -f GBK -t UTF-8 || true)
 grep -qF "$message" <<<"$piped" || fail "piped message not GBK: $piped"
+
+# The window, on a display of its own, in a fresh prefix.
+window_start=$SECONDS
+Xvfb -displayfd 3 -screen 0 1600x1000x24 -nolisten tcp 3>"$work/display" \
+  >/dev/null 2>&1 &
+xvfb=$!
+trap 'kill "$xvfb" 2>/dev/null; rm -rf "$work";
+  rm -f "$build/wine/dosdevices/unc/localhost/share"' EXIT
+for _ in $(seq 50); do [[ -s $work/display ]] && break; sleep 0.1; done
+display=:$(cat "$work/display")
+window_prefix=$work/prefix
+gui=(env DISPLAY="$display" LANG=C.UTF-8 WINEPREFIX="$window_prefix")
+"${gui[@]}" "$wine" wineboot -i >/dev/null 2>&1
+# Chinese Windows' faces, which Debian lacks, drawn with a CJK face it has.
+for face in SimSun 宋体 SimHei 黑体 KaiTi 楷体_GB2312; do
+  "${gui[@]}" "$wine" reg add 'HKCU\Software\Wine\Fonts\Replacements' \
+    /v "$face" /t REG_SZ /d 'WenQuanYi Zen Hei' /f >/dev/null 2>&1
+done
+(cd "$work" && "${gui[@]}" "$wine" "$build/bin/form1_window_tests.exe") ||
+  fail "the window's tests under Wine"
+# The layout again on a screen of 144 dots per inch.
+"${gui[@]}" "$wine" reg add 'HKCU\Control Panel\Desktop' /v LogPixels \
+  /t REG_DWORD /d 144 /f >/dev/null 2>&1
+(cd "$work" && XSRATING_TEST_DPI=144 "${gui[@]}" "$wine" \
+  "$build/bin/form1_window_tests.exe" --gtest_filter='*Twips*') ||
+  fail "the window's layout at 144 dots per inch"
+"${gui[@]}" "$wine" reg add 'HKCU\Control Panel\Desktop' /v LogPixels \
+  /t REG_DWORD /d 96 /f >/dev/null 2>&1
+
+# A screenshot of the window over a Chinese folder of the examples.
+mkdir -p "$work/shot/测站 甲" "$build/artifacts"
+cp examples/*.txt "$work/shot/测站 甲/"
+(cd "$work/shot/测站 甲" && exec "${gui[@]}" "$wine" "$build/bin/xsrating.exe") &
+window=$!
+for _ in $(seq 100); do
+  DISPLAY=$display xwininfo -root -tree 2>/dev/null | grep -q '"Form1"' && break
+  sleep 0.2
+done
+sleep 2
+DISPLAY=$display import -window root "$build/artifacts/form1.png" ||
+  fail "no screenshot of the window"
+kill "$window" 2>/dev/null || true
+"${gui[@]}" /usr/lib/wine/wineserver -k 2>/dev/null || true
+wait "$window" 2>/dev/null || true
+echo "test-windows: the window's part took $((SECONDS - window_start)) s"
+
+# The installer and the portable zip (scripts/package-windows.sh). The
+# installer runs silently in a fresh prefix of its own: both programs in
+# Program Files\xsrating, the window's shortcut in the Start menu and the
+# uninstall entry; the installed command line gives Linux's files; a silent
+# uninstall leaves Program Files as it was. Wine's menu builder stays off, so
+# that the shortcut makes no menu entry on this machine.
+package_start=$SECONDS
+packages=$(scripts/package-windows.sh)
+setup=$(sed -n 1p <<<"$packages")
+portable=$(sed -n 2p <<<"$packages")
+echo "test-windows: packages built in $((SECONDS - package_start)) s"
+# What both should hold: the programs as built, and the documents.
+shipped=(xsrating.exe xsrating-cli.exe README.md LICENSE)
+mkdir -p "$work/shipped"
+cp "$build/bin/xsrating.exe" "$build/bin/xsrating-cli.exe" README.md LICENSE \
+  "$work/shipped/"
+install_start=$SECONDS
+export WINEPREFIX=$work/installed
+export WINEDLLOVERRIDES="$WINEDLLOVERRIDES;winemenubuilder.exe=d"
+wineserver=$(dirname "$wine")/wineserver
+[[ -x $wineserver ]] || wineserver=$(command -v wineserver)
+"$wine" wineboot --init >/dev/null 2>&1
+"$wineserver" -w
+program_files=$WINEPREFIX/drive_c/Program\ Files
+shortcut="$WINEPREFIX/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/河道断面水位流量关系计算.lnk"
+listing() { (cd "$program_files" && find . | LC_ALL=C sort); }
+# A value of the uninstall entry as text, or nothing: read from the prefix's
+# registry file (complete once the Wine server has ended), where texts are
+# quoted with \\, \" and \x<hex> for what is not ASCII.
+registry_value() {  # name
+  sed -n '/^\[Software\\\\Microsoft\\\\Windows\\\\CurrentVersion\\\\Uninstall\\\\xsrating\]/,/^$/p' \
+    "$WINEPREFIX/system.reg" | sed -n "s/^\"$1\"=\"\(.*\)\"$/\1/p" |
+    perl -CS -pe 's/\\(x([0-9a-f]{1,4})|.)/defined $2 ? chr(hex $2) : $1/ge'
+}
+before=$(listing)
+
+"$wine" "$setup" /S
+"$wineserver" -w
+installed=$program_files/xsrating
+for file in "${shipped[@]}"; do
+  cmp -s "$work/shipped/$file" "$installed/$file" ||
+    fail "installer: Program Files\\xsrating\\$file missing or not the built one"
+done
+[[ -f $installed/uninstall.exe ]] || fail "installer: no uninstall.exe"
+# A shell link keeps its target's path as text, narrow or wide.
+window_exe='C:\Program Files\xsrating\xsrating.exe'
+if [[ ! -f $shortcut ]]; then
+  fail "installer: no Start-menu shortcut $(basename "$shortcut")"
+elif ! grep -qiF "$window_exe" <<<"$(strings -a "$shortcut"
+  strings -a -el "$shortcut")"; then
+  fail "installer: the shortcut does not start $window_exe"
+fi
+[[ $(registry_value DisplayName) == 河道断面水位流量关系计算 ]] ||
+  fail "installer: the uninstall entry is named '$(registry_value DisplayName)'"
+[[ $(registry_value UninstallString) == '"C:\Program Files\xsrating\uninstall.exe"' ]] ||
+  fail "installer: the uninstall entry runs '$(registry_value UninstallString)'"
+[[ $(registry_value QuietUninstallString) == *' /S' ]] ||
+  fail "installer: the uninstall entry has no silent uninstall"
+windows_cli='C:\Program Files\xsrating\xsrating-cli.exe'
+same_files v_section 0.025 0.0004 5
+
+"$wine" 'C:\Program Files\xsrating\uninstall.exe' /S
+"$wineserver" -w
+[[ $(listing) == "$before" ]] ||
+  fail "uninstaller left in Program Files: $(diff <(echo "$before") <(listing) | sed -n 's/^> //p')"
+[[ ! -e $shortcut ]] || fail "uninstaller left the Start-menu shortcut"
+[[ -z $(registry_value DisplayName) ]] ||
+  fail "uninstaller left the uninstall entry"
+echo "test-windows: installed, run and uninstalled in $((SECONDS - install_start)) s"
+
+# The portable zip: one folder with the two programs as built and the README.
+folder=$(basename "$portable" -windows-x64.zip)
+expected=$(printf '%s/\n' "$folder"
+  printf "$folder/%s\n" "${shipped[@]}" | LC_ALL=C sort)
+[[ $(unzip -Z1 "$portable" | LC_ALL=C sort) == "$expected" ]] ||
+  fail "portable zip holds: $(unzip -Z1 "$portable" | tr '\n' ' ')"
+for file in "${shipped[@]}"; do
+  cmp -s "$work/shipped/$file" <(unzip -p "$portable" "$folder/$file") ||
+    fail "portable zip: $file is not the built one"
+done
 
 if ((failures > 0)); then
   echo "test-windows: $failures failed" >&2

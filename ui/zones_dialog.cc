@@ -158,7 +158,9 @@ void ZonesDialog::Save(const std::string& path) {
     status = Status::Error("表中没有分区，没有可保存的分区糙率。");
   }
   if (status.ok()) {
-    status = SaveFileAtomically(path, RoughnessZonesText(zones));
+    SaveOptions options;
+    options.kind = "分区糙率文件";  // So the save's messages name it.
+    status = SaveFileAtomically(path, RoughnessZonesText(zones), options);
   }
   if (!status.ok()) sink_->ShowWarning(status.message(), kZonesProblemTitle);
 }
