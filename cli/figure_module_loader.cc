@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "cli/figure_module_loader.h"
 
+#include <optional>
 #include <system_error>
 #include <utility>
 #include <vector>
@@ -176,6 +177,12 @@ Status FigureModule::Render(const FigureRequest& request,
   std::vector<XsratingFigureRow> rows;
   rows.reserve(request.rows.size());
   for (const HydraulicRow& r : request.rows) rows.push_back(ToFigureRow(r));
+  std::vector<XsratingFigureZone> zones;
+  for (const AppliedZone& zone : request.zones) {
+    zones.push_back(ToFigureZone(zone));
+  }
+  std::optional<PlainRatingAnalysis> analysis;
+  if (request.analysis != nullptr) analysis.emplace(*request.analysis);
   Received received;
   const XsratingFigureRequest plain = {
       .points = points.data(),
@@ -184,6 +191,10 @@ Status FigureModule::Render(const FigureRequest& request,
       .row_count = rows.size(),
       .format = request.format.c_str(),
       .title = request.title.c_str(),
+      .heading = request.heading.c_str(),
+      .analysis = analysis ? &analysis->plain : nullptr,
+      .zones = zones.data(),
+      .zone_count = zones.size(),
       .context = &received,
       .write_figure = ReceiveFigure,
       .write_error = ReceiveError,

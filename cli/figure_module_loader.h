@@ -11,6 +11,8 @@
 #include <string>
 
 #include "core/hydraulic_table.h"
+#include "core/rating_analysis.h"
+#include "core/roughness_zones.h"
 #include "core/status.h"
 #include "core/types.h"
 #include "figure_abi/figure_module.h"
@@ -23,12 +25,19 @@ namespace xsrating {
 std::filesystem::path ProgramDirectory();
 
 // One figure, as XsratingFigureRequest describes it: the section and the
-// hydraulic table of a rating, both kept by the caller during Render.
+// hydraulic table of a rating, both kept by the caller during Render, and
+// its check against gaugings.
 struct FigureRequest {
   const CrossSection* section = nullptr;
   std::span<const HydraulicRow> rows;
-  std::string format;  // "svg" or "png".
-  std::string title;   // UTF-8; SVG only.
+  std::string format;     // "svg" or "png".
+  std::string title;      // UTF-8; SVG only.
+  std::string heading{};  // UTF-8; the line above the charts.
+  // The rating checked against gaugings; none without them. Kept by the
+  // caller during Render.
+  const RatingAnalysis* analysis = nullptr;
+  // The roughness zones on the section; none for one roughness.
+  std::span<const AppliedZone> zones{};
 };
 
 class FigureModule {

@@ -293,12 +293,16 @@ xsrating::Status LoadFigureModule(xsrating::FigureModule* module) {
 #endif
 }
 
-// Writes the table and the figure of a run that has just written its result
-// file, from the same rating. Prints each file's path on standard output.
-xsrating::Status WriteExtraOutputs(const std::string& data_file_path,
+// Writes the table and the figure of a run with `params` that has just
+// written its result file, from the same rating and its check against
+// gaugings (`analysis`, null without one). Prints each file's path on
+// standard output.
+xsrating::Status WriteExtraOutputs(const xsrating::RunParameters& params,
                                    const xsrating::Rating& rating,
+                                   const xsrating::RatingAnalysis* analysis,
                                    const ExtraOutputs& outputs,
                                    const xsrating::FigureModule& figures) {
+  const std::string& data_file_path = params.data_file_path;
   if (outputs.table) {
     const std::string path = xsrating::RatingFilePath(data_file_path, ".csv");
     if (xsrating::Status s = xsrating::SaveFileAtomically(
@@ -324,6 +328,9 @@ xsrating::Status WriteExtraOutputs(const std::string& data_file_path,
                 // "sec1成果".
                 .title =
                     xsrating::PathToUtf8(xsrating::PathFromUtf8(path).stem()),
+                .heading = xsrating::RatingHeading(params),
+                .analysis = analysis,
+                .zones = rating.zones,
             },
             &bytes);
         !s.ok()) {
@@ -341,35 +348,36 @@ xsrating::Status WriteExtraOutputs(const std::string& data_file_path,
 }
 
 // Checks the rating of a run that has just written its result file against
-// the gaugings of `run` and writes the report beside the result file, with
-// the tests at `levels`; prints the report's path on standard output, and
-// warns through `sink` when the table reaches too far above the gaugings.
+// the gaugings of `run` into `*analysis`, for the figure too, and writes the
+// report beside the result file, with the tests at `levels`; prints the
+// report's path on standard output, and warns through `sink` when the table
+// reaches too far above the gaugings.
 xsrating::Status WriteGaugingsReport(const xsrating::RunParameters& params,
                                      const xsrating::Rating& rating,
                                      const xsrating::RatingReportRun& run,
                                      const xsrating::CheckLevels& levels,
-                                     xsrating::MessageSink& sink) {
-  xsrating::RatingAnalysis analysis;
+                                     xsrating::MessageSink& sink,
+                                     xsrating::RatingAnalysis* analysis) {
   if (xsrating::Status s = xsrating::AnalyzeGaugings(
-          rating, params.slope_text, run.gaugings_path, &analysis);
+          rating, params.slope_text, run.gaugings_path, analysis);
       !s.ok()) {
     return s;
   }
   xsrating::RatingChecks checks;
-  if (xsrating::Status s = xsrating::CheckRating(analysis, levels, &checks);
+  if (xsrating::Status s = xsrating::CheckRating(*analysis, levels, &checks);
       !s.ok()) {
     return s;
   }
   const std::string path = xsrating::RatingReportPath(params.data_file_path);
   if (xsrating::Status s = xsrating::SaveFileAtomically(
-          path, xsrating::RatingReportCsv(analysis, checks, run),
+          path, xsrating::RatingReportCsv(*analysis, checks, run),
           xsrating::OwnFileSaveOptions(xsrating::OwnFile::kReport, path));
       !s.ok()) {
     return s;
   }
   xsrating::PrintOnStandardOutput(path);
   if (const std::optional<std::string> warning =
-          xsrating::ExtensionWarning(analysis)) {
+          xsrating::ExtensionWarning(*analysis)) {
     sink.ShowWarning(*warning, xsrating::kRatingWarningsTitle);
   }
   return xsrating::Status::Ok();
@@ -630,6 +638,8 @@ int CliMain(int argc, char** argv) {
     // The files beside the result were asked for too: without them the
     // survey has failed.
     bool all_written = true;
+    // The figure shows the gaugings when they could be checked.
+    std::optional<xsrating::RatingAnalysis> analysis;
     if (gaugings_option->count() > 0) {
       const xsrating::RatingReportRun run = {
           .data_file_path = params.data_file_path,
@@ -638,15 +648,17 @@ int CliMain(int argc, char** argv) {
           .slope_text = slope_text,
           .run_time = run_time,
       };
-      if (const xsrating::Status s =
-              WriteGaugingsReport(params, rating, run, test_levels, sink);
+      analysis.emplace();
+      if (const xsrating::Status s = WriteGaugingsReport(
+              params, rating, run, test_levels, sink, &*analysis);
           !s.ok()) {
         print_failure(s);
         all_written = false;
+        analysis.reset();
       }
     }
-    if (const xsrating::Status s =
-            WriteExtraOutputs(params.data_file_path, rating, extra, figures);
+    if (const xsrating::Status s = WriteExtraOutputs(
+            params, rating, analysis ? &*analysis : nullptr, extra, figures);
         !s.ok()) {
       print_failure(s);
       all_written = false;

@@ -65,6 +65,15 @@ Status ComputeRating(const RunParameters& params, Rating* rating);
 std::string ResultFileBytes(const Rating& rating, const RunParameters& params,
                             const LocalDateTime& run_time);
 
+// The line that names a rating for a figure's heading: the survey file's
+// name without its folder and extension, the roughness (15 significant
+// digits, "0.025") and the slope as typed, set apart by ideographic spaces:
+// "v_section　糙率 n = 0.025　比降 S = 0.0004". With zones, their roughnesses
+// in order and the method, "分区糙率 n = 0.05、0.025（分区）", or beyond six
+// zones the least and the most and their count,
+// "分区糙率 n = 0.025～0.05，共 12 区（综合）".
+std::string RatingHeading(const RunParameters& params);
+
 }  // namespace xsrating
 
 #endif  // XSRATING_CORE_RATING_H_

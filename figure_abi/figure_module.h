@@ -27,7 +27,7 @@ extern "C" {
 #endif
 
 // Raised whenever XsratingFigureRequest or the meaning of a call changes.
-#define XSRATING_FIGURE_ABI_VERSION 2
+#define XSRATING_FIGURE_ABI_VERSION 3
 
 // The exported symbols, for dlsym and GetProcAddress.
 #define XSRATING_FIGURE_ENTRY_POINT "XsratingRenderFigure"
@@ -63,9 +63,59 @@ typedef struct XsratingFigureRow {
   double discharge;
 } XsratingFigureRow;
 
+// One roughness zone as it lies on the section: from one distance to
+// another, with its Manning's n.
+typedef struct XsratingFigureZone {
+  double from;
+  double to;
+  double roughness;
+} XsratingFigureZone;
+
+// Whether the calibration used a gauging, or why it left it out.
+#define XSRATING_FIGURE_GAUGING_USED 0
+#define XSRATING_FIGURE_GAUGING_AT_OR_BELOW_BED 1
+#define XSRATING_FIGURE_GAUGING_ABOVE_CREST 2
+
+// One gauging as the check of a rating found it.
+typedef struct XsratingFigureGauging {
+  double stage;
+  double discharge;
+  int use;  // One of XSRATING_FIGURE_GAUGING_*.
+  // For a gauging used: the roughness it implies, the discharge at its stage
+  // with the calibrated roughness, and (Q - Q_c) / Q_c * 100. 0 otherwise.
+  double roughness;
+  double calibrated_discharge;
+  double deviation_percent;
+} XsratingFigureGauging;
+
+// One row of the table beside its discharge with the calibrated roughness.
+typedef struct XsratingFigureCalibratedRow {
+  double stage;
+  double discharge;
+  double calibrated_discharge;
+  int extrapolated;  // 1 above the highest gauging used, else 0.
+} XsratingFigureCalibratedRow;
+
+// The rating checked against gaugings, as core/rating_analysis.h finds it:
+// what the figure draws of it. The arrays stay the caller's.
+typedef struct XsratingFigureAnalysis {
+  const XsratingFigureGauging* gaugings;  // In file order.
+  size_t gauging_count;
+  const XsratingFigureCalibratedRow* rows;  // One per row of the table.
+  size_t row_count;
+  double calibrated_roughness;
+  double lowest_gauged_stage;   // Of the gaugings used.
+  double highest_gauged_stage;  // Of the gaugings used.
+  // The relative standard error Se in percent when there is one (more than
+  // one gauging used): has_standard_error 1; otherwise 0 and 0.
+  int has_standard_error;
+  double standard_error_percent;
+} XsratingFigureAnalysis;
+
 // One figure to draw: the section and the hydraulic table of the rating that
-// the program has just computed and written, so that the figure shows exactly
-// the numbers of the result file. The arrays stay the caller's.
+// the program has just computed and written, and the rating's check against
+// gaugings when there is one, so that the figure shows exactly the numbers of
+// the files written. The arrays stay the caller's.
 typedef struct XsratingFigureRequest {
   const XsratingFigurePoint* points;  // In survey order; NULL when none.
   size_t point_count;
@@ -73,7 +123,16 @@ typedef struct XsratingFigureRequest {
   size_t row_count;
   const char* format;  // "svg" or "png".
   const char* title;   // The SVG document's title (UTF-8); may be NULL.
-  void* context;       // Passed back to both callbacks.
+  // The line above the charts (UTF-8): the survey, roughness and slope. NULL
+  // or empty for none.
+  const char* heading;
+  // The check against gaugings; NULL without one.
+  const XsratingFigureAnalysis* analysis;
+  // The roughness zones on the section, in ascending distance, when its
+  // roughness varies across it; NULL when none.
+  const XsratingFigureZone* zones;
+  size_t zone_count;
+  void* context;  // Passed back to both callbacks.
   // Called once with the whole file (an SVG document or a PNG image) when the
   // figure is drawn.
   XsratingFigureWriteFn write_figure;

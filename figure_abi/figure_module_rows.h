@@ -2,13 +2,16 @@
 #ifndef XSRATING_FIGURE_ABI_FIGURE_MODULE_ROWS_H_
 #define XSRATING_FIGURE_ABI_FIGURE_MODULE_ROWS_H_
 
-// The hydraulic table across the figure module's C boundary
-// (figure_abi/figure_module.h), for both sides: one list of the fields that a
-// row carries. Free of Qt.
+// The hydraulic table and the check against gaugings across the figure
+// module's C boundary (figure_abi/figure_module.h), for both sides: one list
+// of the fields that a row carries, and each conversion once. Free of Qt.
 
 #include <utility>
+#include <vector>
 
 #include "core/hydraulic_table.h"
+#include "core/rating_analysis.h"
+#include "core/roughness_zones.h"
 #include "figure_abi/figure_module.h"
 
 namespace xsrating {
@@ -35,6 +38,119 @@ inline HydraulicRow FromFigureRow(const XsratingFigureRow& plain) {
   HydraulicRow row;
   for (const auto& [ours, theirs] : kFigureRowFields) row.*ours = plain.*theirs;
   return row;
+}
+
+inline XsratingFigureZone ToFigureZone(const AppliedZone& zone) {
+  return {.from = zone.from, .to = zone.to, .roughness = zone.roughness};
+}
+
+inline AppliedZone FromFigureZone(const XsratingFigureZone& zone) {
+  return {.from = zone.from, .to = zone.to, .roughness = zone.roughness};
+}
+
+// Each GaugingUse beside its XSRATING_FIGURE_GAUGING_* value.
+inline constexpr std::pair<GaugingUse, int> kFigureGaugingUses[] = {
+    {GaugingUse::kUsable, XSRATING_FIGURE_GAUGING_USED},
+    {GaugingUse::kAtOrBelowBed, XSRATING_FIGURE_GAUGING_AT_OR_BELOW_BED},
+    {GaugingUse::kAboveCrest, XSRATING_FIGURE_GAUGING_ABOVE_CREST},
+};
+
+inline int ToPlainUse(GaugingUse use) {
+  for (const auto& [ours, theirs] : kFigureGaugingUses) {
+    if (ours == use) return theirs;
+  }
+  return XSRATING_FIGURE_GAUGING_USED;
+}
+
+// An unknown value is a gauging left out, so that nothing unknown is drawn as
+// used.
+inline GaugingUse FromPlainUse(int use) {
+  for (const auto& [ours, theirs] : kFigureGaugingUses) {
+    if (theirs == use) return ours;
+  }
+  return GaugingUse::kAboveCrest;
+}
+
+// A RatingAnalysis in the boundary's C types: `plain` points into the
+// vectors, so the whole stays where it was made.
+struct PlainRatingAnalysis {
+  explicit PlainRatingAnalysis(const RatingAnalysis& analysis) {
+    for (const GaugingResult& result : analysis.gaugings) {
+      const GaugingFit fit = result.fit.value_or(GaugingFit());
+      gaugings.push_back({
+          .stage = result.gauging.stage,
+          .discharge = result.gauging.discharge,
+          .use = ToPlainUse(result.use),
+          .roughness = fit.roughness,
+          .calibrated_discharge = fit.calibrated_discharge,
+          .deviation_percent = fit.deviation_percent,
+      });
+    }
+    for (const CalibratedRow& row : analysis.rows) {
+      rows.push_back({
+          .stage = row.stage,
+          .discharge = row.discharge,
+          .calibrated_discharge = row.calibrated_discharge,
+          .extrapolated = row.extrapolated ? 1 : 0,
+      });
+    }
+    plain = {
+        .gaugings = gaugings.data(),
+        .gauging_count = gaugings.size(),
+        .rows = rows.data(),
+        .row_count = rows.size(),
+        .calibrated_roughness = analysis.calibrated_roughness,
+        .lowest_gauged_stage = analysis.lowest_gauged_stage,
+        .highest_gauged_stage = analysis.highest_gauged_stage,
+        .has_standard_error = analysis.standard_error_percent ? 1 : 0,
+        .standard_error_percent = analysis.standard_error_percent.value_or(0),
+    };
+  }
+  PlainRatingAnalysis(const PlainRatingAnalysis&) = delete;
+  PlainRatingAnalysis& operator=(const PlainRatingAnalysis&) = delete;
+
+  std::vector<XsratingFigureGauging> gaugings;
+  std::vector<XsratingFigureCalibratedRow> rows;
+  XsratingFigureAnalysis plain = {};
+};
+
+// The analysis as far as the boundary carries it: the figures that are not
+// drawn (areas, the extension, the equations) are left unset. The arrays
+// of `plain` must hold their counts.
+inline RatingAnalysis FromPlainRatingAnalysis(
+    const XsratingFigureAnalysis& plain) {
+  RatingAnalysis analysis;
+  for (size_t i = 0; i < plain.gauging_count; ++i) {
+    const XsratingFigureGauging& g = plain.gaugings[i];
+    GaugingResult result;
+    result.gauging = {.stage = g.stage, .discharge = g.discharge};
+    result.use = FromPlainUse(g.use);
+    if (result.use == GaugingUse::kUsable) {
+      ++analysis.usable_count;
+      result.fit = GaugingFit{
+          .roughness = g.roughness,
+          .calibrated_discharge = g.calibrated_discharge,
+          .deviation_percent = g.deviation_percent,
+      };
+    }
+    analysis.gaugings.push_back(result);
+  }
+  for (size_t i = 0; i < plain.row_count; ++i) {
+    const XsratingFigureCalibratedRow& row = plain.rows[i];
+    analysis.rows.push_back({
+        .stage = row.stage,
+        .discharge = row.discharge,
+        .calibrated_discharge = row.calibrated_discharge,
+        .extrapolated = row.extrapolated != 0,
+    });
+  }
+  analysis.calibrated_roughness = plain.calibrated_roughness;
+  analysis.lowest_gauged_stage = plain.lowest_gauged_stage;
+  analysis.highest_gauged_stage = plain.highest_gauged_stage;
+  if (plain.has_standard_error != 0) {
+    analysis.standard_error_percent = plain.standard_error_percent;
+  }
+  return analysis;
 }
 
 }  // namespace xsrating

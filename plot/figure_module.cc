@@ -95,7 +95,12 @@ void EndQt() {
 int Render(const XsratingFigureRequest& request) {
   if ((request.points == nullptr && request.point_count > 0) ||
       (request.rows == nullptr && request.row_count > 0) ||
-      request.format == nullptr || request.write_figure == nullptr) {
+      request.format == nullptr || request.write_figure == nullptr ||
+      (request.zones == nullptr && request.zone_count > 0) ||
+      (request.analysis != nullptr && ((request.analysis->gaugings == nullptr &&
+                                        request.analysis->gauging_count > 0) ||
+                                       (request.analysis->rows == nullptr &&
+                                        request.analysis->row_count > 0)))) {
     ReportError(request, "绘图模块收到的请求不完整。");
     return XSRATING_FIGURE_FAILED;
   }
@@ -114,6 +119,13 @@ int Render(const XsratingFigureRequest& request) {
   data.rows.reserve(request.row_count);
   for (size_t i = 0; i < request.row_count; ++i) {
     data.rows.push_back(FromFigureRow(request.rows[i]));
+  }
+  if (request.analysis != nullptr) {
+    data.analysis = FromPlainRatingAnalysis(*request.analysis);
+  }
+  if (request.heading != nullptr) data.heading = request.heading;
+  for (size_t i = 0; i < request.zone_count; ++i) {
+    data.zones.push_back(FromFigureZone(request.zones[i]));
   }
   if (const Status s = StartQt(); !s.ok()) {
     ReportError(request, s.message());

@@ -9,6 +9,7 @@
 #include <QFont>
 #include <QGraphicsLayout>
 #include <QGraphicsScene>
+#include <QGraphicsSimpleTextItem>
 #include <QImage>
 #include <QImageWriter>
 #include <QLegend>
@@ -18,6 +19,7 @@
 #include <QPen>
 #include <QRectF>
 #include <QScatterSeries>
+#include <QStringList>
 #include <QSvgGenerator>
 #include <QValueAxis>
 #include <algorithm>
@@ -72,6 +74,9 @@ std::unique_ptr<QChart> NewChart(const char* title) {
   chart->setTitleFont(FigureFont(12, QFont::Bold));
   chart->legend()->setFont(FigureFont(9));
   chart->legend()->setAlignment(Qt::AlignBottom);
+  // Each series' legend entry drawn as the series is, a curve as a line and
+  // points as a dot, rather than a square of its colour.
+  chart->legend()->setMarkerShape(QLegend::MarkerShapeFromSeries);
   chart->setBackgroundRoundness(0);
   chart->setAnimationOptions(QChart::NoAnimation);
   return chart;
@@ -118,6 +123,11 @@ QAreaSeries* NewArea(QChart* chart, const char* name,
   Attach(chart, area, name);
   upper_line->setParent(area);
   lower_line->setParent(area);
+  // A filled square in the legend: the shape drawn from an area series would
+  // be empty, its outline being none, and its name cut short.
+  for (QLegendMarker* marker : chart->legend()->markers(area)) {
+    marker->setShape(QLegend::MarkerShapeRectangle);
+  }
   return area;
 }
 
@@ -203,30 +213,67 @@ std::unique_ptr<QChart> MakeCurveChart(const FigureData& data,
   return chart;
 }
 
-// Lays the three charts out in a scene of kFigureSize and paints it.
-void PaintFigure(const FigureData& data, QPainter* painter) {
-  QGraphicsScene scene(QRectF(QPointF(0, 0), kFigureSize));
+// The charts of a figure file below the section, side by side.
+constexpr int kPanelsPerRow = 2;
+
+// The size of a figure file of `chart_count` charts.
+QSize SizeOfFigure(size_t chart_count, bool heading) {
+  const size_t below = chart_count > 0 ? chart_count - 1 : 0;
+  const size_t rows = 1 + (below + kPanelsPerRow - 1) / kPanelsPerRow;
+  return QSize(kFigurePanelSize.width() * kPanelsPerRow,
+               (heading ? kFigureHeadingHeight : 0) +
+                   static_cast<int>(rows) * kFigurePanelSize.height());
+}
+
+// A figure file's charts and heading.
+struct FigureFile {
+  explicit FigureFile(const FigureData& data)
+      : heading(QString::fromStdString(data.heading)),
+        charts(MakeFigureCharts(data)),
+        size(SizeOfFigure(charts.size(), !heading.isEmpty())) {}
+
+  QString heading;
+  std::vector<FigureChart> charts;
+  QSize size;
+};
+
+// Lays the charts and the heading out in a scene of the file's size and
+// paints it.
+void PaintFigure(const FigureFile& figure, QPainter* painter) {
+  const QSize size = figure.size;
+  QGraphicsScene scene(QRectF(QPointF(0, 0), size));
   scene.setBackgroundBrush(Qt::white);
-  const double width = kFigureSize.width();
-  const double half_height = kFigureSize.height() / 2.0;
-  const std::pair<std::unique_ptr<QChart>, QRectF> charts[] = {
-      {MakeSectionChart(data), QRectF(0, 0, width, half_height)},
-      {MakeDischargeChart(data),
-       QRectF(0, half_height, width / 2, half_height)},
-      {MakeAreaChart(data),
-       QRectF(width / 2, half_height, width / 2, half_height)},
-  };
-  for (const auto& [chart, place] : charts) {
-    scene.addItem(chart.get());
+  double top = 0;
+  if (!figure.heading.isEmpty()) {
+    auto* heading =
+        scene.addSimpleText(figure.heading, FigureFont(14, QFont::Bold));
+    const QRectF box = heading->boundingRect();
+    heading->setPos((size.width() - box.width()) / 2,
+                    (kFigureHeadingHeight - box.height()) / 2);
+    top = kFigureHeadingHeight;
+  }
+  const std::vector<FigureChart>& charts = figure.charts;
+  const QSizeF panel(kFigurePanelSize);
+  for (size_t i = 0; i < charts.size(); ++i) {
+    // The section across the whole width, the rest in rows below it.
+    QRectF place(QPointF(0, top), QSizeF(size.width(), panel.height()));
+    if (i > 0) {
+      const size_t row = (i - 1) / kPanelsPerRow + 1;
+      const size_t column = (i - 1) % kPanelsPerRow;
+      place = QRectF(
+          QPointF(column * panel.width(), top + row * panel.height()), panel);
+    }
+    QChart* chart = charts[i].chart.get();
+    scene.addItem(chart);
     chart->setGeometry(place);
     // Lay the chart out now: the scene is painted before any event loop runs.
     chart->layout()->activate();
   }
   painter->setRenderHint(QPainter::Antialiasing);
   painter->setRenderHint(QPainter::TextAntialiasing);
-  scene.render(painter, QRectF(QPointF(0, 0), kFigureSize), scene.sceneRect());
+  scene.render(painter, QRectF(QPointF(0, 0), size), scene.sceneRect());
   // The scene must not delete the charts; they go with `charts`.
-  for (const auto& [chart, place] : charts) scene.removeItem(chart.get());
+  for (const FigureChart& chart : charts) scene.removeItem(chart.chart.get());
 }
 
 }  // namespace
@@ -360,33 +407,56 @@ std::unique_ptr<QChart> MakeAreaChart(const FigureData& data) {
                         &HydraulicRow::area);
 }
 
+std::vector<FigureChart> MakeFigureCharts(const FigureData& data) {
+  std::vector<FigureChart> charts;
+  const auto add = [&](const char* name, std::unique_ptr<QChart> chart) {
+    charts.push_back({QLatin1String(name), std::move(chart)});
+  };
+  add("SectionChart", MakeSectionChart(data));
+  add("DischargeChart", data.analysis
+                            ? MakeGaugedDischargeChart(data, *data.analysis)
+                            : MakeDischargeChart(data));
+  add("AreaChart", MakeAreaChart(data));
+  if (data.analysis) {
+    add("RoughnessChart", MakeRoughnessChart(*data.analysis));
+    add("DeviationChart", MakeDeviationChart(*data.analysis));
+  }
+  return charts;
+}
+
+QSize FigureSize(const FigureData& data) { return FigureFile(data).size; }
+
 QByteArray FigureSvg(const FigureData& data, const QString& title) {
   QByteArray bytes;
   QBuffer buffer(&bytes);
   buffer.open(QIODevice::WriteOnly);
   QSvgGenerator svg;
   svg.setOutputDevice(&buffer);
-  svg.setSize(kFigureSize);
-  svg.setViewBox(QRect(QPoint(0, 0), kFigureSize));
+  const FigureFile figure(data);
+  svg.setSize(figure.size);
+  svg.setViewBox(QRect(QPoint(0, 0), figure.size));
   // Fonts are laid out for a screen of 96 dots per inch.
   svg.setResolution(96);
   svg.setTitle(title);
-  // The mark that tells a later save this file is ours to replace.
-  svg.setDescription(
-      QString::fromUtf8(kFigureMark) +
-      QStringLiteral(" 断面图、水位流量关系曲线和水位面积关系曲线"));
+  // The mark that tells a later save this file is ours to replace, then what
+  // the figure shows.
+  QStringList shown;
+  for (const FigureChart& chart : figure.charts) shown << chart.chart->title();
+  svg.setDescription(QString::fromUtf8(kFigureMark) + QLatin1Char(' ') +
+                     shown.join(QStringLiteral("、")));
   QPainter painter(&svg);
-  PaintFigure(data, &painter);
+  PaintFigure(figure, &painter);
   painter.end();
   return bytes;
 }
 
 QByteArray FigurePng(const FigureData& data) {
-  QImage image(kFigureSize, QImage::Format_ARGB32_Premultiplied);
+  const FigureFile figure(data);
+  QImage image(figure.size, QImage::Format_ARGB32_Premultiplied);
   image.fill(Qt::white);
   {
     QPainter painter(&image);
-    PaintFigure(data, &painter);
+    PaintFigure(figure, &painter);
   }
   QByteArray bytes;
   QBuffer buffer(&bytes);

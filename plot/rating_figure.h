@@ -7,9 +7,14 @@
 //    filled, the lower bank crest as a dashed line, and the water of the top
 //    stage shaded (every wet part, both sides of a bar or an island);
 //  - the stage-discharge curve, stage up the vertical axis as hydrologists
-//    draw a rating, through the table's points, which are marked;
-//  - the stage-area curve, drawn the same way.
+//    draw a rating, through the table's points, which are marked; checked
+//    against gaugings, the gaugings and the calibrated curve beside it;
+//  - the stage-area curve, drawn the same way;
+//  - checked against gaugings, the roughness each gauging implies and its
+//    deviation from the calibrated curve.
 // The curves start at the lowest bed point, where area and discharge are 0.
+// The viewer and the figure files draw the same charts (MakeFigureCharts):
+// what one shows, the other does.
 // Everything here needs a QApplication (Qt Charts draws with widgets' graphics
 // items), though no display: the offscreen platform does.
 
@@ -18,6 +23,7 @@
 #include <QString>
 #include <memory>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "core/hydraulic_table.h"
@@ -37,6 +43,11 @@ struct FigureData {
   // The roughness zones on the section, when its roughness varies across it
   // (two or more); the section chart marks them.
   std::vector<AppliedZone> zones;
+  // The table checked against gaugings; none without them.
+  std::optional<RatingAnalysis> analysis;
+  // The line above a figure file that says what it shows (RatingHeading);
+  // none when empty.
+  std::string heading;
 };
 
 // The lowest bed point and the lower bank crest of a section (the
@@ -101,15 +112,36 @@ std::unique_ptr<QChart> MakeDischargeChart(const FigureData& data);
 // The stage-area chart, laid out as the stage-discharge chart.
 std::unique_ptr<QChart> MakeAreaChart(const FigureData& data);
 
-// The size of a figure file, in pixels: the section across the top half, the
-// two curves side by side below it.
-inline constexpr QSize kFigureSize(1200, 900);
+// One chart of a figure and the object name of the viewer's view that shows
+// it ("SectionChart").
+struct FigureChart {
+  QString name;
+  std::unique_ptr<QChart> chart;
+};
 
-// The figure as an SVG document, titled `title` (the survey's name). Its texts
-// (chart and axis titles, legend names, tick labels) are SVG text elements.
+// Every chart of the figure, the section's first, then the curves: the
+// stage-discharge chart (MakeGaugedDischargeChart with an analysis), the
+// stage-area chart, and with an analysis the roughness and deviation charts.
+// The legends draw each series as it is drawn: a line for a curve, a dot for
+// points.
+std::vector<FigureChart> MakeFigureCharts(const FigureData& data);
+
+// The room of one chart in a figure file, in pixels.
+inline constexpr QSize kFigurePanelSize(600, 450);
+// The height of the heading above a figure file's charts.
+inline constexpr int kFigureHeadingHeight = 44;
+
+// The size of a figure file, in pixels: the heading (when there is one), the
+// section across the top, and below it the other charts of MakeFigureCharts
+// two to a row, each of kFigurePanelSize.
+QSize FigureSize(const FigureData& data);
+
+// The figure as an SVG document, titled `title` (the file's name). Its texts
+// (the heading, chart and axis titles, legend names, tick labels) are SVG
+// text elements.
 QByteArray FigureSvg(const FigureData& data, const QString& title);
 
-// The figure as a PNG image of kFigureSize on a white ground.
+// The figure as a PNG image of FigureSize on a white ground.
 QByteArray FigurePng(const FigureData& data);
 
 // Series of the charts of a rating checked against gaugings. The part of a

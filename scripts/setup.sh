@@ -25,6 +25,8 @@ packages=(
   # tests on a virtual display, its screenshot, and a CJK face for SimSun
   g++-mingw-w64-x86-64-posix wine64 googletest
   xvfb xauth x11-utils imagemagick fonts-wqy-zenhei
+  # The Windows installer and portable zip, and their test
+  nsis zip unzip
 )
 
 missing=()

@@ -13,7 +13,9 @@
 #  - the window, xsrating.exe: a GUI-subsystem program, driven through its
 #    messages on a virtual display (Xvfb) in a fresh Wine prefix whose SimSun
 #    is WenQuanYi Zen Hei, and a screenshot of it in
-#    build-windows/artifacts/form1.png.
+#    build-windows/artifacts/form1.png;
+#  - the installer and the portable zip (scripts/package-windows.sh): installed
+#    silently in a fresh prefix, run, and uninstalled.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -188,6 +190,87 @@ kill "$window" 2>/dev/null || true
 "${gui[@]}" /usr/lib/wine/wineserver -k 2>/dev/null || true
 wait "$window" 2>/dev/null || true
 echo "test-windows: the window's part took $((SECONDS - window_start)) s"
+
+# The installer and the portable zip (scripts/package-windows.sh). The
+# installer runs silently in a fresh prefix of its own: both programs in
+# Program Files\xsrating, the window's shortcut in the Start menu and the
+# uninstall entry; the installed command line gives Linux's files; a silent
+# uninstall leaves Program Files as it was. Wine's menu builder stays off, so
+# that the shortcut makes no menu entry on this machine.
+package_start=$SECONDS
+packages=$(scripts/package-windows.sh)
+setup=$(sed -n 1p <<<"$packages")
+portable=$(sed -n 2p <<<"$packages")
+echo "test-windows: packages built in $((SECONDS - package_start)) s"
+# What both should hold: the programs as built, and the documents.
+shipped=(xsrating.exe xsrating-cli.exe README.md LICENSE)
+mkdir -p "$work/shipped"
+cp "$build/bin/xsrating.exe" "$build/bin/xsrating-cli.exe" README.md LICENSE \
+  "$work/shipped/"
+install_start=$SECONDS
+export WINEPREFIX=$work/installed
+export WINEDLLOVERRIDES="$WINEDLLOVERRIDES;winemenubuilder.exe=d"
+wineserver=$(dirname "$wine")/wineserver
+[[ -x $wineserver ]] || wineserver=$(command -v wineserver)
+"$wine" wineboot --init >/dev/null 2>&1
+"$wineserver" -w
+program_files=$WINEPREFIX/drive_c/Program\ Files
+shortcut="$WINEPREFIX/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/河道断面水位流量关系计算.lnk"
+listing() { (cd "$program_files" && find . | LC_ALL=C sort); }
+# A value of the uninstall entry as text, or nothing: read from the prefix's
+# registry file (complete once the Wine server has ended), where texts are
+# quoted with \\, \" and \x<hex> for what is not ASCII.
+registry_value() {  # name
+  sed -n '/^\[Software\\\\Microsoft\\\\Windows\\\\CurrentVersion\\\\Uninstall\\\\xsrating\]/,/^$/p' \
+    "$WINEPREFIX/system.reg" | sed -n "s/^\"$1\"=\"\(.*\)\"$/\1/p" |
+    perl -CS -pe 's/\\(x([0-9a-f]{1,4})|.)/defined $2 ? chr(hex $2) : $1/ge'
+}
+before=$(listing)
+
+"$wine" "$setup" /S
+"$wineserver" -w
+installed=$program_files/xsrating
+for file in "${shipped[@]}"; do
+  cmp -s "$work/shipped/$file" "$installed/$file" ||
+    fail "installer: Program Files\\xsrating\\$file missing or not the built one"
+done
+[[ -f $installed/uninstall.exe ]] || fail "installer: no uninstall.exe"
+# A shell link keeps its target's path as text, narrow or wide.
+window_exe='C:\Program Files\xsrating\xsrating.exe'
+if [[ ! -f $shortcut ]]; then
+  fail "installer: no Start-menu shortcut $(basename "$shortcut")"
+elif ! grep -qiF "$window_exe" <<<"$(strings -a "$shortcut"
+  strings -a -el "$shortcut")"; then
+  fail "installer: the shortcut does not start $window_exe"
+fi
+[[ $(registry_value DisplayName) == 河道断面水位流量关系计算 ]] ||
+  fail "installer: the uninstall entry is named '$(registry_value DisplayName)'"
+[[ $(registry_value UninstallString) == '"C:\Program Files\xsrating\uninstall.exe"' ]] ||
+  fail "installer: the uninstall entry runs '$(registry_value UninstallString)'"
+[[ $(registry_value QuietUninstallString) == *' /S' ]] ||
+  fail "installer: the uninstall entry has no silent uninstall"
+windows_cli='C:\Program Files\xsrating\xsrating-cli.exe'
+same_files v_section 0.025 0.0004 5
+
+"$wine" 'C:\Program Files\xsrating\uninstall.exe' /S
+"$wineserver" -w
+[[ $(listing) == "$before" ]] ||
+  fail "uninstaller left in Program Files: $(diff <(echo "$before") <(listing) | sed -n 's/^> //p')"
+[[ ! -e $shortcut ]] || fail "uninstaller left the Start-menu shortcut"
+[[ -z $(registry_value DisplayName) ]] ||
+  fail "uninstaller left the uninstall entry"
+echo "test-windows: installed, run and uninstalled in $((SECONDS - install_start)) s"
+
+# The portable zip: one folder with the two programs as built and the README.
+folder=$(basename "$portable" -windows-x64.zip)
+expected=$(printf '%s/\n' "$folder"
+  printf "$folder/%s\n" "${shipped[@]}" | LC_ALL=C sort)
+[[ $(unzip -Z1 "$portable" | LC_ALL=C sort) == "$expected" ]] ||
+  fail "portable zip holds: $(unzip -Z1 "$portable" | tr '\n' ' ')"
+for file in "${shipped[@]}"; do
+  cmp -s "$work/shipped/$file" <(unzip -p "$portable" "$folder/$file") ||
+    fail "portable zip: $file is not the built one"
+done
 
 if ((failures > 0)); then
   echo "test-windows: $failures failed" >&2

@@ -2,9 +2,9 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Installs what is missing, checks the formatting, builds, and runs every
 # test: the release build's suite, the Debian package installed and run, the
-# Windows programs' tests under Wine (scripts/test-windows.sh), the same suite
-# under AddressSanitizer and UndefinedBehaviorSanitizer, and each fuzz target
-# for 30 seconds.
+# Windows programs' tests, installer and zip under Wine
+# (scripts/test-windows.sh), the same suite under AddressSanitizer and
+# UndefinedBehaviorSanitizer, and each fuzz target for 30 seconds.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh

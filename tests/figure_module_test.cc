@@ -188,6 +188,57 @@ INSTANTIATE_TEST_SUITE_P(
       return std::string(info.param.name);
     });
 
+TEST(FigureAnalysisTest, WhatTheFigureDrawsCrossesTheBoundary) {
+  RatingAnalysis analysis;
+  analysis.gaugings = {{{1.5, 20, 3},
+                        GaugingUse::kUsable,
+                        GaugingFit{.roughness = 0.03,
+                                   .calibrated_discharge = 19,
+                                   .deviation_percent = 5.26}},
+                       {{9, 50, 4}, GaugingUse::kAboveCrest, std::nullopt},
+                       {{-1, 5, 5}, GaugingUse::kAtOrBelowBed, std::nullopt}};
+  analysis.usable_count = 1;
+  analysis.rows = {{1, 12, 8.47, 9.1, false}, {2, 28, 29.06, 31.2, true}};
+  analysis.calibrated_roughness = 0.028;
+  analysis.lowest_gauged_stage = 1.25;
+  analysis.highest_gauged_stage = 1.5;
+  analysis.standard_error_percent = 3.17;
+
+  const PlainRatingAnalysis plain(analysis);
+  const RatingAnalysis back = FromPlainRatingAnalysis(plain.plain);
+  ASSERT_EQ(back.gaugings.size(), 3u);
+  for (size_t i = 0; i < 3; ++i) {
+    const GaugingResult& ours = analysis.gaugings[i];
+    const GaugingResult& theirs = back.gaugings[i];
+    EXPECT_EQ(theirs.gauging.stage, ours.gauging.stage);
+    EXPECT_EQ(theirs.gauging.discharge, ours.gauging.discharge);
+    EXPECT_EQ(theirs.use, ours.use);
+    ASSERT_EQ(theirs.fit.has_value(), ours.fit.has_value());
+    if (ours.fit) {
+      EXPECT_EQ(theirs.fit->roughness, ours.fit->roughness);
+      EXPECT_EQ(theirs.fit->calibrated_discharge,
+                ours.fit->calibrated_discharge);
+      EXPECT_EQ(theirs.fit->deviation_percent, ours.fit->deviation_percent);
+    }
+  }
+  ASSERT_EQ(back.rows.size(), 2u);
+  for (size_t i = 0; i < 2; ++i) {
+    EXPECT_EQ(back.rows[i].stage, analysis.rows[i].stage);
+    EXPECT_EQ(back.rows[i].discharge, analysis.rows[i].discharge);
+    EXPECT_EQ(back.rows[i].calibrated_discharge,
+              analysis.rows[i].calibrated_discharge);
+    EXPECT_EQ(back.rows[i].extrapolated, analysis.rows[i].extrapolated);
+  }
+  EXPECT_EQ(back.usable_count, 1);
+  EXPECT_EQ(back.calibrated_roughness, 0.028);
+  EXPECT_EQ(back.lowest_gauged_stage, 1.25);
+  EXPECT_EQ(back.highest_gauged_stage, 1.5);
+  EXPECT_EQ(back.standard_error_percent, 3.17);
+  analysis.standard_error_percent.reset();  // One gauging: none.
+  EXPECT_FALSE(FromPlainRatingAnalysis(PlainRatingAnalysis(analysis).plain)
+                   .standard_error_percent.has_value());
+}
+
 TEST(FigureRowTest, EveryFieldCrossesTheBoundaryToItsOwnPlace) {
   const HydraulicRow row{1, 2, 3, 4, 5, 6, 7};
   const XsratingFigureRow plain = ToFigureRow(row);
@@ -278,6 +329,16 @@ TEST_F(EntryPointTest, IncompleteRequestFailsWithAMessage) {
       [](XsratingFigureRequest* r) { r->points = nullptr; },
       [](XsratingFigureRequest* r) { r->rows = nullptr; },
       [](XsratingFigureRequest* r) { r->format = nullptr; },
+      [](XsratingFigureRequest* r) {
+        static XsratingFigureAnalysis no_gaugings = {};
+        no_gaugings.gauging_count = 1;
+        r->analysis = &no_gaugings;
+      },
+      [](XsratingFigureRequest* r) {
+        static XsratingFigureAnalysis no_rows = {};
+        no_rows.row_count = 1;
+        r->analysis = &no_rows;
+      },
   };
   for (auto spoil : spoilers) {
     Calls calls;

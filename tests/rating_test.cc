@@ -303,5 +303,28 @@ TEST(RatingWarningsTest, ExtensionBeyondThirtyPercent) {
                                            "30%：高于最高实测水位 48.52 "));
 }
 
+// A figure's heading names the survey, its roughness or zones, and the
+// slope as typed.
+TEST(RatingHeadingTest, NamesSurveyRoughnessAndSlope) {
+  RunParameters params;
+  params.data_file_path = "/data/测站/sec1.txt";
+  params.roughness = 0.025;
+  params.slope_text = "1/2500";
+  EXPECT_EQ(RatingHeading(params),
+            "sec1\u3000糙率 n = 0.025\u3000比降 S = 1/2500");
+  params.zones = {{0, 0.05, 1}, {10, 0.025, 2}};
+  params.zone_method = ZoneMethod::kComposite;
+  EXPECT_EQ(RatingHeading(params),
+            "sec1\u3000分区糙率 n = 0.05、0.025（综合）\u3000比降 S = 1/2500");
+  // Too many to name: the least, the most and the count.
+  params.zones.clear();
+  for (int i = 0; i < 7; ++i)
+    params.zones.push_back({i * 10.0, 0.02 + i / 100.0});
+  params.zone_method = ZoneMethod::kSubsection;
+  EXPECT_EQ(RatingHeading(params),
+            "sec1\u3000分区糙率 n = 0.02～0.08，共 7 区（分区）\u3000比降 S = "
+            "1/2500");
+}
+
 }  // namespace
 }  // namespace xsrating

@@ -231,7 +231,10 @@ void Form1::OnStartClicked() {
 
 void Form1::OnViewClicked() {
   const ViewRequest request{parameters_, FindInputProblems(Texts())};
-  if (viewer_ == nullptr) viewer_ = new RatingViewer(sink_, {}, this);
+  // The viewer's own message boxes stand over the viewer, not this window.
+  if (viewer_ == nullptr) {
+    viewer_ = new RatingViewer(own_sink_ ? nullptr : sink_, {}, this);
+  }
   viewer_->Show(request);
   // Opened over the window; once open it stays where the user put it.
   if (!viewer_->isVisible()) viewer_->PlaceOver(this);

@@ -15,9 +15,14 @@ namespace xsrating {
 // between lines becomes a line break. `text` is UTF-8.
 QString MessageBoxText(const std::string& text);
 
+// The width, in pixels, that a message box keeps for its `title` so that
+// the title bar shows it whole beside the frame's buttons.
+int MessageBoxTitleRoom(const QString& title);
+
 // Tells the user something in a modal message box over the owning window:
 // warning icon, the given title, the text as MessageBoxText makes it (plain
-// text, never markup) and a single OK button. ShowWarning returns when the
+// text, never markup) and a single OK button, at least MessageBoxTitleRoom
+// wide. ShowWarning returns when the
 // user has dismissed the box.
 class MessageBoxSink : public MessageSink {
  public:

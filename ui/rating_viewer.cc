@@ -5,12 +5,10 @@
 #include <QChart>
 #include <QChartView>
 #include <QDir>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
-#include <QLegend>
 #include <QPushButton>
 #include <QScreen>
 #include <QSplitter>
@@ -32,8 +30,11 @@
 #include "core/rating.h"
 #include "core/rating_csv.h"
 #include "core/rating_report.h"
+#include "core/rating_warnings.h"
 #include "core/status.h"
+#include "ui/file_dialogs.h"
 #include "ui/fonts.h"
+#include "ui/message_box_sink.h"
 
 namespace xsrating {
 namespace {
@@ -71,9 +72,9 @@ constexpr int kPlainColumns = 7;
 // The viewer's size when the screen has room for it.
 constexpr QSize kPreferredSize(1100, 860);
 
-QChartView* NewChartView(const char* name, QWidget* parent) {
+QChartView* NewChartView(const QString& name, QWidget* parent) {
   auto* view = new QChartView(parent);
-  view->setObjectName(QLatin1String(name));
+  view->setObjectName(name);
   view->setRenderHint(QPainter::Antialiasing);
   // Small enough that the viewer fits a 1280 x 800 screen at twice the scale.
   view->setMinimumSize(240, 160);
@@ -96,18 +97,10 @@ QPushButton* NewButton(const char* name, const char* text, QWidget* parent) {
   return button;
 }
 
-QString PlatformSaveDialog(QWidget* parent, const QString& caption,
-                           const QString& suggested, const QString& filter,
-                           const QString& default_suffix) {
-  QFileDialog dialog(parent, caption, QString(), filter);
-  dialog.setAcceptMode(QFileDialog::AcceptSave);
-  dialog.setFileMode(QFileDialog::AnyFile);
-  // A name typed without an extension gets the file's, before the dialog
-  // asks whether to replace an existing file.
-  dialog.setDefaultSuffix(default_suffix);
-  if (!suggested.isEmpty()) dialog.selectFile(suggested);
-  if (dialog.exec() != QDialog::Accepted) return QString();
-  return dialog.selectedFiles().value(0);
+// Adds `sentence` to the message line's `text`, a space apart.
+void AddSentence(const QString& sentence, QString* text) {
+  if (!text->isEmpty()) *text += QLatin1Char(' ');
+  *text += sentence;
 }
 
 }  // namespace
@@ -141,8 +134,10 @@ QRect ViewerGeometry(const QSize& preferred, const QRect& available,
 RatingViewer::RatingViewer(MessageSink* sink, SavePathChooser choose_path,
                            QWidget* parent)
     : QWidget(parent, Qt::Window),
-      sink_(sink),
-      choose_path_(choose_path ? std::move(choose_path) : PlatformSaveDialog) {
+      own_sink_(sink == nullptr ? std::make_unique<MessageBoxSink>(this)
+                                : nullptr),
+      sink_(sink == nullptr ? own_sink_.get() : sink),
+      choose_path_(choose_path ? std::move(choose_path) : ChooseSavePath) {
   setWindowTitle(QStringLiteral("断面与水位流量关系"));
   // A side window: closing the main window ends the program even while this
   // one is open.
@@ -165,11 +160,7 @@ RatingViewer::RatingViewer(MessageSink* sink, SavePathChooser choose_path,
   status_->setTextInteractionFlags(Qt::TextSelectableByMouse);
   status_->setWordWrap(true);
 
-  section_view_ = NewChartView("SectionChart", this);
-  discharge_view_ = NewChartView("DischargeChart", this);
-  area_view_ = NewChartView("AreaChart", this);
-  roughness_view_ = NewChartView("RoughnessChart", this);
-  deviation_view_ = NewChartView("DeviationChart", this);
+  section_view_ = NewChartView(QStringLiteral("SectionChart"), this);
   summary_ = new QLabel(this);
   summary_->setObjectName(QStringLiteral("GaugingsSummary"));
   summary_->setTextInteractionFlags(Qt::TextSelectableByMouse);
@@ -205,9 +196,9 @@ RatingViewer::RatingViewer(MessageSink* sink, SavePathChooser choose_path,
   connect(import_gaugings_, &QPushButton::clicked, this, [this] {
     const QString folder =
         QFileInfo(QString::fromStdString(data_file_path_)).absolutePath();
-    const QString path = QFileDialog::getOpenFileName(
-        this, QStringLiteral("导入实测流量"), folder,
-        QStringLiteral("文本文件 (*.txt *.csv);;所有文件 (*)"));
+    const QString path =
+        ChooseOpenPath(this, QStringLiteral("导入实测流量"), folder,
+                       QStringLiteral("文本文件 (*.txt *.csv);;所有文件 (*)"));
     if (!path.isEmpty()) ShowGaugings(path.toStdString());
   });
 
@@ -217,15 +208,12 @@ RatingViewer::RatingViewer(MessageSink* sink, SavePathChooser choose_path,
   top->addWidget(section_view_);
   top->addWidget(table_);
   top->setChildrenCollapsible(false);
-  auto* curves = new QSplitter(Qt::Horizontal, this);
-  curves->addWidget(discharge_view_);
-  curves->addWidget(area_view_);
-  curves->addWidget(roughness_view_);
-  curves->addWidget(deviation_view_);
-  curves->setChildrenCollapsible(false);
+  // The curves' views are made as the figure first has each chart.
+  curves_ = new QSplitter(Qt::Horizontal, this);
+  curves_->setChildrenCollapsible(false);
   auto* splitter = new QSplitter(Qt::Vertical, this);
   splitter->addWidget(top);
-  splitter->addWidget(curves);
+  splitter->addWidget(curves_);
   splitter->setChildrenCollapsible(false);
 
   auto* buttons = new QHBoxLayout;
@@ -267,9 +255,9 @@ void RatingViewer::Show(const ViewRequest& request) {
   const RunParameters& params = request.parameters;
   data_file_path_ = params.data_file_path;
   figure_ = FigureData();
+  figure_.heading = RatingHeading(params);
   rating_.reset();
   params_ = params;
-  analysis_.reset();
   checks_.reset();
   QString message;
 
@@ -294,9 +282,6 @@ void RatingViewer::Show(const ViewRequest& request) {
     // main window's parameters.
     Rating rating;
     const Status rated = RateSection(std::move(section), params, &rating);
-    figure_.section = rating.section;
-    figure_.rows = rating.hydraulic_rows;
-    figure_.zones = rating.zones;
     if (!rated.ok()) {
       message = QString::fromUtf8(kSectionOnly) +
                 QString::fromStdString(rated.message());
@@ -305,35 +290,40 @@ void RatingViewer::Show(const ViewRequest& request) {
         message = QStringLiteral("点子数量超过 100，按 %1 个计算。")
                       .arg(rating.stage_count);
       }
-      rating_ = std::move(rating);
+      // What the run would warn about in its box after the closing message.
+      for (const std::string& warning : RatingWarnings(rating, params)) {
+        AddSentence(QString::fromStdString(warning), &message);
+      }
     }
+    figure_.section = rating.section;
+    figure_.rows = rating.hydraulic_rows;
+    figure_.zones = rating.zones;
+    params_.stage_count = rating.stage_count;
+    if (rated.ok()) rating_ = std::move(rating);
   }
   // The gaugings are checked against one roughness for the whole section.
   if (!params.zones.empty()) gaugings_path_.clear();
   if (rating_ && !gaugings_path_.empty()) {
-    if (Status checked = Analyze(); !checked.ok()) {
-      if (!message.isEmpty()) message += QLatin1Char(' ');
-      message += QString::fromStdString(checked.message());
+    if (Status checked = CheckGaugings(gaugings_path_); !checked.ok()) {
+      AddSentence(QString::fromStdString(checked.message()), &message);
     }
   }
-  message_->setText(message);
-  message_->setVisible(!message.isEmpty());
+  table_message_ = message;
   status_->clear();
   ShowFigure();
 }
 
 void RatingViewer::ShowGaugings(const std::string& path) {
-  gaugings_path_ = path;
-  if (Status checked = Analyze(); !checked.ok()) {
-    gaugings_path_.clear();
+  if (Status checked = CheckGaugings(path); !checked.ok()) {
+    // What was shown stays, the gaugings checked before included.
     sink_->ShowWarning(checked.message(), kImportFailedTitle);
+    return;
   }
+  gaugings_path_ = path;
   ShowFigure();
 }
 
-Status RatingViewer::Analyze() {
-  analysis_.reset();
-  checks_.reset();
+Status RatingViewer::CheckGaugings(const std::string& path) {
   if (!rating_) {
     return Status::Error(
         "还没有算出水位流量关系，无法与实测流量核对。请先填好参数并查看断面与曲"
@@ -343,42 +333,49 @@ Status RatingViewer::Analyze() {
   // table and the saved report must all show one version of the section.
   RatingAnalysis analysis;
   Status status =
-      AnalyzeGaugings(*rating_, params_.slope_text, gaugings_path_, &analysis);
+      AnalyzeGaugings(*rating_, params_.slope_text, path, &analysis);
   RatingChecks checks;
   if (status.ok()) status = CheckRating(analysis, CheckLevels(), &checks);
   if (status.ok()) {
-    analysis_ = std::move(analysis);
+    figure_.analysis = std::move(analysis);
     checks_ = checks;
   }
   return status;
 }
 
 void RatingViewer::ShowFigure() {
-  Replace(section_view_, MakeSectionChart(figure_));
-  Replace(discharge_view_, analysis_
-                               ? MakeGaugedDischargeChart(figure_, *analysis_)
-                               : MakeDischargeChart(figure_));
-  Replace(area_view_, MakeAreaChart(figure_));
-  if (analysis_) {
-    Replace(roughness_view_, MakeRoughnessChart(*analysis_));
-    Replace(deviation_view_, MakeDeviationChart(*analysis_));
+  std::vector<FigureChart> charts = MakeFigureCharts(figure_);
+  Replace(section_view_, std::move(charts.front().chart));
+  // Each further chart in the view of its name; views of charts the figure
+  // no longer has are hidden.
+  for (QChartView* view : curves_->findChildren<QChartView*>()) view->hide();
+  for (size_t i = 1; i < charts.size(); ++i) {
+    auto* view = curves_->findChild<QChartView*>(charts[i].name);
+    if (view == nullptr) {
+      view = NewChartView(charts[i].name, curves_);
+      curves_->addWidget(view);
+    }
+    Replace(view, std::move(charts[i].chart));
+    view->show();
   }
-  roughness_view_->setVisible(analysis_.has_value());
-  deviation_view_->setVisible(analysis_.has_value());
-  summary_->setText(
-      analysis_ ? QString::fromStdString(RatingSummary(*analysis_, *checks_))
-                : QString());
-  summary_->setVisible(analysis_.has_value());
-  // The curves' legends show each series as it is drawn, the curve as a line
-  // and its computed points as dots, rather than two squares of one colour.
-  for (QChartView* view :
-       {discharge_view_, area_view_, roughness_view_, deviation_view_}) {
-    view->chart()->legend()->setMarkerShape(QLegend::MarkerShapeFromSeries);
+  const std::optional<RatingAnalysis>& analysis = figure_.analysis;
+  QString message = table_message_;
+  if (analysis) {
+    if (const std::optional<std::string> warning =
+            ExtensionWarning(*analysis)) {
+      AddSentence(QString::fromStdString(*warning), &message);
+    }
   }
+  message_->setText(message);
+  message_->setVisible(!message.isEmpty());
+  summary_->setText(analysis && checks_ ? QString::fromStdString(RatingSummary(
+                                              *analysis, *checks_))
+                                        : QString());
+  summary_->setVisible(analysis.has_value());
   FillTable();
 
   const bool has_rows = !figure_.rows.empty();
-  discharge_view_->parentWidget()->setVisible(has_rows);
+  curves_->setVisible(has_rows);
   // The section alone has the whole window when there is no table.
   table_->setVisible(has_rows);
   save_png_->setEnabled(!figure_.section.points.empty());
@@ -393,7 +390,7 @@ void RatingViewer::ShowFigure() {
   for (int c = kPlainColumns; c < table_->columnCount(); ++c) {
     table_->setColumnHidden(c, params_.zones.empty());
   }
-  save_report_->setEnabled(analysis_.has_value());
+  save_report_->setEnabled(figure_.analysis.has_value());
 }
 
 void RatingViewer::FillTable() {
@@ -457,11 +454,12 @@ void RatingViewer::Save(FileKind kind) {
           RatingTableCsv(figure_.rows, !params_.zones.empty()));
       break;
     case FileKind::kReport:
-      if (!analysis_) return;
+      if (!figure_.analysis) return;
       // The time of the save: the viewer's table is computed anew each time
       // it is shown.
+      if (!checks_) return;
       bytes = QByteArray::fromStdString(
-          RatingReportCsv(*analysis_, *checks_,
+          RatingReportCsv(*figure_.analysis, *checks_,
                           {.data_file_path = data_file_path_,
                            .gaugings_path = gaugings_path_,
                            .roughness_text = DecimalForm(params_.roughness),

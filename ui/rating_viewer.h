@@ -13,6 +13,7 @@
 #include <QStringList>
 #include <QWidget>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -24,10 +25,12 @@
 #include "core/types.h"
 #include "form/inputs.h"
 #include "plot/rating_figure.h"
+#include "ui/message_box_sink.h"
 
 class QChartView;
 class QLabel;
 class QPushButton;
+class QSplitter;
 class QTableWidget;
 
 namespace xsrating {
@@ -69,7 +72,9 @@ using SavePathChooser = std::function<QString(
 //  - otherwise the section with the water of the top stage, the two curves
 //    and the table are shown. A stage count above 100 is taken as 20, as the
 //    run's guard would, without touching the caller's parameters; the line
-//    says so.
+//    says so, and then gives the rating's warnings (RatingWarnings: water
+//    over an end of the section, an unusual roughness or slope) and, with
+//    gaugings, ExtensionWarning's.
 // The message line is above the charts and hidden while empty. The table
 // shows each column with fixed decimals (ColumnDecimals), right-aligned.
 // With roughness zones in the parameters the section marks them, the table
@@ -79,6 +84,8 @@ using SavePathChooser = std::function<QString(
 // Each Show() replaces what was shown before. Saving writes the file
 // atomically and says where on the status line beside the buttons; a failure
 // is told through the sink with the saver's message.
+// The charts are MakeFigureCharts', each in a view of the chart's name, so
+// that a saved figure holds what the window shows.
 // Children are named for tests: "Message", "Status", "SectionChart",
 // "DischargeChart", "AreaChart", "Table", "SavePng", "SaveSvg", "SaveCsv", and
 // for the gaugings "ImportGaugings", "RoughnessChart", "DeviationChart",
@@ -87,8 +94,10 @@ class RatingViewer : public QWidget {
   Q_OBJECT
 
  public:
-  // `sink` must outlive the viewer. `choose_path` defaults to the platform's
-  // save dialog.
+  // Messages go to `sink` when one is given (it must outlive the viewer),
+  // otherwise to message boxes over the viewer itself, so that the window
+  // the user works in stays in front. `choose_path` defaults to the save
+  // dialog of ChooseSavePath.
   explicit RatingViewer(MessageSink* sink, SavePathChooser choose_path = {},
                         QWidget* parent = nullptr);
 
@@ -105,9 +114,10 @@ class RatingViewer : public QWidget {
   // further chart the back-calculated roughness, another the deviations, and
   // a line the summary (RatingSummary, with the tests at their default
   // levels); the report can be saved. A failure is told through the sink and
-  // shows the table without gaugings. Later Show() calls check their table
-  // against the same file; a failure then goes to the message line. The
-  // button "导入实测流量…" asks for the file and calls this.
+  // leaves everything shown as it was, the gaugings checked before included.
+  // Later Show() calls check their table against the last file imported; a
+  // failure then goes to the message line. The button "导入实测流量…" asks
+  // for the file and calls this.
   void ShowGaugings(const std::string& path);
 
   // What the figure and the table show now.
@@ -118,7 +128,9 @@ class RatingViewer : public QWidget {
   QString status() const;
 
   // The table checked against the gaugings; none without them.
-  const std::optional<RatingAnalysis>& analysis() const { return analysis_; }
+  const std::optional<RatingAnalysis>& analysis() const {
+    return figure_.analysis;
+  }
   // Its tests, at the default levels; none without gaugings.
   const std::optional<RatingChecks>& checks() const { return checks_; }
 
@@ -128,17 +140,21 @@ class RatingViewer : public QWidget {
   void ShowFigure();
   void FillTable();
   void Save(FileKind kind);
-  Status Analyze();
+  // Checks the table shown against the gaugings at `path` and its tests at
+  // the default levels; they replace those shown only when both succeed.
+  Status CheckGaugings(const std::string& path);
 
+  std::unique_ptr<MessageBoxSink> own_sink_;
   MessageSink* sink_;
   SavePathChooser choose_path_;
   std::string data_file_path_;
   FigureData figure_;
+  // The message line of the table shown, less the gaugings' warning.
+  QString table_message_;
   QLabel* message_ = nullptr;
   QLabel* status_ = nullptr;
   QChartView* section_view_ = nullptr;
-  QChartView* discharge_view_ = nullptr;
-  QChartView* area_view_ = nullptr;
+  QSplitter* curves_ = nullptr;  // The views of the other charts.
   QTableWidget* table_ = nullptr;
   QPushButton* save_png_ = nullptr;
   QPushButton* save_svg_ = nullptr;
@@ -148,10 +164,7 @@ class RatingViewer : public QWidget {
   std::optional<Rating> rating_;
   RunParameters params_;
   std::string gaugings_path_;
-  std::optional<RatingAnalysis> analysis_;
-  std::optional<RatingChecks> checks_;
-  QChartView* roughness_view_ = nullptr;
-  QChartView* deviation_view_ = nullptr;
+  std::optional<RatingChecks> checks_;  // Of figure_.analysis.
   QLabel* summary_ = nullptr;
   QPushButton* import_gaugings_ = nullptr;
   QPushButton* save_report_ = nullptr;

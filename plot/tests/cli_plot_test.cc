@@ -11,7 +11,12 @@
 #include <QProcessEnvironment>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QXmlStreamReader>
+
+#include "core/rating.h"
+#include "core/rating_analysis.h"
+#include "core/roughness_zones.h"
+#include "plot/rating_figure.h"
+#include "tests/support/svg_text.h"
 
 namespace xsrating {
 namespace {
@@ -19,22 +24,6 @@ namespace {
 QByteArray Slurp(const QString& path) {
   QFile file(path);
   return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-// The texts of an SVG document in reading order, run together (a title of
-// Chinese and Latin letters is one text element per script), and its title.
-QString SvgText(const QByteArray& svg, QString* title) {
-  QXmlStreamReader xml(svg);
-  QString text;
-  while (!xml.atEnd()) {
-    if (xml.readNext() != QXmlStreamReader::StartElement) continue;
-    if (xml.name() == QLatin1String("text")) {
-      text += xml.readElementText(QXmlStreamReader::IncludeChildElements);
-    } else if (xml.name() == QLatin1String("title")) {
-      *title = xml.readElementText();
-    }
-  }
-  return xml.hasError() ? QString() : text;
 }
 
 struct Outcome {
@@ -113,11 +102,80 @@ class CliPlotTest : public QObject {
     const QString text = SvgText(Slurp(Path("v_section成果.svg")), &title);
     QCOMPARE(title, QStringLiteral("v_section成果"));
     for (const char* expected :
-         {"河道大断面", "起点距 (m)", "高程 (m)", "河床", "较低堤顶 5 m",
+         {"v_section　糙率 n = 0.025　比降 S = 0.0004", "河道大断面",
+          "起点距 (m)", "高程 (m)", "河床", "较低堤顶 5 m",
           "过水断面（水位 5 m）", "水位流量关系曲线", "流量 (m³/s)", "水位 (m)",
           "水位流量关系", "计算点", "水位面积关系曲线", "面积 (m²)",
           "水位面积关系"}) {
       QVERIFY2(text.contains(QString::fromUtf8(expected)), expected);
+    }
+  }
+
+  // The command line draws the figure that the viewer saves for the same
+  // inputs, byte for byte: the gaugings' charts included, under a heading
+  // that names the survey.
+  void sameFigureAsTheViewer_data() {
+    QTest::addColumn<QString>("extra");  // An option that takes a file.
+    QTest::addColumn<QString>("drawn");  // What only it draws.
+    QTest::newRow("the table") << ""
+                               << "";
+    QTest::newRow("checked against gaugings") << "--gaugings"
+                                              << "反推糙率";
+    QTest::newRow("roughness zones") << "--zones"
+                                     << "分区糙率 n = ";
+  }
+
+  void sameFigureAsTheViewer() {
+    QFETCH(QString, extra);
+    QFETCH(QString, drawn);
+    for (const char* name : {"river_section.txt", "river_section_gaugings.txt",
+                             "river_section_zones.txt"}) {
+      QVERIFY(QFile::copy(QStringLiteral(XSRATING_EXAMPLES "/") + name,
+                          Path(name)));
+    }
+    RunParameters params;
+    params.data_file_path = Path("river_section.txt").toStdString();
+    params.roughness = 0.03;
+    params.slope_text = "0.0003";
+    params.stage_count = 20;
+    QStringList args{"-s", "0.0003", "-m", "20", "--plot"};
+    if (extra == "--zones") {
+      args << "--zones"
+           << "river_section_zones.txt";
+      QVERIFY(ReadRoughnessZones(Path("river_section_zones.txt").toStdString(),
+                                 &params.zones)
+                  .ok());
+    } else {
+      args << "-n"
+           << "0.03";
+    }
+    if (extra == "--gaugings") {
+      args << "--gaugings"
+           << "river_section_gaugings.txt";
+    }
+    const Outcome run = Run(args << "river_section.txt");
+    QCOMPARE(run.exit_code, 0);
+
+    Rating rating;
+    QVERIFY(ComputeRating(params, &rating).ok());
+    FigureData data;
+    data.section = rating.section;
+    data.rows = rating.hydraulic_rows;
+    data.zones = rating.zones;
+    data.heading = RatingHeading(params);
+    if (extra == "--gaugings") {
+      RatingAnalysis analysis;
+      QVERIFY(AnalyzeGaugings(rating, params.slope_text,
+                              Path("river_section_gaugings.txt").toStdString(),
+                              &analysis)
+                  .ok());
+      data.analysis = analysis;
+    }
+    const QByteArray figure = Slurp(Path("river_section成果.svg"));
+    QCOMPARE(figure, FigureSvg(data, QStringLiteral("river_section成果")));
+    const QString text = SvgText(figure);
+    for (const char* only : {"反推糙率", "分区糙率 n = "}) {
+      QCOMPARE(text.contains(QString::fromUtf8(only)), drawn == only);
     }
   }
 
@@ -139,7 +197,7 @@ class CliPlotTest : public QObject {
                                    Path("v_section成果.png")}));
     QImage image;
     QVERIFY(image.load(Path("v_section成果.png"), "PNG"));
-    QCOMPARE(image.size(), QSize(1200, 900));
+    QCOMPARE(image.size(), QSize(1200, 944));  // The heading and 2 rows.
     // Drawn, with its water: some pixel is much bluer than it is red.
     bool blue = false;
     for (int y = 0; y < image.height() && !blue; y += 4) {
@@ -310,5 +368,5 @@ class CliPlotTest : public QObject {
 
 }  // namespace xsrating
 
-QTEST_GUILESS_MAIN(xsrating::CliPlotTest)
+QTEST_MAIN(xsrating::CliPlotTest)
 #include "cli_plot_test.moc"

@@ -7,6 +7,7 @@
 #include <QChart>
 #include <QGraphicsLayout>
 #include <QGraphicsScene>
+#include <QImage>
 #include <QLegend>
 #include <QLegendMarker>
 #include <QLineSeries>
@@ -27,16 +28,35 @@ CrossSection Section(std::vector<SectionPoint> points) {
   return CrossSection{std::move(points)};
 }
 
-// The V section of the examples with its table for n 0.025, slope 0.0004 and
-// five stages.
-FigureData VSection() {
+// The V section of the examples rated with n 0.025, slope 0.0004 and five
+// stages.
+Rating VRating() {
   RunParameters params;
   params.roughness = 0.025;
   params.slope_text = "0.0004";
   params.stage_count = 5;
   Rating rating;
   RateSection(Section({{0, 5}, {10, 0}, {20, 0}, {30, 5}}), params, &rating);
-  return FigureData{rating.section, rating.hydraulic_rows, {}};
+  return rating;
+}
+
+// Its figure without gaugings.
+FigureData VSection() {
+  const Rating rating = VRating();
+  FigureData data;
+  data.section = rating.section;
+  data.rows = rating.hydraulic_rows;
+  return data;
+}
+
+// The V section's table checked against a gauging at 2.5 m, which means a
+// roughness near 0.02, and one below the bed.
+RatingAnalysis VSectionAnalysis() {
+  const Rating rating = VRating();
+  const std::vector<Gauging> gaugings = {{-1, 5, 1}, {2.5, 54.88, 2}};
+  RatingAnalysis analysis;
+  AnalyzeRating(rating.section, rating.table, 0.0004, gaugings, &analysis);
+  return analysis;
 }
 
 template <typename Series>
@@ -301,6 +321,49 @@ class RatingFigureTest : public QObject {
       // The stage axis still spans the section's bed to its crest.
       QCOMPARE(RangeOf(Axis(*chart, kVerticalAxis)), (AxisRange{-0.25, 5.25}));
     }
+  }
+
+  // The viewer and the figure files draw these charts: the gauged ones
+  // only with gaugings; each legend draws a curve as a line and points as a
+  // dot; a file has room for each chart and the heading.
+  void figureCharts_data() {
+    QTest::addColumn<bool>("gaugings");
+    QTest::addColumn<QString>("heading");
+    QTest::addColumn<QStringList>("names");
+    QTest::addColumn<QSize>("size");
+    const QStringList plain{"SectionChart", "DischargeChart", "AreaChart"};
+    QTest::newRow("the table") << false << "" << plain << QSize(1200, 900);
+    QTest::newRow("with its heading")
+        << false << "v_section　糙率 n = 0.025　比降 S = 0.0004" << plain
+        << QSize(1200, 944);
+    QTest::newRow("checked against gaugings")
+        << true << "v"
+        << (plain + QStringList{"RoughnessChart", "DeviationChart"})
+        << QSize(1200, 1394);
+  }
+
+  void figureCharts() {
+    QFETCH(bool, gaugings);
+    QFETCH(QString, heading);
+    QFETCH(QStringList, names);
+    QFETCH(QSize, size);
+    FigureData data = VSection();
+    data.heading = heading.toStdString();
+    if (gaugings) data.analysis = VSectionAnalysis();
+    const std::vector<FigureChart> charts = MakeFigureCharts(data);
+    QStringList made;
+    for (const FigureChart& chart : charts) {
+      made << chart.name;
+      QCOMPARE(chart.chart->legend()->markerShape(),
+               QLegend::MarkerShapeFromSeries);
+    }
+    QCOMPARE(made, names);
+    QCOMPARE(Find<QLineSeries>(*charts[1].chart, kCalibratedSeries) != nullptr,
+             gaugings);
+    QCOMPARE(FigureSize(data), size);
+    QImage image;
+    QVERIFY(image.loadFromData(FigurePng(data), "PNG"));
+    QCOMPARE(image.size(), size);
   }
 
   void zonesMarkedAtTheirBreakpoints() {

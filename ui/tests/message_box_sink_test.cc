@@ -3,19 +3,18 @@
 // real box, answered by a timer as a user would.
 #include "ui/message_box_sink.h"
 
-#include <QAbstractButton>
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QFontInfo>
+#include <QFontMetrics>
 #include <QMessageBox>
 #include <QTest>
-#include <QTimer>
 #include <QWidget>
 #include <string>
 
 #include "form/format_help.h"
 #include "ui/fonts.h"
 #include "ui/qt_translations.h"
+#include "ui/tests/test_support.h"
 
 namespace xsrating {
 
@@ -53,47 +52,9 @@ class MessageBoxSinkTest : public QObject {
     owner.show();
     QVERIFY(QTest::qWaitForWindowExposed(&owner));
 
-    // What the box showed, read while it is open.
-    struct Seen {
-      bool found = false;
-      bool modal = false;
-      QWidget* parent = nullptr;
-      QMessageBox::Icon icon = QMessageBox::NoIcon;
-      QString title;
-      QString text;
-      Qt::TextFormat format = Qt::AutoText;
-      QStringList buttons;
-      QFont font;
-    } seen;
-    QElapsedTimer waited;
-    waited.start();
-    QTimer answer;
-    answer.setInterval(20);
-    connect(&answer, &QTimer::timeout, [&] {
-      auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-      if (box == nullptr || !box->isVisible()) {
-        if (waited.elapsed() > 10000) answer.stop();  // The test fails below.
-        return;
-      }
-      answer.stop();
-      seen = {true,
-              box->isModal(),
-              box->parentWidget(),
-              box->icon(),
-              box->windowTitle(),
-              box->text(),
-              box->textFormat(),
-              {},
-              box->font()};
-      for (QAbstractButton* button : box->buttons()) {
-        seen.buttons << button->text();
-      }
-      QTest::mouseClick(box->buttons().value(0), Qt::LeftButton);
-    });
-    answer.start();
-
     MessageBoxSink sink(&owner);
-    sink.ShowWarning(FormatHelpText(), kFormatHelpTitle);
+    const SeenBox seen = AnswerMessageBox(
+        [&] { sink.ShowWarning(FormatHelpText(), kFormatHelpTitle); });
 
     QVERIFY(seen.found);
     QVERIFY(seen.modal);
@@ -109,6 +70,38 @@ class MessageBoxSinkTest : public QObject {
     QVERIFY2(InterfaceFont().families().contains(QFontInfo(seen.font).family()),
              qPrintable(QFontInfo(seen.font).family()));
     QVERIFY(QApplication::activeModalWidget() == nullptr);
+  }
+
+  // A title bar shows the title whole beside the frame's buttons, however
+  // short the text below it.
+  void titleFits_data() {
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("the closing message") << "计算结果文件保存在："
+                                         << "D:\\a成果.txt";
+    QTest::newRow("a short title") << "保存未完成"
+                                   << "x";
+    QTest::newRow("a long title")
+        << "地形文件“很长很长很长很长的名字.txt”计算未完成"
+        << "x";
+  }
+
+  void titleFits() {
+    QFETCH(QString, title);
+    QFETCH(QString, text);
+    MessageBoxSink sink(nullptr);
+    const SeenBox seen = AnswerMessageBox(
+        [&] { sink.ShowWarning(text.toStdString(), title.toStdString()); });
+    QVERIFY(seen.found);
+    QCOMPARE(seen.title, title);
+    // The title in a bold face, and room for three buttons of a title bar.
+    QFont bold = seen.font;
+    bold.setBold(true);
+    const QFontMetrics metrics(bold);
+    const int needed =
+        metrics.horizontalAdvance(title) + 3 * 2 * metrics.height();
+    QVERIFY2(seen.width >= needed,
+             qPrintable(QStringLiteral("%1 < %2").arg(seen.width).arg(needed)));
   }
 };
 

@@ -8,22 +8,31 @@
 #include <QChartView>
 #include <QDir>
 #include <QFile>
+#include <QFileDialog>
+#include <QFontMetrics>
+#include <QHeaderView>
 #include <QImage>
 #include <QLabel>
 #include <QLegend>
+#include <QLegendMarker>
 #include <QLineSeries>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QScatterSeries>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTreeView>
 #include <QValueAxis>
+#include <algorithm>
 #include <memory>
 #include <string>
 
 #include "core/cross_section.h"
 #include "core/rating_csv.h"
 #include "core/rating_report.h"
+#include "tests/support/svg_text.h"
+#include "ui/file_dialogs.h"
 #include "ui/tests/test_support.h"
 
 namespace xsrating {
@@ -33,6 +42,21 @@ constexpr char kSurvey[] = XSRATING_TEST_DATA "/v_section.txt";
 
 QChart* ChartOf(const RatingViewer& viewer, const char* view) {
   return viewer.findChild<QChartView*>(QLatin1String(view))->chart();
+}
+
+// Whether the viewer shows the chart view `name`; views are made as needed.
+bool Shows(const RatingViewer& viewer, const char* name) {
+  const auto* view = viewer.findChild<QChartView*>(QLatin1String(name));
+  return view != nullptr && view->isVisible();
+}
+
+// The texts a chart shows: its title and its legend's names.
+QStringList ChartTexts(const QChart* chart) {
+  QStringList texts{chart->title()};
+  for (QLegendMarker* marker : chart->legend()->markers()) {
+    if (marker->isVisible()) texts << marker->label();
+  }
+  return texts;
 }
 
 template <typename Series>
@@ -295,6 +319,62 @@ class RatingViewerTest : public QObject {
     QCOMPARE(viewer.message(), QString());
   }
 
+  // The red line says what the run would warn about after its closing
+  // message, and what the gaugings warn about.
+  void warnings_data() {
+    QTest::addColumn<QByteArray>("survey");
+    QTest::addColumn<double>("roughness");
+    QTest::addColumn<QString>("slope");
+    QTest::addColumn<QByteArray>("gaugings");  // Empty: none imported.
+    QTest::addColumn<QStringList>("said");     // Empty: the line is hidden.
+    const QByteArray v = "0,5\r\n10,0\r\n20,0\r\n30,5\r\n";
+    QTest::newRow("nothing doubtful")
+        << v << 0.025 << "0.0004" << QByteArray() << QStringList();
+    QTest::newRow("a point beyond the bank")
+        << "-5,3\r\n" + v << 0.025 << "0.0004" << QByteArray()
+        << QStringList{"断面起点一端（第 1 个测点，起点距 -5）的高程 3"};
+    QTest::newRow("roughness with a 0 too few")
+        << v << 0.3 << "0.0004" << QByteArray() << QStringList{"糙率 0.3"};
+    QTest::newRow("slope 0")
+        << v << 0.025 << "0" << QByteArray() << QStringList{"比降为 0"};
+    QTest::newRow("far above the gaugings")
+        << v << 0.025 << "0.0004" << QByteArray("1.5,20\r\n2,29\r\n")
+        << QStringList{"外延幅度 600.0%"};
+    QTest::newRow("two at once")
+        << v << 0.3 << "0.0004" << QByteArray("1.5,20\r\n2,29\r\n")
+        << QStringList{"糙率 0.3", "外延幅度 600.0%"};
+  }
+
+  void warnings() {
+    QFETCH(QByteArray, survey);
+    QFETCH(double, roughness);
+    QFETCH(QString, slope);
+    QFETCH(QByteArray, gaugings);
+    QFETCH(QStringList, said);
+    const QString path = temp_.filePath("warned.txt");
+    QVERIFY(WriteFile(path, survey));
+    RatingViewer viewer(&sink_);
+    viewer.Show(
+        Request(path.toStdString(), roughness, slope.toStdString().c_str(), 5));
+    viewer.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&viewer));
+    if (!gaugings.isEmpty()) {
+      const QString file = temp_.filePath("warned_gaugings.txt");
+      QVERIFY(WriteFile(file, gaugings));
+      viewer.ShowGaugings(file.toStdString());
+      QVERIFY(viewer.analysis().has_value());
+    }
+    // The table is computed and shown all the same.
+    QCOMPARE(viewer.figure().rows.size(), size_t{5});
+    QVERIFY(sink_.messages.empty());
+    for (const QString& words : said) {
+      QVERIFY2(viewer.message().contains(words), qPrintable(viewer.message()));
+    }
+    if (said.isEmpty()) QCOMPARE(viewer.message(), QString());
+    QCOMPARE(viewer.findChild<QLabel*>("Message")->isVisible(),
+             !said.isEmpty());
+  }
+
   // The rating of the zones: marked on the section, n_eq and alpha in the
   // table; the gaugings, checked against one roughness, wait.
   void zones() {
@@ -385,7 +465,7 @@ class RatingViewerTest : public QObject {
     } else if (extension == ".png") {
       QImage image;
       QVERIFY(image.loadFromData(bytes, "PNG"));
-      QCOMPARE(image.size(), kFigureSize);
+      QCOMPARE(image.size(), FigureSize(viewer.figure()));
     } else {
       QVERIFY(bytes.contains("<title>saved</title>"));
       QVERIFY(bytes.contains("</svg>"));
@@ -414,7 +494,7 @@ class RatingViewerTest : public QObject {
     viewer.Show(Request(kSurvey, 0.025, "0.0004", 5));
     viewer.show();
     QVERIFY(QTest::qWaitForWindowExposed(&viewer));
-    QVERIFY(!viewer.findChild<QChartView*>("RoughnessChart")->isVisible());
+    QVERIFY(!Shows(viewer, "RoughnessChart"));
     QVERIFY(!viewer.findChild<QPushButton*>("SaveReport")->isEnabled());
     QVERIFY(viewer.findChild<QPushButton*>("ImportGaugings")->isEnabled());
 
@@ -454,7 +534,7 @@ class RatingViewerTest : public QObject {
              QList<QPointF>{QPointF(5, -1)});
     QVERIFY(Near(Range(rating, kVerticalAxis), {-1.3, 5.3}));
 
-    QVERIFY(viewer.findChild<QChartView*>("RoughnessChart")->isVisible());
+    QVERIFY(Shows(viewer, "RoughnessChart"));
     const QChart* roughness = ChartOf(viewer, "RoughnessChart");
     QCOMPARE(Find<QScatterSeries>(roughness, kRoughnessSeries)->count(), 1);
     QVERIFY(
@@ -472,7 +552,7 @@ class RatingViewerTest : public QObject {
     QVERIFY(summary->text().endsWith(QStringLiteral(
         "；符号检验 点数不足，适线检验 点数不足，偏离数值检验 点数不足，"
         "系统误差 0%，随机不确定度 无")));
-    QVERIFY(viewer.findChild<QChartView*>("DeviationChart")->isVisible());
+    QVERIFY(Shows(viewer, "DeviationChart"));
     QCOMPARE(Find<QScatterSeries>(ChartOf(viewer, "DeviationChart"),
                                   kDeviationSeries)
                  ->points(),
@@ -500,14 +580,17 @@ class RatingViewerTest : public QObject {
     QVERIFY(report.endsWith("\r\n偏离数值检验,,,0.2,点数不足\r\n"));
 
     // Shown again, the table is checked against the same gaugings; a slope
-    // of 0 cannot be, and the message line says why.
+    // of 0 cannot be, and the message line says why, after the slope's own
+    // warning.
     viewer.Show(Request(kSurvey, 0.03, "0.0004", 5));
     QVERIFY(viewer.analysis().has_value());
     viewer.Show(Request(kSurvey, 0.025, "0", 5));
     QVERIFY(!viewer.analysis().has_value());
-    QCOMPARE(viewer.message(), QStringLiteral("有实测流量时比降必须大于 0"));
-    QVERIFY(!viewer.findChild<QChartView*>("RoughnessChart")->isVisible());
-    QVERIFY(!viewer.findChild<QChartView*>("DeviationChart")->isVisible());
+    QVERIFY(viewer.message().startsWith(QStringLiteral("比降为 0")));
+    QVERIFY(viewer.message().endsWith(
+        QStringLiteral("。 有实测流量时比降必须大于 0")));
+    QVERIFY(!Shows(viewer, "RoughnessChart"));
+    QVERIFY(!Shows(viewer, "DeviationChart"));
     QVERIFY(!viewer.findChild<QPushButton*>("SaveReport")->isEnabled());
   }
 
@@ -534,23 +617,180 @@ class RatingViewerTest : public QObject {
     }
   }
 
+  // A file that cannot be read is told, and what was shown stays: the
+  // gaugings checked before, their charts, summary and report.
+  void badGaugingsAreTold_data() {
+    QTest::addColumn<bool>("good_before");
+    QTest::newRow("first import") << false;
+    QTest::newRow("after a good import") << true;
+  }
+
   void badGaugingsAreTold() {
-    const QString gaugings = temp_.filePath("bad_gaugings.txt");
-    QVERIFY(WriteFile(gaugings, "1,2\r\n3,0\r\n"));
+    QFETCH(bool, good_before);
+    const QString good = temp_.filePath("good_gaugings.txt");
+    QVERIFY(WriteFile(good, "2.5,54.8820294890058\r\n"));
+    const QString bad = temp_.filePath("bad_gaugings.txt");
+    QVERIFY(WriteFile(bad, "1,2\r\n3,0\r\n"));
     RatingViewer viewer(&sink_);
     viewer.Show(Request(kSurvey, 0.025, "0.0004", 5));
-    viewer.ShowGaugings(gaugings.toStdString());
+    viewer.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&viewer));
+    if (good_before) viewer.ShowGaugings(good.toStdString());
+    const auto* summary = viewer.findChild<QLabel*>("GaugingsSummary");
+    const QString summary_before = summary->text();
+
+    viewer.ShowGaugings(bad.toStdString());
     QCOMPARE(sink_.messages.size(), size_t{1});
     QCOMPARE(sink_.messages[0].title, std::string("实测流量未能导入"));
     QVERIFY(QString::fromStdString(sink_.messages[0].text)
                 .contains(QStringLiteral("第 2 行的实测流量“0”不大于 0")));
-    QVERIFY(!viewer.analysis().has_value());
-    QVERIFY(Find<QLineSeries>(ChartOf(viewer, "DischargeChart"),
-                              kCalibratedSeries) == nullptr);
-    // Not tried again with the next table.
-    viewer.Show(Request(kSurvey, 0.025, "0.0004", 5));
+    QCOMPARE(viewer.analysis().has_value(), good_before);
+    QCOMPARE(Find<QLineSeries>(ChartOf(viewer, "DischargeChart"),
+                               kCalibratedSeries) != nullptr,
+             good_before);
+    QCOMPARE(Shows(viewer, "RoughnessChart"), good_before);
+    QCOMPARE(summary->isVisible(), good_before);
+    QCOMPARE(summary->text(), summary_before);
+    QCOMPARE(viewer.findChild<QPushButton*>("SaveReport")->isEnabled(),
+             good_before);
+    // The next table is checked against the good file, if any, and the bad
+    // one is not tried again.
+    viewer.Show(Request(kSurvey, 0.03, "0.0004", 5));
     QCOMPARE(viewer.message(), QString());
+    QCOMPARE(viewer.analysis().has_value(), good_before);
     QCOMPARE(sink_.messages.size(), size_t{1});
+  }
+
+  // Without a sink of the caller's, the viewer's message boxes are its own,
+  // so that the window the user works in is not put behind the main one.
+  void messageBoxesBelongToTheViewer() {
+    const QString bad = temp_.filePath("bad_gaugings.txt");
+    QVERIFY(WriteFile(bad, "1,2\r\n3,0\r\n"));
+    QWidget owner;
+    owner.show();
+    RatingViewer viewer(nullptr, {}, &owner);
+    viewer.Show(Request(kSurvey, 0.025, "0.0004", 5));
+    viewer.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&viewer));
+    const SeenBox seen =
+        AnswerMessageBox([&] { viewer.ShowGaugings(bad.toStdString()); });
+    QVERIFY(seen.found);
+    QCOMPARE(seen.parent, &viewer);
+    QCOMPARE(seen.title, QStringLiteral("实测流量未能导入"));
+  }
+
+  // The saved figure holds every chart the window shows, with the same
+  // titles and legends, under a heading that names the survey.
+  void savedFigureHoldsWhatIsShown_data() {
+    QTest::addColumn<bool>("gaugings");
+    QTest::addColumn<int>("charts");
+    QTest::newRow("the table") << false << 3;
+    QTest::newRow("checked against gaugings") << true << 5;
+  }
+
+  void savedFigureHoldsWhatIsShown() {
+    QFETCH(bool, gaugings);
+    QFETCH(int, charts);
+    const QString chosen = temp_.filePath("figure.svg");
+    QFile::remove(chosen);
+    RatingViewer viewer(
+        &sink_, [&](QWidget*, const QString&, const QString&, const QString&,
+                    const QString&) { return chosen; });
+    viewer.Show(Request(kSurvey, 0.025, "0.0004", 5));
+    viewer.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&viewer));
+    if (gaugings) {
+      const QString file = temp_.filePath("gaugings.txt");
+      QVERIFY(WriteFile(file, "-1,5\r\n2.5,54.8820294890058\r\n"));
+      viewer.ShowGaugings(file.toStdString());
+    }
+    QTest::mouseClick(viewer.findChild<QPushButton*>("SaveSvg"),
+                      Qt::LeftButton);
+    QFile file(chosen);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QString text = SvgText(file.readAll());
+    QVERIFY2(text.contains(
+                 QStringLiteral("v_section　糙率 n = 0.025　比降 S = 0.0004")),
+             qPrintable(text.left(200)));
+    int shown = 0;
+    for (const QChartView* view : viewer.findChildren<QChartView*>()) {
+      if (!view->isVisible()) continue;
+      ++shown;
+      for (const QString& words : ChartTexts(view->chart())) {
+        QVERIFY2(text.contains(words), qPrintable(words));
+      }
+    }
+    QCOMPARE(shown, charts);
+  }
+
+  // The viewer's file dialogs show every text in Chinese, whatever the
+  // system's language, and cut no column of their list.
+  void fileDialogs_data() {
+    QTest::addColumn<QFileDialog::AcceptMode>("mode");
+    QTest::newRow("import") << QFileDialog::AcceptOpen;
+    QTest::newRow("save") << QFileDialog::AcceptSave;
+  }
+
+  void fileDialogs() {
+    QFETCH(QFileDialog::AcceptMode, mode);
+    QTemporaryDir folder;  // A folder and a survey.
+    QVERIFY(QDir(folder.path()).mkpath(QStringLiteral("测站资料")));
+    QVERIFY(WriteFile(folder.filePath("河道断面.txt"), "0,5\r\n10,0\r\n"));
+    const std::unique_ptr<QFileDialog> dialog =
+        NewFileDialog(nullptr, QStringLiteral("导入实测流量"), folder.path(),
+                      QStringLiteral("文本文件 (*.txt)"), mode);
+    dialog->show();
+    QVERIFY(QTest::qWaitForWindowExposed(dialog.get()));
+    auto* list = dialog->findChild<QTreeView*>(QStringLiteral("treeView"));
+    QVERIFY(list != nullptr && list->isVisible());
+    const QAbstractItemModel* model = list->model();
+    QVERIFY(QTest::qWaitFor(
+        [&] { return model->rowCount(list->rootIndex()) == 2; }));
+
+    // Each column as wide as its head and its cells, the name's beside its
+    // icon, and all of them in the list's width.
+    QStringList heads;
+    const QFontMetrics metrics(list->font());
+    for (int c = 0; c < model->columnCount(list->rootIndex()); ++c) {
+      heads << model->headerData(c, Qt::Horizontal).toString();
+      int needed =
+          list->header()->fontMetrics().horizontalAdvance(heads.last());
+      for (int r = 0; r < 2; ++r) {
+        const QModelIndex cell = model->index(r, c, list->rootIndex());
+        needed =
+            std::max(needed, metrics.horizontalAdvance(cell.data().toString()) +
+                                 (c == 0 ? list->iconSize().width() : 0));
+      }
+      QVERIFY2(list->header()->sectionSize(c) > needed,
+               qPrintable(heads.last()));
+    }
+    QCOMPARE(heads, (QStringList{"名称", "大小", "类型", "修改日期"}));
+    QVERIFY(list->header()->length() <= list->viewport()->width());
+    QStringList types;
+    for (int r = 0; r < 2; ++r) {
+      const QModelIndex row = model->index(r, 0, list->rootIndex());
+      types << row.siblingAtColumn(2).data().toString();
+      QVERIFY2(
+          QRegularExpression(QStringLiteral("^\\d{4}/\\d+/\\d+ \\d+:\\d\\d$"))
+              .match(row.siblingAtColumn(3).data().toString())
+              .hasMatch(),
+          qPrintable(row.siblingAtColumn(3).data().toString()));
+    }
+    types.sort();
+    QCOMPARE(types, (QStringList{"TXT 文件", "文件夹"}));
+    // The dialog's own words: its labels and buttons hold no Latin letters.
+    for (const QWidget* widget : dialog->findChildren<QWidget*>()) {
+      QString words;
+      if (const auto* label = qobject_cast<const QLabel*>(widget)) {
+        words = label->text();
+      } else if (const auto* button =
+                     qobject_cast<const QPushButton*>(widget)) {
+        words = button->text();
+      }
+      if (!widget->isVisible() || words.isEmpty()) continue;
+      QVERIFY2(!words.contains(QRegularExpression(QStringLiteral("[A-Za-z]"))),
+               qPrintable(words));
+    }
   }
 
   void failedSaveIsTold() {

@@ -1,10 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/tests/test_support.h"
 
+#include <QAbstractButton>
+#include <QApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QListWidget>
 #include <QTest>
+#include <QTimer>
 #include <QTreeWidget>
 
 namespace xsrating {
@@ -48,6 +52,39 @@ QStringList ListedFiles(const QListWidget* list) {
   QStringList names;
   for (int i = 0; i < list->count(); ++i) names << list->item(i)->text();
   return names;
+}
+
+SeenBox AnswerMessageBox(const std::function<void()>& action) {
+  SeenBox seen;
+  QElapsedTimer waited;
+  waited.start();
+  QTimer answer;
+  answer.setInterval(20);
+  QObject::connect(&answer, &QTimer::timeout, [&] {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    if (box == nullptr || !box->isVisible()) {
+      if (waited.elapsed() > 10000) answer.stop();  // None: found stays false.
+      return;
+    }
+    answer.stop();
+    seen = {true,
+            box->isModal(),
+            box->parentWidget(),
+            box->icon(),
+            box->windowTitle(),
+            box->text(),
+            box->textFormat(),
+            {},
+            box->font(),
+            box->width()};
+    for (QAbstractButton* button : box->buttons()) {
+      seen.buttons << button->text();
+    }
+    QTest::mouseClick(box->buttons().value(0), Qt::LeftButton);
+  });
+  answer.start();
+  action();
+  return seen;
 }
 
 }  // namespace xsrating

@@ -3,8 +3,11 @@
 #define XSRATING_UI_TESTS_TEST_SUPPORT_H_
 
 #include <QByteArray>
+#include <QFont>
+#include <QMessageBox>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -29,6 +32,24 @@ bool ClickFile(QListWidget* list, const QString& name);
 
 // The names a file list shows, in order.
 QStringList ListedFiles(const QListWidget* list);
+
+// What a message box showed, read while it was open.
+struct SeenBox {
+  bool found = false;  // A box opened.
+  bool modal = false;
+  QWidget* parent = nullptr;
+  QMessageBox::Icon icon = QMessageBox::NoIcon;
+  QString title;
+  QString text;
+  Qt::TextFormat format = Qt::AutoText;
+  QStringList buttons;
+  QFont font;
+  int width = 0;
+};
+
+// Calls `action` and answers the first message box it opens, as a user
+// would, with a click on its first button; returns what the box showed.
+SeenBox AnswerMessageBox(const std::function<void()>& action);
 
 }  // namespace xsrating
 
