@@ -113,7 +113,8 @@ class CliTest : public testing::Test {
   // Windows its output, GBK with CR LF line ends in a file, comes back as
   // UTF-8 lines.
   Outcome Run(const std::vector<std::string>& args, const std::string& env = "",
-              const fs::path& cwd = {}, const std::string& redirect = "") {
+              const fs::path& cwd = {},
+              [[maybe_unused]] const std::string& redirect = "") {
     const fs::path folder = cwd.empty() ? dir_ : cwd;
     Outcome outcome;
 #ifdef _WIN32

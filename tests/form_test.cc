@@ -205,12 +205,22 @@ class StartCommandTest : public testing::Test {
   }
 
   TempDir dir_;
+  // The survey with n = 0.025 and S = 0.0004, as the boxes hold them.
+  RunParameters Params(double stage_count) {
+    RunParameters params;
+    params.data_file_path = Survey();
+    params.roughness = 0.025;
+    params.slope_text = "0.0004";
+    params.stage_count = stage_count;
+    return params;
+  }
+
   RecordingSink sink_;
   RunHooks hooks_{[] { return LocalDateTime{2026, 12, 7, 9, 5, 3}; }, {}};
 };
 
 TEST_F(StartCommandTest, BoxesAtFaultStopTheRunBeforeTheGuard) {
-  RunParameters params{Survey(), 0.025, "0.0004", 150};
+  RunParameters params = Params(150);
   EXPECT_EQ(PressStart({"0.025", "0.0004", "150x"}, params, sink_, hooks_),
             InputBox::kStageCount);
   ASSERT_EQ(sink_.messages.size(), 1u);
@@ -220,7 +230,7 @@ TEST_F(StartCommandTest, BoxesAtFaultStopTheRunBeforeTheGuard) {
 }
 
 TEST_F(StartCommandTest, RunsWithTheGuardAndSaysWhere) {
-  RunParameters params{Survey(), 0.025, "0.0004", 150};
+  RunParameters params = Params(150);
   EXPECT_EQ(PressStart({"0.025", "0.0004", "150"}, params, sink_, hooks_),
             std::nullopt);
   EXPECT_THAT(
@@ -233,7 +243,7 @@ TEST_F(StartCommandTest, RunsWithTheGuardAndSaysWhere) {
 
 TEST_F(StartCommandTest, AFailedRunIsToldWithTheCoresMessage) {
   // The box shows 0.5; the stage count holds it.
-  RunParameters params{Survey(), 0.025, "0.0004", 0.5};
+  RunParameters params = Params(0.5);
   EXPECT_EQ(PressStart({"0.025", "0.0004", "0.5"}, params, sink_, hooks_),
             std::nullopt);
   ASSERT_EQ(sink_.messages.size(), 1u);
@@ -380,7 +390,9 @@ TEST(ZoneRowsTest, TextsToZonesNamingTheRowAtFault) {
     const Status status = ZonesFromRows(c.rows, &zones);
     EXPECT_TRUE(status.message().starts_with(c.message)) << status.message();
     EXPECT_EQ(status.ok(), *c.message == '\0') << c.message;
-    if (status.ok()) EXPECT_EQ(zones.size(), c.zones);
+    if (status.ok()) {
+      EXPECT_EQ(zones.size(), c.zones);
+    }
   }
   const std::vector<RoughnessZone> zones = {{-2.5, 0.05}, {10, 0.025}};
   EXPECT_EQ(ZoneRows(zones),

@@ -571,7 +571,8 @@ class RatingViewerTest : public QObject {
                         {.data_file_path = kSurvey,
                          .gaugings_path = gaugings.toStdString(),
                          .roughness_text = "0.025",
-                         .slope_text = "0.0004"});
+                         .slope_text = "0.0004",
+                         .run_time = {}});
     const QByteArray time_row = QByteArrayLiteral("\r\n计算时间,");
     QCOMPARE(report.left(report.indexOf(time_row)),
              QByteArray::fromStdString(
