@@ -1,0 +1,45 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#ifndef XSRATING_FIGURE_FIGURE_REQUEST_H_
+#define XSRATING_FIGURE_FIGURE_REQUEST_H_
+
+// What one figure shows, in the one shape every front end builds: the
+// command line for --plot, the viewer for its charts and saves, and the
+// figure module on its side of the C boundary (figure_abi/figure_module.h).
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/hydraulic_table.h"
+#include "core/rating.h"
+#include "core/rating_analysis.h"
+#include "core/roughness_zones.h"
+#include "core/types.h"
+
+namespace xsrating::figure {
+
+struct FigureRequest {
+  CrossSection section;
+  // The hydraulic table, one row per stage; with none the curves stay empty
+  // and the section has no water.
+  std::vector<HydraulicRow> rows;
+  // The roughness zones on the section when there are two or more; the
+  // section chart marks them.
+  std::vector<AppliedZone> zones;
+  // The table checked against gaugings; none without them.
+  std::optional<RatingAnalysis> analysis;
+  // The line above a figure file's charts (RatingHeading); none when empty.
+  std::string heading;
+  // The figure file's title (its name, UTF-8); SVG only.
+  std::string title;
+};
+
+// The request for the figure of `rating`, checked against gaugings when
+// `analysis` is given (copied).
+FigureRequest RequestForRating(const Rating& rating,
+                               const RatingAnalysis* analysis,
+                               std::string heading, std::string title);
+
+}  // namespace xsrating::figure
+
+#endif  // XSRATING_FIGURE_FIGURE_REQUEST_H_
