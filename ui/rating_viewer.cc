@@ -5,7 +5,6 @@
 #include <QChart>
 #include <QChartView>
 #include <QDir>
-#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -14,24 +13,13 @@
 #include <QSplitter>
 #include <QTableWidget>
 #include <QVBoxLayout>
-#include <algorithm>
-#include <cmath>
 #include <memory>
 #include <string>
 #include <utility>
 #include <vector>
 
-#include "core/cross_section.h"
-#include "core/date_time.h"
-#include "core/file_io.h"
-#include "core/hydraulic_table.h"
-#include "core/number_text.h"
-#include "core/own_files.h"
-#include "core/rating.h"
-#include "core/rating_csv.h"
-#include "core/rating_report.h"
-#include "core/rating_warnings.h"
 #include "core/status.h"
+#include "form/viewer.h"
 #include "ui/file_dialogs.h"
 #include "ui/fonts.h"
 #include "ui/message_box_sink.h"
@@ -39,38 +27,8 @@
 namespace xsrating {
 namespace {
 
-constexpr char kSaveFailedTitle[] = "保存未完成";
-constexpr char kSectionOnly[] = "只画出了断面。";
-constexpr char kImportFailedTitle[] = "实测流量未能导入";
-
-// Column heads of the table, with units, and the decimals of each column as
-// a hydrologist reads them: levels and lengths to the centimetre, areas and
-// discharges to the 0.01 the result file rounds them to, radius and velocity
-// to three places. A stage column shows more places when the survey's levels
-// have them (at most `max_decimals`).
-struct Column {
-  const char* head;
-  double HydraulicRow::*value;
-  int decimals;
-  int max_decimals;
-};
-constexpr Column kColumns[] = {
-    {"水位\n(m)", &HydraulicRow::stage, 2, 4},
-    {"面积\n(m²)", &HydraulicRow::area, 2, 2},
-    {"湿周\n(m)", &HydraulicRow::perimeter, 2, 2},
-    {"水力半径\n(m)", &HydraulicRow::hydraulic_radius, 3, 3},
-    {"水面宽\n(m)", &HydraulicRow::top_width, 2, 2},
-    {"平均流速\n(m/s)", &HydraulicRow::mean_velocity, 3, 3},
-    {"流量\n(m³/s)", &HydraulicRow::discharge, 2, 2},
-    // Shown only with roughness zones.
-    {"综合糙率\nn_eq", &HydraulicRow::equivalent_roughness, 4, 4},
-    {"动能修正\n系数 α", &HydraulicRow::energy_coefficient, 3, 3},
-};
-// The columns every table shows; the others belong to roughness zones.
-constexpr int kPlainColumns = 7;
-
 // The viewer's size when the screen has room for it.
-constexpr QSize kPreferredSize(1100, 860);
+constexpr QSize kPreferredSize(kViewerPreferredWidth, kViewerPreferredHeight);
 
 QChartView* NewChartView(const QString& name, QWidget* parent) {
   auto* view = new QChartView(parent);
@@ -97,38 +55,18 @@ QPushButton* NewButton(const char* name, const char* text, QWidget* parent) {
   return button;
 }
 
-// Adds `sentence` to the message line's `text`, a space apart.
-void AddSentence(const QString& sentence, QString* text) {
-  if (!text->isEmpty()) *text += QLatin1Char(' ');
-  *text += sentence;
-}
-
 }  // namespace
-
-int ColumnDecimals(const std::vector<double>& values, int decimals,
-                   int max_decimals) {
-  for (; decimals < max_decimals; ++decimals) {
-    const bool exact = std::all_of(values.begin(), values.end(), [&](double v) {
-      const double shown = QString::number(v, 'f', decimals).toDouble();
-      return std::abs(shown - v) <= 1e-9 * std::max(1.0, std::abs(v));
-    });
-    if (exact) break;
-  }
-  return decimals;
-}
 
 QRect ViewerGeometry(const QSize& preferred, const QRect& available,
                      const QRect& owner, const QMargins& frame) {
-  const QSize room(available.width() - frame.left() - frame.right(),
-                   available.height() - frame.top() - frame.bottom());
-  QRect outer(QPoint(), preferred.boundedTo(room).grownBy(frame));
-  outer.moveCenter(owner.center());
-  // Inside the screen; the top edge, with the caption, last.
-  if (outer.right() > available.right()) outer.moveRight(available.right());
-  if (outer.left() < available.left()) outer.moveLeft(available.left());
-  if (outer.bottom() > available.bottom()) outer.moveBottom(available.bottom());
-  if (outer.top() < available.top()) outer.moveTop(available.top());
-  return outer.marginsRemoved(frame);
+  const ScreenRect outer =
+      ViewerFrame(preferred.width(), preferred.height(),
+                  {available.left(), available.top(), available.width(),
+                   available.height()},
+                  {owner.left(), owner.top(), owner.width(), owner.height()},
+                  {frame.left(), frame.top(), frame.right(), frame.bottom()});
+  return QRect(outer.left, outer.top, outer.width, outer.height)
+      .marginsRemoved(frame);
 }
 
 RatingViewer::RatingViewer(MessageSink* sink, SavePathChooser choose_path,
@@ -137,7 +75,10 @@ RatingViewer::RatingViewer(MessageSink* sink, SavePathChooser choose_path,
       own_sink_(sink == nullptr ? std::make_unique<MessageBoxSink>(this)
                                 : nullptr),
       sink_(sink == nullptr ? own_sink_.get() : sink),
-      choose_path_(choose_path ? std::move(choose_path) : ChooseSavePath) {
+      choose_path_(choose_path ? std::move(choose_path)
+                               : ::xsrating::ChooseSavePath),
+      controller_(std::make_unique<ViewerController>(
+          static_cast<ViewerView&>(*this), *sink_)) {
   setWindowTitle(QStringLiteral("断面与水位流量关系"));
   // A side window: closing the main window ends the program even while this
   // one is open.
@@ -166,11 +107,8 @@ RatingViewer::RatingViewer(MessageSink* sink, SavePathChooser choose_path,
   summary_->setTextInteractionFlags(Qt::TextSelectableByMouse);
   summary_->setWordWrap(true);
 
-  table_ = new QTableWidget(0, std::size(kColumns), this);
+  table_ = new QTableWidget(this);
   table_->setObjectName(QStringLiteral("Table"));
-  QStringList heads;
-  for (const Column& column : kColumns) heads << QString::fromUtf8(column.head);
-  table_->setHorizontalHeaderLabels(heads);
   table_->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
   table_->verticalHeader()->setVisible(false);
   // Rows a line of text high with a little air, not the style's roomy
@@ -183,24 +121,19 @@ RatingViewer::RatingViewer(MessageSink* sink, SavePathChooser choose_path,
   save_png_ = NewButton("SavePng", "保存图 (PNG)…", this);
   save_svg_ = NewButton("SaveSvg", "保存图 (SVG)…", this);
   save_csv_ = NewButton("SaveCsv", "保存表 (CSV)…", this);
-  connect(save_png_, &QPushButton::clicked, this,
-          [this] { Save(FileKind::kPng); });
-  connect(save_svg_, &QPushButton::clicked, this,
-          [this] { Save(FileKind::kSvg); });
-  connect(save_csv_, &QPushButton::clicked, this,
-          [this] { Save(FileKind::kCsv); });
   import_gaugings_ = NewButton("ImportGaugings", "导入实测流量…", this);
   save_report_ = NewButton("SaveReport", "保存率定表 (CSV)…", this);
-  connect(save_report_, &QPushButton::clicked, this,
-          [this] { Save(FileKind::kReport); });
-  connect(import_gaugings_, &QPushButton::clicked, this, [this] {
-    const QString folder =
-        QFileInfo(QString::fromStdString(data_file_path_)).absolutePath();
-    const QString path =
-        ChooseOpenPath(this, QStringLiteral("导入实测流量"), folder,
-                       QStringLiteral("文本文件 (*.txt *.csv);;所有文件 (*)"));
-    if (!path.isEmpty()) ShowGaugings(path.toStdString());
-  });
+  const std::pair<QPushButton*, ViewerFile> saves[] = {
+      {save_png_, ViewerFile::kPng},
+      {save_svg_, ViewerFile::kSvg},
+      {save_csv_, ViewerFile::kCsv},
+      {save_report_, ViewerFile::kReport}};
+  for (const auto& [button, file] : saves) {
+    connect(button, &QPushButton::clicked, this,
+            [this, file] { controller_->PressSave(file); });
+  }
+  connect(import_gaugings_, &QPushButton::clicked, this,
+          [this] { controller_->PressImport(); });
 
   // The section with the table beside it, the two curves below; the user may
   // give any of them more room.
@@ -230,7 +163,7 @@ RatingViewer::RatingViewer(MessageSink* sink, SavePathChooser choose_path,
   layout->addWidget(summary_);
   layout->addLayout(buttons);
 
-  ShowFigure();
+  Refresh();
 }
 
 void RatingViewer::PlaceOver(const QWidget* owner) {
@@ -252,98 +185,48 @@ QString RatingViewer::status() const { return status_->text(); }
 QString RatingViewer::message() const { return message_->text(); }
 
 void RatingViewer::Show(const ViewRequest& request) {
-  const RunParameters& params = request.parameters;
-  data_file_path_ = params.data_file_path;
-  figure_ = FigureData();
-  figure_.heading = RatingHeading(params);
-  rating_.reset();
-  params_ = params;
-  checks_.reset();
-  QString message;
-
-  const QString file_name =
-      QFileInfo(QString::fromStdString(params.data_file_path)).fileName();
-  setWindowTitle(
-      file_name.isEmpty()
-          ? QStringLiteral("断面与水位流量关系")
-          : QStringLiteral("断面与水位流量关系 - %1").arg(file_name));
-
-  CrossSection section;
-  if (Status read = ReadCrossSection(params.data_file_path, &section);
-      !read.ok()) {
-    message = QString::fromStdString(read.message());
-  } else if (request.problems.any()) {
-    figure_.section = std::move(section);
-    message = QString::fromUtf8(kSectionOnly) +
-              QString::fromStdString(DescribeInputProblems(request.problems)) +
-              QStringLiteral("。");
-  } else {
-    // The run's rating, without its message box and without changing the
-    // main window's parameters.
-    Rating rating;
-    const Status rated = RateSection(std::move(section), params, &rating);
-    if (!rated.ok()) {
-      message = QString::fromUtf8(kSectionOnly) +
-                QString::fromStdString(rated.message());
-    } else {
-      if (ExceedsStageLimit(params.stage_count)) {
-        message = QStringLiteral("点子数量超过 100，按 %1 个计算。")
-                      .arg(rating.stage_count);
-      }
-      // What the run would warn about in its box after the closing message.
-      for (const std::string& warning : RatingWarnings(rating, params)) {
-        AddSentence(QString::fromStdString(warning), &message);
-      }
-    }
-    figure_.section = rating.section;
-    figure_.rows = rating.hydraulic_rows;
-    figure_.zones = rating.zones;
-    params_.stage_count = rating.stage_count;
-    if (rated.ok()) rating_ = std::move(rating);
-  }
-  // The gaugings are checked against one roughness for the whole section.
-  if (!params.zones.empty()) gaugings_path_.clear();
-  if (rating_ && !gaugings_path_.empty()) {
-    if (Status checked = CheckGaugings(gaugings_path_); !checked.ok()) {
-      AddSentence(QString::fromStdString(checked.message()), &message);
-    }
-  }
-  table_message_ = message;
-  status_->clear();
-  ShowFigure();
+  controller_->Show(request);
 }
 
 void RatingViewer::ShowGaugings(const std::string& path) {
-  if (Status checked = CheckGaugings(path); !checked.ok()) {
-    // What was shown stays, the gaugings checked before included.
-    sink_->ShowWarning(checked.message(), kImportFailedTitle);
-    return;
-  }
-  gaugings_path_ = path;
-  ShowFigure();
+  controller_->ImportGaugings(path);
 }
 
-Status RatingViewer::CheckGaugings(const std::string& path) {
-  if (!rating_) {
-    return Status::Error(
-        "还没有算出水位流量关系，无法与实测流量核对。请先填好参数并查看断面与曲"
-        "线。");
-  }
-  // The rating shown, not the survey as it is on disk now: the chart, the
-  // table and the saved report must all show one version of the section.
-  RatingAnalysis analysis;
-  Status status =
-      AnalyzeGaugings(*rating_, params_.slope_text, path, &analysis);
-  RatingChecks checks;
-  if (status.ok()) status = CheckRating(analysis, CheckLevels(), &checks);
-  if (status.ok()) {
-    figure_.analysis = std::move(analysis);
-    checks_ = checks;
-  }
-  return status;
+namespace {
+
+FigureData FigureOf(const ViewerContent& content) {
+  return {content.section, content.rows, content.zones, content.analysis,
+          content.heading};
 }
 
-void RatingViewer::ShowFigure() {
+}  // namespace
+
+void RatingViewer::Refresh() {
+  const ViewerController& viewer = *controller_;
+  setWindowTitle(QString::fromStdString(viewer.caption()));
+  figure_ = FigureOf(viewer.content());
+  ShowCharts();
+  const QString message = QString::fromStdString(viewer.message());
+  message_->setText(message);
+  message_->setVisible(!message.isEmpty());
+  summary_->setText(QString::fromStdString(viewer.summary()));
+  summary_->setVisible(viewer.content().analysis.has_value());
+  status_->setText(QString::fromStdString(viewer.status()));
+  FillTable();
+
+  const bool has_rows = viewer.HasTable();
+  curves_->setVisible(has_rows);
+  // The section alone has the whole window when there is no table.
+  table_->setVisible(has_rows);
+  save_png_->setEnabled(viewer.CanSave(ViewerFile::kPng));
+  save_svg_->setEnabled(viewer.CanSave(ViewerFile::kSvg));
+  save_csv_->setEnabled(viewer.CanSave(ViewerFile::kCsv));
+  save_report_->setEnabled(viewer.CanSave(ViewerFile::kReport));
+  import_gaugings_->setEnabled(viewer.CanImport());
+  import_gaugings_->setToolTip(QString::fromStdString(viewer.ImportHint()));
+}
+
+void RatingViewer::ShowCharts() {
   std::vector<FigureChart> charts = MakeFigureCharts(figure_);
   Replace(section_view_, std::move(charts.front().chart));
   // Each further chart in the view of its name; views of charts the figure
@@ -358,127 +241,60 @@ void RatingViewer::ShowFigure() {
     Replace(view, std::move(charts[i].chart));
     view->show();
   }
-  const std::optional<RatingAnalysis>& analysis = figure_.analysis;
-  QString message = table_message_;
-  if (analysis) {
-    if (const std::optional<std::string> warning =
-            ExtensionWarning(*analysis)) {
-      AddSentence(QString::fromStdString(*warning), &message);
-    }
-  }
-  message_->setText(message);
-  message_->setVisible(!message.isEmpty());
-  summary_->setText(analysis && checks_ ? QString::fromStdString(RatingSummary(
-                                              *analysis, *checks_))
-                                        : QString());
-  summary_->setVisible(analysis.has_value());
-  FillTable();
-
-  const bool has_rows = !figure_.rows.empty();
-  curves_->setVisible(has_rows);
-  // The section alone has the whole window when there is no table.
-  table_->setVisible(has_rows);
-  save_png_->setEnabled(!figure_.section.points.empty());
-  save_svg_->setEnabled(!figure_.section.points.empty());
-  save_csv_->setEnabled(has_rows);
-  // Checking the gaugings takes one roughness for the whole section.
-  import_gaugings_->setEnabled(has_rows && params_.zones.empty());
-  import_gaugings_->setToolTip(
-      params_.zones.empty()
-          ? QString()
-          : QStringLiteral("分区糙率时暂不能导入实测流量率定糙率"));
-  for (int c = kPlainColumns; c < table_->columnCount(); ++c) {
-    table_->setColumnHidden(c, params_.zones.empty());
-  }
-  save_report_->setEnabled(figure_.analysis.has_value());
 }
 
 void RatingViewer::FillTable() {
-  table_->setRowCount(static_cast<int>(figure_.rows.size()));
-  for (int c = 0; c < static_cast<int>(std::size(kColumns)); ++c) {
-    const Column& column = kColumns[c];
-    std::vector<double> values;
-    values.reserve(figure_.rows.size());
-    for (const HydraulicRow& row : figure_.rows) {
-      values.push_back(row.*column.value);
-    }
-    const int decimals =
-        ColumnDecimals(values, column.decimals, column.max_decimals);
+  const std::vector<ViewerTableColumn> columns = controller_->Table();
+  table_->setColumnCount(static_cast<int>(columns.size()));
+  QStringList heads;
+  for (const ViewerTableColumn& column : columns) {
+    heads << QString::fromStdString(column.head);
+  }
+  table_->setHorizontalHeaderLabels(heads);
+  table_->setRowCount(
+      static_cast<int>(columns.empty() ? 0 : columns.front().cells.size()));
+  for (int c = 0; c < static_cast<int>(columns.size()); ++c) {
     for (int r = 0; r < table_->rowCount(); ++r) {
-      // No flow has no equivalent roughness.
-      auto* item = new QTableWidgetItem(
-          std::isnan(values[r]) ? QString()
-                                : QString::number(values[r], 'f', decimals));
+      auto* item =
+          new QTableWidgetItem(QString::fromStdString(columns[c].cells[r]));
       item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
       table_->setItem(r, c, item);
     }
   }
 }
 
-void RatingViewer::Save(FileKind kind) {
-  struct Kind {
-    const char* extension;
-    const char* caption;
-    const char* filter;
-    OwnFile own;  // What may be replaced at the chosen path.
-  };
-  static constexpr Kind kKinds[] = {
-      {".png", "保存图", "PNG 图片 (*.png)", OwnFile::kFigure},
-      {".svg", "保存图", "SVG 矢量图 (*.svg)", OwnFile::kFigure},
-      {".csv", "保存水力要素表", "CSV 表格 (*.csv)", OwnFile::kTable},
-      {".csv", "保存率定表", "CSV 表格 (*.csv)", OwnFile::kReport},
-  };
-  const Kind& k = kKinds[static_cast<int>(kind)];
-  QString suggested;
-  if (!data_file_path_.empty()) {
-    suggested = QString::fromStdString(
-        kind == FileKind::kReport
-            ? RatingReportPath(data_file_path_)
-            : RatingFilePath(data_file_path_, k.extension));
+std::string RatingViewer::ChooseOpenPath(const OpenDialogRequest& request) {
+  QStringList filters;
+  for (const OpenDialogRequest::Filter& filter : request.filters) {
+    filters << QString::fromStdString(filter.text);
   }
-  const QString path = choose_path_(this, QString::fromUtf8(k.caption),
-                                    suggested, QString::fromUtf8(k.filter),
-                                    QString::fromLatin1(k.extension + 1));
-  if (path.isEmpty()) return;
+  const QString folder = request.folder.empty()
+                             ? QDir::currentPath()
+                             : QString::fromStdString(request.folder);
+  return ::xsrating::ChooseOpenPath(this,
+                                    QString::fromStdString(request.caption),
+                                    folder, filters.join(QStringLiteral(";;")))
+      .toStdString();
+}
 
-  QByteArray bytes;
-  switch (kind) {
-    case FileKind::kPng:
-      bytes = FigurePng(figure_);
-      break;
-    case FileKind::kSvg:
-      bytes = FigureSvg(figure_, QFileInfo(path).completeBaseName());
-      break;
-    case FileKind::kCsv:
-      bytes = QByteArray::fromStdString(
-          RatingTableCsv(figure_.rows, !params_.zones.empty()));
-      break;
-    case FileKind::kReport:
-      if (!figure_.analysis) return;
-      // The time of the save: the viewer's table is computed anew each time
-      // it is shown.
-      if (!checks_) return;
-      bytes = QByteArray::fromStdString(
-          RatingReportCsv(*figure_.analysis, *checks_,
-                          {.data_file_path = data_file_path_,
-                           .gaugings_path = gaugings_path_,
-                           .roughness_text = DecimalForm(params_.roughness),
-                           .slope_text = params_.slope_text,
-                           .run_time = CurrentLocalTime()}));
-      break;
-  }
-  // The save dialog has asked before replacing a file; still only a file of
-  // ours is replaced, as on the command line.
-  const Status saved = SaveFileAtomically(
-      path.toStdString(), std::string_view(bytes.constData(), bytes.size()),
-      OwnFileSaveOptions(k.own, path.toStdString()));
-  if (!saved.ok()) {
-    status_->clear();
-    sink_->ShowWarning(saved.message(), kSaveFailedTitle);
-    return;
-  }
-  status_->setText(
-      QStringLiteral("已保存到 %1").arg(QDir::toNativeSeparators(path)));
+std::string RatingViewer::ChooseSavePath(const SaveDialogRequest& request) {
+  return choose_path_(this, QString::fromStdString(request.caption),
+                      QString::fromStdString(request.suggested),
+                      QString::fromStdString(request.filter_text),
+                      QString::fromStdString(request.extension.substr(1)))
+      .toStdString();
+}
+
+Status RatingViewer::FigureBytes(ViewerFile file, const ViewerContent& content,
+                                 const std::string& title, std::string* bytes) {
+  const FigureData figure = FigureOf(content);
+  const QByteArray drawn =
+      file == ViewerFile::kPng
+          ? FigurePng(figure)
+          : FigureSvg(figure, QString::fromStdString(title));
+  if (drawn.isEmpty()) return Status::Error("图未能画出。");
+  *bytes = drawn.toStdString();
+  return Status::Ok();
 }
 
 }  // namespace xsrating

@@ -24,6 +24,7 @@
 #include "core/run.h"
 #include "core/types.h"
 #include "form/inputs.h"
+#include "form/viewer.h"
 #include "plot/rating_figure.h"
 #include "ui/message_box_sink.h"
 
@@ -35,23 +36,9 @@ class QTableWidget;
 
 namespace xsrating {
 
-// What the viewer is asked to show: the main window's parameters as they
-// stand, and its boxes that are empty or hold no number (their values in
-// `parameters` are then stale or unset and are not used).
-struct ViewRequest {
-  RunParameters parameters;
-  InputProblems problems;
-};
-
-// The places a table column shows: `decimals`, or more up to `max_decimals`
-// when some value needs them to show exactly.
-int ColumnDecimals(const std::vector<double>& values, int decimals,
-                   int max_decimals);
-
-// Where the viewer opens (the rectangle inside its frame): its `preferred`
-// size, but never larger than the screen's `available` area less the frame,
-// centred over the `owner` window's frame and moved wholly onto the
-// available area.
+// Where the viewer opens (the rectangle inside its frame): ViewerFrame of its
+// `preferred` size on the screen's `available` area over the `owner`
+// window's frame, less the frame.
 QRect ViewerGeometry(const QSize& preferred, const QRect& available,
                      const QRect& owner, const QMargins& frame);
 
@@ -62,8 +49,9 @@ using SavePathChooser = std::function<QString(
     QWidget* parent, const QString& caption, const QString& suggested,
     const QString& filter, const QString& default_suffix)>;
 
-// Show() reads the survey and computes the table the way the start button
-// does, but writes no file and shows no message box:
+// The viewer's window over its controller (ViewerController, whose rules
+// these are): Show() reads the survey and computes the table the way the
+// start button does, but writes no file and shows no message box:
 //  - the survey at parameters.data_file_path is read; if it cannot be, the
 //    window is empty and its message line holds the reader's own message;
 //  - the section is drawn; if a box is empty or not a number, or the
@@ -90,7 +78,7 @@ using SavePathChooser = std::function<QString(
 // "DischargeChart", "AreaChart", "Table", "SavePng", "SaveSvg", "SaveCsv", and
 // for the gaugings "ImportGaugings", "RoughnessChart", "DeviationChart",
 // "GaugingsSummary", "SaveReport".
-class RatingViewer : public QWidget {
+class RatingViewer : public QWidget, private ViewerView {
   Q_OBJECT
 
  public:
@@ -122,6 +110,7 @@ class RatingViewer : public QWidget {
 
   // What the figure and the table show now.
   const FigureData& figure() const { return figure_; }
+  const ViewerController& controller() const { return *controller_; }
   // The message line; empty when everything could be shown.
   QString message() const;
   // The status line: where the last save went; empty before one.
@@ -129,28 +118,30 @@ class RatingViewer : public QWidget {
 
   // The table checked against the gaugings; none without them.
   const std::optional<RatingAnalysis>& analysis() const {
-    return figure_.analysis;
+    return controller_->content().analysis;
   }
   // Its tests, at the default levels; none without gaugings.
-  const std::optional<RatingChecks>& checks() const { return checks_; }
+  const std::optional<RatingChecks>& checks() const {
+    return controller_->content().checks;
+  }
 
  private:
-  enum class FileKind { kPng, kSvg, kCsv, kReport };
+  // ViewerView.
+  void Refresh() override;
+  std::string ChooseOpenPath(const OpenDialogRequest& request) override;
+  std::string ChooseSavePath(const SaveDialogRequest& request) override;
+  Status FigureBytes(ViewerFile file, const ViewerContent& content,
+                     const std::string& title, std::string* bytes) override;
 
-  void ShowFigure();
+  void ShowCharts();
   void FillTable();
-  void Save(FileKind kind);
-  // Checks the table shown against the gaugings at `path` and its tests at
-  // the default levels; they replace those shown only when both succeed.
-  Status CheckGaugings(const std::string& path);
 
   std::unique_ptr<MessageBoxSink> own_sink_;
   MessageSink* sink_;
   SavePathChooser choose_path_;
-  std::string data_file_path_;
+  std::unique_ptr<ViewerController> controller_;
+  // What the charts show: the controller's content as the figure draws it.
   FigureData figure_;
-  // The message line of the table shown, less the gaugings' warning.
-  QString table_message_;
   QLabel* message_ = nullptr;
   QLabel* status_ = nullptr;
   QChartView* section_view_ = nullptr;
@@ -159,12 +150,6 @@ class RatingViewer : public QWidget {
   QPushButton* save_png_ = nullptr;
   QPushButton* save_svg_ = nullptr;
   QPushButton* save_csv_ = nullptr;
-  // The rating shown, when it could be computed, and the parameters it was
-  // computed with: what the gaugings are checked against.
-  std::optional<Rating> rating_;
-  RunParameters params_;
-  std::string gaugings_path_;
-  std::optional<RatingChecks> checks_;  // Of figure_.analysis.
   QLabel* summary_ = nullptr;
   QPushButton* import_gaugings_ = nullptr;
   QPushButton* save_report_ = nullptr;
