@@ -14,10 +14,16 @@
 
 #include "core/encoding.h"
 #include "core/own_files.h"
+#include "figure/layout.h"
 #include "figure_gdiplus/png_text_chunk.h"
 
 namespace xsrating::figure {
 namespace {
+
+Status NoFontError() {
+  return Status::Error(StatusKind::kUnavailable,
+                       "系统中找不到可用的字体，图中的文字无法画出。");
+}
 
 // The faces Chinese Windows has, the clearer first.
 constexpr const wchar_t* kFaces[] = {L"Microsoft YaHei", L"SimSun", L"SimHei"};
@@ -425,8 +431,7 @@ Status RenderPng(double width, double height, double scale,
     GdiplusPainter painter(&graphics, scale);
     draw(painter);
     if (painter.missing_text()) {
-      return Status::Error(StatusKind::kUnavailable,
-                           "系统中找不到可用的字体，图中的文字无法画出。");
+      return NoFontError();
     }
   }
   std::string encoded;
@@ -437,6 +442,27 @@ Status RenderPng(double width, double height, double scale,
   }
   *png = std::move(encoded);
   return Status::Ok();
+}
+
+Status FigurePng(const FigureRequest& request, std::string* png) {
+  if (Status s = StartGdiplus(); !s.ok()) return s;
+  // Laid out with the fonts it is drawn in, measured on a scratch bitmap:
+  // the page's size does not depend on its texts.
+  FigureLayout layout;
+  bool missing_text = false;
+  {
+    Gdiplus::Bitmap scratch(1, 1, PixelFormat32bppARGB);
+    Gdiplus::Graphics graphics(&scratch);
+    GdiplusPainter measure(&graphics, 1);
+    layout = LayOutFigure(request, measure);
+    missing_text = measure.missing_text();
+  }
+  if (missing_text) {
+    return NoFontError();
+  }
+  return RenderPng(
+      layout.width, layout.height, 1,
+      [&layout](Painter& painter) { DrawFigure(layout, painter); }, png);
 }
 
 }  // namespace xsrating::figure

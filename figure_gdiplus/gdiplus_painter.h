@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "core/status.h"
+#include "figure/figure_request.h"
 #include "figure/painter.h"
 
 namespace Gdiplus {
@@ -79,6 +80,11 @@ class GdiplusPainter final : public Painter {
 // fails.
 Status RenderPng(double width, double height, double scale,
                  const std::function<void(Painter&)>& draw, std::string* png);
+
+// The figure of `request` as a PNG: the page of LayOutFigure, laid out with
+// this painter's measures of its texts, one pixel a unit (96 dots per inch),
+// as RenderPng makes it. Fails as RenderPng does, `*png` then unchanged.
+Status FigurePng(const FigureRequest& request, std::string* png);
 
 }  // namespace xsrating::figure
 

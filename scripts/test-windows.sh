@@ -44,7 +44,7 @@ windows_cli=$build/bin/xsrating-cli.exe
 # Each program runs alone: it needs no DLL beyond those every Windows has.
 for exe in "$build"/bin/*.exe; do
   extra=$(x86_64-w64-mingw32-objdump -p "$exe" | sed -n 's/^\s*DLL Name: //p' |
-    grep -viE '^(kernel32|msvcrt|user32|gdi32|advapi32|shell32|ws2_32|gdiplus|ole32)\.dll$' ||
+    grep -viE '^(kernel32|msvcrt|user32|gdi32|advapi32|shell32|ws2_32|gdiplus|ole32|comctl32|comdlg32)\.dll$' ||
     true)
   [[ -z $extra ]] || fail "$(basename "$exe") needs $extra"
 done

@@ -38,10 +38,10 @@ std::wstring W(std::string_view utf8) { return Utf8ToUtf16(utf8); }
 }  // namespace
 
 bool OnWindows(const ControlLayout& control) {
-  // The viewer and the roughness zones' dialog are Qt windows, which Debian
-  // cannot build for Windows.
+  // The roughness zones' dialog is a Qt one, which Debian cannot build for
+  // Windows.
   const std::string_view name = control.name;
-  return name != kViewButtonName && name != kZonesButtonName;
+  return name != kZonesButtonName;
 }
 
 namespace {
@@ -250,7 +250,8 @@ Form1Window::Form1Window(MessageSink* sink, WindowHooks hooks)
 
 std::unique_ptr<Form1Window> Form1Window::Create(HINSTANCE instance,
                                                  MessageSink* sink,
-                                                 WindowHooks hooks) {
+                                                 WindowHooks hooks,
+                                                 MessageSink* viewer_sink) {
   WNDCLASSEXW window_class = {};
   if (!GetClassInfoExW(instance, kClassName, &window_class)) {
     window_class.cbSize = sizeof(window_class);
@@ -263,6 +264,7 @@ std::unique_ptr<Form1Window> Form1Window::Create(HINSTANCE instance,
     if (!RegisterClassExW(&window_class)) return nullptr;
   }
   std::unique_ptr<Form1Window> window(new Form1Window(sink, std::move(hooks)));
+  window->viewer_sink_ = viewer_sink;
   // The frame is fixed, as the controls are placed in it.
   CreateWindowExW(WS_EX_CONTROLPARENT, kClassName, W(kWindowCaption).c_str(),
                   WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX |
@@ -473,6 +475,8 @@ void Form1Window::OnCommand(int id, int code, HWND control) {
     DestroyWindow(hwnd_);
   } else if (name == "Command3" && code == BN_CLICKED) {
     PressHelp(*sink_);
+  } else if (name == kViewButtonName && code == BN_CLICKED) {
+    OpenViewer();
   } else if (name == "Drive1" && code == CBN_SELCHANGE) {
     OnDriveChosen();
   } else if (name == "Dir1" && (code == LBN_SELCHANGE || code == LBN_DBLCLK)) {
@@ -515,13 +519,36 @@ void Form1Window::OnBoxEdited(size_t index) {
   }
 }
 
-void Form1Window::OnStart() {
+BoxTexts Form1Window::Texts() const {
   BoxTexts texts;
   std::string* fields[] = {&texts.roughness, &texts.slope, &texts.stage_count};
   for (size_t i = 0; i < std::size(kInputBoxes); ++i) {
     *fields[i] =
         Utf16ToUtf8(WindowText(Control(DescribeInput(kInputBoxes[i]).control)));
   }
+  return texts;
+}
+
+void Form1Window::OpenViewer() {
+  // One viewer, shown anew with the boxes as they stand; made again once it
+  // has been closed.
+  if (viewer_ == nullptr || viewer_->hwnd() == nullptr) {
+    viewer_ = ViewerWindow::Create(
+        reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(hwnd_, GWLP_HINSTANCE)),
+        hwnd_, viewer_sink_, hooks_.viewer);
+    if (viewer_ == nullptr) {
+      sink_->ShowWarning("查看窗口无法打开：Windows 没有建立窗口或启动 GDI+。",
+                         kViewerCaption);
+      return;
+    }
+  }
+  viewer_->Show({parameters_, FindInputProblems(Texts())});
+  ShowWindow(viewer_->hwnd(), SW_SHOW);
+  SetForegroundWindow(viewer_->hwnd());
+}
+
+void Form1Window::OnStart() {
+  const BoxTexts texts = Texts();
   const std::optional<InputBox> stopped_at =
       PressStart(texts, parameters_, *sink_, hooks_.run);
   if (stopped_at.has_value()) {
@@ -648,7 +675,11 @@ void Form1Window::OnFileChosen() {
 int RunMessageLoop(HWND window) {
   MSG message;
   while (GetMessageW(&message, nullptr, 0, 0) > 0) {
-    if (IsWindow(window) && IsDialogMessageW(window, &message)) continue;
+    // Each top-level window of the program (the form, the viewer) gets the
+    // keys of its own controls.
+    HWND root =
+        message.hwnd != nullptr ? GetAncestor(message.hwnd, GA_ROOT) : window;
+    if (IsWindow(root) && IsDialogMessageW(root, &message)) continue;
     TranslateMessage(&message);
     DispatchMessageW(&message);
   }

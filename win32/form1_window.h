@@ -19,11 +19,12 @@
 #include "form/chooser_rules.h"
 #include "form/inputs.h"
 #include "form/layout.h"
+#include "win32/viewer_window.h"
 
 namespace xsrating {
 
-// Whether the window on Windows has `control`: not the buttons of the Qt
-// windows (the viewer, the roughness zones).
+// Whether the window on Windows has `control`: not the button of the Qt
+// roughness zones' dialog.
 bool OnWindows(const ControlLayout& control);
 
 // Tells the user something in a message box owned by a window: the warning
@@ -48,6 +49,8 @@ struct WindowHooks {
   std::function<bool(const std::wstring& root, std::wstring* label)> volume;
   // The run's clock and save; RunComputation's own by default.
   RunHooks run;
+  // The viewer's dialogs, clock and save.
+  ViewerWindowHooks viewer;
 };
 
 // Form1 with the layout's controls at their twips scaled to the window's dots
@@ -66,16 +69,20 @@ struct WindowHooks {
 //  - 开始 and 请看地形文件格式帮助 call the form layer's commands; after a run
 //    File1 shows the folder as it is now; 结束 and closing destroy the
 //    window;
+//  - 查看断面与曲线 opens the viewer (win32/viewer_window.h) on the boxes as
+//    they stand, or shows the open one anew;
 //  - Enter presses the focused button, as Space does.
-// The buttons of the viewer and the roughness zones are left out.
+// The button of the roughness zones is left out.
 class Form1Window {
  public:
   // Creates the window, not shown yet, over the process's current folder.
   // Messages go to `sink` when given (it must outlive the window), else to
   // WarningBoxSink. Null when the window cannot be created.
-  static std::unique_ptr<Form1Window> Create(HINSTANCE instance,
-                                             MessageSink* sink = nullptr,
-                                             WindowHooks hooks = {});
+  // The viewer's messages go to `viewer_sink` when given, else to a box
+  // owned by the viewer.
+  static std::unique_ptr<Form1Window> Create(
+      HINSTANCE instance, MessageSink* sink = nullptr, WindowHooks hooks = {},
+      MessageSink* viewer_sink = nullptr);
   ~Form1Window();
   Form1Window(const Form1Window&) = delete;
   Form1Window& operator=(const Form1Window&) = delete;
@@ -88,6 +95,12 @@ class Form1Window {
   bool HoldsNumber(InputBox box) const;
   // The folder File1 lists, in UTF-8.
   const std::string& folder() const { return folder_; }
+
+  // The viewer opened by 查看断面与曲线; null before and once it is closed.
+  ViewerWindow* viewer() const {
+    return viewer_ != nullptr && viewer_->hwnd() != nullptr ? viewer_.get()
+                                                            : nullptr;
+  }
 
   // Ends the message loop when the window is destroyed.
   void QuitOnDestroy() { quit_on_destroy_ = true; }
@@ -103,7 +116,9 @@ class Form1Window {
   void LayOut(UINT dpi);
   void OnCommand(int id, int code, HWND control);
   void OnBoxEdited(size_t index);
+  BoxTexts Texts() const;
   void OnStart();
+  void OpenViewer();
   void PressFocusedButton();
 
   void FillDrives();
@@ -132,6 +147,8 @@ class Form1Window {
   DriveFolders drive_folders_;
   std::vector<FolderRow> folder_rows_;
   std::string folder_;
+  MessageSink* viewer_sink_ = nullptr;
+  std::unique_ptr<ViewerWindow> viewer_;
 };
 
 // Runs the messages of the thread until the window that asked for it is

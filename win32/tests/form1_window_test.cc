@@ -167,13 +167,13 @@ TEST_F(Form1WindowTest, ControlsAtTheirTwipsScaledToTheScreen) {
 TEST_F(Form1WindowTest, TabFollowsTheTabIndexesFromDir1) {
   EXPECT_EQ(FocusName(), "Dir1");
   std::vector<std::string> order;
-  for (int i = 0; i < 9; ++i) {
+  for (int i = 0; i < 10; ++i) {
     Key(VK_TAB);
     order.push_back(FocusName());
   }
   EXPECT_THAT(order,
               ElementsAre("File1", "Drive1", "Text1", "Text2", "Command1",
-                          "Command2", "Text3", "Command3", "Dir1"));
+                          "Command2", "Text3", "Command3", "Command4", "Dir1"));
 }
 
 TEST_F(Form1WindowTest, AWholeRunInAChineseFolder) {
@@ -244,14 +244,17 @@ TEST_F(Form1WindowTest, EnterAndSpacePressTheFocusedButtonOnly) {
 
 TEST_F(Form1WindowTest, ADriveNotReadyKeepsThePreviousOne) {
   window_.reset();
-  Open({[] {
-          return std::vector<std::wstring>{L"Z:\\", L"Q:\\"};
-        },
-        [](const std::wstring& root, std::wstring* label) {
-          *label = L"";
-          return root != L"Q:\\";
-        },
-        {}});
+  Open({.drives =
+            [] {
+              return std::vector<std::wstring>{L"Z:\\", L"Q:\\"};
+            },
+        .volume =
+            [](const std::wstring& root, std::wstring* label) {
+              *label = L"";
+              return root != L"Q:\\";
+            },
+        .run = {},
+        .viewer = {}});
   HWND drives = Control("Drive1");
   const std::string folder = window_->folder();
   SendMessageW(drives, CB_SETCURSEL, 1, 0);

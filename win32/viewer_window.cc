@@ -1,0 +1,584 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "win32/viewer_window.h"
+
+// clang-format off
+#include <windows.h>
+#include <commctrl.h>
+#include <commdlg.h>
+#include <objidl.h>
+#include <gdiplus.h>
+// clang-format on
+
+#include <algorithm>
+#include <utility>
+
+#include "core/encoding.h"
+#include "figure/charts.h"
+#include "figure/figure_request.h"
+#include "figure/svg_painter.h"
+#include "figure_gdiplus/gdiplus_painter.h"
+#include "win32/form1_window.h"
+
+namespace xsrating {
+namespace {
+
+constexpr wchar_t kClassName[] = L"XsratingViewer";
+constexpr int kFirstId = 100;
+constexpr COLORREF kMessageColor = RGB(176, 0, 0);
+
+enum class Kind { kLabel, kTable, kButton };
+
+struct ViewerControl {
+  const char* name;
+  Kind kind;
+  const char* text;
+  ViewerFile file;  // Of a save button.
+};
+
+// In the tab order: the table, then the buttons as they stand left to right.
+constexpr ViewerControl kViewerControls[] = {
+    {"Message", Kind::kLabel, "", ViewerFile::kPng},
+    {"Summary", Kind::kLabel, "", ViewerFile::kPng},
+    {"Status", Kind::kLabel, "", ViewerFile::kPng},
+    {"Table", Kind::kTable, "", ViewerFile::kPng},
+    {"ImportGaugings", Kind::kButton, "导入实测流量…", ViewerFile::kPng},
+    {"SaveReport", Kind::kButton, "保存率定表 (CSV)…", ViewerFile::kReport},
+    {"SavePng", Kind::kButton, "保存图 (PNG)…", ViewerFile::kPng},
+    {"SaveSvg", Kind::kButton, "保存图 (SVG)…", ViewerFile::kSvg},
+    {"SaveCsv", Kind::kButton, "保存表 (CSV)…", ViewerFile::kCsv},
+};
+constexpr size_t kMessage = 0, kSummary = 1, kStatus = 2, kTable = 3,
+                 kImport = 4, kFirstSave = 5;
+
+std::wstring W(std::string_view utf8) { return Utf8ToUtf16(utf8); }
+
+figure::FigureRequest RequestOf(const ViewerContent& content,
+                                std::string title) {
+  figure::FigureRequest request;
+  request.section = content.section;
+  request.rows = content.rows;
+  request.zones = content.zones;
+  request.analysis = content.analysis;
+  request.heading = content.heading;
+  request.title = std::move(title);
+  return request;
+}
+
+// "text\0pattern\0...\0\0", as the file dialogs take their filters.
+std::wstring DialogFilter(
+    const std::vector<std::pair<std::string, std::string>>& filters) {
+  std::wstring out;
+  for (const auto& [text, pattern] : filters) {
+    out += W(text);
+    out += L'\0';
+    out += W(pattern);
+    out += L'\0';
+  }
+  out += L'\0';
+  return out;
+}
+
+std::wstring WindowsPath(std::string_view utf8) {
+  std::wstring path = W(utf8);
+  std::replace(path.begin(), path.end(), L'/', L'\\');
+  return path;
+}
+
+std::string SystemOpenDialog(HWND owner, const OpenDialogRequest& request) {
+  std::vector<std::pair<std::string, std::string>> filters;
+  for (const OpenDialogRequest::Filter& filter : request.filters) {
+    filters.emplace_back(filter.text, filter.pattern);
+  }
+  const std::wstring filter = DialogFilter(filters);
+  const std::wstring caption = W(request.caption);
+  const std::wstring folder = WindowsPath(request.folder);
+  std::wstring file(32768, L'\0');
+  OPENFILENAMEW dialog = {};
+  dialog.lStructSize = sizeof(dialog);
+  dialog.hwndOwner = owner;
+  dialog.lpstrFilter = filter.c_str();
+  dialog.nFilterIndex = 1;
+  dialog.lpstrFile = file.data();
+  dialog.nMaxFile = static_cast<DWORD>(file.size());
+  dialog.lpstrInitialDir = folder.empty() ? nullptr : folder.c_str();
+  dialog.lpstrTitle = caption.c_str();
+  dialog.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY |
+                 OFN_EXPLORER | OFN_NOCHANGEDIR;
+  if (!GetOpenFileNameW(&dialog)) return "";
+  return Utf16ToUtf8(file.c_str());
+}
+
+std::string SystemSaveDialog(HWND owner, const SaveDialogRequest& request) {
+  const std::wstring filter =
+      DialogFilter({{request.filter_text, request.filter_pattern}});
+  const std::wstring caption = W(request.caption);
+  // Without its dot, as the dialog adds one.
+  const std::wstring extension =
+      W(std::string_view(request.extension)
+            .substr(request.extension.starts_with('.') ? 1 : 0));
+  std::wstring file = WindowsPath(request.suggested);
+  file.resize(std::max<size_t>(file.size() + 1, 32768), L'\0');
+  OPENFILENAMEW dialog = {};
+  dialog.lStructSize = sizeof(dialog);
+  dialog.hwndOwner = owner;
+  dialog.lpstrFilter = filter.c_str();
+  dialog.nFilterIndex = 1;
+  dialog.lpstrFile = file.data();
+  dialog.nMaxFile = static_cast<DWORD>(file.size());
+  dialog.lpstrTitle = caption.c_str();
+  dialog.lpstrDefExt = extension.empty() ? nullptr : extension.c_str();
+  dialog.Flags = OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY |
+                 OFN_EXPLORER | OFN_NOCHANGEDIR;
+  if (!GetSaveFileNameW(&dialog)) return "";
+  return Utf16ToUtf8(file.c_str());
+}
+
+// The width of `text` in the window's font, in pixels.
+int TextPixels(HWND hwnd, HFONT font, const std::wstring& text) {
+  HDC dc = GetDC(hwnd);
+  HGDIOBJ old = SelectObject(dc, font);
+  SIZE size = {};
+  GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+  SelectObject(dc, old);
+  ReleaseDC(hwnd, dc);
+  return size.cx;
+}
+
+// The height `text` takes wrapped to `width` pixels; 0 for no text.
+int WrappedPixels(HWND hwnd, HFONT font, const std::wstring& text, int width) {
+  if (text.empty()) return 0;
+  HDC dc = GetDC(hwnd);
+  HGDIOBJ old = SelectObject(dc, font);
+  RECT box = {0, 0, std::max(width, 1), 0};
+  DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &box,
+            DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
+  SelectObject(dc, old);
+  ReleaseDC(hwnd, dc);
+  return box.bottom - box.top;
+}
+
+// One line in a list's head: "水位 (m)" for "水位\n(m)".
+std::wstring OneLineHead(const std::string& head) {
+  std::wstring line = W(head);
+  std::replace(line.begin(), line.end(), L'\n', L' ');
+  return line;
+}
+
+figure::Rect UnitsOf(const RECT& pixels, double scale) {
+  return {pixels.left / scale, pixels.top / scale,
+          (pixels.right - pixels.left) / scale,
+          (pixels.bottom - pixels.top) / scale};
+}
+
+}  // namespace
+
+ViewerWindow::ViewerWindow(MessageSink* sink, ViewerWindowHooks hooks)
+    : sink_(sink), hooks_(std::move(hooks)) {
+  if (!hooks_.choose_open) hooks_.choose_open = SystemOpenDialog;
+  if (!hooks_.choose_save) hooks_.choose_save = SystemSaveDialog;
+}
+
+std::unique_ptr<ViewerWindow> ViewerWindow::Create(HINSTANCE instance,
+                                                   HWND owner,
+                                                   MessageSink* sink,
+                                                   ViewerWindowHooks hooks) {
+  if (!figure::StartGdiplus().ok()) return nullptr;
+  const INITCOMMONCONTROLSEX common = {sizeof(common), ICC_LISTVIEW_CLASSES};
+  InitCommonControlsEx(&common);
+  WNDCLASSEXW window_class = {};
+  if (!GetClassInfoExW(instance, kClassName, &window_class)) {
+    window_class.cbSize = sizeof(window_class);
+    window_class.lpfnWndProc = WindowProc;
+    window_class.hInstance = instance;
+    window_class.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(1));
+    window_class.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    window_class.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    window_class.lpszClassName = kClassName;
+    if (!RegisterClassExW(&window_class)) return nullptr;
+  }
+  std::unique_ptr<ViewerWindow> window(
+      new ViewerWindow(sink, std::move(hooks)));
+  CreateWindowExW(WS_EX_CONTROLPARENT, kClassName, W(kViewerCaption).c_str(),
+                  WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, CW_USEDEFAULT,
+                  CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr,
+                  instance, window.get());
+  if (window->hwnd_ == nullptr) return nullptr;
+  if (sink == nullptr) {
+    window->own_sink_ = std::make_unique<WarningBoxSink>(window->hwnd_);
+    window->sink_ = window->own_sink_.get();
+  }
+  window->controller_ = std::make_unique<ViewerController>(
+      *window, *window->sink_, window->hooks_.viewer);
+  window->dpi_ = GetDpiForWindow(window->hwnd_);
+  window->CreateControls();
+
+  // The preferred size at the window's scale, within the work area of the
+  // owner's screen and over the owner.
+  const UINT dpi = window->dpi_;
+  HMONITOR monitor = MonitorFromWindow(owner != nullptr ? owner : window->hwnd_,
+                                       MONITOR_DEFAULTTONEAREST);
+  MONITORINFO monitor_info = {};
+  monitor_info.cbSize = sizeof(monitor_info);
+  GetMonitorInfoW(monitor, &monitor_info);
+  const RECT& work = monitor_info.rcWork;
+  RECT owner_frame = work;
+  if (owner != nullptr) GetWindowRect(owner, &owner_frame);
+  RECT frame = {0, 0, 0, 0};
+  AdjustWindowRectExForDpi(&frame, WS_OVERLAPPEDWINDOW, FALSE,
+                           WS_EX_CONTROLPARENT, dpi);
+  const ScreenRect placed = ViewerFrame(
+      MulDiv(kViewerPreferredWidth, dpi, 96),
+      MulDiv(kViewerPreferredHeight, dpi, 96),
+      {work.left, work.top, work.right - work.left, work.bottom - work.top},
+      {owner_frame.left, owner_frame.top, owner_frame.right - owner_frame.left,
+       owner_frame.bottom - owner_frame.top},
+      {-frame.left, -frame.top, frame.right, frame.bottom});
+  SetWindowPos(window->hwnd_, nullptr, placed.left, placed.top, placed.width,
+               placed.height, SWP_NOZORDER | SWP_NOACTIVATE);
+  return window;
+}
+
+ViewerWindow::~ViewerWindow() {
+  if (hwnd_ != nullptr) DestroyWindow(hwnd_);
+  if (font_ != nullptr) DeleteObject(font_);
+}
+
+HWND ViewerWindow::Control(std::string_view name) const {
+  for (size_t i = 0; i < std::size(kViewerControls); ++i) {
+    if (name == kViewerControls[i].name) return controls_[i];
+  }
+  return nullptr;
+}
+
+void ViewerWindow::CreateControls() {
+  HINSTANCE instance =
+      reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(hwnd_, GWLP_HINSTANCE));
+  for (size_t i = 0; i < std::size(kViewerControls); ++i) {
+    const ViewerControl& control = kViewerControls[i];
+    const wchar_t* window_class = L"STATIC";
+    DWORD style = WS_CHILD | WS_VISIBLE;
+    DWORD ex_style = 0;
+    if (control.kind == Kind::kLabel) {
+      style |= SS_NOPREFIX | SS_LEFT;
+    } else if (control.kind == Kind::kTable) {
+      window_class = WC_LISTVIEWW;
+      style |= WS_TABSTOP | LVS_REPORT | LVS_SHOWSELALWAYS | LVS_SINGLESEL |
+               LVS_NOSORTHEADER;
+      ex_style = WS_EX_CLIENTEDGE;
+    } else {
+      window_class = L"BUTTON";
+      style |= WS_TABSTOP | BS_PUSHBUTTON;
+    }
+    controls_.push_back(CreateWindowExW(
+        ex_style, window_class, W(control.text).c_str(), style, 0, 0, 0, 0,
+        hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFirstId + i)),
+        instance, nullptr));
+  }
+  ListView_SetExtendedListViewStyle(controls_[kTable], LVS_EX_FULLROWSELECT |
+                                                           LVS_EX_GRIDLINES |
+                                                           LVS_EX_DOUBLEBUFFER);
+  MakeFonts(dpi_);
+}
+
+void ViewerWindow::MakeFonts(UINT dpi) {
+  // 9 points at this scale in the face Chinese Windows shows its dialogs
+  // in; where it is missing, the system's Chinese face (GB2312).
+  NONCLIENTMETRICSW metrics = {};
+  metrics.cbSize = sizeof(metrics);
+  SystemParametersInfoForDpi(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics,
+                             0, dpi);
+  LOGFONTW face = metrics.lfMessageFont;
+  face.lfHeight = -MulDiv(9, static_cast<int>(dpi), 72);
+  face.lfCharSet = GB2312_CHARSET;
+  lstrcpynW(face.lfFaceName, L"Microsoft YaHei", LF_FACESIZE);
+  HFONT font = CreateFontIndirectW(&face);
+  HFONT old = font_;
+  font_ = font;
+  for (HWND control : controls_) {
+    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+  }
+  if (old != nullptr) DeleteObject(old);
+  dpi_ = dpi;
+  scale_ = dpi / 96.0;
+}
+
+void ViewerWindow::LayOut() {
+  RECT client = {};
+  GetClientRect(hwnd_, &client);
+  const auto px = [this](int units) { return MulDiv(units, dpi_, 96); };
+  const int margin = px(8);
+  const int gap = px(6);
+  const int width = std::max<int>(client.right - 2 * margin, 1);
+  int top = margin;
+  int bottom = client.bottom - margin;
+
+  // The buttons along the bottom, right-aligned; the status fills the rest.
+  const int button_height = px(26);
+  int right = client.right - margin;
+  for (size_t i = std::size(kViewerControls); i-- > kImport;) {
+    const int button_width =
+        TextPixels(hwnd_, font_, W(kViewerControls[i].text)) + px(20);
+    right -= button_width;
+    MoveWindow(controls_[i], right, bottom - button_height, button_width,
+               button_height, FALSE);
+    right -= gap;
+  }
+  MoveWindow(controls_[kStatus], margin, bottom - button_height + px(5),
+             std::max(right - margin, 0), button_height - px(5), FALSE);
+  bottom -= button_height + gap;
+
+  // The summary and the message lines, wrapped to the width.
+  const auto place_line = [&](size_t index, bool at_top) {
+    const std::wstring text =
+        W(index == kMessage ? controller_->message() : controller_->summary());
+    const int height = WrappedPixels(hwnd_, font_, text, width);
+    ShowWindow(controls_[index], height > 0 ? SW_SHOWNA : SW_HIDE);
+    if (height == 0) return;
+    if (at_top) {
+      MoveWindow(controls_[index], margin, top, width, height, FALSE);
+      top += height + gap;
+    } else {
+      bottom -= height;
+      MoveWindow(controls_[index], margin, bottom, width, height, FALSE);
+      bottom -= gap;
+    }
+  };
+  place_line(kMessage, true);
+  place_line(kSummary, false);
+
+  // The section beside the table above, the other charts below; the section
+  // alone when there is no table.
+  charts_.clear();
+  const bool has_table = controller_->HasTable();
+  ShowWindow(controls_[kTable], has_table ? SW_SHOWNA : SW_HIDE);
+  RECT section = {margin, top, client.right - margin, std::max(bottom, top)};
+  std::vector<RECT> boxes;
+  if (has_table && made_charts_.size() > 1) {
+    const int middle = top + (bottom - top) / 2;
+    section.bottom = middle - gap / 2;
+    section.right = margin + width * 55 / 100;
+    MoveWindow(controls_[kTable], section.right + gap, top,
+               client.right - margin - section.right - gap,
+               section.bottom - top, FALSE);
+    const int count = static_cast<int>(made_charts_.size()) - 1;
+    for (int i = 0; i < count; ++i) {
+      boxes.push_back({margin + width * i / count, middle + gap / 2,
+                       margin + width * (i + 1) / count, bottom});
+    }
+  }
+  boxes.insert(boxes.begin(), section);
+  if (!made_charts_.empty()) {
+    Gdiplus::Bitmap scratch(1, 1, PixelFormat32bppARGB);
+    Gdiplus::Graphics graphics(&scratch);
+    figure::GdiplusPainter measure(&graphics, scale_);
+    for (size_t i = 0; i < made_charts_.size() && i < boxes.size(); ++i) {
+      charts_.push_back(figure::LayOutChart(
+          made_charts_[i], UnitsOf(boxes[i], scale_), measure));
+    }
+  }
+  // The controls were moved without drawing: everything is drawn anew once.
+  RedrawWindow(hwnd_, nullptr, nullptr,
+               RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+}
+
+void ViewerWindow::Paint() {
+  PAINTSTRUCT paint = {};
+  HDC screen = BeginPaint(hwnd_, &paint);
+  RECT client = {};
+  GetClientRect(hwnd_, &client);
+  // Drawn whole into a buffer and copied at once: no flicker on resizing.
+  HDC buffer = CreateCompatibleDC(screen);
+  HBITMAP bitmap = CreateCompatibleBitmap(
+      screen, std::max<int>(client.right, 1), std::max<int>(client.bottom, 1));
+  HGDIOBJ old = SelectObject(buffer, bitmap);
+  FillRect(buffer, &client, GetSysColorBrush(COLOR_BTNFACE));
+  {
+    Gdiplus::Graphics graphics(buffer);
+    figure::GdiplusPainter painter(&graphics, scale_);
+    for (const figure::ChartLayout& chart : charts_) {
+      figure::DrawChart(chart, painter);
+    }
+  }
+  BitBlt(screen, 0, 0, client.right, client.bottom, buffer, 0, 0, SRCCOPY);
+  SelectObject(buffer, old);
+  DeleteObject(bitmap);
+  DeleteDC(buffer);
+  EndPaint(hwnd_, &paint);
+}
+
+void ViewerWindow::Show(const ViewRequest& request) {
+  controller_->Show(request);
+}
+
+void ViewerWindow::Refresh() {
+  const ViewerController& viewer = *controller_;
+  SetWindowTextW(hwnd_, W(viewer.caption()).c_str());
+  made_charts_ = figure::MakeFigureCharts(RequestOf(viewer.content(), ""));
+  SetWindowTextW(controls_[kMessage], W(viewer.message()).c_str());
+  SetWindowTextW(controls_[kSummary], W(viewer.summary()).c_str());
+  SetWindowTextW(controls_[kStatus], W(viewer.status()).c_str());
+  FillTable();
+  EnableWindow(controls_[kImport], viewer.CanImport());
+  for (size_t i = kFirstSave; i < std::size(kViewerControls); ++i) {
+    EnableWindow(controls_[i], viewer.CanSave(kViewerControls[i].file));
+  }
+  LayOut();
+}
+
+void ViewerWindow::FillTable() {
+  HWND table = controls_[kTable];
+  SendMessageW(table, WM_SETREDRAW, FALSE, 0);
+  ListView_DeleteAllItems(table);
+  while (ListView_DeleteColumn(table, 0)) {
+  }
+  const std::vector<ViewerTableColumn> columns = controller_->Table();
+  for (size_t c = 0; c < columns.size(); ++c) {
+    std::wstring head = OneLineHead(columns[c].head);
+    LVCOLUMNW column = {};
+    column.mask = LVCF_TEXT | LVCF_FMT | LVCF_SUBITEM;
+    column.fmt = LVCFMT_RIGHT;
+    column.pszText = head.data();
+    column.iSubItem = static_cast<int>(c);
+    ListView_InsertColumn(table, static_cast<int>(c), &column);
+  }
+  const size_t rows = columns.empty() ? 0 : columns.front().cells.size();
+  for (size_t r = 0; r < rows; ++r) {
+    for (size_t c = 0; c < columns.size(); ++c) {
+      std::wstring cell = W(columns[c].cells[r]);
+      LVITEMW item = {};
+      item.mask = LVIF_TEXT;
+      item.iItem = static_cast<int>(r);
+      item.iSubItem = static_cast<int>(c);
+      item.pszText = cell.data();
+      if (c == 0) {
+        ListView_InsertItem(table, &item);
+      } else {
+        ListView_SetItem(table, &item);
+      }
+    }
+  }
+  // Each column as wide as its head or its widest cell in the table's font,
+  // with the list's own margins; the list scrolls across when they do not
+  // fit.
+  const int padding = MulDiv(16, dpi_, 96);
+  for (size_t c = 0; c < columns.size(); ++c) {
+    int width = TextPixels(table, font_, OneLineHead(columns[c].head));
+    for (const std::string& cell : columns[c].cells) {
+      width = std::max(width, TextPixels(table, font_, W(cell)));
+    }
+    ListView_SetColumnWidth(table, static_cast<int>(c), width + padding);
+  }
+  SendMessageW(table, WM_SETREDRAW, TRUE, 0);
+}
+
+std::string ViewerWindow::ChooseOpenPath(const OpenDialogRequest& request) {
+  return hooks_.choose_open(hwnd_, request);
+}
+
+std::string ViewerWindow::ChooseSavePath(const SaveDialogRequest& request) {
+  return hooks_.choose_save(hwnd_, request);
+}
+
+Status ViewerWindow::FigureBytes(ViewerFile file, const ViewerContent& content,
+                                 const std::string& title, std::string* bytes) {
+  const figure::FigureRequest request = RequestOf(content, title);
+  if (file == ViewerFile::kSvg) {
+    *bytes = figure::FigureSvg(request);
+    return Status::Ok();
+  }
+  return figure::FigurePng(request, bytes);
+}
+
+LRESULT CALLBACK ViewerWindow::WindowProc(HWND hwnd, UINT message,
+                                          WPARAM wparam, LPARAM lparam) {
+  if (message == WM_NCCREATE) {
+    auto* window = static_cast<ViewerWindow*>(
+        reinterpret_cast<CREATESTRUCTW*>(lparam)->lpCreateParams);
+    window->hwnd_ = hwnd;
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(window));
+  }
+  auto* window =
+      reinterpret_cast<ViewerWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  if (window == nullptr) return DefWindowProcW(hwnd, message, wparam, lparam);
+  if (message == WM_NCDESTROY) {
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+    window->hwnd_ = nullptr;
+    return DefWindowProcW(hwnd, message, wparam, lparam);
+  }
+  return window->Handle(message, wparam, lparam);
+}
+
+LRESULT ViewerWindow::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
+  switch (message) {
+    case WM_COMMAND:
+      OnCommand(LOWORD(wparam), HIWORD(wparam));
+      return 0;
+    case WM_CTLCOLORSTATIC: {
+      HDC dc = reinterpret_cast<HDC>(wparam);
+      SetBkMode(dc, TRANSPARENT);
+      if (reinterpret_cast<HWND>(lparam) == controls_[kMessage]) {
+        SetTextColor(dc, kMessageColor);
+      }
+      return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+    }
+    case WM_SIZE:
+      if (controller_ != nullptr && !controls_.empty()) LayOut();
+      return 0;
+    case WM_GETMINMAXINFO: {
+      // Room for the buttons and a chart at any scale.
+      auto* limits = reinterpret_cast<MINMAXINFO*>(lparam);
+      limits->ptMinTrackSize.x = MulDiv(720, dpi_, 96);
+      limits->ptMinTrackSize.y = MulDiv(480, dpi_, 96);
+      return 0;
+    }
+    case WM_ERASEBKGND:
+      // Paint covers the whole client area.
+      return 1;
+    case WM_PAINT:
+      Paint();
+      return 0;
+    case WM_DPICHANGED: {
+      MakeFonts(HIWORD(wparam));
+      FillTable();
+      const RECT* suggested = reinterpret_cast<const RECT*>(lparam);
+      SetWindowPos(hwnd_, nullptr, suggested->left, suggested->top,
+                   suggested->right - suggested->left,
+                   suggested->bottom - suggested->top,
+                   SWP_NOZORDER | SWP_NOACTIVATE);
+      LayOut();
+      return 0;
+    }
+    default:
+      break;
+  }
+  return DefWindowProcW(hwnd_, message, wparam, lparam);
+}
+
+void ViewerWindow::OnCommand(int id, int code) {
+  if (id == IDCANCEL) {
+    // Esc, through the dialog manager.
+    DestroyWindow(hwnd_);
+    return;
+  }
+  if (id == IDOK) {
+    // Enter presses the focused button.
+    HWND focus = GetFocus();
+    for (size_t i = kImport; i < std::size(kViewerControls); ++i) {
+      if (focus == controls_[i])
+        OnCommand(kFirstId + static_cast<int>(i), BN_CLICKED);
+    }
+    return;
+  }
+  if (code != BN_CLICKED || id < kFirstId + static_cast<int>(kImport) ||
+      id >= kFirstId + static_cast<int>(std::size(kViewerControls))) {
+    return;
+  }
+  const size_t index = static_cast<size_t>(id - kFirstId);
+  if (index == kImport) {
+    controller_->PressImport();
+  } else {
+    controller_->PressSave(kViewerControls[index].file);
+  }
+}
+
+}  // namespace xsrating
