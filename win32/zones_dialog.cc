@@ -4,6 +4,7 @@
 #include <commctrl.h>
 #include <windows.h>
 
+#include <initializer_list>
 #include <memory>
 #include <string>
 #include <utility>
@@ -290,15 +291,27 @@ void OnCommand(Dialog& dialog, int id, int code) {
   }
 }
 
-// The system's message font at the dialog's scale: the native dialogs' own.
+// The face of Chinese Windows' own dialogs at 9 points, else 宋体 (which a
+// system without the first always has, or substitutes).
 HFONT DialogFont(UINT dpi) {
-  NONCLIENTMETRICSW metrics = {};
-  metrics.cbSize = sizeof(metrics);
-  if (!SystemParametersInfoForDpi(SPI_GETNONCLIENTMETRICS, sizeof(metrics),
-                                  &metrics, 0, dpi)) {
-    return static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+  const int height = -MulDiv(9, static_cast<int>(dpi), 72);
+  for (const wchar_t* face : {L"Microsoft YaHei UI", L"Microsoft YaHei"}) {
+    HFONT font =
+        CreateFontW(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
+                    GB2312_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                    DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, face);
+    HDC dc = GetDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, font);
+    wchar_t found[LF_FACESIZE] = {};
+    GetTextFaceW(dc, LF_FACESIZE, found);
+    SelectObject(dc, old);
+    ReleaseDC(nullptr, dc);
+    if (lstrcmpiW(found, face) == 0) return font;
+    DeleteObject(font);
   }
-  return CreateFontIndirectW(&metrics.lfMessageFont);
+  return CreateFontW(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
+                     GB2312_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                     DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, L"SimSun");
 }
 
 void CreateControls(Dialog& dialog) {
@@ -326,11 +339,13 @@ void CreateControls(Dialog& dialog) {
     LVCOLUMNW entry = {};
     entry.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT;
     entry.fmt = LVCFMT_LEFT;
-    entry.cx = Scale(200, dpi);
+    entry.cx = Scale(160, dpi);
     entry.pszText = head.data();
     SendMessageW(table, LVM_INSERTCOLUMNW, column,
                  reinterpret_cast<LPARAM>(&entry));
   }
+  // The n column takes the rest of the list's width.
+  SendMessageW(table, LVM_SETCOLUMNWIDTH, 1, LVSCW_AUTOSIZE_USEHEADER);
   HWND method = dialog.Item(kZonesMethod);
   for (const ZoneMethodChoice& choice : kZoneMethodChoices) {
     SendMessageW(method, CB_ADDSTRING, 0,
