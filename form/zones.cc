@@ -3,6 +3,7 @@
 
 #include <optional>
 
+#include "core/file_io.h"
 #include "core/number_text.h"
 #include "core/roughness_zones.h"
 
@@ -43,6 +44,27 @@ Status ZonesFromRows(std::span<const ZoneRowTexts> rows,
 
 std::string ZonesBoxText(std::span<const RoughnessZone> zones) {
   return "分区 " + std::to_string(zones.size()) + " 段";
+}
+
+Status LoadZoneRows(const std::string& path, std::vector<ZoneRowTexts>* rows) {
+  std::vector<RoughnessZone> zones;
+  if (Status read = ReadRoughnessZones(path, &zones); !read.ok()) return read;
+  *rows = ZoneRows(zones);
+  return Status::Ok();
+}
+
+Status SaveZoneRows(std::span<const ZoneRowTexts> rows,
+                    const std::string& path) {
+  std::vector<RoughnessZone> zones;
+  Status status = ZonesFromRows(rows, &zones);
+  if (status.ok() && zones.empty()) {
+    status = Status::Error("表中没有分区，没有可保存的分区糙率。");
+  }
+  if (status.ok()) {
+    status = SaveFileAtomically(path, RoughnessZonesText(zones),
+                                ZonesFileSaveOptions(path));
+  }
+  return status;
 }
 
 }  // namespace xsrating

@@ -13,7 +13,8 @@
 #  - the window, xsrating.exe: a GUI-subsystem program, driven through its
 #    messages on a virtual display (Xvfb) in a fresh Wine prefix whose SimSun
 #    is WenQuanYi Zen Hei, and a screenshot of it in
-#    build-windows/artifacts/form1.png;
+#    build-windows/artifacts/form1.png; the zones dialog's at 1280 x 800, at
+#    96 and 144 dots per inch, in build-windows/artifacts/zones-dialog-*.png;
 #  - the installer and the portable zip (scripts/package-windows.sh): installed
 #    silently in a fresh prefix, run, and uninstalled.
 set -euo pipefail
@@ -189,6 +190,37 @@ DISPLAY=$display import -window root "$build/artifacts/form1.png" ||
 kill "$window" 2>/dev/null || true
 "${gui[@]}" /usr/lib/wine/wineserver -k 2>/dev/null || true
 wait "$window" 2>/dev/null || true
+# The zones dialog over the window, with the example's zones, on a screen of
+# 1280 x 800 at 96 and at 144 dots per inch.
+Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$work/display2" \
+  >/dev/null 2>&1 &
+xvfb2=$!
+for _ in $(seq 50); do [[ -s $work/display2 ]] && break; sleep 0.1; done
+display2=:$(cat "$work/display2")
+small=(env DISPLAY="$display2" LANG=C.UTF-8 WINEPREFIX="$window_prefix")
+for dpi in 96 144; do
+  "${small[@]}" "$wine" reg add 'HKCU\Control Panel\Desktop' /v LogPixels \
+    /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1
+  "${small[@]}" /usr/lib/wine/wineserver -k 2>/dev/null || true
+  (cd "$work" && XSRATING_SHOT_SECONDS=10 exec "${small[@]}" "$wine" \
+    "$build/bin/form1_window_tests.exe" --gtest_also_run_disabled_tests \
+    --gtest_filter='*DISABLED_ZonesDialogForAScreenshot') >/dev/null 2>&1 &
+  shot=$!
+  for _ in $(seq 100); do
+    DISPLAY=$display2 xwininfo -root -tree 2>/dev/null | grep -q '"分区糙率"' &&
+      break
+    sleep 0.2
+  done
+  sleep 2
+  DISPLAY=$display2 import -window root \
+    "$build/artifacts/zones-dialog-${dpi}dpi.png" ||
+    fail "no screenshot of the zones dialog at $dpi dots per inch"
+  wait "$shot" || fail "the zones dialog's screenshot run at $dpi dots per inch"
+done
+"${small[@]}" "$wine" reg add 'HKCU\Control Panel\Desktop' /v LogPixels \
+  /t REG_DWORD /d 96 /f >/dev/null 2>&1
+"${small[@]}" /usr/lib/wine/wineserver -k 2>/dev/null || true
+kill "$xvfb2" 2>/dev/null || true
 echo "test-windows: the window's part took $((SECONDS - window_start)) s"
 
 # The installer and the portable zip (scripts/package-windows.sh). The

@@ -4,17 +4,26 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <map>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "core/encoding.h"
+#include "core/file_io.h"
+#include "core/rating_csv.h"
 #include "core/run.h"
+#include "form/chooser.h"
 #include "form/chooser_rules.h"
+#include "form/form_controller.h"
 #include "form/format_help.h"
 #include "form/inputs.h"
 #include "form/layout.h"
 #include "form/start_command.h"
 #include "form/texts.h"
+#include "form/viewer.h"
 #include "form/zones.h"
 #include "tests/support/recording_sink.h"
 #include "tests/support/temp_dir.h"
@@ -442,6 +451,601 @@ TEST(LayoutTest, TwipsScaleToTheScreensDotsPerInch) {
         << row.twips << " twips at " << row.dpi;
   }
 }
+
+// The main window as the controller drives it: every call, in order, as a
+// line ("mark 糙率 x", "text 糙率 分区 3 段", "enable 糙率 0", "focus 比降",
+// "refresh", "viewer", "zones DIR", "close").
+class RecordingFormView : public FormView {
+ public:
+  void SetBoxText(InputBox box, const std::string& text) override {
+    calls.push_back(std::string("text ") + DescribeInput(box).name + " " +
+                    text);
+  }
+  void MarkBox(InputBox box, bool holds_number) override {
+    calls.push_back(std::string("mark ") + DescribeInput(box).name +
+                    (holds_number ? " ." : " x"));
+  }
+  void EnableBox(InputBox box, bool enabled) override {
+    calls.push_back(std::string("enable ") + DescribeInput(box).name +
+                    (enabled ? " 1" : " 0"));
+  }
+  void FocusBox(InputBox box) override {
+    calls.push_back(std::string("focus ") + DescribeInput(box).name);
+  }
+  void RefreshFiles() override { calls.push_back("refresh"); }
+  void OpenViewer(const ViewRequest& request) override {
+    calls.push_back("viewer");
+    viewed.push_back(request);
+  }
+  bool OpenZonesDialog(const std::string& folder,
+                       ZonesChoice* choice) override {
+    calls.push_back("zones " + folder);
+    if (!zones_answer) return false;
+    *choice = *zones_answer;
+    return true;
+  }
+  void Close() override { calls.push_back("close"); }
+
+  std::vector<std::string> calls;
+  std::vector<ViewRequest> viewed;
+  std::optional<ZonesChoice> zones_answer;
+};
+
+ZonesChoice ThreeZones() {
+  return {{{0, 0.05, 1}, {10, 0.025, 2}, {20, 0.05, 3}},
+          ZoneMethod::kComposite};
+}
+
+// Edits, zones set and cleared, and the buttons, one step a character:
+// 'r'/'s'/'c' then a text edits a box, 'Z' sets three zones, 'z' clears
+// them, 'B' then a name presses a button.
+struct FormStep {
+  char action;
+  const char* text;
+};
+struct FormCase {
+  const char* name;
+  std::vector<FormStep> steps;
+  std::vector<std::string> calls;
+  double roughness;
+};
+
+class FormControllerTest : public testing::TestWithParam<FormCase> {};
+
+TEST_P(FormControllerTest, RendersTheBoxesAndButtonsThroughTheView) {
+  RecordingFormView view;
+  RecordingSink sink;
+  FormController form(view, sink);
+  for (const FormStep& step : GetParam().steps) {
+    switch (step.action) {
+      case 'r':
+        form.OnBoxEdited(InputBox::kRoughness, step.text);
+        break;
+      case 's':
+        form.OnBoxEdited(InputBox::kSlope, step.text);
+        break;
+      case 'c':
+        form.OnBoxEdited(InputBox::kStageCount, step.text);
+        break;
+      case 'Z':
+        form.SetZones(ThreeZones());
+        break;
+      case 'z':
+        form.SetZones({});
+        break;
+      case 'B':
+        EXPECT_TRUE(form.OnButtonPressed(step.text)) << step.text;
+        break;
+    }
+  }
+  EXPECT_THAT(view.calls, ElementsAreArray(GetParam().calls));
+  EXPECT_EQ(form.parameters().roughness, GetParam().roughness);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Steps, FormControllerTest,
+    testing::Values(
+        // A mark comes and goes once each, not on every key.
+        FormCase{"MarkedOnlyWhenItChanges",
+                 {{'r', "-"}, {'r', "-."}, {'r', "-.5"}, {'r', "0.5"}},
+                 {"mark 糙率 x", "mark 糙率 ."},
+                 0.5},
+        FormCase{"ZonesTakeTheBoxAndGiveItBack",
+                 {{'r', "0.03"}, {'Z', ""}, {'z', ""}},
+                 {"text 糙率 分区 3 段", "enable 糙率 0", "text 糙率 0.03",
+                  "enable 糙率 1"},
+                 0.03},
+        // The mark of a wrong text goes while zones replace it, and comes
+        // back with the text.
+        FormCase{
+            "AMarkedBoxUnderZones",
+            {{'r', "0.03"}, {'r', "x"}, {'Z', ""}, {'z', ""}},
+            {"mark 糙率 x", "text 糙率 分区 3 段", "mark 糙率 .",
+             "enable 糙率 0", "text 糙率 x", "mark 糙率 x", "enable 糙率 1"},
+            0.03},
+        // What is typed while zones are set (a paste into the disabled box)
+        // is kept for later and changes no parameter.
+        FormCase{"EditsUnderZonesWaitForTheirEnd",
+                 {{'Z', ""}, {'r', "0.04"}, {'z', ""}},
+                 {"text 糙率 分区 3 段", "enable 糙率 0", "text 糙率 0.04",
+                  "enable 糙率 1"},
+                 0.04},
+        FormCase{"StartStopsAtTheFirstBoxAtFault",
+                 {{'r', "0.03"}, {'c', "5"}, {'B', "Command1"}},
+                 {"focus 比降"},
+                 0.03},
+        FormCase{"EndAndViewAndZones",
+                 {{'B', "Command2"},
+                  {'B', kViewButtonName},
+                  {'B', kZonesButtonName}},
+                 {"close", "viewer", "zones "},
+                 0}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(FormControllerButtonsTest, OnlyTheFormsButtonsArePressed) {
+  RecordingFormView view;
+  RecordingSink sink;
+  FormController form(view, sink);
+  for (const char* name : {"Text1", "Label1", "Dir1", "Command9", ""}) {
+    EXPECT_FALSE(form.OnButtonPressed(name)) << name;
+  }
+  EXPECT_TRUE(form.OnButtonPressed("Command3"));
+  EXPECT_THAT(sink.messages, ElementsAre(RecordingSink::Message{
+                                 FormatHelpText(), kFormatHelpTitle}));
+  EXPECT_TRUE(view.calls.empty());
+}
+
+TEST(FormControllerViewerTest, TheViewerGetsTheBoxesAtFaultAndChangesNothing) {
+  RecordingFormView view;
+  RecordingSink sink;
+  FormController form(view, sink);
+  form.OnBoxEdited(InputBox::kRoughness, "0.025");
+  form.OnBoxEdited(InputBox::kStageCount, "500");
+  form.OnFileChosen("C:\\测站", "a.txt", '\\');
+  form.PressView();
+  ASSERT_EQ(view.viewed.size(), 1u);
+  const ViewRequest& request = view.viewed[0];
+  EXPECT_EQ(request.parameters.data_file_path, "C:\\测站\\a.txt");
+  EXPECT_EQ(request.parameters.stage_count, 500);
+  EXPECT_THAT(request.problems.empty, ElementsAre("比降"));
+  // The viewer's guard works on its copy.
+  EXPECT_EQ(form.parameters().stage_count, 500);
+  EXPECT_TRUE(sink.messages.empty());
+}
+
+// The zones dialog opens in the survey's folder, its roots kept whole.
+struct ZonesFolderCase {
+  const char* survey;
+  const char* folder;
+};
+
+class ZonesFolderTest : public testing::TestWithParam<ZonesFolderCase> {};
+
+TEST_P(ZonesFolderTest, OpensInTheSurveysFolder) {
+  RecordingFormView view;
+  RecordingSink sink;
+  FormController form(view, sink);
+  form.SetDataFile(GetParam().survey);
+  view.zones_answer = ThreeZones();
+  form.PressZones();
+  EXPECT_THAT(view.calls, ElementsAre(std::string("zones ") + GetParam().folder,
+                                      "text 糙率 分区 3 段", "enable 糙率 0"));
+  EXPECT_EQ(form.parameters().zone_method, ZoneMethod::kComposite);
+  EXPECT_TRUE(form.Texts().roughness_from_zones);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Paths, ZonesFolderTest,
+    testing::Values(ZonesFolderCase{"C:\\data\\a.txt", "C:\\data"},
+                    ZonesFolderCase{"C:\\a.txt", "C:\\"},
+                    ZonesFolderCase{"/a.txt", "/"},
+                    ZonesFolderCase{"/srv/x/a.txt", "/srv/x"},
+                    ZonesFolderCase{"a.txt", ""}, ZonesFolderCase{"", ""}));
+
+TEST(ZonesFolderTest, ACancelledDialogChangesNothing) {
+  RecordingFormView view;
+  RecordingSink sink;
+  FormController form(view, sink);
+  form.SetZones(ThreeZones());
+  view.calls.clear();
+  form.PressZones();
+  EXPECT_THAT(view.calls, ElementsAre("zones "));
+  EXPECT_EQ(form.parameters().zones.size(), 3u);
+}
+
+TEST(FormControllerStartTest, ARunRefreshesTheFilesAndUsesTheZones) {
+  TempDir dir;
+  WriteBytes(dir.path() / "sec1.txt", "0,5\r\n10,0\r\n20,0\r\n30,5\r\n");
+  RecordingFormView view;
+  RecordingSink sink;
+  FormController form(view, sink,
+                      {[] { return LocalDateTime{2026, 12, 7, 9, 5, 3}; }, {}});
+  form.SetDataFile(dir.Utf8("sec1.txt"));
+  // The roughness box is empty: the zones stand in for it.
+  form.SetZones(ThreeZones());
+  form.OnBoxEdited(InputBox::kSlope, "0.0004");
+  form.OnBoxEdited(InputBox::kStageCount, "5");
+  view.calls.clear();
+  form.PressStart();
+  EXPECT_THAT(view.calls, ElementsAre("refresh"));
+  EXPECT_THAT(sink.messages, testing::Contains(RecordingSink::Message{
+                                 dir.Utf8("sec1成果.txt"), kResultSavedTitle}));
+  EXPECT_THAT(ReadBytes(dir.path() / "sec1成果.txt"),
+              HasSubstr(Utf8ToGbk("糙率=综合 0~10:.05;10~20:.025;20~30:.05")));
+}
+
+struct LineBreakCase {
+  const char* text;
+  const char* shown;
+};
+
+class LineBreakTest : public testing::TestWithParam<LineBreakCase> {};
+
+TEST_P(LineBreakTest, EveryLineBreakBecomesOne) {
+  EXPECT_EQ(WithLineBreaks(GetParam().text, "\r\n"), GetParam().shown);
+}
+
+INSTANTIATE_TEST_SUITE_P(Texts, LineBreakTest,
+                         testing::Values(LineBreakCase{"a\rb", "a\r\nb"},
+                                         LineBreakCase{"a\r\nb", "a\r\nb"},
+                                         LineBreakCase{"a\nb", "a\r\nb"},
+                                         LineBreakCase{"a\r\rb\r",
+                                                       "a\r\n\r\nb\r\n"},
+                                         LineBreakCase{"\n\r", "\r\n\r\n"},
+                                         LineBreakCase{"无换行", "无换行"}));
+
+// A file system of drives, each a map of folders to their subfolders and
+// files, and the lists as the chooser fills them.
+class ChooserTest : public testing::Test, public ChooserView {
+ protected:
+  ChooserTest() : chooser_(*this, sink_, Hooks()) {}
+
+  ChooserHooks Hooks() {
+    ChooserHooks hooks;
+    hooks.drives = [] { return std::vector<std::string>{"C:\\", "D:\\"}; };
+    hooks.volume = [this](const std::string& root, std::string* label) {
+      *label = root == "C:\\" ? "系统" : "";
+      return root != "D:\\" || d_ready_;
+    };
+    hooks.entries = [this](const std::string& folder, bool folders) {
+      return (folders ? subfolders_ : files_)[folder];
+    };
+    hooks.is_folder = [this](const std::string& path) {
+      return subfolders_.count(path) > 0;
+    };
+    hooks.enter = [this](const std::string& folder) { entered_ = folder; };
+    return hooks;
+  }
+
+  void ShowDrives(const std::vector<std::string>& texts, int chosen) override {
+    drive_texts_ = texts;
+    chosen_drive_ = chosen;
+  }
+  void ChooseDrive(int index) override { chosen_drive_ = index; }
+  void ShowFolders(const std::vector<FolderRow>& rows, int shown) override {
+    rows_ = rows;
+    shown_row_ = shown;
+  }
+  void ShowFiles(const std::vector<std::string>& names, int selected) override {
+    listed_ = names;
+    selected_file_ = selected;
+  }
+
+  std::map<std::string, std::vector<std::string>> subfolders_ = {
+      {"C:\\", {"data", "Apps"}}, {"C:\\data", {}}, {"D:\\", {}}};
+  std::map<std::string, std::vector<std::string>> files_ = {
+      {"C:\\data", {"b.TXT", "a.txt", "A2.txt", "c.csv"}}, {"D:\\", {"d.txt"}}};
+  bool d_ready_ = false;
+  std::string entered_;
+  RecordingSink sink_;
+  ChooserController chooser_;
+  std::vector<std::string> drive_texts_;
+  int chosen_drive_ = -2;
+  std::vector<FolderRow> rows_;
+  int shown_row_ = -1;
+  std::vector<std::string> listed_;
+  int selected_file_ = -2;
+};
+
+TEST_F(ChooserTest, OpensOnTheDriveThatHoldsTheFolderInAnyCase) {
+  chooser_.Open("c:\\data");
+  EXPECT_THAT(drive_texts_, ElementsAre("c: [系统]", "d:"));
+  EXPECT_EQ(chosen_drive_, 0);
+  EXPECT_EQ(chooser_.folder(), "C:\\data");
+  EXPECT_EQ(rows_[shown_row_].path, "C:\\data");
+  // Listed as every window lists files: "*.txt" in any case, by name.
+  EXPECT_THAT(listed_, ElementsAre("a.txt", "A2.txt", "b.TXT"));
+  EXPECT_EQ(selected_file_, -1);
+  EXPECT_EQ(chooser_.OnFileChosen(0), "C:\\data\\a.txt");
+  EXPECT_EQ(chooser_.OnFileChosen(3), std::nullopt);
+}
+
+TEST_F(ChooserTest, ADriveNotReadyIsToldAndTheOldOneChosenAgain) {
+  chooser_.Open("C:\\data");
+  chooser_.OnDriveChosen(1);
+  EXPECT_THAT(sink_.messages,
+              ElementsAre(RecordingSink::Message{DriveNotReadyText("d:"),
+                                                 kDriveNotReadyTitle}));
+  EXPECT_EQ(chosen_drive_, 0);
+  EXPECT_EQ(chooser_.folder(), "C:\\data");
+  EXPECT_TRUE(entered_.empty());
+
+  // Ready now: its root, then back on C: the folder last shown there.
+  d_ready_ = true;
+  chooser_.OnDriveChosen(1);
+  EXPECT_EQ(entered_, "D:\\");
+  EXPECT_THAT(listed_, ElementsAre("d.txt"));
+  chooser_.OnDriveChosen(0);
+  EXPECT_EQ(entered_, "C:\\data");
+  EXPECT_EQ(chooser_.folder(), "C:\\data");
+}
+
+TEST_F(ChooserTest, FolderRowsSelectAndOpenAndARefreshKeepsTheFile) {
+  chooser_.Open("C:\\");
+  ASSERT_EQ(rows_.size(), 3u);  // C:\, Apps, data.
+  EXPECT_EQ(rows_[2].path, "C:\\data");
+  chooser_.OnFolderSelected(2);
+  EXPECT_EQ(chooser_.folder(), "C:\\data");
+  EXPECT_EQ(rows_.size(), 3u);  // Selecting lists files only.
+  chooser_.OnFileChosen(2);
+  files_["C:\\data"].push_back("0.txt");
+  chooser_.Refresh();
+  EXPECT_THAT(listed_, ElementsAre("0.txt", "a.txt", "A2.txt", "b.TXT"));
+  EXPECT_EQ(selected_file_, 3);
+  chooser_.OnFolderOpened(2);
+  EXPECT_EQ(rows_[shown_row_].path, "C:\\data");
+  EXPECT_TRUE(rows_[shown_row_].open);
+}
+
+// The viewer's window as the controller drives it: the dialogs' answers and
+// the figure's bytes are given, the refreshes counted.
+class RecordingViewerView : public ViewerView {
+ public:
+  void Refresh() override { ++refreshes; }
+  std::string ChooseOpenPath(const OpenDialogRequest& request) override {
+    opened.push_back(request);
+    return open_answer;
+  }
+  std::string ChooseSavePath(const SaveDialogRequest& request) override {
+    asked.push_back(request);
+    return save_answer;
+  }
+  Status FigureBytes(ViewerFile file, const ViewerContent&,
+                     const std::string& title, std::string* bytes) override {
+    if (!figure_ok) return Status::Error("画不出。");
+    *bytes = (file == ViewerFile::kSvg ? "svg " : "png ") + title;
+    return Status::Ok();
+  }
+
+  int refreshes = 0;
+  std::vector<OpenDialogRequest> opened;
+  std::vector<SaveDialogRequest> asked;
+  std::string open_answer;
+  std::string save_answer;
+  bool figure_ok = true;
+};
+
+class ViewerControllerTest : public testing::Test {
+ protected:
+  ViewerControllerTest()
+      : viewer_(view_, sink_,
+                {[] { return LocalDateTime{2026, 12, 7, 9, 5, 3}; },
+                 [this](const std::string& path, std::string_view bytes,
+                        const SaveOptions& options) {
+                   saved_.push_back({path, std::string(bytes)});
+                   return save_status_.ok()
+                              ? SaveFileAtomically(path, bytes, options)
+                              : save_status_;
+                 }}) {}
+
+  ViewRequest Request(double roughness, const char* slope, double stages) {
+    ViewRequest request;
+    request.parameters.data_file_path = dir_.Utf8("river_section.txt");
+    request.parameters.roughness = roughness;
+    request.parameters.slope_text = slope;
+    request.parameters.stage_count = stages;
+    return request;
+  }
+
+  void SetUp() override {
+    WriteBytes(dir_.path() / "river_section.txt",
+               ReadBytes(XSRATING_EXAMPLES "/river_section.txt"));
+  }
+
+  TempDir dir_;
+  RecordingViewerView view_;
+  RecordingSink sink_;
+  Status save_status_ = Status::Ok();
+  std::vector<std::pair<std::string, std::string>> saved_;
+  ViewerController viewer_;
+};
+
+// What Show() shows for a request: the table's rows, the line's start and
+// which saves work.
+struct ShowCase {
+  const char* name;
+  const char* survey;  // Within the test's folder.
+  double roughness;
+  const char* slope;
+  double stages;
+  bool stage_box_at_fault;
+  size_t rows;
+  const char* message_start;
+  bool figure;
+};
+
+class ViewerShowTest : public ViewerControllerTest,
+                       public testing::WithParamInterface<ShowCase> {};
+
+TEST_P(ViewerShowTest, ShowsWhatCouldBeComputed) {
+  const ShowCase& c = GetParam();
+  ViewRequest request = Request(c.roughness, c.slope, c.stages);
+  request.parameters.data_file_path = dir_.Utf8(c.survey);
+  if (c.stage_box_at_fault) {
+    request.problems = FindInputProblems({"0.03", c.slope, "x"});
+  }
+  viewer_.Show(request);
+  EXPECT_EQ(view_.refreshes, 1);
+  EXPECT_EQ(viewer_.content().rows.size(), c.rows);
+  EXPECT_EQ(viewer_.message().rfind(c.message_start, 0), 0u)
+      << viewer_.message();
+  EXPECT_EQ(viewer_.CanSave(ViewerFile::kPng), c.figure);
+  EXPECT_EQ(viewer_.CanSave(ViewerFile::kSvg), c.figure);
+  EXPECT_EQ(viewer_.CanSave(ViewerFile::kCsv), c.rows > 0);
+  EXPECT_FALSE(viewer_.CanSave(ViewerFile::kReport));
+  EXPECT_EQ(viewer_.CanImport(), c.rows > 0);
+  EXPECT_EQ(viewer_.caption(), std::string(kViewerCaption) + " - " + c.survey);
+  EXPECT_TRUE(sink_.messages.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Requests, ViewerShowTest,
+    testing::Values(
+        ShowCase{"Whole", "river_section.txt", 0.03, "0.0004", 8, false, 8, "",
+                 true},
+        // The guard's 20 on the viewer's copy, said on the line.
+        ShowCase{"TooManyStages", "river_section.txt", 0.03, "0.0004", 150,
+                 false, 20, "点子数量超过 100，按 20 个计算。", true},
+        ShowCase{"ABoxAtFault", "river_section.txt", 0.03, "0.0004", 8, true, 0,
+                 "只画出了断面。“水位流量关系曲线点子数量”中不是数字", true},
+        ShowCase{"AFailedComputation", "river_section.txt", 0.03, "abc", 8,
+                 false, 0, "只画出了断面。", true},
+        ShowCase{"NoSurvey", "missing.txt", 0.03, "0.0004", 8, false, 0, "",
+                 false}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(ViewerControllerTest, AFailedImportKeepsTheGaugingsCheckedBefore) {
+  viewer_.Show(Request(0.03, "0.0004", 8));
+  const std::string gaugings = XSRATING_EXAMPLES "/river_section_gaugings.txt";
+  view_.open_answer = gaugings;
+  viewer_.PressImport();
+  ASSERT_EQ(view_.opened.size(), 1u);
+  EXPECT_EQ(view_.opened[0].folder, dir_.path().string());
+  ASSERT_TRUE(viewer_.content().analysis.has_value());
+  const std::string summary = viewer_.summary();
+  EXPECT_THAT(summary, HasSubstr("率定糙率"));
+  EXPECT_TRUE(viewer_.CanSave(ViewerFile::kReport));
+
+  WriteBytes(dir_.path() / "broken.txt", "水位,流量\r\n45,abc\r\n");
+  viewer_.ImportGaugings(dir_.Utf8("broken.txt"));
+  ASSERT_EQ(sink_.messages.size(), 1u);
+  EXPECT_EQ(sink_.messages[0].title, kViewerImportFailedTitle);
+  EXPECT_EQ(viewer_.summary(), summary);
+  EXPECT_EQ(viewer_.gaugings_path(), gaugings);
+
+  // A new Show() checks its table against the gaugings; zones forget them.
+  viewer_.Show(Request(0.035, "0.0004", 8));
+  EXPECT_TRUE(viewer_.content().analysis.has_value());
+  ViewRequest zoned = Request(0.03, "0.0004", 8);
+  zoned.parameters.zones = {{0, 0.05, 1}, {30, 0.028, 2}};
+  viewer_.Show(zoned);
+  EXPECT_FALSE(viewer_.content().analysis.has_value());
+  EXPECT_TRUE(viewer_.gaugings_path().empty());
+  EXPECT_FALSE(viewer_.CanImport());
+  EXPECT_FALSE(viewer_.ImportHint().empty());
+  EXPECT_EQ(viewer_.Table().size(), 9u);
+}
+
+TEST_F(ViewerControllerTest, SavesSayWhereAndFailuresAreTold) {
+  viewer_.Show(Request(0.03, "0.0004", 8));
+  EXPECT_EQ(viewer_.Table().size(), 7u);
+  EXPECT_EQ(viewer_.Table()[0].head, "水位\n(m)");
+
+  // Cancelled: nothing saved.
+  viewer_.PressSave(ViewerFile::kCsv);
+  ASSERT_EQ(view_.asked.size(), 1u);
+  EXPECT_EQ(view_.asked[0].suggested,
+            RatingFilePath(dir_.Utf8("river_section.txt"), ".csv"));
+  EXPECT_EQ(view_.asked[0].filter_pattern, "*.csv");
+  EXPECT_TRUE(saved_.empty());
+
+  view_.save_answer = dir_.Utf8("表.csv");
+  viewer_.PressSave(ViewerFile::kCsv);
+  ASSERT_EQ(saved_.size(), 1u);
+  EXPECT_EQ(saved_[0].second, RatingTableCsv(viewer_.content().rows));
+  EXPECT_EQ(viewer_.status(), "已保存到 " + dir_.Utf8("表.csv"));
+
+  view_.save_answer = dir_.Utf8("图.svg");
+  viewer_.PressSave(ViewerFile::kSvg);
+  EXPECT_EQ(ReadBytes(dir_.path() / PathFromUtf8("图.svg")), "svg 图");
+
+  // A file not ours is left alone, and the painter's failure is told.
+  WriteBytes(dir_.path() / "别人的.csv", "别人的表\r\n");
+  view_.save_answer = dir_.Utf8("别人的.csv");
+  viewer_.PressSave(ViewerFile::kCsv);
+  EXPECT_EQ(ReadBytes(dir_.path() / PathFromUtf8("别人的.csv")),
+            "别人的表\r\n");
+  EXPECT_TRUE(viewer_.status().empty());
+  view_.figure_ok = false;
+  viewer_.SaveTo(ViewerFile::kPng, dir_.Utf8("图.png"));
+  ASSERT_EQ(sink_.messages.size(), 2u);
+  EXPECT_EQ(sink_.messages[0].title, kViewerSaveFailedTitle);
+  EXPECT_EQ(sink_.messages[1].text, "画不出。");
+  // No report without gaugings.
+  EXPECT_FALSE(viewer_.SaveTo(ViewerFile::kReport, dir_.Utf8("r.csv")));
+}
+
+struct DecimalsCase {
+  std::vector<double> values;
+  int decimals;
+  int max_decimals;
+  int shown;
+};
+
+class ColumnDecimalsTest : public testing::TestWithParam<DecimalsCase> {};
+
+TEST_P(ColumnDecimalsTest, MorePlacesOnlyWhereAValueNeedsThem) {
+  const DecimalsCase& c = GetParam();
+  EXPECT_EQ(ColumnDecimals(c.values, c.decimals, c.max_decimals), c.shown);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Columns, ColumnDecimalsTest,
+    testing::Values(DecimalsCase{{1, 2, 5}, 2, 4, 2},         // Whole metres.
+                    DecimalsCase{{89.695, 90.695}, 2, 4, 3},  // Millimetres.
+                    DecimalsCase{{0.1 + 0.2, 0.7 + 0.1}, 2, 4, 2},  // Sums.
+                    DecimalsCase{{1e-5}, 2, 4, 4},    // Finer than the limit.
+                    DecimalsCase{{0.8294}, 3, 3, 3},  // A fixed column.
+                    // No flow has no equivalent roughness.
+                    DecimalsCase{{std::nan(""), 0.0125}, 2, 4, 4}));
+
+struct FrameCase {
+  const char* name;
+  ScreenRect available;
+  ScreenRect owner;
+  ScreenRect frame;
+};
+
+class ViewerFrameTest : public testing::TestWithParam<FrameCase> {};
+
+TEST_P(ViewerFrameTest, CentredOverTheOwnerAndWhollyOnTheScreen) {
+  const FrameCase& c = GetParam();
+  EXPECT_EQ(ViewerFrame(1100, 860, c.available, c.owner, {8, 31, 8, 8}),
+            c.frame);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Screens, ViewerFrameTest,
+    testing::Values(FrameCase{"RoomEnough",
+                              {0, 0, 1920, 1040},
+                              {460, 220, 1000, 600},
+                              {402, 70, 1116, 899}},
+                    // 1280 x 800 less a task bar: the work area's height.
+                    FrameCase{"SmallScreen",
+                              {0, 0, 1280, 760},
+                              {140, 100, 1000, 600},
+                              {82, 0, 1116, 760}},
+                    // An owner near the right edge: moved back onto the screen.
+                    FrameCase{"OwnerAtTheEdge",
+                              {0, 0, 1920, 1040},
+                              {1500, 0, 400, 300},
+                              {804, 0, 1116, 899}},
+                    // A second screen to the left: its own coordinates.
+                    FrameCase{"ScreenToTheLeft",
+                              {-1920, 0, 1920, 1040},
+                              {-1800, 900, 200, 100},
+                              {-1920, 141, 1116, 899}}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace xsrating

@@ -25,7 +25,9 @@
 #include <string>
 #include <string_view>
 #include <utility>
+#include <vector>
 
+#include "form/chooser.h"
 #include "form/texts.h"
 
 namespace xsrating {
@@ -438,9 +440,13 @@ void DataFileChooser::ListFiles(const QString& folder) {
   folder_ = folder;
   updating_ = true;
   file_list_->clear();
-  for (const QString& name :
-       QDir(folder).entryList(QDir::Files, QDir::Name | QDir::IgnoreCase)) {
-    if (IsListedFileName(name.toStdString())) file_list_->addItem(name);
+  // Listed and sorted by the rule every window's file list follows.
+  std::vector<std::string> names;
+  for (const QString& name : QDir(folder).entryList(QDir::Files)) {
+    names.push_back(name.toStdString());
+  }
+  for (const std::string& name : ListedFileNames(std::move(names))) {
+    file_list_->addItem(QString::fromStdString(name));
   }
   if (!current_name.isEmpty()) {
     const QList<QListWidgetItem*> found =

@@ -3,7 +3,6 @@
 
 #include <QComboBox>
 #include <QDir>
-#include <QFileInfo>
 #include <QFont>
 #include <QFontInfo>
 #include <QLabel>
@@ -14,16 +13,12 @@
 #include <QSignalBlocker>
 #include <QStringList>
 #include <QTreeWidget>
-#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
-#include "core/status.h"
 #include "form/layout.h"
-#include "form/start_command.h"
 #include "form/texts.h"
-#include "form/zones.h"
 #include "ui/fonts.h"
 #include "ui/message_box_sink.h"
 #include "ui/rating_viewer.h"
@@ -145,6 +140,8 @@ Form1::Form1(MessageSink* sink, DriveHooks drives, QWidget* parent)
     own_sink_ = std::make_unique<MessageBoxSink>(this);
     sink_ = own_sink_.get();
   }
+  controller_ =
+      std::make_unique<FormController>(static_cast<FormView&>(*this), *sink_);
   setWindowTitle(QString::fromUtf8(kWindowCaption));
   setFont(SongTi(kFormFontPoints));
   setFixedSize(PixelRect({0, 0, kFormWidthTwips, kFormHeightTwips}).size());
@@ -153,9 +150,19 @@ Form1::Form1(MessageSink* sink, DriveHooks drives, QWidget* parent)
 
 Form1::~Form1() = default;
 
+QLineEdit* Form1::Box(InputBox box) const {
+  return Child<QLineEdit>(this, DescribeInput(box).control);
+}
+
 void Form1::BuildControls(DriveHooks drives) {
   for (const ControlLayout& control : FormControls()) {
-    MakeControl(control, this);
+    QWidget* widget = MakeControl(control, this);
+    // Every button's press goes to the controller by the button's name.
+    if (auto* button = qobject_cast<QPushButton*>(widget)) {
+      const std::string name = control.name;
+      connect(button, &QPushButton::clicked, this,
+              [this, name] { controller_->OnButtonPressed(name); });
+    }
   }
 
   // Focus follows the tab indexes of the layout; the folder tree starts.
@@ -167,70 +174,55 @@ void Form1::BuildControls(DriveHooks drives) {
   auto* folder_tree = Child<QTreeWidget>(this, "Dir1");
   folder_tree->setFocus();
 
-  for (size_t i = 0; i < std::size(kInputBoxes); ++i) {
-    NumberBox& box = boxes_[i];
-    box.box = kInputBoxes[i];
-    box.edit = Child<QLineEdit>(this, DescribeInput(box.box).control);
-    connect(box.edit, &QLineEdit::textChanged, this,
-            [this, &box] { OnNumberEdited(box); });
+  for (InputBox box : kInputBoxes) {
+    QLineEdit* edit = Box(box);
+    connect(edit, &QLineEdit::textChanged, this,
+            [this, box](const QString& text) {
+              controller_->OnBoxEdited(box, text.toStdString());
+            });
   }
-  connect(Child<QPushButton>(this, "Command1"), &QPushButton::clicked, this,
-          &Form1::OnStartClicked);
-  connect(Child<QPushButton>(this, "Command2"), &QPushButton::clicked, this,
-          &QWidget::close);
-  connect(Child<QPushButton>(this, "Command3"), &QPushButton::clicked, this,
-          [this] { PressHelp(*sink_); });
-  connect(Child<QPushButton>(this, kViewButtonName), &QPushButton::clicked,
-          this, &Form1::OnViewClicked);
-  connect(Child<QPushButton>(this, kZonesButtonName), &QPushButton::clicked,
-          this, &Form1::OnZonesClicked);
 
   chooser_ = new DataFileChooser(Child<QComboBox>(this, "Drive1"), folder_tree,
                                  Child<QListWidget>(this, "File1"), sink_,
                                  std::move(drives), this);
-  connect(
-      chooser_, &DataFileChooser::DataFileClicked, this,
-      [this](const std::string& path) { parameters_.data_file_path = path; });
+  connect(chooser_, &DataFileChooser::DataFileClicked, this,
+          [this](const std::string& path) { controller_->SetDataFile(path); });
   chooser_->Open(QDir::currentPath());
 }
 
-void Form1::OnNumberEdited(NumberBox& box) {
-  const bool number =
-      ApplyBoxText(box.box, box.edit->text().toStdString(), parameters_);
-  if (box.holds_number == number) return;
+void Form1::SetBoxText(InputBox box, const std::string& text) {
+  QLineEdit* edit = Box(box);
+  const QSignalBlocker quiet(edit);
+  edit->setText(QString::fromStdString(text));
+}
 
-  box.holds_number = number;
+void Form1::MarkBox(InputBox box, bool holds_number) {
   // Typing goes on undisturbed; the box shows that its text is no number.
-  box.edit->setProperty("notANumber", !number);
-  box.edit->setStyleSheet(
-      number ? QString()
-             : QStringLiteral("QLineEdit { border: 2px solid "
-                              "#d00000; background: #fff0f0; }"));
-  box.edit->setToolTip(
-      number ? QString() : QString::fromStdString(NotANumberHint(box.box)));
+  QLineEdit* edit = Box(box);
+  edit->setProperty("notANumber", !holds_number);
+  edit->setStyleSheet(holds_number
+                          ? QString()
+                          : QStringLiteral("QLineEdit { border: 2px solid "
+                                           "#d00000; background: #fff0f0; }"));
+  edit->setToolTip(holds_number ? QString()
+                                : QString::fromStdString(NotANumberHint(box)));
 }
 
-BoxTexts Form1::Texts() const {
-  return {boxes_[0].edit->text().toStdString(),
-          boxes_[1].edit->text().toStdString(),
-          boxes_[2].edit->text().toStdString(), !parameters_.zones.empty()};
+void Form1::EnableBox(InputBox box, bool enabled) {
+  Box(box)->setEnabled(enabled);
 }
 
-void Form1::OnStartClicked() {
-  const std::optional<InputBox> stopped_at =
-      PressStart(Texts(), parameters_, *sink_);
-  if (stopped_at.has_value()) {
-    QLineEdit* edit = boxes_[static_cast<int>(*stopped_at)].edit;
-    edit->setFocus();
-    edit->selectAll();
-    return;
-  }
-  // The new result file, or nothing new after a failure.
-  chooser_->Refresh();
+void Form1::FocusBox(InputBox box) {
+  QLineEdit* edit = Box(box);
+  edit->setFocus();
+  edit->selectAll();
 }
 
-void Form1::OnViewClicked() {
-  const ViewRequest request{parameters_, FindInputProblems(Texts())};
+void Form1::RefreshFiles() { chooser_->Refresh(); }
+
+void Form1::Close() { close(); }
+
+void Form1::OpenViewer(const ViewRequest& request) {
   // The viewer's own message boxes stand over the viewer, not this window.
   if (viewer_ == nullptr) {
     viewer_ = new RatingViewer(own_sink_ ? nullptr : sink_, {}, this);
@@ -243,41 +235,18 @@ void Form1::OnViewClicked() {
   viewer_->activateWindow();
 }
 
-void Form1::OnZonesClicked() {
-  const QString survey = QString::fromStdString(parameters_.data_file_path);
-  const QString folder =
-      survey.isEmpty() ? QDir::currentPath() : QFileInfo(survey).absolutePath();
-  ZonesDialog dialog(sink_, folder.toStdString(), {}, this);
-  dialog.SetZones(parameters_.zones, parameters_.zone_method);
-  if (dialog.exec() == QDialog::Accepted) {
-    SetZones(dialog.zones(), dialog.method());
-  }
+bool Form1::OpenZonesDialog(const std::string& folder, ZonesChoice* choice) {
+  ZonesDialog dialog(
+      sink_, folder.empty() ? QDir::currentPath().toStdString() : folder, {},
+      this);
+  dialog.SetZones(choice->zones, choice->method);
+  if (dialog.exec() != QDialog::Accepted) return false;
+  *choice = {dialog.zones(), dialog.method()};
+  return true;
 }
 
 void Form1::SetZones(std::vector<RoughnessZone> zones, ZoneMethod method) {
-  const bool were_set = !parameters_.zones.empty();
-  parameters_.zones = std::move(zones);
-  parameters_.zone_method = method;
-  NumberBox& roughness = boxes_[static_cast<int>(InputBox::kRoughness)];
-  QLineEdit* edit = roughness.edit;
-  if (!parameters_.zones.empty()) {
-    if (!were_set) typed_roughness_ = edit->text();
-    const QSignalBlocker quiet(edit);
-    edit->setText(QString::fromStdString(ZonesBoxText(parameters_.zones)));
-    // The box's own text is not in use: no red frame for it.
-    roughness.holds_number = true;
-    edit->setProperty("notANumber", false);
-    edit->setStyleSheet(QString());
-    edit->setToolTip(QString());
-  } else if (were_set) {
-    {
-      const QSignalBlocker quiet(edit);
-      edit->setText(typed_roughness_);
-    }
-    // The roughness, and the frame, of the text as it was typed.
-    OnNumberEdited(roughness);
-  }
-  edit->setEnabled(parameters_.zones.empty());
+  controller_->SetZones({std::move(zones), method});
 }
 
 }  // namespace xsrating

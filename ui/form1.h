@@ -10,6 +10,7 @@
 
 #include "core/run.h"
 #include "core/types.h"
+#include "form/form_controller.h"
 #include "form/inputs.h"
 #include "ui/data_file_chooser.h"
 
@@ -43,9 +44,10 @@ class RatingViewer;
 //    Text1 is disabled and says so, its typed text kept for when the zones
 //    are cleared, and the start and view buttons use the zones.
 //  - Enter or Return on a focused button presses it, as Space does.
+// The rules are FormController's; the window renders them.
 // Controls are named as in the layout (Text1, Command1, Dir1, ...), so they
 // can be found with findChild.
-class Form1 : public QWidget {
+class Form1 : public QWidget, private FormView {
   Q_OBJECT
 
  public:
@@ -57,34 +59,30 @@ class Form1 : public QWidget {
                  QWidget* parent = nullptr);
   ~Form1() override;
 
-  const RunParameters& parameters() const { return parameters_; }
+  const RunParameters& parameters() const { return controller_->parameters(); }
   // Sets the roughness zones (empty: one roughness, from Text1), as OK in the
   // zones dialog does.
   void SetZones(std::vector<RoughnessZone> zones, ZoneMethod method);
 
  private:
-  // A parameter box and whether its text is a number.
-  struct NumberBox {
-    QLineEdit* edit = nullptr;
-    InputBox box = InputBox::kRoughness;
-    bool holds_number = true;
-  };
+  // FormView.
+  void SetBoxText(InputBox box, const std::string& text) override;
+  void MarkBox(InputBox box, bool holds_number) override;
+  void EnableBox(InputBox box, bool enabled) override;
+  void FocusBox(InputBox box) override;
+  void RefreshFiles() override;
+  void OpenViewer(const ViewRequest& request) override;
+  bool OpenZonesDialog(const std::string& folder, ZonesChoice* choice) override;
+  void Close() override;
 
   void BuildControls(DriveHooks drives);
-  void OnNumberEdited(NumberBox& box);
-  BoxTexts Texts() const;
-  void OnStartClicked();
-  void OnViewClicked();
-  void OnZonesClicked();
+  QLineEdit* Box(InputBox box) const;
 
-  RunParameters parameters_;
   std::unique_ptr<MessageBoxSink> own_sink_;
   MessageSink* sink_;
-  // In the order of kInputBoxes.
-  NumberBox boxes_[3];
+  std::unique_ptr<FormController> controller_;
   DataFileChooser* chooser_ = nullptr;
   QPointer<RatingViewer> viewer_;
-  QString typed_roughness_;  // Text1's own text while zones replace it.
 };
 
 }  // namespace xsrating

@@ -10,15 +10,13 @@
 #include <QWidget>
 #include <string>
 
+#include "form/form_controller.h"
 #include "ui/fonts.h"
 
 namespace xsrating {
 
 QString MessageBoxText(const std::string& text) {
-  QString shown = QString::fromStdString(text);
-  shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-  shown.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-  return shown;
+  return QString::fromStdString(WithLineBreaks(text, "\n"));
 }
 
 int MessageBoxTitleRoom(const QString& title) {

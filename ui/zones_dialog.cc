@@ -19,12 +19,11 @@
 namespace xsrating {
 namespace {
 
-constexpr char kZonesProblemTitle[] = "分区糙率有误";
-constexpr char kFileFilter[] = "文本文件 (*.txt *.csv);;所有文件 (*)";
-
 QString PlatformFileDialog(QWidget* parent, const QString& caption,
                            const QString& start, bool save) {
-  const QString filter = QString::fromUtf8(kFileFilter);
+  const QString filter = QString::fromUtf8(kZonesFilesFilter) +
+                         QStringLiteral(";;") +
+                         QString::fromUtf8(kAllFilesFilter);
   return save ? QFileDialog::getSaveFileName(parent, caption, start, filter)
               : QFileDialog::getOpenFileName(parent, caption, start, filter);
 }
@@ -44,26 +43,22 @@ ZonesDialog::ZonesDialog(MessageSink* sink, std::string folder,
       sink_(sink),
       folder_(std::move(folder)),
       choose_file_(choose_file ? std::move(choose_file) : PlatformFileDialog) {
-  setWindowTitle(QStringLiteral("分区糙率"));
-  auto* note = new QLabel(
-      QStringLiteral(
-          "每行一个分区：从分区起点距到下一分区起点距（最后一个到断面"
-          "终点）的糙率。第一个分区起点距不能大于断面起点距。"),
-      this);
+  setWindowTitle(QString::fromUtf8(kZonesDialogTitle));
+  auto* note = new QLabel(QString::fromUtf8(kZonesNote), this);
   note->setWordWrap(true);
 
   table_ = new QTableWidget(0, 2, this);
   table_->setObjectName(QStringLiteral("Zones"));
-  table_->setHorizontalHeaderLabels(
-      {QStringLiteral("分区起点距 (m)"), QStringLiteral("糙率 n")});
+  table_->setHorizontalHeaderLabels({QString::fromUtf8(kZonesFromHead),
+                                     QString::fromUtf8(kZonesRoughnessHead)});
   table_->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
 
   method_ = new QComboBox(this);
   method_->setObjectName(QStringLiteral("Method"));
-  method_->addItem(QStringLiteral("分区（各分区流量相加）"),
-                   static_cast<int>(ZoneMethod::kSubsection));
-  method_->addItem(QStringLiteral("综合（全断面综合糙率）"),
-                   static_cast<int>(ZoneMethod::kComposite));
+  for (const ZoneMethodChoice& choice : kZoneMethodChoices) {
+    method_->addItem(QString::fromUtf8(choice.text),
+                     static_cast<int>(choice.method));
+  }
 
   auto* add = NewButton("AddRow", "添加一行", this);
   auto* remove = NewButton("RemoveRow", "删除此行", this);
@@ -78,13 +73,15 @@ ZonesDialog::ZonesDialog(MessageSink* sink, std::string folder,
   connect(clear, &QPushButton::clicked, this,
           [this] { table_->setRowCount(0); });
   connect(load, &QPushButton::clicked, this, [this] {
-    const QString path = choose_file_(this, QStringLiteral("读入分区糙率文件"),
-                                      QString::fromStdString(folder_), false);
+    const QString path =
+        choose_file_(this, QString::fromUtf8(kZonesLoadCaption),
+                     QString::fromStdString(folder_), false);
     if (!path.isEmpty()) Load(path.toStdString());
   });
   connect(save, &QPushButton::clicked, this, [this] {
-    const QString path = choose_file_(this, QStringLiteral("保存分区糙率文件"),
-                                      QString::fromStdString(folder_), true);
+    const QString path =
+        choose_file_(this, QString::fromUtf8(kZonesSaveCaption),
+                     QString::fromStdString(folder_), true);
     if (!path.isEmpty()) Save(path.toStdString());
   });
 
@@ -130,7 +127,7 @@ ZoneMethod ZonesDialog::method() const {
   return static_cast<ZoneMethod>(method_->currentData().toInt());
 }
 
-Status ZonesDialog::ReadTable(std::vector<RoughnessZone>* zones) const {
+std::vector<ZoneRowTexts> ZonesDialog::Rows() const {
   std::vector<ZoneRowTexts> rows;
   for (int row = 0; row < table_->rowCount(); ++row) {
     const auto cell = [&](int column) {
@@ -139,29 +136,30 @@ Status ZonesDialog::ReadTable(std::vector<RoughnessZone>* zones) const {
     };
     rows.push_back({cell(0), cell(1)});
   }
-  return ZonesFromRows(rows, zones);
+  return rows;
+}
+
+Status ZonesDialog::ReadTable(std::vector<RoughnessZone>* zones) const {
+  return ZonesFromRows(Rows(), zones);
 }
 
 void ZonesDialog::Load(const std::string& path) {
-  std::vector<RoughnessZone> zones;
-  if (const Status read = ReadRoughnessZones(path, &zones); !read.ok()) {
+  std::vector<ZoneRowTexts> rows;
+  if (const Status read = LoadZoneRows(path, &rows); !read.ok()) {
     sink_->ShowWarning(read.message(), kZonesProblemTitle);
     return;
   }
-  SetZones(zones, method());
+  table_->setRowCount(0);
+  for (const ZoneRowTexts& row : rows) {
+    AddRow(QString::fromStdString(row.from),
+           QString::fromStdString(row.roughness));
+  }
 }
 
 void ZonesDialog::Save(const std::string& path) {
-  std::vector<RoughnessZone> zones;
-  Status status = ReadTable(&zones);
-  if (status.ok() && zones.empty()) {
-    status = Status::Error("表中没有分区，没有可保存的分区糙率。");
+  if (const Status saved = SaveZoneRows(Rows(), path); !saved.ok()) {
+    sink_->ShowWarning(saved.message(), kZonesProblemTitle);
   }
-  if (status.ok()) {
-    status = SaveFileAtomically(path, RoughnessZonesText(zones),
-                                ZonesFileSaveOptions(path));
-  }
-  if (!status.ok()) sink_->ShowWarning(status.message(), kZonesProblemTitle);
 }
 
 void ZonesDialog::accept() {

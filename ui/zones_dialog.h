@@ -15,6 +15,7 @@
 #include "core/run.h"
 #include "core/status.h"
 #include "core/types.h"
+#include "form/zones.h"
 
 class QComboBox;
 class QTableWidget;
@@ -61,6 +62,7 @@ class ZonesDialog : public QDialog {
   const std::vector<RoughnessZone>& zones() const { return zones_; }
 
  private:
+  std::vector<ZoneRowTexts> Rows() const;
   void AddRow(const QString& from, const QString& roughness);
 
   MessageSink* sink_;

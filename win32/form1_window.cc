@@ -15,9 +15,11 @@
 
 #include "core/encoding.h"
 #include "form/chooser_rules.h"
+#include "form/form_controller.h"
 #include "form/layout.h"
-#include "form/start_command.h"
 #include "form/texts.h"
+#include "form/viewer.h"
+#include "win32/zones_dialog.h"
 
 namespace xsrating {
 namespace {
@@ -36,13 +38,6 @@ constexpr COLORREF kNotANumberText = RGB(176, 0, 0);
 std::wstring W(std::string_view utf8) { return Utf8ToUtf16(utf8); }
 
 }  // namespace
-
-bool OnWindows(const ControlLayout& control) {
-  // The roughness zones' dialog is a Qt one, which Debian cannot build for
-  // Windows.
-  const std::string_view name = control.name;
-  return name != kZonesButtonName;
-}
 
 namespace {
 
@@ -152,17 +147,6 @@ std::wstring WindowText(HWND hwnd) {
   return text;
 }
 
-std::wstring ListText(HWND list, int index, UINT length_message,
-                      UINT text_message) {
-  const LRESULT length = SendMessageW(list, length_message, index, 0);
-  if (length < 0) return {};
-  std::wstring text(static_cast<size_t>(length) + 1, L'\0');
-  SendMessageW(list, text_message, index,
-               reinterpret_cast<LPARAM>(text.data()));
-  text.resize(static_cast<size_t>(length));
-  return text;
-}
-
 // The names in `folder` (UTF-8) of its subfolders, or of its files, hidden
 // and system ones left out.
 std::vector<std::string> FolderEntries(const std::string& folder,
@@ -216,42 +200,60 @@ bool SystemVolume(const std::wstring& root, std::wstring* label) {
   return GetFileAttributesW(root.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-// "c:\data" and "C:\" on the same drive: the letters are compared without
-// regard to case.
-bool IsOnDrive(std::wstring_view path, std::wstring_view root) {
-  return path.size() >= root.size() &&
-         CompareStringOrdinal(path.data(), static_cast<int>(root.size()),
-                              root.data(), static_cast<int>(root.size()),
-                              TRUE) == CSTR_EQUAL;
+}  // namespace
+
+namespace {
+
+// The chooser's file system, from the window's hooks and the system's own
+// calls.
+ChooserHooks ChooserHooksOf(const WindowHooks& hooks) {
+  ChooserHooks chooser;
+  chooser.drives = [drives = hooks.drives] {
+    std::vector<std::string> roots;
+    for (const std::wstring& root : drives ? drives() : SystemDrives()) {
+      roots.push_back(Utf16ToUtf8(root));
+    }
+    return roots;
+  };
+  chooser.volume = [volume = hooks.volume](const std::string& root,
+                                           std::string* label) {
+    std::wstring wide_label;
+    const bool ready = volume ? volume(W(root), &wide_label)
+                              : SystemVolume(W(root), &wide_label);
+    *label = Utf16ToUtf8(wide_label);
+    return ready;
+  };
+  chooser.entries = FolderEntries;
+  chooser.is_folder = IsFolder;
+  chooser.enter = [](const std::string& folder) {
+    SetCurrentDirectoryW(W(folder).c_str());
+  };
+  chooser.separator = '\\';
+  return chooser;
+}
+
+std::string CurrentFolder() {
+  std::wstring folder(MAX_PATH * 4, L'\0');
+  folder.resize(
+      GetCurrentDirectoryW(static_cast<DWORD>(folder.size()), folder.data()));
+  return Utf16ToUtf8(folder);
 }
 
 }  // namespace
 
-void WarningBoxSink::ShowWarning(const std::string& text,
-                                 const std::string& title) {
-  // A lone CR between lines is a line break, as CR LF is.
-  std::string lines;
-  for (size_t i = 0; i < text.size(); ++i) {
-    lines += text[i];
-    if (text[i] == '\r' && (i + 1 == text.size() || text[i + 1] != '\n')) {
-      lines += '\n';
-    }
-  }
-  MessageBoxW(owner_, W(lines).c_str(), W(title).c_str(),
-              MB_OK | MB_ICONWARNING);
-}
-
 Form1Window::Form1Window(MessageSink* sink, WindowHooks hooks)
-    : sink_(sink), hooks_(std::move(hooks)) {
-  if (!hooks_.drives) hooks_.drives = SystemDrives;
-  if (!hooks_.volume) hooks_.volume = SystemVolume;
+    : sink_(sink),
+      hooks_(std::move(hooks)),
+      form_(static_cast<FormView&>(*this), relay_, hooks_.run),
+      chooser_(static_cast<ChooserView&>(*this), relay_,
+               ChooserHooksOf(hooks_)) {
+  relay_.to = sink_;
   not_a_number_brush_ = CreateSolidBrush(kNotANumberBackground);
 }
 
 std::unique_ptr<Form1Window> Form1Window::Create(HINSTANCE instance,
                                                  MessageSink* sink,
-                                                 WindowHooks hooks,
-                                                 MessageSink* viewer_sink) {
+                                                 WindowHooks hooks) {
   WNDCLASSEXW window_class = {};
   if (!GetClassInfoExW(instance, kClassName, &window_class)) {
     window_class.cbSize = sizeof(window_class);
@@ -264,7 +266,6 @@ std::unique_ptr<Form1Window> Form1Window::Create(HINSTANCE instance,
     if (!RegisterClassExW(&window_class)) return nullptr;
   }
   std::unique_ptr<Form1Window> window(new Form1Window(sink, std::move(hooks)));
-  window->viewer_sink_ = viewer_sink;
   // The frame is fixed, as the controls are placed in it.
   CreateWindowExW(WS_EX_CONTROLPARENT, kClassName, W(kWindowCaption).c_str(),
                   WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX |
@@ -275,6 +276,7 @@ std::unique_ptr<Form1Window> Form1Window::Create(HINSTANCE instance,
   if (sink == nullptr) {
     window->own_sink_ = std::make_unique<WarningBoxSink>(window->hwnd_);
     window->sink_ = window->own_sink_.get();
+    window->relay_.to = window->sink_;
   }
   window->CreateControls();
   return window;
@@ -294,20 +296,12 @@ HWND Form1Window::Control(std::string_view name) const {
   return nullptr;
 }
 
-bool Form1Window::HoldsNumber(InputBox box) const {
-  return holds_number_[static_cast<int>(box)];
-}
-
 void Form1Window::CreateControls() {
   HINSTANCE instance =
       reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(hwnd_, GWLP_HINSTANCE));
   const auto layout = FormControls();
   for (size_t i = 0; i < layout.size(); ++i) {
     const ControlLayout& control = layout[i];
-    if (!OnWindows(control)) {
-      controls_.push_back(nullptr);
-      continue;
-    }
     controls_.push_back(CreateWindowExW(
         ExStyleOf(control.kind), ClassOf(control.kind), W(control.text).c_str(),
         StyleOf(control), 0, 0, 0, 0, hwnd_,
@@ -327,7 +321,7 @@ void Form1Window::CreateControls() {
   }
   LayOut(GetDpiForWindow(hwnd_));
 
-  FillDrives();
+  chooser_.Open(CurrentFolder());
   SetFocus(Control("Dir1"));
 }
 
@@ -453,15 +447,18 @@ void Form1Window::OnCommand(int id, int code, HWND control) {
       static_cast<size_t>(id - kFirstControlId) >= layout.size()) {
     return;
   }
-  const std::string_view name = layout[id - kFirstControlId].name;
-  for (size_t i = 0; i < std::size(kInputBoxes); ++i) {
-    if (name != DescribeInput(kInputBoxes[i]).control) continue;
-    if (code == EN_CHANGE) OnBoxEdited(i);
-    if (code == EN_KILLFOCUS && !holds_number_[i]) {
+  const ControlLayout& source = layout[id - kFirstControlId];
+  const std::string_view name = source.name;
+  for (InputBox box : kInputBoxes) {
+    if (name != DescribeInput(box).control) continue;
+    if (code == EN_CHANGE && !setting_text_) {
+      form_.OnBoxEdited(box, Utf16ToUtf8(WindowText(control)));
+    }
+    if (code == EN_KILLFOCUS && !HoldsNumber(box)) {
       // The tint says the box is wrong; the balloon, once the user leaves
       // it, says what it should hold.
       const std::wstring title = W(kNotANumberTitle);
-      const std::wstring hint = W(NotANumberHint(kInputBoxes[i]));
+      const std::wstring hint = W(NotANumberHint(box));
       EDITBALLOONTIP balloon = {sizeof(balloon), title.c_str(), hint.c_str(),
                                 TTI_WARNING};
       SendMessageW(control, EM_SHOWBALLOONTIP, 0,
@@ -469,28 +466,33 @@ void Form1Window::OnCommand(int id, int code, HWND control) {
     }
     return;
   }
-  if (name == "Command1" && code == BN_CLICKED) {
-    OnStart();
-  } else if (name == "Command2" && code == BN_CLICKED) {
-    DestroyWindow(hwnd_);
-  } else if (name == "Command3" && code == BN_CLICKED) {
-    PressHelp(*sink_);
-  } else if (name == kViewButtonName && code == BN_CLICKED) {
-    OpenViewer();
-  } else if (name == "Drive1" && code == CBN_SELCHANGE) {
-    OnDriveChosen();
-  } else if (name == "Dir1" && (code == LBN_SELCHANGE || code == LBN_DBLCLK)) {
-    const LRESULT row = SendMessageW(control, LB_GETCURSEL, 0, 0);
-    if (row < 0 || static_cast<size_t>(row) >= folder_rows_.size()) return;
-    const std::string path = folder_rows_[row].path;
-    if (code == LBN_DBLCLK) {
-      ShowFolder(path);
-    } else {
-      drive_folders_.Remember(Utf16ToUtf8(drive_roots_[drive_index_]), path);
-      ListFiles(path);
+  switch (source.kind) {
+    case ControlKind::kButton:
+      if (code == BN_CLICKED) form_.OnButtonPressed(name);
+      break;
+    case ControlKind::kDriveList:
+      if (code == CBN_SELCHANGE) {
+        chooser_.OnDriveChosen(
+            static_cast<int>(SendMessageW(control, CB_GETCURSEL, 0, 0)));
+      }
+      break;
+    case ControlKind::kFolderList: {
+      const int row =
+          static_cast<int>(SendMessageW(control, LB_GETCURSEL, 0, 0));
+      if (code == LBN_DBLCLK) chooser_.OnFolderOpened(row);
+      if (code == LBN_SELCHANGE) chooser_.OnFolderSelected(row);
+      break;
     }
-  } else if (name == "File1" && code == LBN_SELCHANGE) {
-    OnFileChosen();
+    case ControlKind::kFileList:
+      if (code == LBN_SELCHANGE) {
+        const std::optional<std::string> path = chooser_.OnFileChosen(
+            static_cast<int>(SendMessageW(control, LB_GETCURSEL, 0, 0)));
+        if (path) form_.SetDataFile(*path);
+      }
+      break;
+    case ControlKind::kLabel:
+    case ControlKind::kTextBox:
+      break;
   }
 }
 
@@ -509,167 +511,100 @@ void Form1Window::PressFocusedButton() {
   }
 }
 
-void Form1Window::OnBoxEdited(size_t index) {
-  HWND edit = Control(DescribeInput(kInputBoxes[index]).control);
-  const bool number = ApplyBoxText(kInputBoxes[index],
-                                   Utf16ToUtf8(WindowText(edit)), parameters_);
-  if (number != holds_number_[index]) {
-    holds_number_[index] = number;
-    InvalidateRect(edit, nullptr, TRUE);
-  }
+void Form1Window::SetBoxText(InputBox box, const std::string& text) {
+  setting_text_ = true;
+  SetWindowTextW(Control(DescribeInput(box).control), W(text).c_str());
+  setting_text_ = false;
 }
 
-BoxTexts Form1Window::Texts() const {
-  BoxTexts texts;
-  std::string* fields[] = {&texts.roughness, &texts.slope, &texts.stage_count};
-  for (size_t i = 0; i < std::size(kInputBoxes); ++i) {
-    *fields[i] =
-        Utf16ToUtf8(WindowText(Control(DescribeInput(kInputBoxes[i]).control)));
-  }
-  return texts;
+void Form1Window::MarkBox(InputBox box, bool) {
+  // The colours come from WM_CTLCOLOREDIT, which asks the controller.
+  InvalidateRect(Control(DescribeInput(box).control), nullptr, TRUE);
 }
 
-void Form1Window::OpenViewer() {
-  // One viewer, shown anew with the boxes as they stand; made again once it
-  // has been closed.
-  if (viewer_ == nullptr || viewer_->hwnd() == nullptr) {
+void Form1Window::EnableBox(InputBox box, bool enabled) {
+  EnableWindow(Control(DescribeInput(box).control), enabled);
+}
+
+void Form1Window::FocusBox(InputBox box) {
+  HWND edit = Control(DescribeInput(box).control);
+  SetFocus(edit);
+  SendMessageW(edit, EM_SETSEL, 0, -1);
+}
+
+void Form1Window::RefreshFiles() { chooser_.Refresh(); }
+
+void Form1Window::Close() { DestroyWindow(hwnd_); }
+
+void Form1Window::OpenViewer(const ViewRequest& request) {
+  if (hooks_.open_viewer) {
+    hooks_.open_viewer(hwnd_, request);
+    return;
+  }
+  if (viewer() == nullptr) {
     viewer_ = ViewerWindow::Create(
         reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(hwnd_, GWLP_HINSTANCE)),
-        hwnd_, viewer_sink_, hooks_.viewer);
+        hwnd_, hooks_.viewer);
     if (viewer_ == nullptr) {
-      sink_->ShowWarning("查看窗口无法打开：Windows 没有建立窗口或启动 GDI+。",
-                         kViewerCaption);
+      relay_.ShowWarning(
+          "查看断面与曲线的窗口未能打开：Windows 没有建立窗口，或绘图组件 "
+          "GDI+ 无法启动。",
+          kViewerCaption);
       return;
     }
   }
-  viewer_->Show({parameters_, FindInputProblems(Texts())});
+  // The open viewer shows the boxes as they stand now.
+  viewer_->Show(request);
   ShowWindow(viewer_->hwnd(), SW_SHOW);
   SetForegroundWindow(viewer_->hwnd());
 }
 
-void Form1Window::OnStart() {
-  const BoxTexts texts = Texts();
-  const std::optional<InputBox> stopped_at =
-      PressStart(texts, parameters_, *sink_, hooks_.run);
-  if (stopped_at.has_value()) {
-    HWND edit = Control(DescribeInput(*stopped_at).control);
-    SetFocus(edit);
-    SendMessageW(edit, EM_SETSEL, 0, -1);
-    return;
-  }
-  // The new result file, or nothing new after a failure.
-  ListFiles(folder_);
+bool Form1Window::OpenZonesDialog(const std::string& folder,
+                                  ZonesChoice* choice) {
+  // The window's own message boxes stand over the dialog while it is open.
+  return RunZonesDialog(hwnd_, own_sink_ ? nullptr : sink_,
+                        folder.empty() ? CurrentFolder() : folder,
+                        hooks_.dialogs, choice);
 }
 
-std::string Form1Window::DriveRoot(int index) const {
-  return Utf16ToUtf8(drive_roots_[index]);
-}
-
-void Form1Window::FillDrives() {
+void Form1Window::ShowDrives(const std::vector<std::string>& texts,
+                             int chosen) {
   HWND list = Control("Drive1");
-  drive_roots_ = hooks_.drives();
-  for (const std::wstring& root : drive_roots_) {
-    std::wstring label;
-    hooks_.volume(root, &label);
+  SendMessageW(list, CB_RESETCONTENT, 0, 0);
+  for (const std::string& text : texts) {
     SendMessageW(list, CB_ADDSTRING, 0,
-                 reinterpret_cast<LPARAM>(
-                     W(DriveDisplayText(Utf16ToUtf8(root), Utf16ToUtf8(label)))
-                         .c_str()));
+                 reinterpret_cast<LPARAM>(W(text).c_str()));
   }
-  if (drive_roots_.empty()) return;
-
-  wchar_t current[MAX_PATH * 4] = {};
-  GetCurrentDirectoryW(MAX_PATH * 4, current);
-  std::wstring folder = current;
-  drive_index_ = 0;
-  for (size_t i = 0; i < drive_roots_.size(); ++i) {
-    if (IsOnDrive(folder, drive_roots_[i])) drive_index_ = static_cast<int>(i);
-  }
-  const std::wstring& root = drive_roots_[drive_index_];
-  // The root as the drive list has it, then the rest of the folder.
-  folder = IsOnDrive(folder, root) ? root + folder.substr(root.size()) : root;
-  SendMessageW(list, CB_SETCURSEL, drive_index_, 0);
-  ShowFolder(Utf16ToUtf8(folder));
+  SendMessageW(list, CB_SETCURSEL, chosen, 0);
 }
 
-void Form1Window::OnDriveChosen() {
-  HWND list = Control("Drive1");
-  const int index = static_cast<int>(SendMessageW(list, CB_GETCURSEL, 0, 0));
-  if (index < 0 || index == drive_index_) return;
-  std::wstring label;
-  if (!hooks_.volume(drive_roots_[index], &label)) {
-    sink_->ShowWarning(DriveNotReadyText(Utf16ToUtf8(ListText(
-                           list, index, CB_GETLBTEXTLEN, CB_GETLBTEXT))),
-                       kDriveNotReadyTitle);
-    SendMessageW(list, CB_SETCURSEL, drive_index_, 0);
-    return;
-  }
-  drive_index_ = index;
-  std::string folder = drive_folders_.CurrentFolder(DriveRoot(index));
-  if (!IsFolder(folder)) folder = DriveRoot(index);
-  // The process's current drive and folder follow the list.
-  SetCurrentDirectoryW(W(folder).c_str());
-  ShowFolder(folder);
+void Form1Window::ChooseDrive(int index) {
+  SendMessageW(Control("Drive1"), CB_SETCURSEL, index, 0);
 }
 
-void Form1Window::ShowFolder(const std::string& folder) {
+void Form1Window::ShowFolders(const std::vector<FolderRow>& rows, int shown) {
   HWND list = Control("Dir1");
-  const std::string root = DriveRoot(drive_index_);
-  folder_rows_ =
-      FolderRows(root, folder, FolderEntries(folder, /*folders=*/true), '\\');
   SendMessageW(list, WM_SETREDRAW, FALSE, 0);
   SendMessageW(list, LB_RESETCONTENT, 0, 0);
-  int shown = 0;
-  for (size_t i = 0; i < folder_rows_.size(); ++i) {
-    const FolderRow& row = folder_rows_[i];
+  for (const FolderRow& row : rows) {
     const std::wstring text =
         std::wstring(static_cast<size_t>(row.depth) * 2, L' ') + W(row.text);
     SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
-    if (row.open) shown = static_cast<int>(i);
   }
   SendMessageW(list, LB_SETCURSEL, shown, 0);
   SendMessageW(list, WM_SETREDRAW, TRUE, 0);
   InvalidateRect(list, nullptr, TRUE);
-  drive_folders_.Remember(root, folder_rows_[shown].path);
-  ListFiles(folder_rows_[shown].path);
 }
 
-void Form1Window::ListFiles(const std::string& folder) {
+void Form1Window::ShowFiles(const std::vector<std::string>& names,
+                            int selected) {
   HWND list = Control("File1");
-  std::wstring selected;
-  const LRESULT current = SendMessageW(list, LB_GETCURSEL, 0, 0);
-  if (folder == folder_ && current >= 0) {
-    selected =
-        ListText(list, static_cast<int>(current), LB_GETTEXTLEN, LB_GETTEXT);
-  }
-  folder_ = folder;
-  std::vector<std::string> names;
-  for (std::string& name : FolderEntries(folder, /*folders=*/false)) {
-    if (IsListedFileName(name)) names.push_back(std::move(name));
-  }
-  SortNames(names);
   SendMessageW(list, LB_RESETCONTENT, 0, 0);
   for (const std::string& name : names) {
     SendMessageW(list, LB_ADDSTRING, 0,
                  reinterpret_cast<LPARAM>(W(name).c_str()));
   }
-  if (!selected.empty()) {
-    const LRESULT found =
-        SendMessageW(list, LB_FINDSTRINGEXACT, -1,
-                     reinterpret_cast<LPARAM>(selected.c_str()));
-    if (found >= 0) SendMessageW(list, LB_SETCURSEL, found, 0);
-  }
-}
-
-void Form1Window::OnFileChosen() {
-  HWND list = Control("File1");
-  const LRESULT index = SendMessageW(list, LB_GETCURSEL, 0, 0);
-  if (index < 0) return;
-  parameters_.data_file_path =
-      JoinDataFilePath(folder_,
-                       Utf16ToUtf8(ListText(list, static_cast<int>(index),
-                                            LB_GETTEXTLEN, LB_GETTEXT)),
-                       '\\');
+  if (selected >= 0) SendMessageW(list, LB_SETCURSEL, selected, 0);
 }
 
 int RunMessageLoop(HWND window) {

@@ -16,27 +16,27 @@
 
 #include "core/run.h"
 #include "core/types.h"
-#include "form/chooser_rules.h"
+#include "form/chooser.h"
+#include "form/form_controller.h"
 #include "form/inputs.h"
 #include "form/layout.h"
+#include "form/viewer.h"
+#include "win32/file_dialogs.h"
 #include "win32/viewer_window.h"
+#include "win32/warning_box_sink.h"
 
 namespace xsrating {
 
-// Whether the window on Windows has `control`: not the button of the Qt
-// roughness zones' dialog.
-bool OnWindows(const ControlLayout& control);
-
-// Tells the user something in a message box owned by a window: the warning
-// icon, the title, the text (a lone CR between lines is a line break) and one
-// OK button. Returns when the box is dismissed.
-class WarningBoxSink : public MessageSink {
+// Passes messages on to the sink the window has once it exists.
+class RelaySink : public MessageSink {
  public:
-  explicit WarningBoxSink(HWND owner) : owner_(owner) {}
-  void ShowWarning(const std::string& text, const std::string& title) override;
-
- private:
-  HWND owner_;
+  void ShowWarning(const std::string& text, const std::string& title) override {
+    to->ShowWarning(text, title);
+  }
+  void ShowResultPath(const std::string& path) override {
+    to->ShowResultPath(path);
+  }
+  MessageSink* to = nullptr;
 };
 
 // What the window learns from the system; tests replace them.
@@ -49,40 +49,32 @@ struct WindowHooks {
   std::function<bool(const std::wstring& root, std::wstring* label)> volume;
   // The run's clock and save; RunComputation's own by default.
   RunHooks run;
-  // The viewer's dialogs, clock and save.
+  // The file dialogs and what tests do while the zones dialog is open.
+  DialogHooks dialogs;
+  // Opens the viewer of the section and its curves over `owner`; by default
+  // the window's own ViewerWindow, with `viewer`'s dialogs and hooks.
+  std::function<void(HWND owner, const ViewRequest& request)> open_viewer;
   ViewerWindowHooks viewer;
 };
 
-// Form1 with the layout's controls at their twips scaled to the window's dots
+// Form1 over FormController and ChooserController, which hold its rules,
+// with the layout's controls at their twips scaled to the window's dots
 // per inch (and laid out again when the window moves to a screen of another
 // scale), the layout's typefaces, the tab order with Dir1 focused first, and:
-//  - the three boxes apply their texts to the parameters on every edit; a box
-//    whose text is not a number is tinted, and when the focus leaves it a
-//    balloon says what it should hold;
-//  - Drive1 lists the drives with their labels; choosing one makes it the
-//    process's current drive and shows its current folder; a drive that is
-//    not ready is told and the previous one stays chosen;
-//  - Dir1 lists the way from the drive's root to the folder shown and the
-//    folder's subfolders; selecting a row lists its "*.txt" files in File1,
-//    and a double click or Enter opens it;
-//  - selecting a file in File1 sets the survey's path;
-//  - 开始 and 请看地形文件格式帮助 call the form layer's commands; after a run
-//    File1 shows the folder as it is now; 结束 and closing destroy the
-//    window;
-//  - 查看断面与曲线 opens the viewer (win32/viewer_window.h) on the boxes as
-//    they stand, or shows the open one anew;
+//  - a box whose text is not a number is tinted, and when the focus leaves it
+//    a balloon says what it should hold;
+//  - Drive1, Dir1 and File1 are plain lists; a double click or Enter on a
+//    Dir1 row opens it;
+//  - 分区糙率… opens the zones dialog (ZonesDialog);
 //  - Enter presses the focused button, as Space does.
-// The button of the roughness zones is left out.
-class Form1Window {
+class Form1Window : private FormView, private ChooserView {
  public:
   // Creates the window, not shown yet, over the process's current folder.
   // Messages go to `sink` when given (it must outlive the window), else to
   // WarningBoxSink. Null when the window cannot be created.
-  // The viewer's messages go to `viewer_sink` when given, else to a box
-  // owned by the viewer.
-  static std::unique_ptr<Form1Window> Create(
-      HINSTANCE instance, MessageSink* sink = nullptr, WindowHooks hooks = {},
-      MessageSink* viewer_sink = nullptr);
+  static std::unique_ptr<Form1Window> Create(HINSTANCE instance,
+                                             MessageSink* sink = nullptr,
+                                             WindowHooks hooks = {});
   ~Form1Window();
   Form1Window(const Form1Window&) = delete;
   Form1Window& operator=(const Form1Window&) = delete;
@@ -90,20 +82,20 @@ class Form1Window {
   HWND hwnd() const { return hwnd_; }
   // The control named as in the layout ("Text1"); null when there is none.
   HWND Control(std::string_view name) const;
-  const RunParameters& parameters() const { return parameters_; }
+  const RunParameters& parameters() const { return form_.parameters(); }
   // Whether the box of `box` holds a number (it is not marked).
-  bool HoldsNumber(InputBox box) const;
+  bool HoldsNumber(InputBox box) const { return form_.HoldsNumber(box); }
   // The folder File1 lists, in UTF-8.
-  const std::string& folder() const { return folder_; }
+  const std::string& folder() const { return chooser_.folder(); }
 
-  // The viewer opened by 查看断面与曲线; null before and once it is closed.
+  // Ends the message loop when the window is destroyed.
+  void QuitOnDestroy() { quit_on_destroy_ = true; }
+
+  // The viewer 查看断面与曲线 opened; null before and once it is closed.
   ViewerWindow* viewer() const {
     return viewer_ != nullptr && viewer_->hwnd() != nullptr ? viewer_.get()
                                                             : nullptr;
   }
-
-  // Ends the message loop when the window is destroyed.
-  void QuitOnDestroy() { quit_on_destroy_ = true; }
 
  private:
   Form1Window(MessageSink* sink, WindowHooks hooks);
@@ -115,40 +107,40 @@ class Form1Window {
   // Places every control and makes the fonts for `dpi`.
   void LayOut(UINT dpi);
   void OnCommand(int id, int code, HWND control);
-  void OnBoxEdited(size_t index);
-  BoxTexts Texts() const;
-  void OnStart();
-  void OpenViewer();
   void PressFocusedButton();
 
-  void FillDrives();
-  void OnDriveChosen();
-  // Shows `folder` (UTF-8, on the chosen drive) in Dir1 and lists its files.
-  void ShowFolder(const std::string& folder);
-  void ListFiles(const std::string& folder);
-  void OnFileChosen();
-  std::string DriveRoot(int index) const;
+  // FormView.
+  void SetBoxText(InputBox box, const std::string& text) override;
+  void MarkBox(InputBox box, bool holds_number) override;
+  void EnableBox(InputBox box, bool enabled) override;
+  void FocusBox(InputBox box) override;
+  void RefreshFiles() override;
+  void OpenViewer(const ViewRequest& request) override;
+  bool OpenZonesDialog(const std::string& folder, ZonesChoice* choice) override;
+  void Close() override;
+  // ChooserView.
+  void ShowDrives(const std::vector<std::string>& texts, int chosen) override;
+  void ChooseDrive(int index) override;
+  void ShowFolders(const std::vector<FolderRow>& rows, int shown) override;
+  void ShowFiles(const std::vector<std::string>& names, int selected) override;
 
   MessageSink* sink_;
   std::unique_ptr<WarningBoxSink> own_sink_;
   WindowHooks hooks_;
+  RelaySink relay_;
+  // One viewer, made again once it has been closed.
+  std::unique_ptr<ViewerWindow> viewer_;
+  FormController form_;
+  ChooserController chooser_;
   HWND hwnd_ = nullptr;
   std::vector<HWND> controls_;  // In the order of FormControls().
   std::vector<HFONT> fonts_;
   HBRUSH not_a_number_brush_ = nullptr;
   bool quit_on_destroy_ = false;
+  // Set while the window itself sets a box's text.
+  bool setting_text_ = false;
   // The control that had the focus when the window was last deactivated.
   HWND saved_focus_ = nullptr;
-
-  RunParameters parameters_;
-  bool holds_number_[3] = {true, true, true};
-  std::vector<std::wstring> drive_roots_;
-  int drive_index_ = -1;
-  DriveFolders drive_folders_;
-  std::vector<FolderRow> folder_rows_;
-  std::string folder_;
-  MessageSink* viewer_sink_ = nullptr;
-  std::unique_ptr<ViewerWindow> viewer_;
 };
 
 // Runs the messages of the thread until the window that asked for it is

@@ -4,7 +4,6 @@
 // clang-format off
 #include <windows.h>
 #include <commctrl.h>
-#include <commdlg.h>
 #include <objidl.h>
 #include <gdiplus.h>
 // clang-format on
@@ -17,7 +16,8 @@
 #include "figure/figure_request.h"
 #include "figure/svg_painter.h"
 #include "figure_gdiplus/gdiplus_painter.h"
-#include "win32/form1_window.h"
+#include "win32/file_dialogs.h"
+#include "win32/warning_box_sink.h"
 
 namespace xsrating {
 namespace {
@@ -64,73 +64,25 @@ figure::FigureRequest RequestOf(const ViewerContent& content,
   return request;
 }
 
-// "text\0pattern\0...\0\0", as the file dialogs take their filters.
-std::wstring DialogFilter(
-    const std::vector<std::pair<std::string, std::string>>& filters) {
-  std::wstring out;
-  for (const auto& [text, pattern] : filters) {
-    out += W(text);
-    out += L'\0';
-    out += W(pattern);
-    out += L'\0';
-  }
-  out += L'\0';
-  return out;
-}
-
-std::wstring WindowsPath(std::string_view utf8) {
-  std::wstring path = W(utf8);
-  std::replace(path.begin(), path.end(), L'/', L'\\');
-  return path;
-}
-
+// The system's dialogs, asked as the controller says.
 std::string SystemOpenDialog(HWND owner, const OpenDialogRequest& request) {
-  std::vector<std::pair<std::string, std::string>> filters;
+  FileDialogRequest dialog;
+  dialog.caption = request.caption;
+  dialog.folder = request.folder;
   for (const OpenDialogRequest::Filter& filter : request.filters) {
-    filters.emplace_back(filter.text, filter.pattern);
+    dialog.filters.push_back({filter.text, filter.pattern});
   }
-  const std::wstring filter = DialogFilter(filters);
-  const std::wstring caption = W(request.caption);
-  const std::wstring folder = WindowsPath(request.folder);
-  std::wstring file(32768, L'\0');
-  OPENFILENAMEW dialog = {};
-  dialog.lStructSize = sizeof(dialog);
-  dialog.hwndOwner = owner;
-  dialog.lpstrFilter = filter.c_str();
-  dialog.nFilterIndex = 1;
-  dialog.lpstrFile = file.data();
-  dialog.nMaxFile = static_cast<DWORD>(file.size());
-  dialog.lpstrInitialDir = folder.empty() ? nullptr : folder.c_str();
-  dialog.lpstrTitle = caption.c_str();
-  dialog.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY |
-                 OFN_EXPLORER | OFN_NOCHANGEDIR;
-  if (!GetOpenFileNameW(&dialog)) return "";
-  return Utf16ToUtf8(file.c_str());
+  return ChooseFile(owner, dialog);
 }
 
 std::string SystemSaveDialog(HWND owner, const SaveDialogRequest& request) {
-  const std::wstring filter =
-      DialogFilter({{request.filter_text, request.filter_pattern}});
-  const std::wstring caption = W(request.caption);
-  // Without its dot, as the dialog adds one.
-  const std::wstring extension =
-      W(std::string_view(request.extension)
-            .substr(request.extension.starts_with('.') ? 1 : 0));
-  std::wstring file = WindowsPath(request.suggested);
-  file.resize(std::max<size_t>(file.size() + 1, 32768), L'\0');
-  OPENFILENAMEW dialog = {};
-  dialog.lStructSize = sizeof(dialog);
-  dialog.hwndOwner = owner;
-  dialog.lpstrFilter = filter.c_str();
-  dialog.nFilterIndex = 1;
-  dialog.lpstrFile = file.data();
-  dialog.nMaxFile = static_cast<DWORD>(file.size());
-  dialog.lpstrTitle = caption.c_str();
-  dialog.lpstrDefExt = extension.empty() ? nullptr : extension.c_str();
-  dialog.Flags = OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY |
-                 OFN_EXPLORER | OFN_NOCHANGEDIR;
-  if (!GetSaveFileNameW(&dialog)) return "";
-  return Utf16ToUtf8(file.c_str());
+  FileDialogRequest dialog;
+  dialog.save = true;
+  dialog.caption = request.caption;
+  dialog.suggested = request.suggested;
+  dialog.filters.push_back({request.filter_text, request.filter_pattern});
+  dialog.extension = request.extension;
+  return ChooseFile(owner, dialog);
 }
 
 // The width of `text` in the window's font, in pixels.
@@ -172,15 +124,14 @@ figure::Rect UnitsOf(const RECT& pixels, double scale) {
 
 }  // namespace
 
-ViewerWindow::ViewerWindow(MessageSink* sink, ViewerWindowHooks hooks)
-    : sink_(sink), hooks_(std::move(hooks)) {
+ViewerWindow::ViewerWindow(ViewerWindowHooks hooks)
+    : sink_(hooks.sink), hooks_(std::move(hooks)) {
   if (!hooks_.choose_open) hooks_.choose_open = SystemOpenDialog;
   if (!hooks_.choose_save) hooks_.choose_save = SystemSaveDialog;
 }
 
 std::unique_ptr<ViewerWindow> ViewerWindow::Create(HINSTANCE instance,
                                                    HWND owner,
-                                                   MessageSink* sink,
                                                    ViewerWindowHooks hooks) {
   if (!figure::StartGdiplus().ok()) return nullptr;
   const INITCOMMONCONTROLSEX common = {sizeof(common), ICC_LISTVIEW_CLASSES};
@@ -196,14 +147,13 @@ std::unique_ptr<ViewerWindow> ViewerWindow::Create(HINSTANCE instance,
     window_class.lpszClassName = kClassName;
     if (!RegisterClassExW(&window_class)) return nullptr;
   }
-  std::unique_ptr<ViewerWindow> window(
-      new ViewerWindow(sink, std::move(hooks)));
+  std::unique_ptr<ViewerWindow> window(new ViewerWindow(std::move(hooks)));
   CreateWindowExW(WS_EX_CONTROLPARENT, kClassName, W(kViewerCaption).c_str(),
                   WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, CW_USEDEFAULT,
                   CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr,
                   instance, window.get());
   if (window->hwnd_ == nullptr) return nullptr;
-  if (sink == nullptr) {
+  if (window->sink_ == nullptr) {
     window->own_sink_ = std::make_unique<WarningBoxSink>(window->hwnd_);
     window->sink_ = window->own_sink_.get();
   }

@@ -32,6 +32,9 @@ struct ViewerWindowHooks {
   std::function<std::string(HWND owner, const SaveDialogRequest&)> choose_save;
   // The controller's clock and save.
   ViewerHooks viewer;
+  // Where the viewer's messages go (it must outlive the viewer); a message
+  // box owned by the viewer when null.
+  MessageSink* sink = nullptr;
 };
 
 // A resizable top-level window over the screen's work area, laid out as the
@@ -50,11 +53,9 @@ struct ViewerWindowHooks {
 class ViewerWindow final : public ViewerView {
  public:
   // Creates the window, not shown yet, owned by nobody (it has a taskbar
-  // button of its own) but placed over `owner`. Messages go to `sink` when
-  // given (it must outlive the window), else to a message box owned by the
-  // viewer. Null when the window cannot be created.
+  // button of its own) but placed over `owner`. Null when the window cannot
+  // be created or GDI+ cannot start.
   static std::unique_ptr<ViewerWindow> Create(HINSTANCE instance, HWND owner,
-                                              MessageSink* sink = nullptr,
                                               ViewerWindowHooks hooks = {});
   ~ViewerWindow() override;
   ViewerWindow(const ViewerWindow&) = delete;
@@ -83,7 +84,7 @@ class ViewerWindow final : public ViewerView {
                      const std::string& title, std::string* bytes) override;
 
  private:
-  ViewerWindow(MessageSink* sink, ViewerWindowHooks hooks);
+  explicit ViewerWindow(ViewerWindowHooks hooks);
 
   static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wparam,
                                      LPARAM lparam);

@@ -824,30 +824,6 @@ class RatingViewerTest : public QObject {
     QCOMPARE(kept.readAll(), QByteArray("备注\r\n"));
   }
 
-  void columnDecimals_data() {
-    QTest::addColumn<QList<double>>("values");
-    QTest::addColumn<int>("decimals");
-    QTest::addColumn<int>("max_decimals");
-    QTest::addColumn<int>("shown");
-    QTest::newRow("whole metres") << QList<double>{1, 2, 5} << 2 << 4 << 2;
-    QTest::newRow("a survey in millimetres")
-        << QList<double>{89.695, 90.695} << 2 << 4 << 3;
-    QTest::newRow("sums not quite exact")
-        << QList<double>{0.1 + 0.2, 0.7 + 0.1} << 2 << 4 << 2;
-    QTest::newRow("finer than the limit") << QList<double>{1e-5} << 2 << 4 << 4;
-    QTest::newRow("fixed column") << QList<double>{0.8294} << 3 << 3 << 3;
-  }
-
-  void columnDecimals() {
-    QFETCH(QList<double>, values);
-    QFETCH(int, decimals);
-    QFETCH(int, max_decimals);
-    QFETCH(int, shown);
-    QCOMPARE(ColumnDecimals(std::vector<double>(values.begin(), values.end()),
-                            decimals, max_decimals),
-             shown);
-  }
-
   // At the size it opens with on a 1280 x 800 screen (or 2560 x 1600 at
   // twice the scale), and smaller, every control is on the window and the
   // table shows ten rows whole.

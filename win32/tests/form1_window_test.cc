@@ -20,8 +20,10 @@
 #include "form/format_help.h"
 #include "form/layout.h"
 #include "form/texts.h"
+#include "form/zones.h"
 #include "tests/support/recording_sink.h"
 #include "tests/support/temp_dir.h"
+#include "win32/zones_dialog.h"
 
 namespace xsrating {
 namespace {
@@ -131,10 +133,6 @@ TEST_F(Form1WindowTest, ControlsAtTheirTwipsScaledToTheScreen) {
   for (const ControlLayout& control : FormControls()) {
     SCOPED_TRACE(control.name);
     HWND hwnd = Control(control.name);
-    if (!OnWindows(control)) {
-      EXPECT_EQ(hwnd, nullptr);
-      continue;
-    }
     ASSERT_NE(hwnd, nullptr);
     RECT rect;
     GetWindowRect(hwnd, &rect);
@@ -167,13 +165,13 @@ TEST_F(Form1WindowTest, ControlsAtTheirTwipsScaledToTheScreen) {
 TEST_F(Form1WindowTest, TabFollowsTheTabIndexesFromDir1) {
   EXPECT_EQ(FocusName(), "Dir1");
   std::vector<std::string> order;
-  for (int i = 0; i < 10; ++i) {
+  for (int i = 0; i < 11; ++i) {
     Key(VK_TAB);
     order.push_back(FocusName());
   }
-  EXPECT_THAT(order,
-              ElementsAre("File1", "Drive1", "Text1", "Text2", "Command1",
-                          "Command2", "Text3", "Command3", "Command4", "Dir1"));
+  EXPECT_THAT(order, ElementsAre("File1", "Drive1", "Text1", "Text2",
+                                 "Command1", "Command2", "Text3", "Command3",
+                                 "Command4", "Command5", "Dir1"));
 }
 
 TEST_F(Form1WindowTest, AWholeRunInAChineseFolder) {
@@ -244,17 +242,13 @@ TEST_F(Form1WindowTest, EnterAndSpacePressTheFocusedButtonOnly) {
 
 TEST_F(Form1WindowTest, ADriveNotReadyKeepsThePreviousOne) {
   window_.reset();
-  Open({.drives =
-            [] {
-              return std::vector<std::wstring>{L"Z:\\", L"Q:\\"};
-            },
-        .volume =
-            [](const std::wstring& root, std::wstring* label) {
-              *label = L"";
-              return root != L"Q:\\";
-            },
-        .run = {},
-        .viewer = {}});
+  WindowHooks hooks;
+  hooks.drives = [] { return std::vector<std::wstring>{L"Z:\\", L"Q:\\"}; };
+  hooks.volume = [](const std::wstring& root, std::wstring* label) {
+    *label = L"";
+    return root != L"Q:\\";
+  };
+  Open(std::move(hooks));
   HWND drives = Control("Drive1");
   const std::string folder = window_->folder();
   SendMessageW(drives, CB_SETCURSEL, 1, 0);
@@ -265,6 +259,163 @@ TEST_F(Form1WindowTest, ADriveNotReadyKeepsThePreviousOne) {
                                                   kDriveNotReadyTitle}));
   EXPECT_EQ(SendMessageW(drives, CB_GETCURSEL, 0, 0), 0);
   EXPECT_EQ(window_->folder(), folder);
+}
+
+// Runs `command_line` (the program's path first) in `folder` and waits for
+// its end; its exit code, -1 when it could not start.
+int RunProgram(const std::wstring& command_line, const std::wstring& folder) {
+  STARTUPINFOW startup = {};
+  startup.cb = sizeof(startup);
+  PROCESS_INFORMATION process = {};
+  std::wstring line = command_line;
+  if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE,
+                      CREATE_NO_WINDOW, nullptr, folder.c_str(), &startup,
+                      &process)) {
+    return -1;
+  }
+  WaitForSingleObject(process.hProcess, 60000);
+  DWORD code = 1;
+  GetExitCodeProcess(process.hProcess, &code);
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  return static_cast<int>(code);
+}
+
+std::string AfterLine(const std::string& text, int line) {
+  size_t at = 0;
+  for (int i = 0; i < line && at != std::string::npos; ++i) {
+    at = text.find("\r\n", at);
+    if (at != std::string::npos) at += 2;
+  }
+  return at == std::string::npos ? std::string() : text.substr(at);
+}
+
+int shot_milliseconds = 0;
+
+void Post(HWND dialog, int id) {
+  PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+               reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+}
+
+std::wstring Text(HWND hwnd) {
+  wchar_t text[64] = {};
+  GetWindowTextW(hwnd, text, 64);
+  return text;
+}
+
+TEST_F(Form1WindowTest, TheZonesDialogsFileGivesTheCommandLinesZonedResult) {
+  const std::string zones_file = XSRATING_EXAMPLES "/river_section_zones.txt";
+  WindowHooks hooks;
+  hooks.dialogs.choose_file = [&](HWND, const FileDialogRequest& request) {
+    EXPECT_FALSE(request.save);
+    return zones_file;
+  };
+  // 读入文件…, then 确定, as clicks post them.
+  hooks.dialogs.shown = [&](HWND dialog) {
+    Post(dialog, kZonesLoad);
+    Post(dialog, IDOK);
+  };
+  window_.reset();
+  Open(std::move(hooks));
+  WriteBytes(dir_.path() / PathFromUtf8(kFolder) / "river_section.txt",
+             ReadBytes(XSRATING_EXAMPLES "/river_section.txt"));
+  ASSERT_TRUE(Select("Dir1", kFolder));
+  ASSERT_TRUE(Select("File1", "river_section.txt"));
+  Type("Text1", "0.03");
+  Type("Text2", "0.0004");
+  Type("Text3", "8");
+  Click("Command5");
+
+  EXPECT_EQ(window_->parameters().zones.size(), 5u);
+  EXPECT_EQ(Utf16ToUtf8(Text(Control("Text1"))), "分区 5 段");
+  EXPECT_FALSE(IsWindowEnabled(Control("Text1")));
+  Click("Command1");
+  const std::string folder = dir_.Utf8(kFolder);
+  ASSERT_EQ(sink_.messages.size(), 1u) << sink_.messages[0].text;
+  EXPECT_EQ(sink_.messages[0].title, kResultSavedTitle);
+
+  // The command line on a copy of the survey, in a folder of its own.
+  const std::filesystem::path cli_folder = dir_.path() / "cli";
+  std::filesystem::create_directories(cli_folder);
+  WriteBytes(cli_folder / "river_section.txt",
+             ReadBytes(XSRATING_EXAMPLES "/river_section.txt"));
+  ASSERT_EQ(RunProgram(L"\"" + Utf8ToUtf16(XSRATING_CLI) + L"\" --zones \"" +
+                           Utf8ToUtf16(zones_file) +
+                           L"\" -s 0.0004 -m 8 river_section.txt",
+                       cli_folder.wstring()),
+            0);
+  const std::string window_result =
+      ReadBytes(PathFromUtf8(folder + "\\river_section成果.txt"));
+  const std::string cli_result =
+      ReadBytes(cli_folder / PathFromUtf8("river_section成果.txt"));
+  ASSERT_FALSE(cli_result.empty());
+  // The same bytes, the time and path lines aside.
+  EXPECT_EQ(AfterLine(window_result, 2), AfterLine(cli_result, 2));
+}
+
+TEST_F(Form1WindowTest, TheZonesDialogKeepsARowAtFaultAndCancelKeepsNoZones) {
+  WindowHooks hooks;
+  // 添加一行, an n that is no number, 确定 (refused), then 取消.
+  hooks.dialogs.shown = [](HWND dialog) {
+    Post(dialog, kZonesAddRow);
+    PostMessageW(GetDlgItem(dialog, kZonesFromBox), WM_CHAR, L'0', 1);
+    PostMessageW(GetDlgItem(dialog, kZonesRoughnessBox), WM_CHAR, L'x', 1);
+    Post(dialog, IDOK);
+    Post(dialog, IDCANCEL);
+  };
+  window_.reset();
+  Open(std::move(hooks));
+  Type("Text1", "0.03");
+  Click("Command5");
+  ASSERT_EQ(sink_.messages.size(), 1u);
+  EXPECT_EQ(sink_.messages[0].title, kZonesProblemTitle);
+  EXPECT_THAT(sink_.messages[0].text, testing::HasSubstr("第 1 行"));
+  EXPECT_TRUE(window_->parameters().zones.empty());
+  EXPECT_EQ(Utf16ToUtf8(Text(Control("Text1"))), "0.03");
+  EXPECT_TRUE(IsWindowEnabled(Control("Text1")));
+}
+
+// Not a test: the zones dialog over the window with the example's zones, held
+// open for scripts/test-windows.sh to take its picture
+// (XSRATING_SHOT_SECONDS, 8 by default), then cancelled.
+TEST_F(Form1WindowTest, DISABLED_ZonesDialogForAScreenshot) {
+  const char* seconds = std::getenv("XSRATING_SHOT_SECONDS");
+  shot_milliseconds = 1000 * (seconds != nullptr ? std::atoi(seconds) : 8);
+  WindowHooks hooks;
+  hooks.dialogs.choose_file = [](HWND, const FileDialogRequest&) {
+    return std::string(XSRATING_EXAMPLES "/river_section_zones.txt");
+  };
+  hooks.dialogs.shown = [](HWND dialog) {
+    Post(dialog, kZonesLoad);
+    SetTimer(dialog, 1, static_cast<UINT>(shot_milliseconds),
+             [](HWND hwnd, UINT, UINT_PTR, DWORD) { Post(hwnd, IDCANCEL); });
+  };
+  window_.reset();
+  Open(std::move(hooks));
+  Type("Text2", "0.0004");
+  Type("Text3", "8");
+  Click("Command5");
+  EXPECT_TRUE(window_->parameters().zones.empty());
+}
+
+TEST_F(Form1WindowTest, TheViewButtonAsksForTheViewerWithTheBoxesAtFault) {
+  std::vector<ViewRequest> requests;
+  WindowHooks hooks;
+  hooks.open_viewer = [&](HWND owner, const ViewRequest& request) {
+    EXPECT_EQ(owner, window_->hwnd());
+    requests.push_back(request);
+  };
+  window_.reset();
+  Open(std::move(hooks));
+  Type("Text1", "0.025");
+  Type("Text3", "x");
+  Click("Command4");
+  ASSERT_EQ(requests.size(), 1u);
+  EXPECT_EQ(requests[0].parameters.roughness, 0.025);
+  EXPECT_THAT(requests[0].problems.empty,
+              ElementsAre(DescribeInput(InputBox::kSlope).name));
+  EXPECT_EQ(requests[0].problems.not_numbers.size(), 1u);
+  EXPECT_TRUE(sink_.messages.empty());
 }
 
 TEST_F(Form1WindowTest, EndClosesTheWindow) {

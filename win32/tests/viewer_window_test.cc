@@ -156,9 +156,9 @@ class ViewerWindowTest : public testing::Test {
         return save_answer_;
       };
     }
-    window_ =
-        Form1Window::Create(GetModuleHandleW(nullptr), &sink_, std::move(hooks),
-                            real_dialogs ? nullptr : &viewer_sink_);
+    if (!real_dialogs) hooks.viewer.sink = &viewer_sink_;
+    window_ = Form1Window::Create(GetModuleHandleW(nullptr), &sink_,
+                                  std::move(hooks));
     ASSERT_NE(window_, nullptr);
     ShowWindow(window_->hwnd(), SW_SHOW);
     ASSERT_TRUE(Select("Dir1", kFolder));
