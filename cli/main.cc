@@ -35,6 +35,9 @@
 #include "form/inputs.h"
 #ifdef _WIN32
 #include "cli/windows_console.h"
+#include "figure/figure_request.h"
+#include "figure/svg_painter.h"
+#include "figure_gdiplus/gdiplus_painter.h"
 #endif
 
 namespace {
@@ -319,6 +322,23 @@ xsrating::Status WriteExtraOutputs(const xsrating::RunParameters& params,
     const std::string path =
         xsrating::RatingFilePath(data_file_path, "." + outputs.figure);
     std::string bytes;
+#ifdef _WIN32
+    // Drawn inside the program, the SVG by the figure layer and the PNG by
+    // GDI+, which every Windows has: no figure module there.
+    (void)figures;
+    const xsrating::figure::FigureRequest request =
+        xsrating::figure::RequestForRating(
+            rating, analysis, xsrating::RatingHeading(params),
+            xsrating::PathToUtf8(xsrating::PathFromUtf8(path).stem()));
+    if (outputs.figure == "svg") {
+      bytes = xsrating::figure::FigureSvg(request);
+    } else if (xsrating::Status s =
+                   xsrating::figure::FigurePng(request, &bytes);
+               !s.ok()) {
+      return xsrating::Status::Error(s.kind(), "图“" + xsrating::Shown(path) +
+                                                   "”没有保存：" + s.message());
+    }
+#else
     if (xsrating::Status s = figures.Render(
             {
                 .section = &rating.section,
@@ -336,6 +356,7 @@ xsrating::Status WriteExtraOutputs(const xsrating::RunParameters& params,
         !s.ok()) {
       return s;
     }
+#endif
     if (xsrating::Status s = xsrating::SaveFileAtomically(
             path, bytes,
             xsrating::OwnFileSaveOptions(xsrating::OwnFile::kFigure, path));
@@ -565,7 +586,13 @@ int CliMain(int argc, char** argv) {
     return UsageError(s.message());
   }
   xsrating::FigureModule figures;
-  if (!extra.figure.empty()) {
+#ifdef _WIN32
+  // The figures are drawn inside the program (WriteExtraOutputs).
+  const bool needs_module = false;
+#else
+  const bool needs_module = !extra.figure.empty();
+#endif
+  if (needs_module) {
     if (const xsrating::Status s = LoadFigureModule(&figures); !s.ok()) {
       std::cerr << kProgram << "：" << xsrating::Shown(s.message()) << '\n';
       return ExitStatusFor(s.kind());

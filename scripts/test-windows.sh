@@ -15,6 +15,10 @@
 #    is WenQuanYi Zen Hei, and a screenshot of it in
 #    build-windows/artifacts/form1.png; the zones dialog's at 1280 x 800, at
 #    96 and 144 dots per inch, in build-windows/artifacts/zones-dialog-*.png;
+#    the viewer with gaugings, a save dialog and a failed import's box at
+#    1280 x 800, 96 and 144 dots per inch, in build-windows/artifacts/viewer-*;
+#    the viewer's saves against the command line's files;
+#  - xsrating-cli.exe --plot svg and --plot png (GDI+), the PNG decoded;
 #  - the installer and the portable zip (scripts/package-windows.sh): installed
 #    silently in a fresh prefix, run, and uninstalled.
 set -euo pipefail
@@ -216,12 +220,68 @@ for dpi in 96 144; do
     "$build/artifacts/zones-dialog-${dpi}dpi.png" ||
     fail "no screenshot of the zones dialog at $dpi dots per inch"
   wait "$shot" || fail "the zones dialog's screenshot run at $dpi dots per inch"
+  # The viewer at this scale, photographed with gaugings, over a save dialog
+  # and under a failed import's box; at 96 its saves are kept to compare.
+  mkdir -p "$build/artifacts/viewer-${dpi}dpi" "$work/viewer-saves"
+  (cd "$work" && XSRATING_TEST_DPI=$dpi \
+    XSRATING_TEST_SHOTS="Z:$build/artifacts/viewer-${dpi}dpi" \
+    XSRATING_TEST_ARTIFACTS="Z:$work/viewer-saves" "${small[@]}" "$wine" \
+    "$build/bin/form1_window_tests.exe" --gtest_filter='ViewerWindowTest.*') \
+    >/dev/null 2>&1 || fail "the viewer's tests at $dpi dots per inch"
 done
 "${small[@]}" "$wine" reg add 'HKCU\Control Panel\Desktop' /v LogPixels \
   /t REG_DWORD /d 96 /f >/dev/null 2>&1
 "${small[@]}" /usr/lib/wine/wineserver -k 2>/dev/null || true
 kill "$xvfb2" 2>/dev/null || true
 echo "test-windows: the window's part took $((SECONDS - window_start)) s"
+
+# The viewer's files against the command line's for the same run: the table
+# the same bytes, the rating report apart from its path and time rows, and
+# the figure the same SVG as xsrating-cli.exe --plot svg draws.
+mkdir -p "$work/viewer-cli/linux" "$work/viewer-cli/windows"
+cp examples/river_section.txt examples/river_section_gaugings.txt \
+  "$work/viewer-cli/linux/"
+cp examples/river_section.txt examples/river_section_gaugings.txt \
+  "$work/viewer-cli/windows/"
+(cd "$work/viewer-cli/linux" && "$linux_cli" -n 0.03 -s 0.00025 -m 20 --csv \
+  --gaugings river_section_gaugings.txt river_section.txt >/dev/null 2>&1)
+(cd "$work/viewer-cli/windows" && "$wine" "$windows_cli" -n 0.03 -s 0.00025 \
+  -m 20 --plot=svg --gaugings river_section_gaugings.txt river_section.txt \
+  >/dev/null 2>&1)
+saves=$work/viewer-saves
+cmp -s "$saves/viewer-river_section成果.csv" \
+  "$work/viewer-cli/linux/river_section成果.csv" ||
+  fail "the viewer's table differs from the command line's"
+without_path_and_time() { grep -avE 'river_section|时间' "$1"; }
+cmp -s <(without_path_and_time "$saves/viewer-river_section率定.csv") \
+  <(without_path_and_time "$work/viewer-cli/linux/river_section率定.csv") ||
+  fail "the viewer's rating report differs from the command line's"
+cmp -s "$saves/viewer-river_section成果.svg" \
+  "$work/viewer-cli/windows/river_section成果.svg" ||
+  fail "the viewer's SVG differs from xsrating-cli.exe --plot svg"
+
+# xsrating-cli.exe --plot png draws with GDI+ inside the program: the PNG,
+# decoded here, is the figure page (1200 wide: the heading, the section
+# across, then two charts a row) with the own-file mark where a later save
+# reads it, and ink inside every chart's plot area.
+(cd "$work/viewer-cli/windows" && "$wine" "$windows_cli" -n 0.03 -s 0.00025 \
+  -m 20 --plot=png --gaugings river_section_gaugings.txt river_section.txt \
+  >/dev/null 2>&1) || fail "xsrating-cli.exe --plot png failed"
+png=$work/viewer-cli/windows/river_section成果.png
+cp "$png" "$build/artifacts/cli-windows.png" 2>/dev/null || true
+[[ $(identify -format '%wx%h' "$png" 2>/dev/null) == 1200x1394 ]] ||
+  fail "--plot png: $(identify -format '%wx%h' "$png" 2>&1), not 1200x1394"
+head -c 4096 "$png" | grep -aq 'tEXtSoftware.xsrating' ||
+  fail "--plot png: no own-file mark in the opening"
+# Inside each chart's plot area, colour: the series (the grid and frame are
+# grey, the ground white, and have no saturation).
+for box in 1000x300+150+110 400x300+120+560 400x300+720+560 \
+  400x300+120+1010 400x300+720+1010; do
+  saturation=$(convert "$png" -crop "$box" -colorspace HSL -channel G \
+    -separate -format '%[fx:mean]' info: 2>/dev/null || echo 0)
+  awk -v m="$saturation" 'BEGIN { exit !(m > 0.002) }' ||
+    fail "--plot png: no series drawn in $box (saturation $saturation)"
+done
 
 # The installer and the portable zip (scripts/package-windows.sh). The
 # installer runs silently in a fresh prefix of its own: both programs in
