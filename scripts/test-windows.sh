@@ -252,7 +252,7 @@ saves=$work/viewer-saves
 cmp -s "$saves/viewer-river_section成果.csv" \
   "$work/viewer-cli/linux/river_section成果.csv" ||
   fail "the viewer's table differs from the command line's"
-without_path_and_time() { grep -avE 'river_section|时间' "$1"; }
+without_path_and_time() { grep -avE '^(地形文件|实测流量文件|计算时间),' "$1"; }
 cmp -s <(without_path_and_time "$saves/viewer-river_section率定.csv") \
   <(without_path_and_time "$work/viewer-cli/linux/river_section率定.csv") ||
   fail "the viewer's rating report differs from the command line's"

@@ -26,6 +26,7 @@
 #include "core/date_time.h"
 #include "core/encoding.h"
 #include "core/file_io.h"
+#include "core/own_files.h"
 #include "core/result_file.h"
 #include "tests/support/temp_dir.h"
 
@@ -590,6 +591,27 @@ TEST_F(CliTest, PlotInABuildWithoutFiguresStopsBeforeAnyRun) {
 #endif
 
 #ifdef _WIN32
+// The Windows program draws its figures itself (GDI+ for the PNG): each
+// format is written, marked as ours, replaced by the next run, and listed.
+TEST_F(CliTest, PlotDrawsInsideTheWindowsProgram) {
+  CopyFixture("v_section.txt");
+  for (const char* format : {"svg", "png"}) {
+    SCOPED_TRACE(format);
+    const std::string name = std::string("v_section成果.") + format;
+    for (int run = 0; run < 2; ++run) {
+      const Outcome plot =
+          Run({"-n", "0.025", "-s", "0.0004", "-m", "5",
+               std::string("--plot=") + format, "v_section.txt"});
+      EXPECT_EQ(plot.exit_code, 0) << plot.err;
+      EXPECT_THAT(plot.out, HasSubstr(name));
+    }
+    const std::string figure = Slurp(dir_ / Path(name));
+    EXPECT_TRUE(xsrating::IsOwnFile(
+        xsrating::OwnFile::kFigure,
+        std::string_view(figure).substr(0, xsrating::kOpeningBytes)));
+  }
+}
+
 // As a spreadsheet program keeps a file it shows: open, others may read it but
 // neither write, rename nor delete it.
 TEST_F(CliTest, AResultHeldOpenElsewhereIsLeftAsItWas) {
