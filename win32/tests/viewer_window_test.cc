@@ -17,7 +17,6 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
-#include <cstring>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -28,7 +27,6 @@
 #include "core/file_io.h"
 #include "core/own_files.h"
 #include "figure/layout.h"
-#include "figure_gdiplus/gdiplus_painter.h"
 #include "form/viewer.h"
 #include "tests/support/recording_sink.h"
 #include "tests/support/temp_dir.h"
@@ -377,57 +375,6 @@ TEST_F(ViewerWindowTest, SavesEachFileToAChineseFolder) {
   EXPECT_EQ(viewer_sink_.messages[0].title, kViewerSaveFailedTitle);
   EXPECT_EQ(ReadBytes(PathFromUtf8(other)), "别人的表\r\n");
   EXPECT_EQ(Text("Status"), "");
-}
-
-TEST_F(ViewerWindowTest, ThePngHasInkInEveryChartBox) {
-  OpenViewer();
-  ImportGaugings("river_section_gaugings.txt");
-  std::string png;
-  ASSERT_TRUE(viewer_
-                  ->FigureBytes(ViewerFile::kPng,
-                                viewer_->controller().content(), "t", &png)
-                  .ok());
-  HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, png.size());
-  std::memcpy(GlobalLock(memory), png.data(), png.size());
-  GlobalUnlock(memory);
-  IStream* stream = nullptr;
-  ASSERT_EQ(CreateStreamOnHGlobal(memory, TRUE, &stream), S_OK);
-  {
-    Gdiplus::Bitmap image(stream);
-    ASSERT_EQ(image.GetLastStatus(), Gdiplus::Ok);
-    // The page of a figure file: as wide as two panels, the section across
-    // the top and the four curves two to a row below.
-    EXPECT_EQ(image.GetWidth(),
-              static_cast<UINT>(figure::kPanelsPerRow * figure::kPanelWidth));
-    EXPECT_GE(image.GetHeight(), static_cast<UINT>(3 * figure::kPanelHeight));
-    // Something drawn in each panel's plot area, beyond its white ground.
-    Gdiplus::Bitmap scratch(1, 1, PixelFormat32bppARGB);
-    Gdiplus::Graphics graphics(&scratch);
-    figure::GdiplusPainter measure(&graphics, 1);
-    const figure::FigureLayout page = figure::LayOutFigure(
-        figure::FigureRequest{viewer_->controller().content().section,
-                              viewer_->controller().content().rows,
-                              {},
-                              viewer_->controller().content().analysis,
-                              viewer_->controller().content().heading,
-                              "t"},
-        measure);
-    ASSERT_EQ(page.charts.size(), 5u);
-    for (const figure::ChartLayout& chart : page.charts) {
-      int inked = 0;
-      for (int y = static_cast<int>(chart.plot.y) + 2;
-           y < static_cast<int>(chart.plot.Bottom()) - 2; y += 2) {
-        for (int x = static_cast<int>(chart.plot.x) + 2;
-             x < static_cast<int>(chart.plot.Right()) - 2; x += 2) {
-          Gdiplus::Color color;
-          image.GetPixel(x, y, &color);
-          if (color.GetR() + color.GetG() + color.GetB() < 600) ++inked;
-        }
-      }
-      EXPECT_GT(inked, 20) << chart.chart.id;
-    }
-  }
-  stream->Release();
 }
 
 TEST_F(ViewerWindowTest, EscClosesAndTheButtonOpensItAgain) {
