@@ -42,11 +42,10 @@ linux_cli=$PWD/build/bin/xsrating-cli
 windows_cli=$build/bin/xsrating-cli.exe
 [[ -x $linux_cli ]] || { echo "missing $linux_cli: run scripts/build.sh" >&2; exit 1; }
 
-# Each program runs alone: it needs no DLL beyond those every Windows has
-# (the common controls and common dialogs among them).
+# Each program runs alone: it needs no DLL beyond those every Windows has.
 for exe in "$build"/bin/*.exe; do
   extra=$(x86_64-w64-mingw32-objdump -p "$exe" | sed -n 's/^\s*DLL Name: //p' |
-    grep -viE '^(kernel32|msvcrt|user32|gdi32|advapi32|shell32|ws2_32|comctl32|comdlg32)\.dll$' ||
+    grep -viE '^(kernel32|msvcrt|user32|gdi32|advapi32|shell32|ws2_32|gdiplus|ole32|comctl32|comdlg32)\.dll$' ||
     true)
   [[ -z $extra ]] || fail "$(basename "$exe") needs $extra"
 done
