@@ -670,7 +670,7 @@ TEST(FormControllerStartTest, ARunRefreshesTheFilesAndUsesTheZones) {
   EXPECT_THAT(view.calls, ElementsAre("refresh"));
   EXPECT_THAT(sink.messages, testing::Contains(RecordingSink::Message{
                                  dir.Utf8("sec1成果.txt"), kResultSavedTitle}));
-  EXPECT_THAT(ReadBytes(dir.path() / "sec1成果.txt"),
+  EXPECT_THAT(ReadBytes(dir.path() / PathFromUtf8("sec1成果.txt")),
               HasSubstr(Utf8ToGbk("糙率=综合 0~10:.05;10~20:.025;20~30:.05")));
 }
 
@@ -970,7 +970,7 @@ TEST_F(ViewerControllerTest, SavesSayWhereAndFailuresAreTold) {
   EXPECT_EQ(ReadBytes(dir_.path() / PathFromUtf8("图.svg")), "svg 图");
 
   // A file not ours is left alone, and the painter's failure is told.
-  WriteBytes(dir_.path() / "别人的.csv", "别人的表\r\n");
+  WriteBytes(dir_.path() / PathFromUtf8("别人的.csv"), "别人的表\r\n");
   view_.save_answer = dir_.Utf8("别人的.csv");
   viewer_.PressSave(ViewerFile::kCsv);
   EXPECT_EQ(ReadBytes(dir_.path() / PathFromUtf8("别人的.csv")),

@@ -377,18 +377,32 @@ TEST_F(Form1WindowTest, TheZonesDialogKeepsARowAtFaultAndCancelKeepsNoZones) {
 
 // Not a test: the zones dialog over the window with the example's zones, held
 // open for scripts/test-windows.sh to take its picture
-// (XSRATING_SHOT_SECONDS, 8 by default), then cancelled.
+// (XSRATING_SHOT_SECONDS, 8 by default), then cancelled. With
+// XSRATING_SHOT_SAVE_DIALOG set, Windows' own save dialog of 存为文件… is
+// open over it meanwhile.
 TEST_F(Form1WindowTest, DISABLED_ZonesDialogForAScreenshot) {
   const char* seconds = std::getenv("XSRATING_SHOT_SECONDS");
   shot_milliseconds = 1000 * (seconds != nullptr ? std::atoi(seconds) : 8);
+  const bool save_dialog = std::getenv("XSRATING_SHOT_SAVE_DIALOG") != nullptr;
   WindowHooks hooks;
-  hooks.dialogs.choose_file = [](HWND, const FileDialogRequest&) {
-    return std::string(XSRATING_EXAMPLES "/river_section_zones.txt");
+  hooks.dialogs.choose_file = [](HWND owner, const FileDialogRequest& request) {
+    return request.save
+               ? ChooseFile(owner, request)
+               : std::string(XSRATING_EXAMPLES "/river_section_zones.txt");
   };
-  hooks.dialogs.shown = [](HWND dialog) {
+  hooks.dialogs.shown = [save_dialog](HWND dialog) {
     Post(dialog, kZonesLoad);
+    if (save_dialog) Post(dialog, kZonesSave);
+    // Each tick closes the dialog on top: the save dialog, then this one.
     SetTimer(dialog, 1, static_cast<UINT>(shot_milliseconds),
-             [](HWND hwnd, UINT, UINT_PTR, DWORD) { Post(hwnd, IDCANCEL); });
+             [](HWND hwnd, UINT, UINT_PTR, DWORD) {
+               HWND popup = GetLastActivePopup(hwnd);
+               if (popup != nullptr && popup != hwnd) {
+                 PostMessageW(popup, WM_COMMAND, IDCANCEL, 0);
+               } else {
+                 Post(hwnd, IDCANCEL);
+               }
+             });
   };
   window_.reset();
   Open(std::move(hooks));
