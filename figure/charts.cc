@@ -6,8 +6,8 @@
 #include <cmath>
 #include <utility>
 
-#include "core/number_text.h"
-#include "core/stage_discharge.h"
+#include "core/base/number_text.h"
+#include "core/hydraulics/stage_discharge.h"
 
 namespace xsrating::figure {
 namespace {

@@ -10,11 +10,11 @@
 #include <string>
 #include <vector>
 
-#include "core/hydraulic_table.h"
-#include "core/rating.h"
-#include "core/rating_analysis.h"
-#include "core/roughness_zones.h"
-#include "core/types.h"
+#include "core/hydraulics/hydraulic_table.h"
+#include "core/hydraulics/rating.h"
+#include "core/calibration/rating_analysis.h"
+#include "core/hydraulics/roughness_zones.h"
+#include "core/base/types.h"
 
 namespace xsrating::figure {
 

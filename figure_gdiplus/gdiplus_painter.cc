@@ -12,8 +12,8 @@
 #include <cstring>
 #include <vector>
 
-#include "core/encoding.h"
-#include "core/own_files.h"
+#include "core/base/encoding.h"
+#include "core/output/own_files.h"
 #include "figure/layout.h"
 #include "figure_gdiplus/png_text_chunk.h"
 

@@ -13,7 +13,7 @@
 #include <string_view>
 #include <vector>
 
-#include "core/status.h"
+#include "core/base/status.h"
 #include "figure/figure_request.h"
 #include "figure/painter.h"
 

@@ -10,7 +10,7 @@
 #include <string>
 #include <string_view>
 
-#include "core/status.h"
+#include "core/base/status.h"
 
 namespace xsrating {
 

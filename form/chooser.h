@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "core/run.h"
+#include "core/run/run.h"
 #include "form/chooser_rules.h"
 
 namespace xsrating {

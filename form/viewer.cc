@@ -9,14 +9,17 @@
 #include <utility>
 #include <vector>
 
-#include "core/cross_section.h"
-#include "core/date_time.h"
-#include "core/file_io.h"
-#include "core/number_text.h"
-#include "core/own_files.h"
-#include "core/rating_csv.h"
-#include "core/rating_report.h"
-#include "core/rating_warnings.h"
+#include "core/base/date_time.h"
+#include "core/base/number_text.h"
+#include "core/calibration/rating_analysis.h"
+#include "core/input/cross_section.h"
+#include "core/output/figure_request.h"
+#include "core/output/own_files.h"
+#include "core/output/rating_csv.h"
+#include "core/output/rating_heading.h"
+#include "core/output/rating_report.h"
+#include "core/run/rating_warnings.h"
+#include "core/run/survey_outputs.h"
 
 namespace xsrating {
 namespace {
@@ -71,14 +74,6 @@ void AddSentence(const std::string& sentence, std::string* text) {
 std::string FileNameOf(const std::string& path) {
   const size_t slash = path.find_last_of("/\\");
   return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
-// The name without folder and last extension, as a figure file's title.
-std::string TitleOf(const std::string& path) {
-  std::string name = FileNameOf(path);
-  const size_t dot = name.rfind('.');
-  if (dot != std::string::npos) name.erase(dot);
-  return name;
 }
 
 std::string FolderOf(const std::string& path) {
@@ -148,12 +143,6 @@ ViewerController::ViewerController(ViewerView& view, MessageSink& sink,
                                    ViewerHooks hooks)
     : view_(view), sink_(sink), hooks_(std::move(hooks)) {
   if (!hooks_.now) hooks_.now = CurrentLocalTime;
-  if (!hooks_.save) {
-    hooks_.save = [](const std::string& path, std::string_view bytes,
-                     const SaveOptions& options) {
-      return SaveFileAtomically(path, bytes, options);
-    };
-  }
 }
 
 void ViewerController::Show(const ViewRequest& request) {
@@ -243,8 +232,7 @@ Status ViewerController::CheckGaugings(const std::string& path) {
   // The rating shown, not the survey as it is on disk now: the chart, the
   // table and the saved report must all show one version of the section.
   RatingAnalysis analysis;
-  Status status =
-      AnalyzeGaugings(*rating_, params_.slope_text, path, &analysis);
+  Status status = AnalyzeGaugings(*rating_, path, &analysis);
   RatingChecks checks;
   if (status.ok()) status = CheckRating(analysis, CheckLevels(), &checks);
   if (status.ok()) {
@@ -338,40 +326,51 @@ void ViewerController::PressSave(ViewerFile file) {
   SaveTo(file, path);
 }
 
-Status ViewerController::FileBytes(ViewerFile file, const std::string& path,
-                                   std::string* bytes) const {
-  switch (file) {
-    case ViewerFile::kPng:
-    case ViewerFile::kSvg:
-      return view_.FigureBytes(file, content_, TitleOf(path), bytes);
-    case ViewerFile::kCsv:
-      *bytes = RatingTableCsv(content_.rows, !params_.zones.empty());
-      return Status::Ok();
-    case ViewerFile::kReport:
-      // The time of the save: the viewer's table is computed anew each time
-      // it is shown.
-      *bytes =
-          RatingReportCsv(*content_.analysis, *content_.checks,
-                          {.data_file_path = params_.data_file_path,
-                           .gaugings_path = gaugings_path_,
-                           .roughness_text = DecimalForm(params_.roughness),
-                           .slope_text = params_.slope_text,
-                           .run_time = hooks_.now()});
-      return Status::Ok();
+namespace {
+
+// The view's figure as the output service asks for it: the viewer's own
+// charts, drawn by the window's painter.
+class ViewFigureRenderer : public FigureRenderer {
+ public:
+  ViewFigureRenderer(ViewerView& view, const ViewerContent& content)
+      : view_(view), content_(content) {}
+
+  Status Render(const FigureRequest& request, std::string* bytes) override {
+    const ViewerFile file =
+        request.format == "png" ? ViewerFile::kPng : ViewerFile::kSvg;
+    return view_.FigureBytes(file, content_, request.title, bytes);
   }
-  return Status::Error("未知的文件种类。");
-}
+
+ private:
+  ViewerView& view_;
+  const ViewerContent& content_;
+};
+
+}  // namespace
 
 bool ViewerController::SaveTo(ViewerFile file, const std::string& path) {
   if (!CanSave(file)) return false;
-  std::string bytes;
-  Status saved = FileBytes(file, path, &bytes);
+  // The rating shown; a section that could not be rated is drawn alone.
+  Rating section_only;
+  if (!rating_) {
+    section_only.section = content_.section;
+    section_only.params = params_;
+  }
+  const OutputSource source = {
+      .rating = rating_ ? &*rating_ : &section_only,
+      .analysis = content_.analysis ? &*content_.analysis : nullptr,
+      .checks = content_.checks ? &*content_.checks : nullptr,
+      .gaugings_path = gaugings_path_,
+      // The time of the save: the viewer's table is computed anew each time
+      // it is shown.
+      .run_time = hooks_.now(),
+  };
+  ViewFigureRenderer figures(view_, content_);
   // The save dialog has asked before replacing a file; still only a file of
   // ours is replaced, as on the command line.
-  if (saved.ok()) {
-    saved =
-        hooks_.save(path, bytes, OwnFileSaveOptions(KindOf(file).own, path));
-  }
+  const Status saved = SaveOutput(KindOf(file).own, source, path,
+                                  file == ViewerFile::kPng ? "png" : "svg",
+                                  &figures, hooks_.save);
   if (!saved.ok()) {
     status_.clear();
     view_.Refresh();

@@ -13,17 +13,17 @@
 #include <string_view>
 #include <vector>
 
-#include "core/cross_section.h"
-#include "core/date_time.h"
-#include "core/file_io.h"
-#include "core/hydraulic_table.h"
-#include "core/rating.h"
-#include "core/rating_analysis.h"
-#include "core/rating_checks.h"
-#include "core/roughness_zones.h"
-#include "core/run.h"
-#include "core/status.h"
-#include "core/types.h"
+#include "core/base/date_time.h"
+#include "core/base/status.h"
+#include "core/base/types.h"
+#include "core/calibration/rating_analysis.h"
+#include "core/calibration/rating_checks.h"
+#include "core/hydraulics/hydraulic_table.h"
+#include "core/hydraulics/rating.h"
+#include "core/hydraulics/roughness_zones.h"
+#include "core/input/cross_section.h"
+#include "core/run/run.h"
+#include "core/run/survey_outputs.h"
 #include "form/inputs.h"
 
 namespace xsrating {
@@ -109,10 +109,8 @@ class ViewerView {
 struct ViewerHooks {
   // The time a report is saved; CurrentLocalTime by default.
   std::function<LocalDateTime()> now;
-  // Stores a saved file's bytes; SaveFileAtomically by default.
-  std::function<Status(const std::string& path, std::string_view bytes,
-                       const SaveOptions& options)>
-      save;
+  // Stores a saved file's bytes by its kind; SaveOwnFile by default.
+  SaveFn save;
 };
 
 // One column of the viewer's table: its head with the unit after a line
@@ -176,9 +174,10 @@ ScreenRect ViewerFrame(int preferred_width, int preferred_height,
 //  - ImportGaugings() checks the rating shown against a gaugings file; a
 //    failure is told through the sink and everything shown stays, the
 //    gaugings checked before included.
-//  - Save() writes a file atomically, replacing only a file of ours, and
-//    says where on the status line; a failure is told through the sink with
-//    the saver's message and the status line is cleared.
+//  - Save() writes a file through the one output service (SaveOutput),
+//    replacing only a file of ours, and says where on the status line; a
+//    failure is told through the sink with the saver's message and the status
+//    line is cleared.
 class ViewerController {
  public:
   // `view` and `sink` must outlive the controller.
@@ -229,8 +228,6 @@ class ViewerController {
 
  private:
   Status CheckGaugings(const std::string& path);
-  Status FileBytes(ViewerFile file, const std::string& path,
-                   std::string* bytes) const;
 
   ViewerView& view_;
   MessageSink& sink_;

@@ -3,9 +3,10 @@
 
 #include <optional>
 
-#include "core/file_io.h"
-#include "core/number_text.h"
-#include "core/roughness_zones.h"
+#include "core/base/number_text.h"
+#include "core/input/zones_file.h"
+#include "core/output/own_files.h"
+#include "core/output/zones_file_text.h"
 
 namespace xsrating {
 namespace {
@@ -61,8 +62,7 @@ Status SaveZoneRows(std::span<const ZoneRowTexts> rows,
     status = Status::Error("表中没有分区，没有可保存的分区糙率。");
   }
   if (status.ok()) {
-    status = SaveFileAtomically(path, RoughnessZonesText(zones),
-                                ZonesFileSaveOptions(path));
+    status = SaveOwnFile(OwnFile::kZones, path, RoughnessZonesText(zones));
   }
   return status;
 }

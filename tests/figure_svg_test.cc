@@ -9,10 +9,10 @@
 #include <sstream>
 #include <string>
 
-#include "core/own_files.h"
-#include "core/rating.h"
-#include "core/rating_analysis.h"
-#include "core/roughness_zones.h"
+#include "core/output/own_files.h"
+#include "core/hydraulics/rating.h"
+#include "core/calibration/rating_analysis.h"
+#include "core/hydraulics/roughness_zones.h"
 #include "figure/svg_painter.h"
 
 namespace xsrating::figure {

@@ -11,10 +11,11 @@
 #include <utility>
 #include <vector>
 
-#include "core/encoding.h"
-#include "core/file_io.h"
-#include "core/rating_csv.h"
-#include "core/run.h"
+#include "core/base/encoding.h"
+#include "core/base/file_io.h"
+#include "core/output/own_files.h"
+#include "core/output/rating_csv.h"
+#include "core/run/run.h"
 #include "form/chooser.h"
 #include "form/chooser_rules.h"
 #include "form/form_controller.h"
@@ -830,12 +831,11 @@ class ViewerControllerTest : public testing::Test {
   ViewerControllerTest()
       : viewer_(view_, sink_,
                 {[] { return LocalDateTime{2026, 12, 7, 9, 5, 3}; },
-                 [this](const std::string& path, std::string_view bytes,
-                        const SaveOptions& options) {
+                 [this](OwnFile kind, const std::string& path,
+                        std::string_view bytes) {
                    saved_.push_back({path, std::string(bytes)});
-                   return save_status_.ok()
-                              ? SaveFileAtomically(path, bytes, options)
-                              : save_status_;
+                   return save_status_.ok() ? SaveOwnFile(kind, path, bytes)
+                                            : save_status_;
                  }}) {}
 
   ViewRequest Request(double roughness, const char* slope, double stages) {

@@ -18,7 +18,7 @@
 #include <utility>
 #include <vector>
 
-#include "core/status.h"
+#include "core/base/status.h"
 #include "form/viewer.h"
 #include "ui/file_dialogs.h"
 #include "ui/fonts.h"
@@ -292,7 +292,9 @@ Status RatingViewer::FigureBytes(ViewerFile file, const ViewerContent& content,
       file == ViewerFile::kPng
           ? FigurePng(figure)
           : FigureSvg(figure, QString::fromStdString(title));
-  if (drawn.isEmpty()) return Status::Error("图未能画出。");
+  if (drawn.isEmpty()) {
+    return Status::Error("图没有画成（可能是内存不够），没有保存。");
+  }
   *bytes = drawn.toStdString();
   return Status::Ok();
 }

@@ -12,8 +12,6 @@
 #include <QVBoxLayout>
 #include <utility>
 
-#include "core/file_io.h"
-#include "core/roughness_zones.h"
 #include "form/zones.h"
 
 namespace xsrating {

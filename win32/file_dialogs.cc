@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "core/encoding.h"
+#include "core/base/encoding.h"
 
 namespace xsrating {
 

@@ -13,7 +13,7 @@
 #include <utility>
 #include <vector>
 
-#include "core/encoding.h"
+#include "core/base/encoding.h"
 #include "form/chooser_rules.h"
 #include "form/form_controller.h"
 #include "form/layout.h"

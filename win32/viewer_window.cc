@@ -11,7 +11,7 @@
 #include <algorithm>
 #include <utility>
 
-#include "core/encoding.h"
+#include "core/base/encoding.h"
 #include "figure/charts.h"
 #include "figure/figure_request.h"
 #include "figure/svg_painter.h"

@@ -16,8 +16,8 @@
 #include <string_view>
 #include <vector>
 
-#include "core/run.h"
-#include "core/status.h"
+#include "core/run/run.h"
+#include "core/base/status.h"
 #include "figure/layout.h"
 #include "form/viewer.h"
 

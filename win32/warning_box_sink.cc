@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "core/encoding.h"
+#include "core/base/encoding.h"
 #include "form/form_controller.h"
 
 namespace xsrating {

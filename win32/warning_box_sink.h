@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "core/run.h"
+#include "core/run/run.h"
 
 namespace xsrating {
 

@@ -10,7 +10,7 @@
 #include <utility>
 #include <vector>
 
-#include "core/encoding.h"
+#include "core/base/encoding.h"
 #include "form/zones.h"
 #include "win32/warning_box_sink.h"
 

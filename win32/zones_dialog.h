@@ -11,7 +11,7 @@
 
 #include <string>
 
-#include "core/run.h"
+#include "core/run/run.h"
 #include "form/form_controller.h"
 #include "win32/file_dialogs.h"
 

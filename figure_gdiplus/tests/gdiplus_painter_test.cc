@@ -19,8 +19,8 @@
 #include <string>
 #include <vector>
 
-#include "core/file_io.h"
-#include "core/own_files.h"
+#include "core/base/file_io.h"
+#include "core/output/own_files.h"
 
 namespace xsrating::figure {
 namespace {

@@ -5,8 +5,8 @@
 
 #include <string>
 
-#include "core/file_io.h"
-#include "core/own_files.h"
+#include "core/base/file_io.h"
+#include "core/output/own_files.h"
 
 namespace xsrating {
 namespace {

@@ -23,9 +23,9 @@
 #include <thread>
 #include <vector>
 
-#include "core/encoding.h"
-#include "core/file_io.h"
-#include "core/own_files.h"
+#include "core/base/encoding.h"
+#include "core/base/file_io.h"
+#include "core/output/own_files.h"
 #include "figure/layout.h"
 #include "form/viewer.h"
 #include "tests/support/recording_sink.h"
