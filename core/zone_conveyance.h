@@ -25,12 +25,15 @@
 
 namespace xsrating {
 
-// The wetted geometry of each zone (index k) at each of `levels`: the sums
-// over the zone's pieces, unrounded, each piece by AddSegmentGeometry. Needs
-// zones that ApplyZones gave for `section`.
-std::vector<WettedGeometry> ComputeZoneGeometry(
+// The wetted area and perimeter of each zone (index k) at each of `levels`:
+// the sums over the zone's pieces, unrounded, each piece by
+// AddSegmentGeometry. When `total` is not null it is given the section's own
+// geometry in the same pass over the segments, the same values as
+// ComputeWettedGeometry; with no zones that is all there is to do, and the
+// result is empty. Needs zones that ApplyZones gave for `section`.
+std::vector<PartGeometry> ComputeZoneGeometry(
     const CrossSection& section, std::span<const AppliedZone> zones,
-    const std::vector<double>& levels);
+    const std::vector<double>& levels, WettedGeometry* total = nullptr);
 
 // The flow figures of one stage.
 struct ZoneFlow {
@@ -54,7 +57,7 @@ class ZoneRule : public DischargeRule {
   // `zone_geometry` from ComputeZoneGeometry over `zones`, and `total` the
   // section's own geometry (ComputeWettedGeometry) at the same levels.
   ZoneRule(std::span<const AppliedZone> zones,
-           const std::vector<WettedGeometry>& zone_geometry,
+           const std::vector<PartGeometry>& zone_geometry,
            const WettedGeometry& total, ZoneMethod method);
 
   // Always Ok: the zones were checked when they were read.
