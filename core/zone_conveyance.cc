@@ -70,9 +70,14 @@ ZoneRule::ZoneRule(std::span<const AppliedZone> zones,
                    const WettedGeometry& total, ZoneMethod method)
     : method_(method) {
   const double exponent = 2.0 / 3.0;
+  // The composite roughness is worked out only for the method that uses it:
+  // its power per stage is a good part of the work of a few zones.
+  const bool composite = method_ == ZoneMethod::kComposite;
   std::vector<double> weight;  // n_k^(3/2), for the composite roughness.
-  for (const AppliedZone& zone : zones) {
-    weight.push_back(std::pow(zone.roughness, 1.5));
+  if (composite) {
+    for (const AppliedZone& zone : zones) {
+      weight.push_back(std::pow(zone.roughness, 1.5));
+    }
   }
   flows_.resize(total.area.size());
   for (size_t index = 0; index < flows_.size(); ++index) {
@@ -88,8 +93,10 @@ ZoneRule::ZoneRule(std::span<const AppliedZone> zones,
       const double conveyance =
           area * std::pow(area / perimeter, exponent) / zones[k].roughness;
       flow.conveyance += conveyance;
-      wet_perimeter += perimeter;
-      weighted_perimeter += perimeter * weight[k];
+      if (composite) {
+        wet_perimeter += perimeter;
+        weighted_perimeter += perimeter * weight[k];
+      }
       if (area > 0) {
         has_area = true;
         energy += conveyance * conveyance * conveyance / (area * area);
@@ -98,7 +105,7 @@ ZoneRule::ZoneRule(std::span<const AppliedZone> zones,
     flow.composite_roughness =
         wet_perimeter > 0
             ? std::pow(weighted_perimeter / wet_perimeter, exponent)
-            : kNoValue;
+            : kNoValue;  // Also for 分区, where wet_perimeter stays 0.
     const double area = total.area[index];
     const double perimeter = total.perimeter[index];
     const bool flows = has_area && flow.conveyance > 0;

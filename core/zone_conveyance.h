@@ -39,7 +39,8 @@ std::vector<PartGeometry> ComputeZoneGeometry(
 struct ZoneFlow {
   // sum K_k over the zones with P_k > 0.
   double conveyance = 0;
-  // n_e, over the zones with P_k > 0; NaN when no zone is wet.
+  // n_e, over the zones with P_k > 0; NaN when no zone is wet, and with the
+  // method 分区, which does not use it.
   double composite_roughness = 0;
   // The one roughness that gives the section's flow: for 分区
   // A R^(2/3) / sum K_k, with the unrounded total area A and R = A / P; for
