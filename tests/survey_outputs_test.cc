@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/hydraulics/rating.h"
@@ -61,6 +62,17 @@ class SurveyOutputsTest : public testing::Test {
   TempDir dir_;
 };
 
+// A request for the result file and the files named.
+OutputRequest Request(bool table, std::string figure_format,
+                      std::string gaugings_path, bool result_file = true) {
+  OutputRequest request;
+  request.result_file = result_file;
+  request.table = table;
+  request.figure_format = std::move(figure_format);
+  request.gaugings_path = std::move(gaugings_path);
+  return request;
+}
+
 struct RequestCase {
   const char* name;
   OutputRequest request;
@@ -69,20 +81,20 @@ struct RequestCase {
 
 TEST_F(SurveyOutputsTest, WritesWhatIsAskedForInOrder) {
   const RequestCase cases[] = {
-      {"ResultOnly", {}, {OwnFile::kResult}},
-      {"Table", {.table = true}, {OwnFile::kResult, OwnFile::kTable}},
+      {"ResultOnly", Request(false, "", ""), {OwnFile::kResult}},
+      {"Table", Request(true, "", ""), {OwnFile::kResult, OwnFile::kTable}},
       {"Everything",
-       {.table = true, .figure_format = "svg", .gaugings_path = Gaugings()},
+       Request(true, "svg", Gaugings()),
        {OwnFile::kResult, OwnFile::kReport, OwnFile::kTable, OwnFile::kFigure}},
       {"NoResultFile",
-       {.result_file = false, .figure_format = "svg"},
+       Request(false, "svg", "", /*result_file=*/false),
        {OwnFile::kFigure}},
   };
   const Rating rating = Rated();
   for (const RequestCase& c : cases) {
     FakeRenderer figures(FakeRenderer::Outcome::kDrawn);
     const SurveyOutputs outputs =
-        WriteSurveyOutputs(rating, c.request, {2026, 12, 8}, &figures);
+        WriteSurveyOutputs(rating, c.request, LocalDateTime(), &figures);
     std::vector<OwnFile> kinds;
     for (const OutputFile& file : outputs.files) {
       EXPECT_TRUE(file.status.ok()) << c.name << ": " << file.status.message();
@@ -111,7 +123,7 @@ TEST_F(SurveyOutputsTest, AFigureNotDrawnIsAFailedSave) {
     WriteBytes(earlier, earlier_bytes);
     FakeRenderer figures(outcome);
     const SurveyOutputs outputs = WriteSurveyOutputs(
-        rating, {.table = true, .figure_format = "svg"}, {}, &figures);
+        rating, Request(true, "svg", ""), LocalDateTime(), &figures);
     ASSERT_EQ(outputs.files.size(), 3u);
     EXPECT_TRUE(outputs.files[1].status.ok());
     EXPECT_FALSE(outputs.files[2].status.ok());
@@ -127,8 +139,7 @@ TEST_F(SurveyOutputsTest, GaugingsWithZonesFailTheReportOnly) {
   const Rating rating = Rated({{0, 0.05, 0}, {60, 0.025, 0}});
   FakeRenderer figures(FakeRenderer::Outcome::kDrawn);
   const SurveyOutputs outputs = WriteSurveyOutputs(
-      rating, {.figure_format = "svg", .gaugings_path = Gaugings()}, {},
-      &figures);
+      rating, Request(false, "svg", Gaugings()), LocalDateTime(), &figures);
   ASSERT_EQ(outputs.files.size(), 3u);
   EXPECT_EQ(outputs.files[1].kind, OwnFile::kReport);
   EXPECT_EQ(outputs.files[1].status.message(), kZonedGaugingsRefused);
@@ -142,8 +153,8 @@ TEST_F(SurveyOutputsTest, GaugingsWithZonesFailTheReportOnly) {
 // front end, and the slope as typed.
 TEST_F(SurveyOutputsTest, TheReportNamesTheRoughnessInDecimalForm) {
   const Rating rating = Rated();
-  const SurveyOutputs outputs =
-      WriteSurveyOutputs(rating, {.gaugings_path = Gaugings()}, {}, nullptr);
+  const SurveyOutputs outputs = WriteSurveyOutputs(
+      rating, Request(false, "", Gaugings()), LocalDateTime(), nullptr);
   ASSERT_TRUE(outputs.AllSaved());
   const std::string report = ReadBytes(dir_.path() / "sec率定.csv");
   EXPECT_THAT(report, HasSubstr("\r\n糙率,0.03\r\n比降,0.0003\r\n"));
