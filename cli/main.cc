@@ -32,6 +32,8 @@
 #include "core/result_file.h"
 #include "core/roughness_zones.h"
 #include "core/run.h"
+#include "figure/figure_request.h"
+#include "figure/svg_painter.h"
 #include "form/inputs.h"
 #ifdef _WIN32
 #include "cli/windows_console.h"
@@ -318,23 +320,19 @@ xsrating::Status WriteExtraOutputs(const xsrating::RunParameters& params,
   if (!outputs.figure.empty()) {
     const std::string path =
         xsrating::RatingFilePath(data_file_path, "." + outputs.figure);
+    // The SVG document is titled with the file's own name, "sec1成果".
+    const xsrating::figure::FigureRequest request =
+        xsrating::figure::RequestForRating(
+            rating, analysis, xsrating::RatingHeading(params),
+            xsrating::PathToUtf8(xsrating::PathFromUtf8(path).stem()));
     std::string bytes;
-    if (xsrating::Status s = figures.Render(
-            {
-                .section = &rating.section,
-                .rows = rating.hydraulic_rows,
-                .format = outputs.figure,
-                // The SVG document is titled with the file's own name,
-                // "sec1成果".
-                .title =
-                    xsrating::PathToUtf8(xsrating::PathFromUtf8(path).stem()),
-                .heading = xsrating::RatingHeading(params),
-                .analysis = analysis,
-                .zones = rating.zones,
-            },
-            &bytes);
-        !s.ok()) {
-      return s;
+    if (outputs.figure == "svg") {
+      // Drawn here, without the module: the same bytes on every platform.
+      bytes = xsrating::figure::FigureSvg(request);
+    } else if (xsrating::Status s = figures.Render(request, "png", &bytes);
+               !s.ok()) {
+      return xsrating::Status::Error(
+          s.kind(), "图“" + path + "”没有保存：" + s.message());
     }
     if (xsrating::Status s = xsrating::SaveFileAtomically(
             path, bytes,
@@ -564,8 +562,9 @@ int CliMain(int argc, char** argv) {
   if (const xsrating::Status s = ClockFromEnvironment(&hooks); !s.ok()) {
     return UsageError(s.message());
   }
+  // Only the PNG needs the module (and its Qt); the SVG is drawn here.
   xsrating::FigureModule figures;
-  if (!extra.figure.empty()) {
+  if (extra.figure == "png") {
     if (const xsrating::Status s = LoadFigureModule(&figures); !s.ok()) {
       std::cerr << kProgram << "：" << xsrating::Shown(s.message()) << '\n';
       return ExitStatusFor(s.kind());

@@ -146,9 +146,8 @@ Chart MakeCurveChart(const FigureRequest& request, const char* id,
   chart.x = MakeAxis(axis_title, across.min, across.max);
   chart.y = MakeAxis(kStageAxisTitle, up.min, up.max);
   Series curve = Line("curve", name, {}, Pen{kCurveColor, 2});
-  Series marks = Marks("points", "", kCurveColor, true);
-  marks.legend = LegendSymbol::kNone;
-  marks.marker_size = 6;
+  Series marks = Marks("points", "计算点", kCurveColor, true);
+  marks.marker_size = 7;
   const std::optional<SectionLevels> levels = LevelsOfSection(request.section);
   if (!request.rows.empty() && levels) {
     // No water, no flow: the curve leaves the stage axis at the bed.

@@ -61,6 +61,29 @@ TEST(FigureAxisTest, TicksFallOnNiceNumbersWithinTheRange) {
   }
 }
 
+struct StepCase {
+  const char* name;
+  double span;
+  double step;
+};
+
+TEST(FigureAxisTest, StepsAreOneTwoOrFiveTimesAPowerOfTen) {
+  const StepCase cases[] = {
+      {"distance 0 to 30", 30, 5},
+      {"elevation -0.25 to 5.25", 5.5, 1},
+      {"discharge to 178", 178.206, 50},
+      {"area to 105", 105, 20},
+      {"centimetres", 0.08, 0.02},
+      {"exactly six", 6, 1},
+      {"no span", 0, 1},
+      {"not a number", NAN, 1},
+  };
+  for (const StepCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_NEAR(NiceStep(c.span), c.step, 1e-12);
+  }
+}
+
 // A V section 0..10 m across, bed 0 at 5 m, banks 4 and 5 m.
 FigureRequest VSection() {
   FigureRequest request;

@@ -1,9 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/rating_viewer.h"
 
-#include <QByteArray>
-#include <QChart>
-#include <QChartView>
 #include <QDir>
 #include <QFileInfo>
 #include <QHBoxLayout>
@@ -32,6 +29,10 @@
 #include "core/rating_report.h"
 #include "core/rating_warnings.h"
 #include "core/status.h"
+#include "figure/charts.h"
+#include "figure/svg_painter.h"
+#include "plot/chart_view.h"
+#include "plot/rating_figure.h"
 #include "ui/file_dialogs.h"
 #include "ui/fonts.h"
 #include "ui/message_box_sink.h"
@@ -72,21 +73,12 @@ constexpr int kPlainColumns = 7;
 // The viewer's size when the screen has room for it.
 constexpr QSize kPreferredSize(1100, 860);
 
-QChartView* NewChartView(const QString& name, QWidget* parent) {
-  auto* view = new QChartView(parent);
+ChartView* NewChartView(const QString& name, QWidget* parent) {
+  auto* view = new ChartView(parent);
   view->setObjectName(name);
-  view->setRenderHint(QPainter::Antialiasing);
   // Small enough that the viewer fits a 1280 x 800 screen at twice the scale.
   view->setMinimumSize(240, 160);
   return view;
-}
-
-// A chart view keeps a chart it is given, and lets go of its old one without
-// deleting it.
-void Replace(QChartView* view, std::unique_ptr<QChart> chart) {
-  QChart* old = view->chart();
-  view->setChart(chart.release());
-  delete old;
 }
 
 QPushButton* NewButton(const char* name, const char* text, QWidget* parent) {
@@ -254,7 +246,7 @@ QString RatingViewer::message() const { return message_->text(); }
 void RatingViewer::Show(const ViewRequest& request) {
   const RunParameters& params = request.parameters;
   data_file_path_ = params.data_file_path;
-  figure_ = FigureData();
+  figure_ = figure::FigureRequest();
   figure_.heading = RatingHeading(params);
   rating_.reset();
   params_ = params;
@@ -344,18 +336,19 @@ Status RatingViewer::CheckGaugings(const std::string& path) {
 }
 
 void RatingViewer::ShowFigure() {
-  std::vector<FigureChart> charts = MakeFigureCharts(figure_);
-  Replace(section_view_, std::move(charts.front().chart));
+  std::vector<figure::Chart> charts = figure::MakeFigureCharts(figure_);
+  section_view_->SetChart(std::move(charts.front()));
   // Each further chart in the view of its name; views of charts the figure
   // no longer has are hidden.
-  for (QChartView* view : curves_->findChildren<QChartView*>()) view->hide();
+  for (ChartView* view : curves_->findChildren<ChartView*>()) view->hide();
   for (size_t i = 1; i < charts.size(); ++i) {
-    auto* view = curves_->findChild<QChartView*>(charts[i].name);
+    const QString name = QString::fromStdString(charts[i].id);
+    auto* view = curves_->findChild<ChartView*>(name);
     if (view == nullptr) {
-      view = NewChartView(charts[i].name, curves_);
+      view = NewChartView(name, curves_);
       curves_->addWidget(view);
     }
-    Replace(view, std::move(charts[i].chart));
+    view->SetChart(std::move(charts[i]));
     view->show();
   }
   const std::optional<RatingAnalysis>& analysis = figure_.analysis;
@@ -441,37 +434,40 @@ void RatingViewer::Save(FileKind kind) {
                                     QString::fromLatin1(k.extension + 1));
   if (path.isEmpty()) return;
 
-  QByteArray bytes;
+  std::string bytes;
   switch (kind) {
     case FileKind::kPng:
-      bytes = FigurePng(figure_);
+      if (const Status drawn = FigurePng(figure_, &bytes); !drawn.ok()) {
+        // Nothing is written: an empty file would replace a figure before.
+        status_->clear();
+        sink_->ShowWarning(drawn.message(), kSaveFailedTitle);
+        return;
+      }
       break;
     case FileKind::kSvg:
-      bytes = FigureSvg(figure_, QFileInfo(path).completeBaseName());
+      figure_.title = QFileInfo(path).completeBaseName().toStdString();
+      bytes = figure::FigureSvg(figure_);
       break;
     case FileKind::kCsv:
-      bytes = QByteArray::fromStdString(
-          RatingTableCsv(figure_.rows, !params_.zones.empty()));
+      bytes = RatingTableCsv(figure_.rows, !params_.zones.empty());
       break;
     case FileKind::kReport:
       if (!figure_.analysis) return;
       // The time of the save: the viewer's table is computed anew each time
       // it is shown.
       if (!checks_) return;
-      bytes = QByteArray::fromStdString(
-          RatingReportCsv(*figure_.analysis, *checks_,
-                          {.data_file_path = data_file_path_,
-                           .gaugings_path = gaugings_path_,
-                           .roughness_text = DecimalForm(params_.roughness),
-                           .slope_text = params_.slope_text,
-                           .run_time = CurrentLocalTime()}));
+      bytes = RatingReportCsv(*figure_.analysis, *checks_,
+                              {.data_file_path = data_file_path_,
+                               .gaugings_path = gaugings_path_,
+                               .roughness_text = DecimalForm(params_.roughness),
+                               .slope_text = params_.slope_text,
+                               .run_time = CurrentLocalTime()});
       break;
   }
   // The save dialog has asked before replacing a file; still only a file of
   // ours is replaced, as on the command line.
   const Status saved = SaveFileAtomically(
-      path.toStdString(), std::string_view(bytes.constData(), bytes.size()),
-      OwnFileSaveOptions(k.own, path.toStdString()));
+      path.toStdString(), bytes, OwnFileSaveOptions(k.own, path.toStdString()));
   if (!saved.ok()) {
     status_->clear();
     sink_->ShowWarning(saved.message(), kSaveFailedTitle);
