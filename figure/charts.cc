@@ -243,12 +243,21 @@ double NiceStep(double span) {
   return nice * power;
 }
 
-Axis MakeAxis(std::string title, double min, double max) {
+double CoarserStep(double step) {
+  if (!(step > 0) || !std::isfinite(step)) return 1;
+  const double power = std::pow(10.0, std::floor(std::log10(step)));
+  const double fraction = std::round(step / power);
+  if (fraction < 2) return 2 * power;
+  if (fraction < 5) return 5 * power;
+  return 10 * power;
+}
+
+Axis MakeAxis(std::string title, double min, double max, double step) {
   Axis axis;
   axis.title = std::move(title);
   axis.min = min;
   axis.max = max;
-  axis.step = NiceStep(max - min);
+  axis.step = step > 0 && std::isfinite(step) ? step : NiceStep(max - min);
   if (!std::isfinite(min) || !std::isfinite(max) || !(max >= min)) {
     return axis;
   }

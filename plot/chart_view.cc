@@ -27,7 +27,7 @@ ChartView::ChartView(QWidget* parent) : QWidget(parent) {
 }
 
 void ChartView::SetChart(figure::Chart chart) {
-  layout_.chart = std::move(chart);
+  chart_ = std::move(chart);
   LayOut();
   update();
 }
@@ -38,9 +38,10 @@ void ChartView::LayOut() {
   QImage scratch(1, 1, QImage::Format_ARGB32_Premultiplied);
   QPainter painter(&scratch);
   QtPainter measure(&painter);
-  figure::Chart chart = std::move(layout_.chart);
+  // From the chart as made each time: the ticks thinned for a small size
+  // come back at a larger one.
   layout_ = figure::LayOutChart(
-      std::move(chart),
+      chart_,
       {0, 0, static_cast<double>(width()), static_cast<double>(height())},
       measure);
 }

@@ -23,7 +23,8 @@ class ChartView : public QWidget {
 
   // Shows `chart` in place of the one before.
   void SetChart(figure::Chart chart);
-  const figure::Chart& chart() const { return layout_.chart; }
+  // The chart as made, before the layout thinned its ticks for the size.
+  const figure::Chart& chart() const { return chart_; }
   // The chart as laid out for the widget's present size.
   const figure::ChartLayout& layout() const { return layout_; }
 
@@ -42,6 +43,7 @@ class ChartView : public QWidget {
  private:
   void LayOut();
 
+  figure::Chart chart_;
   figure::ChartLayout layout_;
 };
 

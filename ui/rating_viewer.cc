@@ -207,6 +207,10 @@ RatingViewer::RatingViewer(MessageSink* sink, SavePathChooser choose_path,
   splitter->addWidget(top);
   splitter->addWidget(curves_);
   splitter->setChildrenCollapsible(false);
+  // The curves as tall as the section, so that four of them side by side
+  // (with gaugings) stay readable on a screen of 800 pixels.
+  splitter->setStretchFactor(0, 1);
+  splitter->setStretchFactor(1, 1);
 
   auto* buttons = new QHBoxLayout;
   buttons->addWidget(status_, 1);
@@ -368,6 +372,12 @@ void RatingViewer::ShowFigure() {
   FillTable();
 
   const bool has_rows = !figure_.rows.empty();
+  if (has_rows && curves_->isHidden()) {
+    // Shown again, the curves would get back only their least height.
+    if (auto* rows = qobject_cast<QSplitter*>(curves_->parentWidget())) {
+      rows->setSizes({10000, 10000});
+    }
+  }
   curves_->setVisible(has_rows);
   // The section alone has the whole window when there is no table.
   table_->setVisible(has_rows);

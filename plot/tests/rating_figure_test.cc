@@ -117,6 +117,7 @@ class RatingFigureTest : public QObject {
     QCOMPARE(view.layout().box.width, 500.0);
     QCOMPARE(view.layout().box.height, 360.0);
     const figure::ChartLayout& layout = view.layout();
+    const std::vector<double> ticks = layout.chart.y.ticks;
     const figure::Point third = layout.ToDevice({48, 3});  // The third row.
     const QString values = view.ValuesAt(
         QPoint(static_cast<int>(third.x) + 1, static_cast<int>(third.y)));
@@ -125,6 +126,13 @@ class RatingFigureTest : public QObject {
     view.resize(300, 250);
     const QImage grabbed = view.grab().toImage();
     QCOMPARE(view.layout().box.width, 300.0);
+    // Back at its first size it has its first ticks again.
+    view.resize(260, 170);
+    view.grab();
+    QVERIFY(view.layout().chart.y.ticks.size() < ticks.size());
+    view.resize(500, 360);
+    view.grab();
+    QVERIFY(view.layout().chart.y.ticks == ticks);
     QVERIFY(InkIn(grabbed.convertToFormat(QImage::Format_RGB32),
                   Inside(view.layout().plot)) > 0.01);
   }
