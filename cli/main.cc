@@ -271,7 +271,7 @@ xsrating::Status LoadFigureModule(xsrating::FigureModule* module) {
   if (folder.empty()) {
     return xsrating::Status::Error(
         xsrating::StatusKind::kUnavailable,
-        "找不到本程序所在的文件夹，无法加载绘图模块（--plot）。");
+        "找不到本程序所在的文件夹，无法加载绘图模块（--plot=png）。");
   }
   // Beside the program in a build folder; in the module folder once
   // installed. When it is in neither, the message names the first.
@@ -290,8 +290,8 @@ xsrating::Status LoadFigureModule(xsrating::FigureModule* module) {
   (void)module;
   return xsrating::Status::Error(
       xsrating::StatusKind::kUnavailable,
-      "这个版本构建时没有包含绘图模块，不能画图（--plot）；"
-      "不加 --plot 可以照常计算，--csv 也可以用。");
+      "这个版本构建时没有包含绘图模块，不能画 PNG 图（--plot=png）；"
+      "SVG 图（--plot）和 --csv 照常可以用。");
 #endif
 }
 
@@ -420,7 +420,7 @@ int CliMain(int argc, char** argv) {
       "退出状态：\n"
       "  0  没有地形文件失败（以前的结果文件跳过，不算失败）\n"
       "  1  有地形文件没有算成（其余的照样计算），或标准输出无法写入\n"
-      "  2  命令行有误，或 --plot 要用的绘图模块无法加载；什么都没有写\n"
+      "  2  命令行有误，或 --plot=png 要用的绘图模块无法加载；什么都没有写\n"
       "\n"
       "环境变量：\n"
       "  SOURCE_DATE_EPOCH  设定时，结果文件的计算时间取这一时刻（UTC），\n"
@@ -450,8 +450,8 @@ int CliMain(int argc, char** argv) {
   const std::string plot_help =
       "另写断面图与水位流量、水位面积关系曲线图，\n"
       "文件名为原名加“成果.svg”（--plot）或\n"
-      "“成果.png”（--plot=png）；要用与本程序\n"
-      "在同一文件夹里的绘图模块";
+      "“成果.png”（--plot=png，要用与本程序\n"
+      "在同一文件夹里的绘图模块）";
   CLI::Option* plot_option =
       app.add_flag("--plot{svg}", plot_help)->option_text("[=svg|png]");
   const std::string csv_help =
