@@ -6,7 +6,7 @@
 #include <utility>
 #include <vector>
 
-#include "core/file_io.h"
+#include "core/base/file_io.h"
 #include "figure_abi/figure_module_rows.h"
 
 #if defined(_WIN32)

@@ -10,7 +10,7 @@
 #include <string>
 #include <string_view>
 
-#include "core/status.h"
+#include "core/base/status.h"
 #include "figure/figure_request.h"
 #include "figure_abi/figure_module.h"
 

@@ -6,8 +6,8 @@
 #include <cmath>
 #include <utility>
 
-#include "core/number_text.h"
-#include "core/stage_discharge.h"
+#include "core/base/number_text.h"
+#include "core/hydraulics/stage_discharge.h"
 
 namespace xsrating::figure {
 namespace {
@@ -430,6 +430,11 @@ std::vector<Chart> MakeFigureCharts(const FigureRequest& request) {
     charts.push_back(MakeDeviationChart(*request.analysis));
   }
   return charts;
+}
+
+FigureRequest RequestFor(const xsrating::FigureRequest& request) {
+  return RequestForRating(*request.rating, request.analysis, request.heading,
+                          request.title);
 }
 
 FigureRequest RequestForRating(const Rating& rating,

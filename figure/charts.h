@@ -24,7 +24,7 @@
 #include <string>
 #include <vector>
 
-#include "core/types.h"
+#include "core/base/types.h"
 #include "figure/figure_request.h"
 #include "figure/painter.h"
 

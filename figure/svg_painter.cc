@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <utility>
 
-#include "core/own_files.h"
+#include "core/output/own_files.h"
 #include "figure/layout.h"
 
 namespace xsrating::figure {

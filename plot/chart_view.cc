@@ -9,7 +9,7 @@
 #include <QToolTip>
 #include <utility>
 
-#include "core/number_text.h"
+#include "core/base/number_text.h"
 #include "plot/qt_painter.h"
 
 namespace xsrating {

@@ -8,7 +8,7 @@
 #include <QString>
 #include <cmath>
 
-#include "core/own_files.h"
+#include "core/output/own_files.h"
 #include "figure/layout.h"
 #include "plot/qt_painter.h"
 

@@ -10,7 +10,7 @@
 #include <QImage>
 #include <string>
 
-#include "core/status.h"
+#include "core/base/status.h"
 #include "figure/figure_request.h"
 
 namespace xsrating {

@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "core/rating.h"
-#include "core/rating_analysis.h"
-#include "core/stage_discharge.h"
+#include "core/calibration/rating_analysis.h"
+#include "core/hydraulics/rating.h"
+#include "core/hydraulics/stage_discharge.h"
 #include "figure/charts.h"
 
 namespace xsrating::figure {

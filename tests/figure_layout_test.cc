@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "core/rating.h"
-#include "core/rating_analysis.h"
+#include "core/calibration/rating_analysis.h"
+#include "core/hydraulics/rating.h"
 #include "figure/charts.h"
 #include "figure/layout.h"
 #include "figure/svg_painter.h"

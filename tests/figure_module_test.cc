@@ -15,8 +15,8 @@
 #include <vector>
 
 #include "cli/figure_module_loader.h"
-#include "core/file_io.h"
-#include "core/rating.h"
+#include "core/base/file_io.h"
+#include "core/hydraulics/rating.h"
 #include "figure_abi/figure_module_rows.h"
 #include "tests/support/temp_dir.h"
 

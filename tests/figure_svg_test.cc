@@ -9,10 +9,12 @@
 #include <sstream>
 #include <string>
 
-#include "core/own_files.h"
-#include "core/rating.h"
-#include "core/rating_analysis.h"
-#include "core/roughness_zones.h"
+#include "core/calibration/rating_analysis.h"
+#include "core/hydraulics/rating.h"
+#include "core/hydraulics/roughness_zones.h"
+#include "core/input/zones_file.h"
+#include "core/output/own_files.h"
+#include "core/output/rating_heading.h"
 #include "figure/svg_painter.h"
 
 namespace xsrating::figure {
@@ -47,8 +49,8 @@ FigureRequest RequestFor(const GoldenCase& c) {
   EXPECT_TRUE(computed.ok()) << computed.message();
   RatingAnalysis analysis;
   if (c.gaugings) {
-    const Status analysed = AnalyzeGaugings(
-        rating, params.slope_text, examples + "/" + c.gaugings, &analysis);
+    const Status analysed =
+        AnalyzeGaugings(rating, examples + "/" + c.gaugings, &analysis);
     EXPECT_TRUE(analysed.ok()) << analysed.message();
   }
   return RequestForRating(rating, c.gaugings ? &analysis : nullptr,

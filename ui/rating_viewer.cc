@@ -18,17 +18,19 @@
 #include <utility>
 #include <vector>
 
-#include "core/cross_section.h"
-#include "core/date_time.h"
-#include "core/file_io.h"
-#include "core/hydraulic_table.h"
-#include "core/number_text.h"
-#include "core/own_files.h"
-#include "core/rating.h"
-#include "core/rating_csv.h"
-#include "core/rating_report.h"
-#include "core/rating_warnings.h"
-#include "core/status.h"
+#include "core/base/date_time.h"
+#include "core/base/file_io.h"
+#include "core/base/number_text.h"
+#include "core/base/status.h"
+#include "core/hydraulics/hydraulic_table.h"
+#include "core/hydraulics/rating.h"
+#include "core/input/cross_section.h"
+#include "core/output/own_files.h"
+#include "core/output/rating_csv.h"
+#include "core/output/rating_heading.h"
+#include "core/output/rating_report.h"
+#include "core/run/rating_warnings.h"
+#include "core/run/survey_outputs.h"
 #include "figure/charts.h"
 #include "figure/svg_painter.h"
 #include "plot/chart_view.h"
@@ -328,8 +330,7 @@ Status RatingViewer::CheckGaugings(const std::string& path) {
   // The rating shown, not the survey as it is on disk now: the chart, the
   // table and the saved report must all show one version of the section.
   RatingAnalysis analysis;
-  Status status =
-      AnalyzeGaugings(*rating_, params_.slope_text, path, &analysis);
+  Status status = AnalyzeGaugings(*rating_, path, &analysis);
   RatingChecks checks;
   if (status.ok()) status = CheckRating(analysis, CheckLevels(), &checks);
   if (status.ok()) {
@@ -418,6 +419,21 @@ void RatingViewer::FillTable() {
   }
 }
 
+namespace {
+
+// The viewer's figure files, drawn by the same code as its charts.
+class QtFigureRenderer : public FigureRenderer {
+ public:
+  Status Render(const FigureRequest& request, std::string* bytes) override {
+    const figure::FigureRequest figure = figure::RequestFor(request);
+    if (request.format == "png") return FigurePng(figure, bytes);
+    *bytes = figure::FigureSvg(figure);
+    return Status::Ok();
+  }
+};
+
+}  // namespace
+
 void RatingViewer::Save(FileKind kind) {
   struct Kind {
     const char* extension;
@@ -444,40 +460,27 @@ void RatingViewer::Save(FileKind kind) {
                                     QString::fromLatin1(k.extension + 1));
   if (path.isEmpty()) return;
 
-  std::string bytes;
-  switch (kind) {
-    case FileKind::kPng:
-      if (const Status drawn = FigurePng(figure_, &bytes); !drawn.ok()) {
-        // Nothing is written: an empty file would replace a figure before.
-        status_->clear();
-        sink_->ShowWarning(drawn.message(), kSaveFailedTitle);
-        return;
-      }
-      break;
-    case FileKind::kSvg:
-      figure_.title = QFileInfo(path).completeBaseName().toStdString();
-      bytes = figure::FigureSvg(figure_);
-      break;
-    case FileKind::kCsv:
-      bytes = RatingTableCsv(figure_.rows, !params_.zones.empty());
-      break;
-    case FileKind::kReport:
-      if (!figure_.analysis) return;
+  // The rating shown; a section that could not be rated is drawn alone.
+  Rating section_only;
+  if (!rating_) {
+    section_only.section = figure_.section;
+    section_only.params = params_;
+  }
+  const OutputSource source = {
+      .rating = rating_ ? &*rating_ : &section_only,
+      .analysis = figure_.analysis ? &*figure_.analysis : nullptr,
+      .checks = checks_ ? &*checks_ : nullptr,
+      .gaugings_path = gaugings_path_,
       // The time of the save: the viewer's table is computed anew each time
       // it is shown.
-      if (!checks_) return;
-      bytes = RatingReportCsv(*figure_.analysis, *checks_,
-                              {.data_file_path = data_file_path_,
-                               .gaugings_path = gaugings_path_,
-                               .roughness_text = DecimalForm(params_.roughness),
-                               .slope_text = params_.slope_text,
-                               .run_time = CurrentLocalTime()});
-      break;
-  }
+      .run_time = CurrentLocalTime(),
+  };
+  QtFigureRenderer figures;
   // The save dialog has asked before replacing a file; still only a file of
   // ours is replaced, as on the command line.
-  const Status saved = SaveFileAtomically(
-      path.toStdString(), bytes, OwnFileSaveOptions(k.own, path.toStdString()));
+  const Status saved =
+      SaveOutput(k.own, source, path.toStdString(),
+                 kind == FileKind::kPng ? "png" : "svg", &figures);
   if (!saved.ok()) {
     status_->clear();
     sink_->ShowWarning(saved.message(), kSaveFailedTitle);

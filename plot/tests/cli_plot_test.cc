@@ -12,9 +12,11 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "core/rating.h"
-#include "core/rating_analysis.h"
-#include "core/roughness_zones.h"
+#include "core/calibration/rating_analysis.h"
+#include "core/hydraulics/rating.h"
+#include "core/hydraulics/roughness_zones.h"
+#include "core/input/zones_file.h"
+#include "core/output/rating_heading.h"
 #include "figure/figure_request.h"
 #include "figure/svg_painter.h"
 #include "tests/support/svg_text.h"
@@ -161,7 +163,7 @@ class CliPlotTest : public QObject {
     QVERIFY(ComputeRating(params, &rating).ok());
     RatingAnalysis analysis;
     if (extra == "--gaugings") {
-      QVERIFY(AnalyzeGaugings(rating, params.slope_text,
+      QVERIFY(AnalyzeGaugings(rating,
                               Path("river_section_gaugings.txt").toStdString(),
                               &analysis)
                   .ok());

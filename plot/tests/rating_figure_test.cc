@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "core/own_files.h"
-#include "core/rating.h"
-#include "core/rating_analysis.h"
+#include "core/calibration/rating_analysis.h"
+#include "core/hydraulics/rating.h"
+#include "core/output/own_files.h"
 #include "figure/layout.h"
 #include "figure/svg_painter.h"
 #include "plot/chart_view.h"

@@ -20,9 +20,9 @@
 #include <memory>
 #include <string>
 
-#include "core/cross_section.h"
-#include "core/rating_csv.h"
-#include "core/rating_report.h"
+#include "core/input/cross_section.h"
+#include "core/output/rating_csv.h"
+#include "core/output/rating_report.h"
 #include "figure/charts.h"
 #include "plot/chart_view.h"
 #include "plot/rating_figure.h"
