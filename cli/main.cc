@@ -35,6 +35,8 @@
 #include "core/run/rating_warnings.h"
 #include "core/run/run.h"
 #include "core/run/survey_outputs.h"
+#include "figure/figure_request.h"
+#include "figure/svg_painter.h"
 #include "form/inputs.h"
 #ifdef _WIN32
 #include "cli/windows_console.h"
@@ -265,7 +267,7 @@ xsrating::Status LoadFigureModule(xsrating::FigureModule* module) {
   if (folder.empty()) {
     return xsrating::Status::Error(
         xsrating::StatusKind::kUnavailable,
-        "找不到本程序所在的文件夹，无法加载绘图模块（--plot）。");
+        "找不到本程序所在的文件夹，无法加载绘图模块（--plot=png）。");
   }
   // Beside the program in a build folder; in the module folder once
   // installed. When it is in neither, the message names the first.
@@ -284,28 +286,27 @@ xsrating::Status LoadFigureModule(xsrating::FigureModule* module) {
   (void)module;
   return xsrating::Status::Error(
       xsrating::StatusKind::kUnavailable,
-      "这个版本构建时没有包含绘图模块，不能画图（--plot）；"
-      "不加 --plot 可以照常计算，--csv 也可以用。");
+      "这个版本构建时没有包含绘图模块，不能画 PNG 图（--plot=png）；"
+      "SVG 图（--plot）和 --csv 照常可以用。");
 #endif
 }
 
-// The figure module behind the core's renderer: the one figure request of
-// the core, converted once into the module's.
-class ModuleFigureRenderer : public xsrating::FigureRenderer {
+// The core's figure renderer on the command line: the SVG drawn here,
+// without the module, so that it is the same bytes on every platform; the
+// PNG by the figure module, which alone links Qt.
+class CliFigureRenderer : public xsrating::FigureRenderer {
  public:
-  explicit ModuleFigureRenderer(const xsrating::FigureModule& module)
+  explicit CliFigureRenderer(const xsrating::FigureModule& module)
       : module_(module) {}
   xsrating::Status Render(const xsrating::FigureRequest& request,
                           std::string* bytes) override {
-    const xsrating::Rating& rating = *request.rating;
-    return module_.Render({.section = &rating.section,
-                           .rows = rating.hydraulic_rows,
-                           .format = request.format,
-                           .title = request.title,
-                           .heading = request.heading,
-                           .analysis = request.analysis,
-                           .zones = rating.zones},
-                          bytes);
+    const xsrating::figure::FigureRequest figure =
+        xsrating::figure::RequestFor(request);
+    if (request.format == "svg") {
+      *bytes = xsrating::figure::FigureSvg(figure);
+      return xsrating::Status::Ok();
+    }
+    return module_.Render(figure, request.format, bytes);
   }
 
  private:
@@ -371,7 +372,7 @@ void DescribeProgram(CLI::App& app) {
       "退出状态：\n"
       "  0  没有地形文件失败（以前的结果文件跳过，不算失败）\n"
       "  1  有地形文件没有算成（其余的照样计算），或标准输出无法写入\n"
-      "  2  命令行有误，或 --plot 要用的绘图模块无法加载；什么都没有写\n"
+      "  2  命令行有误，或 --plot=png 要用的绘图模块无法加载；什么都没有写\n"
       "\n"
       "环境变量：\n"
       "  SOURCE_DATE_EPOCH  设定时，结果文件的计算时间取这一时刻（UTC），\n"
@@ -404,8 +405,8 @@ void DefineOptions(CLI::App& app, CliOptions& o) {
                ->description(
                    "另写断面图与水位流量、水位面积关系曲线图，\n"
                    "文件名为原名加“成果.svg”（--plot）或\n"
-                   "“成果.png”（--plot=png）；要用与本程序\n"
-                   "在同一文件夹里的绘图模块")
+                   "“成果.png”（--plot=png，要用与本程序\n"
+                   "在同一文件夹里的绘图模块）")
                ->option_text("[=svg|png]");
   o.csv = app.add_flag("--csv")->description(
       "另写完整水力要素表（UTF-8 CSV），\n文件名为原名加“成果.csv”");
@@ -643,8 +644,9 @@ int CliMain(int argc, char** argv) {
   if (const xsrating::Status s = ClockFromEnvironment(&hooks); !s.ok()) {
     return UsageError(s.message());
   }
+  // Only the PNG needs the module (and its Qt).
   xsrating::FigureModule module;
-  if (!request.outputs.figure_format.empty()) {
+  if (request.outputs.figure_format == "png") {
     if (const xsrating::Status s = LoadFigureModule(&module); !s.ok()) {
       PrintFailure(s);
       return ExitStatusFor(s.kind());
@@ -659,7 +661,7 @@ int CliMain(int argc, char** argv) {
       return Finish(EXIT_FAILURE);
     }
   }
-  ModuleFigureRenderer figures(module);
+  CliFigureRenderer figures(module);
   return RunSurveys(request, hooks, &figures);
 }
 

@@ -5,8 +5,8 @@
 #  - each .exe needs no DLL beyond those of Windows itself;
 #  - the core's and the command line's tests;
 #  - xsrating-cli.exe on each example, with a Chinese file name, against the
-#    Linux program: the result and table files must be the same bytes, the
-#    recorded path line aside (build/bin/xsrating-cli must exist);
+#    Linux program: the result, table and SVG figure files must be the same
+#    bytes, the recorded path line aside (build/bin/xsrating-cli must exist);
 #  - a survey reached by a UNC path (\\localhost\share\...);
 #  - '*' and '?' in the arguments expanded by the program;
 #  - messages on a console window (a pseudo-terminal) and in a pipe;
@@ -73,11 +73,12 @@ same_files() {  # name roughness slope stages
   cp "examples/$name.txt" "$work/windows/黄河$name.txt"
   (cd "$work/linux" &&
     SOURCE_DATE_EPOCH=1796615227 "$linux_cli" -n "$1" -s "$2" -m "$3" --csv \
-      "黄河$name.txt" >/dev/null)
+      --plot "黄河$name.txt" >/dev/null)
   (cd "$work/windows" &&
     SOURCE_DATE_EPOCH=1796615227 "$wine" "$windows_cli" -n "$1" -s "$2" \
-      -m "$3" --csv "黄河$name.txt" >/dev/null)
+      -m "$3" --csv --plot "黄河$name.txt" >/dev/null)
   local result=黄河${name}成果.txt table=黄河${name}成果.csv
+  local figure=黄河${name}成果.svg
   if ! cmp -s <(sed 2d "$work/linux/$result") \
       <(sed 2d "$work/windows/$result"); then
     fail "$result differs between Linux and Windows"
@@ -89,6 +90,9 @@ same_files() {  # name roughness slope stages
   fi
   cmp -s "$work/linux/$table" "$work/windows/$table" ||
     fail "$table differs between Linux and Windows"
+  # The figure is drawn by the program itself: the same bytes too.
+  cmp -s "$work/linux/$figure" "$work/windows/$figure" ||
+    fail "$figure differs between Linux and Windows"
 }
 same_files v_section 0.025 0.0004 5
 same_files river_section 0.03 0.00025 20

@@ -1,9 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/rating_viewer.h"
 
-#include <QByteArray>
-#include <QChart>
-#include <QChartView>
 #include <QDir>
 #include <QFileInfo>
 #include <QHBoxLayout>
@@ -34,6 +31,10 @@
 #include "core/output/rating_report.h"
 #include "core/run/rating_warnings.h"
 #include "core/run/survey_outputs.h"
+#include "figure/charts.h"
+#include "figure/svg_painter.h"
+#include "plot/chart_view.h"
+#include "plot/rating_figure.h"
 #include "ui/file_dialogs.h"
 #include "ui/fonts.h"
 #include "ui/message_box_sink.h"
@@ -74,21 +75,12 @@ constexpr int kPlainColumns = 7;
 // The viewer's size when the screen has room for it.
 constexpr QSize kPreferredSize(1100, 860);
 
-QChartView* NewChartView(const QString& name, QWidget* parent) {
-  auto* view = new QChartView(parent);
+ChartView* NewChartView(const QString& name, QWidget* parent) {
+  auto* view = new ChartView(parent);
   view->setObjectName(name);
-  view->setRenderHint(QPainter::Antialiasing);
   // Small enough that the viewer fits a 1280 x 800 screen at twice the scale.
   view->setMinimumSize(240, 160);
   return view;
-}
-
-// A chart view keeps a chart it is given, and lets go of its old one without
-// deleting it.
-void Replace(QChartView* view, std::unique_ptr<QChart> chart) {
-  QChart* old = view->chart();
-  view->setChart(chart.release());
-  delete old;
 }
 
 QPushButton* NewButton(const char* name, const char* text, QWidget* parent) {
@@ -217,6 +209,10 @@ RatingViewer::RatingViewer(MessageSink* sink, SavePathChooser choose_path,
   splitter->addWidget(top);
   splitter->addWidget(curves_);
   splitter->setChildrenCollapsible(false);
+  // The curves as tall as the section, so that four of them side by side
+  // (with gaugings) stay readable on a screen of 800 pixels.
+  splitter->setStretchFactor(0, 1);
+  splitter->setStretchFactor(1, 1);
 
   auto* buttons = new QHBoxLayout;
   buttons->addWidget(status_, 1);
@@ -256,7 +252,7 @@ QString RatingViewer::message() const { return message_->text(); }
 void RatingViewer::Show(const ViewRequest& request) {
   const RunParameters& params = request.parameters;
   data_file_path_ = params.data_file_path;
-  figure_ = FigureData();
+  figure_ = figure::FigureRequest();
   figure_.heading = RatingHeading(params);
   rating_.reset();
   params_ = params;
@@ -345,18 +341,19 @@ Status RatingViewer::CheckGaugings(const std::string& path) {
 }
 
 void RatingViewer::ShowFigure() {
-  std::vector<FigureChart> charts = MakeFigureCharts(figure_);
-  Replace(section_view_, std::move(charts.front().chart));
+  std::vector<figure::Chart> charts = figure::MakeFigureCharts(figure_);
+  section_view_->SetChart(std::move(charts.front()));
   // Each further chart in the view of its name; views of charts the figure
   // no longer has are hidden.
-  for (QChartView* view : curves_->findChildren<QChartView*>()) view->hide();
+  for (ChartView* view : curves_->findChildren<ChartView*>()) view->hide();
   for (size_t i = 1; i < charts.size(); ++i) {
-    auto* view = curves_->findChild<QChartView*>(charts[i].name);
+    const QString name = QString::fromStdString(charts[i].id);
+    auto* view = curves_->findChild<ChartView*>(name);
     if (view == nullptr) {
-      view = NewChartView(charts[i].name, curves_);
+      view = NewChartView(name, curves_);
       curves_->addWidget(view);
     }
-    Replace(view, std::move(charts[i].chart));
+    view->SetChart(std::move(charts[i]));
     view->show();
   }
   const std::optional<RatingAnalysis>& analysis = figure_.analysis;
@@ -376,6 +373,12 @@ void RatingViewer::ShowFigure() {
   FillTable();
 
   const bool has_rows = !figure_.rows.empty();
+  if (has_rows && curves_->isHidden()) {
+    // Shown again, the curves would get back only their least height.
+    if (auto* rows = qobject_cast<QSplitter*>(curves_->parentWidget())) {
+      rows->setSizes({10000, 10000});
+    }
+  }
   curves_->setVisible(has_rows);
   // The section alone has the whole window when there is no table.
   table_->setVisible(has_rows);
@@ -422,20 +425,9 @@ namespace {
 class QtFigureRenderer : public FigureRenderer {
  public:
   Status Render(const FigureRequest& request, std::string* bytes) override {
-    FigureData data;
-    data.section = request.rating->section;
-    data.rows = request.rating->hydraulic_rows;
-    data.zones = request.rating->zones;
-    if (request.analysis != nullptr) data.analysis = *request.analysis;
-    data.heading = request.heading;
-    const QByteArray drawn =
-        request.format == "png"
-            ? FigurePng(data)
-            : FigureSvg(data, QString::fromStdString(request.title));
-    if (drawn.isEmpty()) {
-      return Status::Error("图没有画成（可能是内存不够），没有保存。");
-    }
-    bytes->assign(drawn.constData(), static_cast<size_t>(drawn.size()));
+    const figure::FigureRequest figure = figure::RequestFor(request);
+    if (request.format == "png") return FigurePng(figure, bytes);
+    *bytes = figure::FigureSvg(figure);
     return Status::Ok();
   }
 };
