@@ -92,6 +92,7 @@ int ExitStatusFor(xsrating::StatusKind kind) {
       return kExitUsage;
     case xsrating::StatusKind::kBadInput:
     case xsrating::StatusKind::kFileSystem:
+    case xsrating::StatusKind::kNotASurvey:
       break;
   }
   return EXIT_FAILURE;
@@ -403,6 +404,18 @@ std::string SkippedResultsNote(const std::vector<std::string>& skipped) {
          "，它们不是地形文件，例如“" + skipped.front() + "”。";
 }
 
+// The one note for the files named as surveys that are other inputs of the
+// station (gaugings, zones, a stage record), each failure's message telling
+// where the file belongs.
+std::string SkippedInputsNote(const std::vector<std::string>& messages) {
+  std::string note = "跳过 " + std::to_string(messages.size()) +
+                     " 个不是地形文件的文件，不算失败：";
+  for (const std::string& message : messages) {
+    note += "\n  " + xsrating::Shown(message);
+  }
+  return note;
+}
+
 int CliMain(int argc, char** argv) {
   xsrating::GuardStandardStreams();
   // An interrupted batch leaves no half-written temporary file behind.
@@ -420,7 +433,8 @@ int CliMain(int argc, char** argv) {
   app.option_defaults()->group("选项");
   app.footer(
       "退出状态：\n"
-      "  0  没有地形文件失败（以前的结果文件跳过，不算失败）\n"
+      "  0  没有地形文件失败（以前的结果文件跳过，不算失败；一次给多个\n"
+      "     文件时，实测流量、分区糙率、水位过程文件也跳过）\n"
       "  1  有地形文件没有算成（其余的照样计算），或标准输出无法写入\n"
       "  2  命令行有误，或 --plot 要用的绘图模块无法加载；什么都没有写\n"
       "\n"
@@ -588,6 +602,7 @@ int CliMain(int argc, char** argv) {
   int failed = 0;
   std::vector<std::string> surveys;
   std::vector<std::string> skipped;
+  std::vector<std::string> other_inputs;  // Their messages.
   for (const std::string& file : files) {
     const std::string path = AbsoluteUtf8(file);
     if (IsUnmatchedPattern(file, path)) {
@@ -625,6 +640,12 @@ int CliMain(int argc, char** argv) {
     if (const xsrating::Status status =
             xsrating::RunComputation(params, sink, run_hooks, &rating);
         !status.ok()) {
+      // What "*.txt" sweeps up in a station's folder is no failure.
+      if (status.kind() == xsrating::StatusKind::kNotASurvey &&
+          files.size() > 1) {
+        other_inputs.push_back(status.message());
+        continue;
+      }
       print_failure(status);
       ++failed;
       continue;
@@ -665,11 +686,15 @@ int CliMain(int argc, char** argv) {
     }
     if (!all_written) ++failed;
   }
+  if (!other_inputs.empty()) {
+    std::cerr << SkippedInputsNote(other_inputs) << '\n';
+  }
   if (files.size() > 1) {
+    const size_t skipped_count = skipped.size() + other_inputs.size();
     const size_t succeeded =
-        files.size() - skipped.size() - static_cast<size_t>(failed);
+        files.size() - skipped_count - static_cast<size_t>(failed);
     std::cerr << "共 " << files.size() << " 个文件：算成 " << succeeded
-              << " 个，失败 " << failed << " 个，跳过 " << skipped.size()
+              << " 个，失败 " << failed << " 个，跳过 " << skipped_count
               << " 个。\n";
   }
   return Finish(failed == 0 ? EXIT_SUCCESS : EXIT_FAILURE);

@@ -19,6 +19,10 @@ enum class StatusKind {
   // The program was called wrongly: its command line, or a request that
   // lacks what it needs.
   kUsage,
+  // The file given as a survey is plainly another of the station's inputs
+  // (gaugings, roughness zones, a stage record): no survey to run, and the
+  // message says where it belongs.
+  kNotASurvey,
   // A part of the program itself is missing or does not load (the figure
   // module).
   kUnavailable,
