@@ -165,6 +165,37 @@ std::string Advice(const std::string& text) {
   return advice;
 }
 
+// The failure of field `text` of `point` at `line`, which is not a number,
+// with what to do about it; for the file's first field, what the file is when
+// it is no survey at all. May read on.
+Status NotANumber(TextScanner& scan, const std::string& text, bool cut,
+                  int64_t line, int point, Field which) {
+  // The file's first field tells what a file that is no survey is; what
+  // follows it is read before Quote(), which leaves the scanner anywhere.
+  bool column_heads = false;
+  if (point == 1 && which == Field::kDistance && !cut) {
+    const std::string first_line = text + RestOfLine(scan);
+    int64_t heads_line = line;
+    if (const OtherInput* input =
+            RecognizeOtherInput(scan, first_line, line, &heads_line)) {
+      return Status::Error(StatusKind::kNotASurvey,
+                           std::string("“") + input->first_word + "”和“" +
+                               input->second_word + "”是" + AtLine(heads_line) +
+                               "的列名，" + input->what);
+    }
+    // Column heads are words: "0，5" is a number with the wrong comma, and
+    // "０ ５" numbers typed in full width.
+    column_heads = line == 1 && !first_line.starts_with("#") &&
+                   !HoldsDigit(text) && LineHoldsNumbers(scan);
+  }
+  return Status::Error(
+      AtLine(line) + "的" + scan.Quote(text, cut) + "不是数字（" +
+      Which(point, which) + "）。" +
+      (column_heads ? "第 1 行看起来是表头（列名），而地形文件中只能有数字："
+                      "请删去这一行。"
+                    : Advice(text)));
+}
+
 // Reads one field and the separator after it. `last_line` is the line of
 // the last field read, for messages about what follows it.
 Status ReadField(TextScanner& scan, LineLayout& layout, int64_t& last_line,
@@ -204,32 +235,8 @@ Status ReadField(TextScanner& scan, LineLayout& layout, int64_t& last_line,
   const TextScanner::Field field = scan.ReadField();
   if (!TextScanner::Number(field, value)) {
     // The field's bytes are gone once the scanner reads on for the advice.
-    const std::string text(field.text);
-    const bool cut = field.cut;
-    // The file's first field tells what a file that is no survey is; what
-    // follows it is read before Quote(), which leaves the scanner anywhere.
-    bool column_heads = false;
-    if (point == 1 && which == Field::kDistance && !cut) {
-      const std::string first_line = text + RestOfLine(scan);
-      int64_t heads_line = line;
-      if (const OtherInput* input =
-              RecognizeOtherInput(scan, first_line, line, &heads_line)) {
-        return Status::Error(StatusKind::kNotASurvey,
-                             std::string("“") + input->first_word + "”和“" +
-                                 input->second_word + "”是" +
-                                 AtLine(heads_line) + "的列名，" + input->what);
-      }
-      // Column heads are words: "0，5" is a number with the wrong comma, and
-      // "０ ５" numbers typed in full width.
-      column_heads = line == 1 && !first_line.starts_with("#") &&
-                     !HoldsDigit(text) && LineHoldsNumbers(scan);
-    }
-    return Status::Error(
-        AtLine(line) + "的" + scan.Quote(text, cut) + "不是数字（" +
-        Which(point, which) + "）。" +
-        (column_heads ? "第 1 行看起来是表头（列名），而地形文件中只能有数字："
-                        "请删去这一行。"
-                      : Advice(text)));
+    return NotANumber(scan, std::string(field.text), field.cut, line, point,
+                      which);
   }
   last_line = line;
   layout.AddField(line);
