@@ -264,7 +264,11 @@ link_holds "$shortcut" "$documents" ||
   fail "installer: the window's shortcut does not start in $documents"
 if [[ ! -f $guide_shortcut ]]; then
   fail "installer: no Start-menu shortcut 使用说明"
-elif ! link_holds "$guide_shortcut" 'C:\Program Files\xsrating\使用说明.html'; then
+# A link keeps its target's folder as text and the file's own name, in
+# UTF-16, in the last item of its path (the text's 使用说明 is in the ANSI
+# code page, which under Wine here holds no Chinese).
+elif ! grep -qiF 'C:\Program Files\xsrating\' <(strings -a "$guide_shortcut") ||
+  ! link_holds "$guide_shortcut" '使用说明.html'; then
   fail "installer: the shortcut 使用说明 does not open the installed guide"
 fi
 [[ $(registry_value DisplayName) == 河道断面水位流量关系计算 ]] ||
