@@ -784,6 +784,13 @@ INSTANTIATE_TEST_SUITE_P(
                    "g.txt", "--test-levels", "0.25,0.05", "v_section.txt"},
                   2,
                   "--test-levels：显著性水平“0.25,0.05”应是用逗号分开的三个数"},
+        UsageCase{
+            "TestLevelsInFullWidth",
+            {"-n", "0.025", "-s", "0.0004", "-m", "5", "--gaugings", "g.txt",
+             "--test-levels", "０.２５，０.０５，０.２", "v_section.txt"},
+            2,
+            "显著性水平“０.２５，０.０５，０.２”是全角字符，请用半角："
+            "0.25,0.05,0.2。"},
         UsageCase{"TestLevelOfOne",
                   {"-n", "0.025", "-s", "0.0004", "-m", "5", "--gaugings",
                    "g.txt", "--test-levels", "0.25,1,0.2", "v_section.txt"},
