@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "core/cross_section.h"
+#include "core/input/cross_section.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -12,8 +12,8 @@
 #include <utility>
 #include <vector>
 
-#include "core/encoding.h"
-#include "core/number_text.h"
+#include "core/base/encoding.h"
+#include "core/base/number_text.h"
 
 namespace xsrating {
 namespace {
@@ -219,24 +219,24 @@ INSTANTIATE_TEST_SUITE_P(
                      "地形文件。请在“查看断面与曲线”里用“导入实测流量…”，或在"
                      "命令行用 --gaugings。"},
                     {"表头"},
-                    StatusKind::kNotASurvey},
+                    StatusKind::kOtherInput},
         FailureCase{"GaugingsHeadsFirst",
                     "\xEF\xBB\xBF实测水位 实测流量\n1,2\n",
                     {"是第 1 行的列名，这像是实测流量文件"},
                     {},
-                    StatusKind::kNotASurvey},
+                    StatusKind::kOtherInput},
         FailureCase{
             "ZonesAfterNotesAndABlankLine",
             "# 分区糙率\n#\n\n起点距,糙率,说明\n0,0.05,滩地\n",
             {"“起点距”和“糙率”是第 4 行的列名，这像是分区糙率文件", "--zones"},
             {},
-            StatusKind::kNotASurvey},
+            StatusKind::kOtherInput},
         FailureCase{"StageRecord",
                     Utf8ToGbk("日期,时间,水位\r\n2024-06-01,8:00,12.31\r\n"),
                     {"“时间”和“水位”是第 1 行的列名，这像是水位过程文件",
                      "--stage-record"},
                     {},
-                    StatusKind::kNotASurvey},
+                    StatusKind::kOtherInput},
         // Heads further down are a survey's fault, not another file.
         FailureCase{"HeadsAfterData",
                     "0,5\n水位,流量\n",
@@ -248,7 +248,9 @@ INSTANTIATE_TEST_SUITE_P(
         FailureCase{"ResultFileChosenAsSurvey",
                     Utf8ToGbk("计算时间: 2026/12/7 3:47:47\r\n地形测点数： 4 "
                               "\r\n"),
-                    {"第 1 行", "结果文件", "不是地形数据文件"}},
+                    {"第 1 行", "结果文件", "不是地形数据文件"},
+                    {},
+                    StatusKind::kNotASurvey},
         FailureCase{"OneLineLacksANumber",
                     "0,5\n10,0\n20\n30,5\n",
                     {"第 3 行有 1 个数", "第 4 行结束"}},

@@ -28,9 +28,9 @@
 #include <memory>
 #include <string>
 
-#include "core/cross_section.h"
-#include "core/rating_csv.h"
-#include "core/rating_report.h"
+#include "core/input/cross_section.h"
+#include "core/output/rating_csv.h"
+#include "core/output/rating_report.h"
 #include "tests/support/svg_text.h"
 #include "ui/file_dialogs.h"
 #include "ui/tests/test_support.h"
@@ -335,7 +335,8 @@ class RatingViewerTest : public QObject {
         << "-5,3\r\n" + v << 0.025 << "0.0004" << QByteArray()
         << QStringList{"断面起点一端（第 1 个测点，起点距 -5）的高程 3"} << 5.0;
     QTest::newRow("roughness with a 0 too few")
-        << v << 0.3 << "0.0004" << QByteArray() << QStringList{"糙率 0.3"} << 5.0;
+        << v << 0.3 << "0.0004" << QByteArray() << QStringList{"糙率 0.3"}
+        << 5.0;
     QTest::newRow("slope 0")
         << v << 0.025 << "0" << QByteArray() << QStringList{"比降为 0"} << 5.0;
     QTest::newRow("far above the gaugings")
