@@ -98,6 +98,7 @@ int ExitStatusFor(xsrating::StatusKind kind) {
     case xsrating::StatusKind::kBadInput:
     case xsrating::StatusKind::kFileSystem:
     case xsrating::StatusKind::kNotASurvey:
+    case xsrating::StatusKind::kOtherInput:
       break;
   }
   return EXIT_FAILURE;
@@ -333,6 +334,18 @@ std::string SkippedResultsNote(const std::vector<std::string>& skipped) {
          "，它们不是地形文件，例如“" + skipped.front() + "”。";
 }
 
+// The one note for the files named as surveys that are other inputs of the
+// station (gaugings, zones, a stage record), each failure's message telling
+// where the file belongs.
+std::string SkippedInputsNote(const std::vector<std::string>& messages) {
+  std::string note = "跳过 " + std::to_string(messages.size()) +
+                     " 个不是地形文件的文件，不算失败：";
+  for (const std::string& message : messages) {
+    note += "\n  " + xsrating::ConsoleSafe(message);
+  }
+  return note;
+}
+
 // What the command line asks for, parsed and checked.
 struct CliRequest {
   xsrating::RunParameters params;
@@ -370,7 +383,8 @@ void DescribeProgram(CLI::App& app) {
   app.option_defaults()->group("选项");
   app.footer(
       "退出状态：\n"
-      "  0  没有地形文件失败（以前的结果文件跳过，不算失败）\n"
+      "  0  没有地形文件失败（以前的结果文件跳过，不算失败；一次给多个\n"
+      "     文件时，实测流量、分区糙率、水位过程文件也跳过）\n"
       "  1  有地形文件没有算成（其余的照样计算），或标准输出无法写入\n"
       "  2  命令行有误，或 --plot=png 要用的绘图模块无法加载；什么都没有写\n"
       "\n"
@@ -540,11 +554,13 @@ void PrintFailure(const xsrating::Status& status) {
 
 // Runs one survey of the batch with every file asked for; prints the paths
 // written and the failures. False when the survey or a file of it failed;
-// *skipped when it is an earlier result, which is no failure.
+// *skipped when it is an earlier result, or in a batch another input of the
+// station (its message in *other_input), which is no failure.
 bool RunOneSurvey(const CliRequest& request, const std::string& path,
                   const xsrating::RunHooks& hooks,
                   xsrating::FigureRenderer* figures,
-                  xsrating::RunParameters* params, bool* skipped) {
+                  xsrating::RunParameters* params, bool* skipped,
+                  std::string* other_input) {
   params->data_file_path = path;
   ConsoleSink sink;
   xsrating::Rating rating;
@@ -552,6 +568,12 @@ bool RunOneSurvey(const CliRequest& request, const std::string& path,
   const xsrating::Status status = xsrating::RunSurvey(
       *params, request.outputs, figures, sink, hooks, &rating, &outputs);
   *skipped = status.kind() == xsrating::StatusKind::kNotASurvey;
+  // What "*.txt" sweeps up in a station's folder is no failure.
+  if (status.kind() == xsrating::StatusKind::kOtherInput &&
+      request.files.size() > 1) {
+    *skipped = true;
+    *other_input = status.message();
+  }
   if (*skipped) return true;
   if (!status.ok()) {
     PrintFailure(status);
@@ -593,6 +615,7 @@ int RunSurveys(const CliRequest& request, const xsrating::RunHooks& hooks,
     paths.push_back(AbsoluteUtf8(file));
   }
   std::vector<std::string> skipped;
+  std::vector<std::string> other_inputs;  // Their messages.
   const std::vector<xsrating::Status> clashes =
       xsrating::ResultPathClashes(paths);
   for (size_t i = 0; i < paths.size(); ++i) {
@@ -613,20 +636,30 @@ int RunSurveys(const CliRequest& request, const xsrating::RunHooks& hooks,
     xsrating::RunHooks run_hooks = hooks;
     run_hooks.now = [run_time] { return run_time; };
     bool skip = false;
-    if (!RunOneSurvey(request, paths[i], run_hooks, figures, &params, &skip)) {
+    std::string other_input;
+    if (!RunOneSurvey(request, paths[i], run_hooks, figures, &params, &skip,
+                      &other_input)) {
       ++failed;
     }
-    if (skip) skipped.push_back(paths[i]);
+    if (!other_input.empty()) {
+      other_inputs.push_back(other_input);
+    } else if (skip) {
+      skipped.push_back(paths[i]);
+    }
   }
   if (!skipped.empty()) {
     // Only failures begin with the program's name.
     std::cerr << xsrating::ConsoleSafe(SkippedResultsNote(skipped)) << '\n';
   }
+  if (!other_inputs.empty()) {
+    std::cerr << SkippedInputsNote(other_inputs) << '\n';
+  }
   const size_t files = request.files.size();
   if (files > 1) {
+    const size_t skipped_count = skipped.size() + other_inputs.size();
     std::cerr << "共 " << files << " 个文件：算成 "
-              << files - skipped.size() - static_cast<size_t>(failed)
-              << " 个，失败 " << failed << " 个，跳过 " << skipped.size()
+              << files - skipped_count - static_cast<size_t>(failed)
+              << " 个，失败 " << failed << " 个，跳过 " << skipped_count
               << " 个。\n";
   }
   return Finish(failed == 0 ? EXIT_SUCCESS : EXIT_FAILURE);

@@ -25,6 +25,8 @@ packages=(
   xvfb xauth x11-utils imagemagick fonts-wqy-zenhei
   # The Windows installer and portable zip, and their test
   nsis zip unzip
+  # The user guide, Markdown (with tables) made into HTML
+  cmark-gfm
 )
 
 missing=()

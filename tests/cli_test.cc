@@ -199,6 +199,8 @@ struct FixtureCase {
   const char* roughness;
   const char* slope;
   const char* stages;
+  // What standard error says about the table; nothing when empty.
+  const char* warning = "";
   friend void PrintTo(const FixtureCase& c, std::ostream* os) { *os << c.name; }
 };
 
@@ -214,7 +216,11 @@ TEST_P(CliFixtureTest, ResultMatchesTheExpectedFileByteForByte) {
   ASSERT_EQ(outcome.exit_code, 0) << outcome.err;
   const fs::path result = dir_ / Path(std::string(c.name) + "成果.txt");
   EXPECT_EQ(outcome.out, Utf8(result) + "\n");
-  EXPECT_EQ(outcome.err, "");
+  if (*c.warning == '\0') {
+    EXPECT_EQ(outcome.err, "");
+  } else {
+    EXPECT_THAT(outcome.err, HasSubstr(c.warning));
+  }
 
   std::string expected =
       Slurp(fs::path(XSRATING_TEST_DATA) / (std::string(c.name) + ".expected"));
@@ -230,7 +236,13 @@ INSTANTIATE_TEST_SUITE_P(
     Fixtures, CliFixtureTest,
     testing::Values(FixtureCase{"v_section", "0.025", "0.0004", "5"},
                     FixtureCase{"river_section", "0.03", "0.00025", "20"},
-                    FixtureCase{"vertical_bank", "0.035", "3e-4", "7.9"}),
+                    // The table as the formulas give it, and a warning that
+                    // it stops short of the bank.
+                    FixtureCase{
+                        "vertical_bank", "0.035", "3e-4", "7.9",
+                        "\n水位流量关系曲线点子数量 7.9 不是整数：水位间隔"
+                        "按 7.9 算出，表中只有 7 行，最高计算水位 5.51 "
+                        "低于较低一岸的堤顶 6.2。"}),
     [](const testing::TestParamInfo<FixtureCase>& info) {
       return std::string(info.param.name);
     });
@@ -315,6 +327,9 @@ TEST_F(CliTest, SkipsEarlierResultsAndEndsWithACount) {
   const std::string v = "0,5\r\n10,0\r\n20,0\r\n30,5\r\n";
   std::ofstream(dir_ / "a.txt", std::ios::binary) << v;
   std::ofstream(dir_ / "b.txt", std::ios::binary) << v;
+  std::ofstream(dir_ / "g.txt", std::ios::binary)
+      << xsrating::Utf8ToGbk("# 实测流量\r\n水位,流量\r\n1,2\r\n");
+  std::ofstream(dir_ / "z.txt", std::ios::binary) << "起点距,糙率\n0,0.03\n";
   const std::vector<std::string> run = {"-n",     "0.025", "-s",
                                         "0.0004", "-m",    "5"};
   const auto with = [&run](std::vector<std::string> files) {
@@ -348,6 +363,18 @@ TEST_F(CliTest, SkipsEarlierResultsAndEndsWithACount) {
        1,
        {"xsrating-cli：没有与“none*.txt”相符的文件。\n",
         "共 2 个文件：算成 1 个，失败 1 个，跳过 0 个。"}},
+      // A station's folder: "*.txt" sweeps up its gaugings and zones, which
+      // are no surveys and no failures.
+      {{"a.txt", "g.txt", "z.txt", "a成果.txt"},
+       0,
+       {"跳过 2 个不是地形文件的文件，不算失败：\n  地形文件“" +
+            Utf8(dir_ / "g.txt") + "”有误：“水位”和“流量”是第 2 行的列名",
+        "\n  地形文件“" + Utf8(dir_ / "z.txt") + "”有误：“起点距”和“糙率”",
+        "共 4 个文件：算成 1 个，失败 0 个，跳过 3 个。"}},
+      // Alone, it is what the user asked for: it fails, with the hint.
+      {{"g.txt"},
+       1,
+       {"xsrating-cli：地形文件“", "这像是实测流量文件", "--gaugings"}},
   };
   for (const Case& c : cases) {
     const Outcome outcome = Run(with(c.files));
@@ -734,6 +761,19 @@ INSTANTIATE_TEST_SUITE_P(
                   {"-n", "0,03", "-s", "0.0004", "-m", "5", "v_section.txt"},
                   2,
                   "糙率“0,03”不是数字，请写成小数 0.03。"},
+        UsageCase{"RoughnessInFullWidth",
+                  {"-n", "０.０３", "-s", "0.0004", "-m", "5", "v_section.txt"},
+                  2,
+                  "糙率“０.０３”是全角字符，请用半角：0.03。"},
+        UsageCase{"StagesInFullWidth",
+                  {"-n", "0.03", "-s", "0.0004", "-m", "２０", "v_section.txt"},
+                  2,
+                  "点子数量“２０”是全角字符，请用半角：20。"},
+        UsageCase{
+            "SlopeAsAFullWidthFraction",
+            {"-n", "0.03", "-s", "１／２０００", "-m", "5", "v_section.txt"},
+            2,
+            "比降“１／２０００”是全角字符，请用半角：0.0005。"},
         UsageCase{"GaugingsWithTwoSurveys",
                   {"-n", "0.025", "-s", "0.0004", "-m", "5", "--gaugings",
                    "g.txt", "v_section.txt", "v_section.txt"},
@@ -746,6 +786,13 @@ INSTANTIATE_TEST_SUITE_P(
                    "g.txt", "--test-levels", "0.25,0.05", "v_section.txt"},
                   2,
                   "--test-levels：显著性水平“0.25,0.05”应是用逗号分开的三个数"},
+        UsageCase{
+            "TestLevelsInFullWidth",
+            {"-n", "0.025", "-s", "0.0004", "-m", "5", "--gaugings", "g.txt",
+             "--test-levels", "０.２５，０.０５，０.２", "v_section.txt"},
+            2,
+            "显著性水平“０.２５，０.０５，０.２”是全角字符，请用半角："
+            "0.25,0.05,0.2。"},
         UsageCase{"TestLevelOfOne",
                   {"-n", "0.025", "-s", "0.0004", "-m", "5", "--gaugings",
                    "g.txt", "--test-levels", "0.25,1,0.2", "v_section.txt"},
@@ -990,6 +1037,11 @@ INSTANTIATE_TEST_SUITE_P(
             "StartsAfterTheSurvey", "# 河槽\n5,0.03\n20,0.02\n",
             "第 2 行的第一个分区起点距 5 大于地形文件第一个测点的起点距 0"},
         BadZonesCase{"OnlyComments", "# 无\n", "分区糙率文件中没有数据"},
+        // Not a header to skip: a zone typed in full width.
+        BadZonesCase{
+            "FullWidthDigitsOnTheFirstLine", "０,0.03\n10,0.02\n",
+            "第 1 行的“０”不是有效的数字（分区起点距）。“０”是全角字符，"
+            "请用半角：0。"},
         BadZonesCase{"Utf16",
                      "\xFF\xFE"
                      "0\0,\0"

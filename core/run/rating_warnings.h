@@ -38,8 +38,12 @@ inline constexpr char kRatingWarningsTitle[] = "计算结果请核对：";
 //     elevation, the first stage above it, and the survey's rule that the data
 //     run from the highest point of one bank to the highest point of the
 //     other.
-//  2. ParameterWarnings(params).
-// Empty when nothing is doubtful. A rating without rows gives only 2.
+//  2. A stage count with a fraction (7.9): the step is worked out with it,
+//     but only its whole stages (7) are rows, so the top stage stays below
+//     the lower bank crest. The warning names the rows written, the top
+//     stage and the crest.
+//  3. ParameterWarnings(params).
+// Empty when nothing is doubtful. A rating without rows gives only 3.
 std::vector<std::string> RatingWarnings(const Rating& rating,
                                         const RunParameters& params);
 

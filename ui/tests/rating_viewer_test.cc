@@ -345,22 +345,30 @@ class RatingViewerTest : public QObject {
     QTest::addColumn<QString>("slope");
     QTest::addColumn<QByteArray>("gaugings");  // Empty: none imported.
     QTest::addColumn<QStringList>("said");     // Empty: the line is hidden.
+    QTest::addColumn<double>("stages");
     const QByteArray v = "0,5\r\n10,0\r\n20,0\r\n30,5\r\n";
     QTest::newRow("nothing doubtful")
-        << v << 0.025 << "0.0004" << QByteArray() << QStringList();
+        << v << 0.025 << "0.0004" << QByteArray() << QStringList() << 5.0;
     QTest::newRow("a point beyond the bank")
         << "-5,3\r\n" + v << 0.025 << "0.0004" << QByteArray()
-        << QStringList{"断面起点一端（第 1 个测点，起点距 -5）的高程 3"};
+        << QStringList{"断面起点一端（第 1 个测点，起点距 -5）的高程 3"} << 5.0;
     QTest::newRow("roughness with a 0 too few")
-        << v << 0.3 << "0.0004" << QByteArray() << QStringList{"糙率 0.3"};
+        << v << 0.3 << "0.0004" << QByteArray() << QStringList{"糙率 0.3"}
+        << 5.0;
     QTest::newRow("slope 0")
-        << v << 0.025 << "0" << QByteArray() << QStringList{"比降为 0"};
+        << v << 0.025 << "0" << QByteArray() << QStringList{"比降为 0"} << 5.0;
     QTest::newRow("far above the gaugings")
         << v << 0.025 << "0.0004" << QByteArray("1.5,20\r\n2,29\r\n")
-        << QStringList{"外延幅度 600.0%"};
+        << QStringList{"外延幅度 600.0%"} << 5.0;
     QTest::newRow("two at once")
         << v << 0.3 << "0.0004" << QByteArray("1.5,20\r\n2,29\r\n")
-        << QStringList{"糙率 0.3", "外延幅度 600.0%"};
+        << QStringList{"糙率 0.3", "外延幅度 600.0%"} << 5.0;
+    // The table of a fractional count stops below the bank: 7 rows of 0.63.
+    QTest::newRow("fractional stage count")
+        << v << 0.025 << "0.0004" << QByteArray()
+        << QStringList{"点子数量 7.9 不是整数", "表中只有 7 行",
+                       "最高计算水位 4.41 低于较低一岸的堤顶 5"}
+        << 7.9;
   }
 
   void warnings() {
@@ -369,11 +377,12 @@ class RatingViewerTest : public QObject {
     QFETCH(QString, slope);
     QFETCH(QByteArray, gaugings);
     QFETCH(QStringList, said);
+    QFETCH(double, stages);
     const QString path = temp_.filePath("warned.txt");
     QVERIFY(WriteFile(path, survey));
     RatingViewer viewer(&sink_);
-    viewer.Show(
-        Request(path.toStdString(), roughness, slope.toStdString().c_str(), 5));
+    viewer.Show(Request(path.toStdString(), roughness,
+                        slope.toStdString().c_str(), stages));
     viewer.show();
     QVERIFY(QTest::qWaitForWindowExposed(&viewer));
     if (!gaugings.isEmpty()) {
@@ -383,7 +392,7 @@ class RatingViewerTest : public QObject {
       QVERIFY(viewer.analysis().has_value());
     }
     // The table is computed and shown all the same.
-    QCOMPARE(viewer.figure().rows.size(), size_t{5});
+    QCOMPARE(viewer.figure().rows.size(), static_cast<size_t>(stages));
     QVERIFY(sink_.messages.empty());
     for (const QString& words : said) {
       QVERIFY2(viewer.message().contains(words), qPrintable(viewer.message()));
