@@ -18,6 +18,7 @@
 
 #include "cli/console.h"
 #include "cli/figure_module_loader.h"
+#include "cli/stage_record_job.h"
 #include "cli/usage.h"
 #include "core/date_time.h"
 #include "core/file_io.h"
@@ -414,7 +415,8 @@ int CliMain(int argc, char** argv) {
   app.formatter(std::make_shared<xsrating::ChineseHelpFormatter>(
       "(-n 糙率 | --zones 分区糙率文件 [--zone-method 分区|综合])\n"
       "       -s 比降 -m 点子数量 [--csv] [--plot[=svg|png]]\n"
-      "       [--gaugings 实测流量文件 [--test-levels A,B,C]] 地形文件..."));
+      "       [--gaugings 实测流量文件 [--test-levels A,B,C]]\n"
+      "       [--stage-record 水位过程文件] 地形文件..."));
   app.failure_message(xsrating::ChineseFailureMessage);
   app.get_formatter()->label("Positionals", "参数");
   app.option_defaults()->group("选项");
@@ -484,6 +486,13 @@ int CliMain(int argc, char** argv) {
                      "分区糙率的算法：分区（各分区流量相加，默认）\n"
                      "或综合（全断面一个综合糙率）")
           ->option_text(" 分区|综合");
+  std::string stage_record_path;
+  CLI::Option* stage_record_option =
+      app.add_option("--stage-record", stage_record_path,
+                     "水位过程文件（每行日期、时间、水位）：另写各记录的\n"
+                     "流量、日平均流量和逐日平均流量表，文件名为\n"
+                     "水位过程文件名加“流量.csv”；只能有一个地形数据文件")
+          ->option_text(" 文件");
   app.add_option("地形文件", files, "地形数据文件（.txt），可以有多个")
       ->option_text("...");
   app.set_version_flag("--version",
@@ -542,6 +551,9 @@ int CliMain(int argc, char** argv) {
   if (gaugings_option->count() > 0 && files.size() != 1) {
     return UsageError("有 --gaugings 时只能给一个地形数据文件。");
   }
+  if (stage_record_option->count() > 0 && files.size() != 1) {
+    return UsageError("有 --stage-record 时只能给一个地形数据文件。");
+  }
   if (gaugings_option->count() > 0 && zones_option->count() > 0) {
     return UsageError(
         "--gaugings 暂时不能与 --zones 同用：实测流量的率定目前只按全断面"
@@ -576,6 +588,17 @@ int CliMain(int argc, char** argv) {
   if (zones_option->count() > 0) {
     if (const xsrating::Status s = xsrating::ReadRoughnessZones(
             AbsoluteUtf8(zones_path), &params.zones);
+        !s.ok()) {
+      std::cerr << kProgram << "：" << xsrating::Shown(s.message()) << '\n';
+      return Finish(EXIT_FAILURE);
+    }
+  }
+  // A bad stage record would leave the run without its flow table: it is
+  // read and checked before anything is written.
+  xsrating::StageRecordJob stage_record;
+  if (stage_record_option->count() > 0) {
+    if (const xsrating::Status s =
+            stage_record.Read(AbsoluteUtf8(stage_record_path));
         !s.ok()) {
       std::cerr << kProgram << "：" << xsrating::Shown(s.message()) << '\n';
       return Finish(EXIT_FAILURE);
@@ -662,6 +685,17 @@ int CliMain(int argc, char** argv) {
         !s.ok()) {
       print_failure(s);
       all_written = false;
+    }
+    // Without the gaugings' check asked for, the flow would not be the
+    // calibrated one.
+    if (stage_record_option->count() > 0 &&
+        (analysis || gaugings_option->count() == 0)) {
+      if (const xsrating::Status s = stage_record.Write(
+              params, rating, analysis ? &*analysis : nullptr, run_time, sink);
+          !s.ok()) {
+        print_failure(s);
+        all_written = false;
+      }
     }
     if (!all_written) ++failed;
   }

@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "core/output/flow_table.h"
 #include "core/rating_csv.h"
 #include "core/rating_report.h"
 #include "core/result_file.h"
@@ -41,6 +42,7 @@ const char* Sign(OwnFile kind) {
       return "第一行不是“计算时间:”";
     case OwnFile::kTable:
     case OwnFile::kReport:
+    case OwnFile::kFlowTable:
       return "第一行不是本程序写的表头";
     case OwnFile::kFigure:
       return "其中没有本程序的标记";
@@ -60,6 +62,8 @@ const char* OwnFileName(OwnFile kind) {
       return "图";
     case OwnFile::kReport:
       return "率定表";
+    case OwnFile::kFlowTable:
+      return "流量表";
   }
   return "文件";
 }
@@ -77,6 +81,12 @@ bool IsOwnFile(OwnFile kind, std::string_view opening) {
              StartsWithCsvHeader(opening, kRatingReportHeader);
     case OwnFile::kFigure:
       return IsOwnFigure(opening);
+    case OwnFile::kFlowTable:
+      return StartsWithCsvHeader(opening, kFlowTableHeader) &&
+             opening
+                 .substr(kUtf8Mark.size() +
+                         std::string_view(kFlowTableHeader).size() + 2)
+                 .starts_with(kFlowTableFirstItem);
   }
   return false;
 }
