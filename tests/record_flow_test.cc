@@ -383,6 +383,11 @@ TEST(FlowTableTest, WritesTheBlocksThatASaveRecognisesAsOurs) {
       IsOwnFile(OwnFile::kFlowTable, RatingTableCsv(rating.hydraulic_rows)));
   EXPECT_EQ(FlowTablePath("/data/2024年.txt"), "/data/2024年流量.csv");
   EXPECT_EQ(FlowTablePath("/data/记录"), "/data/记录流量.csv");
+  EXPECT_EQ(FlowTablePath("/data.d/a.b.txt"), "/data.d/a.b流量.csv");
+  EXPECT_EQ(FlowTablePath("/data/.txt"), "/data/.txt流量.csv");
+#ifdef _WIN32
+  EXPECT_EQ(FlowTablePath("D:\\水文\\2024.txt"), "D:\\水文\\2024流量.csv");
+#endif
 }
 
 }  // namespace

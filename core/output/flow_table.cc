@@ -2,11 +2,9 @@
 #include "core/output/flow_table.h"
 
 #include <cmath>
-#include <filesystem>
 #include <optional>
 #include <vector>
 
-#include "core/file_io.h"
 #include "core/rating_csv.h"
 #include "core/result_file.h"
 #include "core/roughness_zones.h"
@@ -219,10 +217,22 @@ void AddYearBlock(const YearbookYear& year, std::string* csv) {
 }  // namespace
 
 std::string FlowTablePath(std::string_view stage_record_path) {
-  const std::filesystem::path path = PathFromUtf8(stage_record_path);
-  std::filesystem::path table = path.parent_path();
-  table /= PathFromUtf8(PathToUtf8(path.stem()) + "流量.csv");
-  return PathToUtf8(table);
+  // The folder is kept as written, as the result file's path keeps it.
+#ifdef _WIN32
+  constexpr std::string_view kSeparators = "/\\";
+#else
+  constexpr std::string_view kSeparators = "/";
+#endif
+  const size_t slash = stage_record_path.find_last_of(kSeparators);
+  const size_t name_start = slash == std::string_view::npos ? 0 : slash + 1;
+  std::string_view name = stage_record_path.substr(name_start);
+  // The extension: from the last dot, unless the name begins with it.
+  if (const size_t dot = name.rfind('.');
+      dot != std::string_view::npos && dot > 0) {
+    name = name.substr(0, dot);
+  }
+  return std::string(stage_record_path.substr(0, name_start)) +
+         std::string(name) + "流量.csv";
 }
 
 std::string FlowTableCsv(const FlowTableRun& run, const Rating& rating,
