@@ -7,11 +7,11 @@
 #include <fstream>
 #include <sstream>
 
-#include "core/cross_section.h"
-#include "core/rating.h"
-#include "core/result_file.h"
-#include "core/run.h"
-#include "core/stage_discharge.h"
+#include "core/hydraulics/rating.h"
+#include "core/hydraulics/stage_discharge.h"
+#include "core/input/cross_section.h"
+#include "core/output/result_file.h"
+#include "core/run/run.h"
 
 namespace {
 

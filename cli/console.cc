@@ -5,8 +5,8 @@
 #include <iostream>
 #include <vector>
 
-#include "core/encoding.h"
-#include "core/file_io.h"
+#include "core/base/encoding.h"
+#include "core/base/file_io.h"
 
 #ifndef _WIN32
 #include <fcntl.h>
@@ -42,7 +42,7 @@ void GuardStandardStreams() {
 #endif
 }
 
-std::string Shown(std::string_view text) {
+std::string ConsoleSafe(std::string_view text) {
   std::string shown;
   shown.reserve(text.size());
   for (char c : text) {
@@ -59,7 +59,7 @@ std::string Shown(std::string_view text) {
 
 void PrintOnStandardOutput(std::string_view line) {
   errno = 0;
-  std::cout << Shown(line) << '\n' << std::flush;
+  std::cout << ConsoleSafe(line) << '\n' << std::flush;
   NoteOutputState();
 }
 
@@ -89,7 +89,7 @@ std::string QuestionMarkNote(const std::string& data_file_path,
   std::string named;
   for (const std::string& character : lost) named += "“" + character + "”";
   return "提示：地形文件路径中的" + named + "不能用 GBK 编码写出，结果文件“" +
-         Shown(result_path) + "”记录路径时把它们写成了“?”。";
+         ConsoleSafe(result_path) + "”记录路径时把它们写成了“?”。";
 }
 
 }  // namespace xsrating

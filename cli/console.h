@@ -17,7 +17,7 @@ namespace xsrating {
 // one that cannot be written.
 void GuardStandardStreams();
 
-// Writes Shown(line) and a line end to standard output and flushes. The
+// Writes ConsoleSafe(line) and a line end to standard output and flushes. The
 // first failure is kept for StandardOutputFailure.
 void PrintOnStandardOutput(std::string_view line);
 
@@ -28,7 +28,7 @@ std::string StandardOutputFailure();
 // `text` with each control character written as "\x1b", so that a path or a
 // value with an escape or a line end in it cannot break the line it is shown
 // on, nor drive the terminal.
-std::string Shown(std::string_view text);
+std::string ConsoleSafe(std::string_view text);
 
 // A note for a run whose survey path holds characters that GBK cannot hold,
 // which the result file at `result_path` records as '?'; empty when there are

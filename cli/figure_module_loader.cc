@@ -6,7 +6,7 @@
 #include <utility>
 #include <vector>
 
-#include "core/file_io.h"
+#include "core/base/file_io.h"
 #include "figure_abi/figure_module_rows.h"
 
 #if defined(_WIN32)
@@ -160,7 +160,7 @@ FigureModule::~FigureModule() {
   if (end_ != nullptr) end_();
 }
 
-Status FigureModule::Render(const FigureRequest& request,
+Status FigureModule::Render(const FigureModuleRequest& request,
                             std::string* figure) const {
   if (render_ == nullptr) {
     return Status::Error(StatusKind::kUnavailable, "绘图模块没有加载。");

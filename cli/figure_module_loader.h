@@ -10,11 +10,11 @@
 #include <span>
 #include <string>
 
-#include "core/hydraulic_table.h"
-#include "core/rating_analysis.h"
-#include "core/roughness_zones.h"
-#include "core/status.h"
-#include "core/types.h"
+#include "core/base/status.h"
+#include "core/base/types.h"
+#include "core/calibration/rating_analysis.h"
+#include "core/hydraulics/hydraulic_table.h"
+#include "core/hydraulics/roughness_zones.h"
 #include "figure_abi/figure_module.h"
 
 namespace xsrating {
@@ -27,7 +27,7 @@ std::filesystem::path ProgramDirectory();
 // One figure, as XsratingFigureRequest describes it: the section and the
 // hydraulic table of a rating, both kept by the caller during Render, and
 // its check against gaugings.
-struct FigureRequest {
+struct FigureModuleRequest {
   const CrossSection* section = nullptr;
   std::span<const HydraulicRow> rows;
   std::string format;     // "svg" or "png".
@@ -62,7 +62,7 @@ class FigureModule {
   // Draws the figure of `request` into `*figure` (the file's bytes). Fails
   // with the module's message, or when no module is loaded; `*figure` is then
   // unchanged.
-  Status Render(const FigureRequest& request, std::string* figure) const;
+  Status Render(const FigureModuleRequest& request, std::string* figure) const;
 
  private:
   XsratingRenderFigureFn render_ = nullptr;

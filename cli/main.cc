@@ -18,21 +18,25 @@
 
 #include "cli/console.h"
 #include "cli/figure_module_loader.h"
-#include "cli/stage_record_job.h"
 #include "cli/usage.h"
-#include "core/date_time.h"
-#include "core/file_io.h"
-#include "core/number_text.h"
-#include "core/own_files.h"
-#include "core/rating.h"
-#include "core/rating_analysis.h"
-#include "core/rating_checks.h"
-#include "core/rating_csv.h"
-#include "core/rating_report.h"
-#include "core/rating_warnings.h"
-#include "core/result_file.h"
-#include "core/roughness_zones.h"
-#include "core/run.h"
+#include "core/base/date_time.h"
+#include "core/base/file_io.h"
+#include "core/base/number_text.h"
+#include "core/calibration/rating_analysis.h"
+#include "core/calibration/rating_checks.h"
+#include "core/flow/record_flow.h"
+#include "core/hydraulics/rating.h"
+#include "core/hydraulics/roughness_zones.h"
+#include "core/input/stage_record.h"
+#include "core/input/zones_file.h"
+#include "core/output/own_files.h"
+#include "core/output/rating_csv.h"
+#include "core/output/rating_heading.h"
+#include "core/output/rating_report.h"
+#include "core/output/result_file.h"
+#include "core/run/rating_warnings.h"
+#include "core/run/run.h"
+#include "core/run/survey_outputs.h"
 #include "form/inputs.h"
 #ifdef _WIN32
 #include "cli/windows_console.h"
@@ -56,10 +60,10 @@ class ConsoleSink : public xsrating::MessageSink {
  public:
   void ShowWarning(const std::string& text, const std::string& title) override {
     // A lone CR parts the lines of a message box's text.
-    std::string shown = xsrating::Shown(title) + ' ';
+    std::string shown = xsrating::ConsoleSafe(title) + ' ';
     for (size_t start = 0; start <= text.size();) {
       const size_t end = std::min(text.find('\r', start), text.size());
-      shown += xsrating::Shown(text.substr(start, end - start));
+      shown += xsrating::ConsoleSafe(text.substr(start, end - start));
       if (end < text.size()) shown += '\n';
       start = end + 1;
     }
@@ -93,6 +97,7 @@ int ExitStatusFor(xsrating::StatusKind kind) {
       return kExitUsage;
     case xsrating::StatusKind::kBadInput:
     case xsrating::StatusKind::kFileSystem:
+    case xsrating::StatusKind::kNotASurvey:
       break;
   }
   return EXIT_FAILURE;
@@ -236,14 +241,6 @@ void CheckNumbers(const CLI::App& app, std::span<const NumberOption> numbers,
   }
 }
 
-// The files written beside each result file on request.
-struct ExtraOutputs {
-  bool table = false;  // --csv: <name>成果.csv
-  // The table adds the equivalent roughness and the energy coefficient.
-  bool zone_columns = false;
-  std::string figure;  // --plot: "svg" or "png"; empty for none.
-};
-
 // SOURCE_DATE_EPOCH, when set, fixes the run's clock.
 xsrating::Status ClockFromEnvironment(xsrating::RunHooks* hooks) {
   if (const char* epoch_text = std::getenv("SOURCE_DATE_EPOCH")) {
@@ -294,95 +291,28 @@ xsrating::Status LoadFigureModule(xsrating::FigureModule* module) {
 #endif
 }
 
-// Writes the table and the figure of a run with `params` that has just
-// written its result file, from the same rating and its check against
-// gaugings (`analysis`, null without one). Prints each file's path on
-// standard output.
-xsrating::Status WriteExtraOutputs(const xsrating::RunParameters& params,
-                                   const xsrating::Rating& rating,
-                                   const xsrating::RatingAnalysis* analysis,
-                                   const ExtraOutputs& outputs,
-                                   const xsrating::FigureModule& figures) {
-  const std::string& data_file_path = params.data_file_path;
-  if (outputs.table) {
-    const std::string path = xsrating::RatingFilePath(data_file_path, ".csv");
-    if (xsrating::Status s = xsrating::SaveFileAtomically(
-            path,
-            xsrating::RatingTableCsv(rating.hydraulic_rows,
-                                     outputs.zone_columns),
-            xsrating::OwnFileSaveOptions(xsrating::OwnFile::kTable, path));
-        !s.ok()) {
-      return s;
-    }
-    xsrating::PrintOnStandardOutput(path);
+// The figure module behind the core's renderer: the one figure request of
+// the core, converted once into the module's.
+class ModuleFigureRenderer : public xsrating::FigureRenderer {
+ public:
+  explicit ModuleFigureRenderer(const xsrating::FigureModule& module)
+      : module_(module) {}
+  xsrating::Status Render(const xsrating::FigureRequest& request,
+                          std::string* bytes) override {
+    const xsrating::Rating& rating = *request.rating;
+    return module_.Render({.section = &rating.section,
+                           .rows = rating.hydraulic_rows,
+                           .format = request.format,
+                           .title = request.title,
+                           .heading = request.heading,
+                           .analysis = request.analysis,
+                           .zones = rating.zones},
+                          bytes);
   }
-  if (!outputs.figure.empty()) {
-    const std::string path =
-        xsrating::RatingFilePath(data_file_path, "." + outputs.figure);
-    std::string bytes;
-    if (xsrating::Status s = figures.Render(
-            {
-                .section = &rating.section,
-                .rows = rating.hydraulic_rows,
-                .format = outputs.figure,
-                // The SVG document is titled with the file's own name,
-                // "sec1成果".
-                .title =
-                    xsrating::PathToUtf8(xsrating::PathFromUtf8(path).stem()),
-                .heading = xsrating::RatingHeading(params),
-                .analysis = analysis,
-                .zones = rating.zones,
-            },
-            &bytes);
-        !s.ok()) {
-      return s;
-    }
-    if (xsrating::Status s = xsrating::SaveFileAtomically(
-            path, bytes,
-            xsrating::OwnFileSaveOptions(xsrating::OwnFile::kFigure, path));
-        !s.ok()) {
-      return s;
-    }
-    xsrating::PrintOnStandardOutput(path);
-  }
-  return xsrating::Status::Ok();
-}
 
-// Checks the rating of a run that has just written its result file against
-// the gaugings of `run` into `*analysis`, for the figure too, and writes the
-// report beside the result file, with the tests at `levels`; prints the
-// report's path on standard output, and warns through `sink` when the table
-// reaches too far above the gaugings.
-xsrating::Status WriteGaugingsReport(const xsrating::RunParameters& params,
-                                     const xsrating::Rating& rating,
-                                     const xsrating::RatingReportRun& run,
-                                     const xsrating::CheckLevels& levels,
-                                     xsrating::MessageSink& sink,
-                                     xsrating::RatingAnalysis* analysis) {
-  if (xsrating::Status s = xsrating::AnalyzeGaugings(
-          rating, params.slope_text, run.gaugings_path, analysis);
-      !s.ok()) {
-    return s;
-  }
-  xsrating::RatingChecks checks;
-  if (xsrating::Status s = xsrating::CheckRating(*analysis, levels, &checks);
-      !s.ok()) {
-    return s;
-  }
-  const std::string path = xsrating::RatingReportPath(params.data_file_path);
-  if (xsrating::Status s = xsrating::SaveFileAtomically(
-          path, xsrating::RatingReportCsv(*analysis, checks, run),
-          xsrating::OwnFileSaveOptions(xsrating::OwnFile::kReport, path));
-      !s.ok()) {
-    return s;
-  }
-  xsrating::PrintOnStandardOutput(path);
-  if (const std::optional<std::string> warning =
-          xsrating::ExtensionWarning(*analysis)) {
-    sink.ShowWarning(*warning, xsrating::kRatingWarningsTitle);
-  }
-  return xsrating::Status::Ok();
-}
+ private:
+  const xsrating::FigureModule& module_;
+};
 
 // True when `typed` is a pattern that matched no file: it holds '*' or '?'
 // (which Windows has expanded already, and which no Windows file name holds)
@@ -404,14 +334,36 @@ std::string SkippedResultsNote(const std::vector<std::string>& skipped) {
          "，它们不是地形文件，例如“" + skipped.front() + "”。";
 }
 
-int CliMain(int argc, char** argv) {
-  xsrating::GuardStandardStreams();
-  // An interrupted batch leaves no half-written temporary file behind.
-  xsrating::RemoveTemporaryFileOnSignals();
-  CLI::App app(
-      "由河道大断面测量数据（起点距、高程）计算水位流量关系，\n"
-      "结果写在每个地形文件旁，文件名为原名加“成果.txt”。",
-      kProgram);
+// What the command line asks for, parsed and checked.
+struct CliRequest {
+  xsrating::RunParameters params;
+  xsrating::OutputRequest outputs;
+  std::string zones_path;  // Empty when the roughness is given with -n.
+  std::vector<std::string> files;
+};
+
+// The option values as CLI11 fills them, and the options themselves.
+struct CliOptions {
+  std::string roughness_text;
+  std::string slope_text;
+  std::string stages_text;
+  std::string gaugings_path;
+  std::string test_levels_text;
+  std::string zones_path;
+  std::string zone_method_text;
+  std::string stage_record_path;
+  std::vector<std::string> files;
+  std::vector<NumberOption> numbers;
+  CLI::Option* plot = nullptr;
+  CLI::Option* csv = nullptr;
+  CLI::Option* gaugings = nullptr;
+  CLI::Option* test_levels = nullptr;
+  CLI::Option* zones = nullptr;
+  CLI::Option* zone_method = nullptr;
+  CLI::Option* stage_record = nullptr;
+};
+
+void DescribeProgram(CLI::App& app) {
   app.formatter(std::make_shared<xsrating::ChineseHelpFormatter>(
       "(-n 糙率 | --zones 分区糙率文件 [--zone-method 分区|综合])\n"
       "       -s 比降 -m 点子数量 [--csv] [--plot[=svg|png]]\n"
@@ -429,284 +381,335 @@ int CliMain(int argc, char** argv) {
       "环境变量：\n"
       "  SOURCE_DATE_EPOCH  设定时，结果文件的计算时间取这一时刻（UTC），\n"
       "                     值为 1970 年以来的整秒数，便于得到可重复的文件");
+}
 
-  std::string roughness_text;
-  std::string slope_text;
-  std::string stages_text;
-  std::vector<std::string> files;
-  const NumberOption numbers[] = {
-      {app.add_option("-n,--roughness", roughness_text,
-                      "糙率（曼宁系数 n），例如 0.025"),
-       xsrating::DescribeInput(xsrating::InputBox::kRoughness).name,
-       xsrating::DescribeInput(xsrating::InputBox::kRoughness).example},
-      {app.add_option("-s,--slope", slope_text,
-                      "水面比降，例如 0.0004（照原样写入结果文件）"),
-       xsrating::DescribeInput(xsrating::InputBox::kSlope).name,
-       xsrating::DescribeInput(xsrating::InputBox::kSlope).example},
-      {app.add_option("-m,--stages", stages_text,
-                      "水位流量关系曲线点子数量，1 到 100"),
-       xsrating::DescribeInput(xsrating::InputBox::kStageCount).name,
-       xsrating::DescribeInput(xsrating::InputBox::kStageCount).example},
+NumberOption AddNumberOption(CLI::App& app, const char* names,
+                             std::string& value, const char* help,
+                             xsrating::InputBox box) {
+  CLI::Option* option = app.add_option(names, value, help);
+  option->option_text(" 数值");
+  return {option, xsrating::DescribeInput(box).name,
+          xsrating::DescribeInput(box).example};
+}
+
+void DefineOptions(CLI::App& app, CliOptions& o) {
+  DescribeProgram(app);
+  o.numbers = {
+      AddNumberOption(app, "-n,--roughness", o.roughness_text,
+                      "糙率（曼宁系数 n），例如 0.025",
+                      xsrating::InputBox::kRoughness),
+      AddNumberOption(app, "-s,--slope", o.slope_text,
+                      "水面比降，例如 0.0004（照原样写入结果文件）",
+                      xsrating::InputBox::kSlope),
+      AddNumberOption(app, "-m,--stages", o.stages_text,
+                      "水位流量关系曲线点子数量，1 到 100",
+                      xsrating::InputBox::kStageCount),
   };
-  for (const NumberOption& number : numbers) {
-    number.option->option_text(" 数值");
-  }
-  const std::string plot_help =
-      "另写断面图与水位流量、水位面积关系曲线图，\n"
-      "文件名为原名加“成果.svg”（--plot）或\n"
-      "“成果.png”（--plot=png）；要用与本程序\n"
-      "在同一文件夹里的绘图模块";
-  CLI::Option* plot_option =
-      app.add_flag("--plot{svg}", plot_help)->option_text("[=svg|png]");
-  const std::string csv_help =
-      "另写完整水力要素表（UTF-8 CSV），\n文件名为原名加“成果.csv”";
-  CLI::Option* csv_option = app.add_flag("--csv", csv_help);
-  std::string gaugings_path;
-  CLI::Option* gaugings_option =
-      app.add_option("--gaugings", gaugings_path,
-                     "实测流量文件（每行水位、流量）：另写率定糙率、\n率定表"
-                     "和关系式，"
-                     "文件名为原名加“率定.csv”；\n只能有一个地形数据文件")
-          ->option_text(" 文件");
-  std::string test_levels_text;
-  CLI::Option* test_levels_option =
-      app.add_option("--test-levels", test_levels_text,
+  o.plot = app.add_flag("--plot{svg}")
+               ->description(
+                   "另写断面图与水位流量、水位面积关系曲线图，\n"
+                   "文件名为原名加“成果.svg”（--plot）或\n"
+                   "“成果.png”（--plot=png）；要用与本程序\n"
+                   "在同一文件夹里的绘图模块")
+               ->option_text("[=svg|png]");
+  o.csv = app.add_flag("--csv")->description(
+      "另写完整水力要素表（UTF-8 CSV），\n文件名为原名加“成果.csv”");
+  o.gaugings = app.add_option("--gaugings", o.gaugings_path,
+                              "实测流量文件（每行水位、流量）：另写率定糙率、\n"
+                              "率定表和关系式，文件名为原名加“率定.csv”；\n"
+                              "只能有一个地形数据文件")
+                   ->option_text(" 文件");
+  o.test_levels =
+      app.add_option("--test-levels", o.test_levels_text,
                      "率定表中符号检验、适线检验、偏离数值检验的\n"
                      "显著性水平，各在 0 与 1 之间，默认 0.25,0.05,0.2")
           ->option_text(" A,B,C");
-  std::string zones_path;
-  CLI::Option* zones_option =
-      app.add_option("--zones", zones_path,
-                     "分区糙率文件（每行分区起点距、糙率），代替 -n：\n"
-                     "断面上糙率分段不同时用")
-          ->option_text(" 文件");
-  std::string zone_method_text;
-  CLI::Option* zone_method_option =
-      app.add_option("--zone-method", zone_method_text,
+  o.zones = app.add_option("--zones", o.zones_path,
+                           "分区糙率文件（每行分区起点距、糙率），代替 -n：\n"
+                           "断面上糙率分段不同时用")
+                ->option_text(" 文件");
+  o.zone_method =
+      app.add_option("--zone-method", o.zone_method_text,
                      "分区糙率的算法：分区（各分区流量相加，默认）\n"
                      "或综合（全断面一个综合糙率）")
           ->option_text(" 分区|综合");
-  std::string stage_record_path;
-  CLI::Option* stage_record_option =
-      app.add_option("--stage-record", stage_record_path,
+  o.stage_record =
+      app.add_option("--stage-record", o.stage_record_path,
                      "水位过程文件（每行日期、时间、水位）：另写各记录的\n"
                      "流量、日平均流量和逐日平均流量表，文件名为\n"
                      "水位过程文件名加“流量.csv”；只能有一个地形数据文件")
           ->option_text(" 文件");
-  app.add_option("地形文件", files, "地形数据文件（.txt），可以有多个")
+  app.add_option("地形文件", o.files, "地形数据文件（.txt），可以有多个")
       ->option_text("...");
   app.set_version_flag("--version",
                        std::string(kProgram) + " " + XSRATING_VERSION,
                        "显示程序的版本");
   app.set_help_flag("-h,--help", "显示本帮助");
+}
 
-  ExtraOutputs extra;
-  xsrating::CheckLevels test_levels;
+// The checks CLI11 cannot make, after it has parsed; a failure throws
+// CLI::ValidationError, as CLI11's own do.
+void CheckOptions(const CLI::App& app, const CliOptions& o,
+                  xsrating::OutputRequest* outputs) {
+  CheckNumbers(app, o.numbers, o.zones);
+  if (o.zone_method->count() > 0) {
+    if (o.zones->count() == 0) {
+      throw CLI::ValidationError(
+          "--zone-method 只用于分区糙率，请同时用 --zones "
+          "给出分区糙率文件。");
+    }
+    if (!xsrating::ZoneMethodFromName(o.zone_method_text)) {
+      throw CLI::ValidationError("“--zone-method " + o.zone_method_text +
+                                 "”：分区糙率的算法只能是 " +
+                                 xsrating::kSubsectionMethodName + " 或 " +
+                                 xsrating::kCompositeMethodName + "。");
+    }
+  }
+  for (const std::string& format : o.plot->results()) {
+    if (format != "svg" && format != "png") {
+      throw CLI::ValidationError("“--plot=" + format +
+                                 "”：图的格式只能是 svg 或 png。");
+    }
+    outputs->figure_format = format;
+  }
+  for (const std::string& value : o.csv->results()) {
+    if (value != "true") {
+      throw CLI::ValidationError("“--csv=" + value +
+                                 "”：--csv 不带值，只写 --csv。");
+    }
+    outputs->table = true;
+  }
+  if (o.files.empty()) throw CLI::ValidationError("缺少地形数据文件。");
+  if (o.test_levels->count() > 0) {
+    if (const xsrating::Status s =
+            xsrating::ParseCheckLevels(o.test_levels_text, &outputs->levels);
+        !s.ok()) {
+      throw CLI::ValidationError("--test-levels：" + s.message());
+    }
+  }
+}
+
+// The rules between options that CLI11 has no words for: nullopt when the
+// options go together, else the usage error's message.
+std::optional<std::string> OptionClash(const CliOptions& o) {
+  if (o.gaugings->count() > 0 && o.files.size() != 1) {
+    return "有 --gaugings 时只能给一个地形数据文件。";
+  }
+  if (o.stage_record->count() > 0 && o.files.size() != 1) {
+    return "有 --stage-record 时只能给一个地形数据文件。";
+  }
+  if (o.gaugings->count() > 0 && o.zones->count() > 0) {
+    return "--gaugings 暂时不能与 --zones 同用：实测流量的率定目前只按全断面"
+           "一个糙率计算，请用 -n 给出糙率。";
+  }
+  return std::nullopt;
+}
+
+// Parses the command line into *request. Returns the exit status when the
+// program ends here (help, version, a usage error), nullopt when it runs.
+std::optional<int> ParseCommandLine(int argc, char** argv,
+                                    CliRequest* request) {
+  CLI::App app(
+      "由河道大断面测量数据（起点距、高程）计算水位流量关系，\n"
+      "结果写在每个地形文件旁，文件名为原名加“成果.txt”。",
+      kProgram);
+  CliOptions o;
+  DefineOptions(app, o);
   try {
-    RefuseMissingValues(app, numbers, argc, argv);
+    RefuseMissingValues(app, o.numbers, argc, argv);
     app.parse(argc, argv);
-    CheckNumbers(app, numbers, zones_option);
-    if (zone_method_option->count() > 0) {
-      if (zones_option->count() == 0) {
-        throw CLI::ValidationError(
-            "--zone-method 只用于分区糙率，请同时用 --zones "
-            "给出分区糙率文件。");
-      }
-      if (!xsrating::ZoneMethodFromName(zone_method_text)) {
-        throw CLI::ValidationError("“--zone-method " + zone_method_text +
-                                   "”：分区糙率的算法只能是 " +
-                                   xsrating::kSubsectionMethodName + " 或 " +
-                                   xsrating::kCompositeMethodName + "。");
-      }
-    }
-    for (const std::string& format : plot_option->results()) {
-      if (format != "svg" && format != "png") {
-        throw CLI::ValidationError("“--plot=" + format +
-                                   "”：图的格式只能是 svg 或 png。");
-      }
-      extra.figure = format;
-    }
-    for (const std::string& value : csv_option->results()) {
-      if (value != "true") {
-        throw CLI::ValidationError("“--csv=" + value +
-                                   "”：--csv 不带值，只写 --csv。");
-      }
-      extra.table = true;
-    }
-    if (files.empty()) throw CLI::ValidationError("缺少地形数据文件。");
-    if (test_levels_option->count() > 0) {
-      if (const xsrating::Status s =
-              xsrating::ParseCheckLevels(test_levels_text, &test_levels);
-          !s.ok()) {
-        throw CLI::ValidationError("--test-levels：" + s.message());
-      }
-    }
+    CheckOptions(app, o, &request->outputs);
   } catch (const CLI::Success& e) {
     return Finish(app.exit(e));
   } catch (const CLI::ParseError& e) {
     app.exit(e);
     return kExitUsage;
   }
-
-  if (gaugings_option->count() > 0 && files.size() != 1) {
-    return UsageError("有 --gaugings 时只能给一个地形数据文件。");
+  if (const std::optional<std::string> clash = OptionClash(o)) {
+    return UsageError(*clash);
   }
-  if (stage_record_option->count() > 0 && files.size() != 1) {
-    return UsageError("有 --stage-record 时只能给一个地形数据文件。");
-  }
-  if (gaugings_option->count() > 0 && zones_option->count() > 0) {
-    return UsageError(
-        "--gaugings 暂时不能与 --zones 同用：实测流量的率定目前只按全断面"
-        "一个糙率计算，请用 -n 给出糙率。");
-  }
-
-  xsrating::RunParameters params;
-  if (zones_option->count() > 0) {
-    extra.zone_columns = true;
-    params.zone_method = zone_method_option->count() > 0
-                             ? *xsrating::ZoneMethodFromName(zone_method_text)
+  xsrating::RunParameters& params = request->params;
+  if (o.zones->count() > 0) {
+    request->zones_path = AbsoluteUtf8(o.zones_path);
+    params.zone_method = o.zone_method->count() > 0
+                             ? *xsrating::ZoneMethodFromName(o.zone_method_text)
                              : xsrating::ZoneMethod::kSubsection;
   } else {
-    params.roughness = *xsrating::TextToNumber(roughness_text);
+    params.roughness = *xsrating::TextToNumber(o.roughness_text);
   }
-  params.slope_text = slope_text;
-  params.stage_count = *xsrating::TextToNumber(stages_text);
+  params.slope_text = o.slope_text;
+  params.stage_count = *xsrating::TextToNumber(o.stages_text);
+  if (o.gaugings->count() > 0) {
+    request->outputs.gaugings_path = AbsoluteUtf8(o.gaugings_path);
+  }
+  if (o.stage_record->count() > 0) {
+    request->outputs.stage_record_path = AbsoluteUtf8(o.stage_record_path);
+  }
+  request->files = o.files;
+  return std::nullopt;
+}
 
-  xsrating::RunHooks hooks;
-  if (const xsrating::Status s = ClockFromEnvironment(&hooks); !s.ok()) {
-    return UsageError(s.message());
-  }
-  xsrating::FigureModule figures;
-  if (!extra.figure.empty()) {
-    if (const xsrating::Status s = LoadFigureModule(&figures); !s.ok()) {
-      std::cerr << kProgram << "：" << xsrating::Shown(s.message()) << '\n';
-      return ExitStatusFor(s.kind());
-    }
-  }
+void PrintFailure(const xsrating::Status& status) {
+  std::cerr << kProgram << "：" << xsrating::ConsoleSafe(status.message())
+            << '\n';
+}
 
-  // A bad zones file would fail every survey: nothing is run or written.
-  if (zones_option->count() > 0) {
-    if (const xsrating::Status s = xsrating::ReadRoughnessZones(
-            AbsoluteUtf8(zones_path), &params.zones);
-        !s.ok()) {
-      std::cerr << kProgram << "：" << xsrating::Shown(s.message()) << '\n';
-      return Finish(EXIT_FAILURE);
+// The warnings that go with a file written: the extension above the
+// gaugings with the report, the stage record's with the flow table.
+void ShowFileWarnings(xsrating::OwnFile kind,
+                      const xsrating::SurveyOutputs& outputs,
+                      xsrating::MessageSink& sink) {
+  if (kind == xsrating::OwnFile::kReport && outputs.analysis) {
+    if (const std::optional<std::string> warning =
+            xsrating::ExtensionWarning(*outputs.analysis)) {
+      sink.ShowWarning(*warning, xsrating::kRatingWarningsTitle);
     }
   }
-  // A bad stage record would leave the run without its flow table: it is
-  // read and checked before anything is written.
-  xsrating::StageRecordJob stage_record;
-  if (stage_record_option->count() > 0) {
-    if (const xsrating::Status s =
-            stage_record.Read(AbsoluteUtf8(stage_record_path));
-        !s.ok()) {
-      std::cerr << kProgram << "：" << xsrating::Shown(s.message()) << '\n';
-      return Finish(EXIT_FAILURE);
+  if (kind == xsrating::OwnFile::kFlowTable && outputs.flow) {
+    std::string text;
+    for (const std::string& warning :
+         xsrating::FlowWarnings(outputs.flow->flow)) {
+      if (!text.empty()) text += '\r';
+      text += warning;
+    }
+    if (!text.empty()) {
+      sink.ShowWarning(text, xsrating::kStageRecordWarningsTitle);
     }
   }
-  // A survey that fails does not stop the others. Earlier results among the
-  // files, as "*.txt" names them in a folder that was run before, are no
-  // surveys: skipped, told once, not a failure.
+}
+
+// Runs one survey of the batch with every file asked for; prints the paths
+// written and the failures. False when the survey or a file of it failed;
+// *skipped when it is an earlier result, which is no failure.
+bool RunOneSurvey(const CliRequest& request, const std::string& path,
+                  const xsrating::RunHooks& hooks,
+                  xsrating::FigureRenderer* figures,
+                  xsrating::RunParameters* params, bool* skipped) {
+  params->data_file_path = path;
   ConsoleSink sink;
-  int failed = 0;
-  std::vector<std::string> surveys;
-  std::vector<std::string> skipped;
-  for (const std::string& file : files) {
-    const std::string path = AbsoluteUtf8(file);
-    if (IsUnmatchedPattern(file, path)) {
-      std::cerr << kProgram << "：没有与“" << xsrating::Shown(file)
-                << "”相符的文件。\n";
-      ++failed;
-    } else if (xsrating::IsEarlierResultFile(path)) {
-      skipped.push_back(path);
-    } else {
-      surveys.push_back(path);
+  xsrating::Rating rating;
+  xsrating::SurveyOutputs outputs;
+  const xsrating::Status status = xsrating::RunSurvey(
+      *params, request.outputs, figures, sink, hooks, &rating, &outputs);
+  *skipped = status.kind() == xsrating::StatusKind::kNotASurvey;
+  if (*skipped) return true;
+  if (!status.ok()) {
+    PrintFailure(status);
+    return false;
+  }
+  if (const std::string note =
+          xsrating::QuestionMarkNote(path, xsrating::ResultFilePath(path));
+      !note.empty()) {
+    std::cerr << note << '\n';
+  }
+  // The result file's path is the sink's to print; the others' are here.
+  for (size_t i = 1; i < outputs.files.size(); ++i) {
+    const xsrating::OutputFile& file = outputs.files[i];
+    if (!file.status.ok()) {
+      PrintFailure(file.status);
+      continue;
     }
+    xsrating::PrintOnStandardOutput(file.path);
+    ShowFileWarnings(file.kind, outputs, sink);
   }
-  if (!skipped.empty()) {
-    // Only failures begin with the program's name.
-    std::cerr << xsrating::Shown(SkippedResultsNote(skipped)) << '\n';
+  return outputs.AllSaved();
+}
+
+// Runs every survey of the request, one after another; a survey that fails
+// does not stop the others. Earlier results among the files, as "*.txt"
+// names them in a folder that was run before, are no surveys: skipped, told
+// once, not a failure. Returns the exit status.
+int RunSurveys(const CliRequest& request, const xsrating::RunHooks& hooks,
+               xsrating::FigureRenderer* figures) {
+  xsrating::RunParameters params = request.params;
+  int failed = 0;
+  std::vector<std::string> paths;
+  for (const std::string& file : request.files) {
+    paths.push_back(AbsoluteUtf8(file));
   }
-  const auto print_failure = [](const xsrating::Status& status) {
-    std::cerr << kProgram << "：" << xsrating::Shown(status.message()) << '\n';
-  };
+  std::vector<std::string> skipped;
   const std::vector<xsrating::Status> clashes =
-      xsrating::ResultPathClashes(surveys);
-  for (size_t i = 0; i < surveys.size(); ++i) {
-    if (!clashes[i].ok()) {
-      print_failure(clashes[i]);
+      xsrating::ResultPathClashes(paths);
+  for (size_t i = 0; i < paths.size(); ++i) {
+    if (IsUnmatchedPattern(request.files[i], paths[i])) {
+      std::cerr << kProgram << "：没有与“"
+                << xsrating::ConsoleSafe(request.files[i]) << "”相符的文件。\n";
       ++failed;
       continue;
     }
-    params.data_file_path = surveys[i];
+    if (!clashes[i].ok()) {
+      PrintFailure(clashes[i]);
+      ++failed;
+      continue;
+    }
     // One time for the result file and the report beside it.
     const xsrating::LocalDateTime run_time =
         hooks.now ? hooks.now() : xsrating::CurrentLocalTime();
     xsrating::RunHooks run_hooks = hooks;
     run_hooks.now = [run_time] { return run_time; };
-    xsrating::Rating rating;
-    if (const xsrating::Status status =
-            xsrating::RunComputation(params, sink, run_hooks, &rating);
-        !status.ok()) {
-      print_failure(status);
+    bool skip = false;
+    if (!RunOneSurvey(request, paths[i], run_hooks, figures, &params, &skip)) {
       ++failed;
-      continue;
     }
-    if (const std::string note = xsrating::QuestionMarkNote(
-            params.data_file_path,
-            xsrating::ResultFilePath(params.data_file_path));
-        !note.empty()) {
-      std::cerr << note << '\n';
-    }
-    // The files beside the result were asked for too: without them the
-    // survey has failed.
-    bool all_written = true;
-    // The figure shows the gaugings when they could be checked.
-    std::optional<xsrating::RatingAnalysis> analysis;
-    if (gaugings_option->count() > 0) {
-      const xsrating::RatingReportRun run = {
-          .data_file_path = params.data_file_path,
-          .gaugings_path = AbsoluteUtf8(gaugings_path),
-          .roughness_text = roughness_text,
-          .slope_text = slope_text,
-          .run_time = run_time,
-      };
-      analysis.emplace();
-      if (const xsrating::Status s = WriteGaugingsReport(
-              params, rating, run, test_levels, sink, &*analysis);
-          !s.ok()) {
-        print_failure(s);
-        all_written = false;
-        analysis.reset();
-      }
-    }
-    if (const xsrating::Status s = WriteExtraOutputs(
-            params, rating, analysis ? &*analysis : nullptr, extra, figures);
-        !s.ok()) {
-      print_failure(s);
-      all_written = false;
-    }
-    // Without the gaugings' check asked for, the flow would not be the
-    // calibrated one.
-    if (stage_record_option->count() > 0 &&
-        (analysis || gaugings_option->count() == 0)) {
-      if (const xsrating::Status s = stage_record.Write(
-              params, rating, analysis ? &*analysis : nullptr, run_time, sink);
-          !s.ok()) {
-        print_failure(s);
-        all_written = false;
-      }
-    }
-    if (!all_written) ++failed;
+    if (skip) skipped.push_back(paths[i]);
   }
-  if (files.size() > 1) {
-    const size_t succeeded =
-        files.size() - skipped.size() - static_cast<size_t>(failed);
-    std::cerr << "共 " << files.size() << " 个文件：算成 " << succeeded
+  if (!skipped.empty()) {
+    // Only failures begin with the program's name.
+    std::cerr << xsrating::ConsoleSafe(SkippedResultsNote(skipped)) << '\n';
+  }
+  const size_t files = request.files.size();
+  if (files > 1) {
+    std::cerr << "共 " << files << " 个文件：算成 "
+              << files - skipped.size() - static_cast<size_t>(failed)
               << " 个，失败 " << failed << " 个，跳过 " << skipped.size()
               << " 个。\n";
   }
   return Finish(failed == 0 ? EXIT_SUCCESS : EXIT_FAILURE);
+}
+
+// Reads the zones file and the stage record the request names, if any.
+xsrating::Status ReadInputFiles(CliRequest* request) {
+  if (!request->zones_path.empty()) {
+    if (xsrating::Status s = xsrating::ReadRoughnessZones(
+            request->zones_path, &request->params.zones);
+        !s.ok()) {
+      return s;
+    }
+  }
+  xsrating::OutputRequest& outputs = request->outputs;
+  if (outputs.stage_record_path.empty()) return xsrating::Status::Ok();
+  return xsrating::ReadStageRecord(outputs.stage_record_path,
+                                   &outputs.stage_readings);
+}
+
+int CliMain(int argc, char** argv) {
+  xsrating::GuardStandardStreams();
+  // An interrupted batch leaves no half-written temporary file behind.
+  xsrating::RemoveTemporaryFileOnSignals();
+  CliRequest request;
+  if (const std::optional<int> ended = ParseCommandLine(argc, argv, &request)) {
+    return *ended;
+  }
+  xsrating::RunHooks hooks;
+  if (const xsrating::Status s = ClockFromEnvironment(&hooks); !s.ok()) {
+    return UsageError(s.message());
+  }
+  xsrating::FigureModule module;
+  if (!request.outputs.figure_format.empty()) {
+    if (const xsrating::Status s = LoadFigureModule(&module); !s.ok()) {
+      PrintFailure(s);
+      return ExitStatusFor(s.kind());
+    }
+  }
+  // A bad zones file would fail every survey, and a bad stage record would
+  // leave the run without its flow table: both are read and checked before
+  // anything is run or written.
+  if (const xsrating::Status s = ReadInputFiles(&request); !s.ok()) {
+    PrintFailure(s);
+    return Finish(EXIT_FAILURE);
+  }
+  ModuleFigureRenderer figures(module);
+  return RunSurveys(request, hooks, &figures);
 }
 
 }  // namespace

@@ -90,7 +90,7 @@ std::string ChineseHelpFormatter::make_footer(const CLI::App* app) const {
 
 std::string UsageErrorText(std::string_view program, std::string_view text) {
   std::string message(program);
-  message.append("：").append(Shown(text));
+  message.append("：").append(ConsoleSafe(text));
   message.append("\n用 ").append(program).append(" --help 查看用法。\n");
   return message;
 }

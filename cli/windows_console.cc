@@ -6,7 +6,7 @@
 #include <iostream>
 #include <streambuf>
 
-#include "core/encoding.h"
+#include "core/base/encoding.h"
 
 namespace xsrating {
 namespace {

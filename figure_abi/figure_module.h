@@ -52,7 +52,8 @@ typedef struct XsratingFigurePoint {
   double elevation;
 } XsratingFigurePoint;
 
-// One row of the hydraulic table, as core/hydraulic_table.h defines it.
+// One row of the hydraulic table, as core/hydraulics/hydraulic_table.h defines
+// it.
 typedef struct XsratingFigureRow {
   double stage;
   double area;
@@ -96,8 +97,8 @@ typedef struct XsratingFigureCalibratedRow {
   int extrapolated;  // 1 above the highest gauging used, else 0.
 } XsratingFigureCalibratedRow;
 
-// The rating checked against gaugings, as core/rating_analysis.h finds it:
-// what the figure draws of it. The arrays stay the caller's.
+// The rating checked against gaugings, as core/calibration/rating_analysis.h
+// finds it: what the figure draws of it. The arrays stay the caller's.
 typedef struct XsratingFigureAnalysis {
   const XsratingFigureGauging* gaugings;  // In file order.
   size_t gauging_count;

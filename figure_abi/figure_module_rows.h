@@ -9,9 +9,9 @@
 #include <utility>
 #include <vector>
 
-#include "core/hydraulic_table.h"
-#include "core/rating_analysis.h"
-#include "core/roughness_zones.h"
+#include "core/calibration/rating_analysis.h"
+#include "core/hydraulics/hydraulic_table.h"
+#include "core/hydraulics/roughness_zones.h"
 #include "figure_abi/figure_module.h"
 
 namespace xsrating {

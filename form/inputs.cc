@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "core/number_text.h"
+#include "core/base/number_text.h"
 #include "form/texts.h"
 
 namespace xsrating {

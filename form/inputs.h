@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-#include "core/types.h"
+#include "core/base/types.h"
 
 namespace xsrating {
 

@@ -3,7 +3,7 @@
 
 #include <optional>
 
-#include "core/status.h"
+#include "core/base/status.h"
 #include "form/format_help.h"
 #include "form/texts.h"
 

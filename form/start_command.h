@@ -6,8 +6,8 @@
 
 #include <optional>
 
-#include "core/run.h"
-#include "core/types.h"
+#include "core/base/types.h"
+#include "core/run/run.h"
 #include "form/inputs.h"
 
 namespace xsrating {

@@ -4,7 +4,7 @@
 
 // The titles both windows show, in UTF-8. The controls' own texts are in the
 // layout (form/layout.h), the boxes' names in form/inputs.h, the help in
-// form/format_help.h; the run's own texts are the core's (core/run.h).
+// form/format_help.h; the run's own texts are the core's (core/run/run.h).
 
 namespace xsrating {
 

@@ -3,8 +3,9 @@
 
 #include <optional>
 
-#include "core/number_text.h"
-#include "core/roughness_zones.h"
+#include "core/base/number_text.h"
+#include "core/hydraulics/roughness_zones.h"
+#include "core/input/zones_file.h"
 
 namespace xsrating {
 namespace {

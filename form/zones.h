@@ -9,8 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "core/status.h"
-#include "core/types.h"
+#include "core/base/status.h"
+#include "core/base/types.h"
+#include "core/input/zones_file.h"
 
 namespace xsrating {
 

@@ -14,22 +14,24 @@
 #include <utility>
 #include <vector>
 
-#include "core/cross_section.h"
-#include "core/date_time.h"
-#include "core/encoding.h"
+#include "core/base/date_time.h"
+#include "core/base/encoding.h"
+#include "core/base/number_text.h"
+#include "core/base/regional.h"
+#include "core/base/status.h"
+#include "core/base/types.h"
 #include "core/flow/yearbook.h"
-#include "core/gaugings.h"
+#include "core/hydraulics/rating.h"
+#include "core/hydraulics/roughness_zones.h"
+#include "core/hydraulics/stage_discharge.h"
+#include "core/input/cross_section.h"
+#include "core/input/gaugings.h"
 #include "core/input/stage_record.h"
-#include "core/number_text.h"
+#include "core/input/zones_file.h"
 #include "core/output/flow_table.h"
-#include "core/own_files.h"
-#include "core/rating.h"
-#include "core/regional.h"
-#include "core/result_file.h"
-#include "core/roughness_zones.h"
-#include "core/stage_discharge.h"
-#include "core/status.h"
-#include "core/types.h"
+#include "core/output/own_files.h"
+#include "core/output/result_file.h"
+#include "core/output/zones_file_text.h"
 #include "fuzz/reference_geometry.h"
 
 namespace xsrating::hardening {
@@ -353,10 +355,10 @@ std::string CheckNumbersAt(std::string_view line, size_t start,
   size_t at = start;
   for (size_t k = 0; k < values.size(); ++k) {
     if (k > 0) {
-      const size_t zone = (at / kZoneWidth + 1) * kZoneWidth;
+      const size_t zone = (at / kPrintColumnWidth + 1) * kPrintColumnWidth;
       if (line.substr(at, zone - at).find_first_not_of(' ') !=
           std::string_view::npos) {
-        return "no zone step before a number";
+        return "no column step before a number";
       }
       at = zone;
     }
@@ -438,7 +440,7 @@ std::string CheckResultBytes(const std::string& bytes,
   }
   if (!starts(lines[3], "糙率=")) return "line 4 is not the roughness";
   const size_t slope_at = lines[3].find(Utf8ToGbk("比降="));
-  if (slope_at == std::string_view::npos || slope_at % kZoneWidth != 0) {
+  if (slope_at == std::string_view::npos || slope_at % kPrintColumnWidth != 0) {
     return "line 4 has no slope at a zone";
   }
   size_t roughness_end = 0;
@@ -447,7 +449,7 @@ std::string CheckResultBytes(const std::string& bytes,
       !why.empty()) {
     return "line 4: " + why;
   }
-  if (slope_at != (roughness_end / kZoneWidth + 1) * kZoneWidth) {
+  if (slope_at != (roughness_end / kPrintColumnWidth + 1) * kPrintColumnWidth) {
     return "line 4: the slope is not in the next zone";
   }
   if (!lines[4].empty()) return "line 5 is not empty";

@@ -10,6 +10,9 @@
 #include <string>
 #include <string_view>
 
+#include "core/input/zones_file.h"
+#include "core/output/zones_file_text.h"
+
 namespace xsrating::hardening {
 
 // Reads `bytes` as a survey file. On success: at most 1000 points, all

@@ -9,8 +9,8 @@
 
 #include <vector>
 
-#include "core/stage_discharge.h"
-#include "core/types.h"
+#include "core/base/types.h"
+#include "core/hydraulics/stage_discharge.h"
 
 namespace xsrating::hardening {
 

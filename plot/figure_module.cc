@@ -12,8 +12,8 @@
 #include <string_view>
 #include <type_traits>
 
-#include "core/hydraulic_table.h"
-#include "core/status.h"
+#include "core/base/status.h"
+#include "core/hydraulics/hydraulic_table.h"
 #include "figure_abi/figure_module_rows.h"
 #include "plot/rating_figure.h"
 

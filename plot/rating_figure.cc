@@ -25,9 +25,9 @@
 #include <algorithm>
 #include <cmath>
 
-#include "core/number_text.h"
-#include "core/own_files.h"
-#include "core/stage_discharge.h"
+#include "core/base/number_text.h"
+#include "core/hydraulics/stage_discharge.h"
+#include "core/output/own_files.h"
 
 namespace xsrating {
 namespace {
@@ -445,6 +445,7 @@ QByteArray FigureSvg(const FigureData& data, const QString& title) {
   svg.setDescription(QString::fromUtf8(kFigureMark) + QLatin1Char(' ') +
                      shown.join(QStringLiteral("、")));
   QPainter painter(&svg);
+  if (!painter.isActive()) return QByteArray();
   PaintFigure(figure, &painter);
   painter.end();
   return bytes;
@@ -465,7 +466,9 @@ QByteArray FigurePng(const FigureData& data) {
   // The mark that tells a later save this file is ours to replace.
   writer.setText(QString::fromLatin1(kFigurePngKeyword),
                  QString::fromLatin1(kFigureMark));
-  writer.write(image);
+  // A figure that could not be drawn or encoded is no figure: nothing to
+  // save in place of an earlier one.
+  if (image.isNull() || !writer.write(image)) return QByteArray();
   return bytes;
 }
 

@@ -26,10 +26,10 @@
 #include <string>
 #include <vector>
 
-#include "core/hydraulic_table.h"
-#include "core/rating_analysis.h"
-#include "core/roughness_zones.h"
-#include "core/types.h"
+#include "core/base/types.h"
+#include "core/calibration/rating_analysis.h"
+#include "core/hydraulics/hydraulic_table.h"
+#include "core/hydraulics/roughness_zones.h"
 
 class QChart;
 
@@ -138,10 +138,11 @@ QSize FigureSize(const FigureData& data);
 
 // The figure as an SVG document, titled `title` (the file's name). Its texts
 // (the heading, chart and axis titles, legend names, tick labels) are SVG
-// text elements.
+// text elements. Empty when it cannot be drawn.
 QByteArray FigureSvg(const FigureData& data, const QString& title);
 
-// The figure as a PNG image of FigureSize on a white ground.
+// The figure as a PNG image of FigureSize on a white ground; empty when it
+// cannot be drawn or encoded (an image too large for memory).
 QByteArray FigurePng(const FigureData& data);
 
 // Series of the charts of a rating checked against gaugings. The part of a

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "core/cross_section.h"
+#include "core/input/cross_section.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -12,8 +12,8 @@
 #include <utility>
 #include <vector>
 
-#include "core/encoding.h"
-#include "core/number_text.h"
+#include "core/base/encoding.h"
+#include "core/base/number_text.h"
 
 namespace xsrating {
 namespace {

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "core/encoding.h"
+#include "core/base/encoding.h"
 
 #include <gtest/gtest.h>
 

@@ -15,8 +15,8 @@
 #include <vector>
 
 #include "cli/figure_module_loader.h"
-#include "core/file_io.h"
-#include "core/rating.h"
+#include "core/base/file_io.h"
+#include "core/hydraulics/rating.h"
 #include "figure_abi/figure_module_rows.h"
 #include "tests/support/temp_dir.h"
 
@@ -112,7 +112,7 @@ class FigureModuleTest : public testing::Test {
     module_ = nullptr;
   }
 
-  static FigureRequest Example(const std::string& format) {
+  static FigureModuleRequest Example(const std::string& format) {
     return {.section = &VRating().section,
             .rows = VRating().hydraulic_rows,
             .format = format,
@@ -146,7 +146,7 @@ TEST_F(FigureModuleTest, DrawsAPngImage) {
 
 struct FailedFigure {
   const char* name;
-  FigureRequest request;
+  FigureModuleRequest request;
   std::string message;
   friend void PrintTo(const FailedFigure& c, std::ostream* os) {
     *os << c.name;
@@ -164,11 +164,11 @@ TEST_P(FailedFigureTest, GivesTheReasonAndNoFigure) {
   EXPECT_EQ(figure, "untouched");
 }
 
-FigureRequest ExampleWith(void (*change)(FigureRequest*)) {
-  FigureRequest request = {.section = &VRating().section,
-                           .rows = VRating().hydraulic_rows,
-                           .format = "svg",
-                           .title = ""};
+FigureModuleRequest ExampleWith(void (*change)(FigureModuleRequest*)) {
+  FigureModuleRequest request = {.section = &VRating().section,
+                                 .rows = VRating().hydraulic_rows,
+                                 .format = "svg",
+                                 .title = ""};
   change(&request);
   return request;
 }
@@ -176,11 +176,12 @@ FigureRequest ExampleWith(void (*change)(FigureRequest*)) {
 INSTANTIATE_TEST_SUITE_P(
     Module, FailedFigureTest,
     testing::Values(FailedFigure{"UnknownFormat",
-                                 ExampleWith([](FigureRequest* r) {
+                                 ExampleWith([](FigureModuleRequest* r) {
                                    r->format = "gif";
                                  }),
                                  "gif"},
-                    FailedFigure{"NoSection", ExampleWith([](FigureRequest* r) {
+                    FailedFigure{"NoSection",
+                                 ExampleWith([](FigureModuleRequest* r) {
                                    r->section = nullptr;
                                  }),
                                  "不完整"}),

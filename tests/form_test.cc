@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "core/run.h"
+#include "core/run/run.h"
 #include "form/chooser_rules.h"
 #include "form/format_help.h"
 #include "form/inputs.h"

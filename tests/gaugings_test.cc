@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "core/gaugings.h"
+#include "core/input/gaugings.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

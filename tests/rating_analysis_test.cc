@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "core/rating_analysis.h"
+#include "core/calibration/rating_analysis.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "core/rating_checks.h"
-#include "core/rating_report.h"
+#include "core/calibration/rating_checks.h"
+#include "core/output/rating_report.h"
 
 namespace xsrating {
 namespace {

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "core/rating_checks.h"
+#include "core/calibration/rating_checks.h"
 
 #include <gtest/gtest.h>
 

@@ -1,13 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The hydraulic table as a spreadsheet file, and the names of the files
 // beside a result file.
-#include "core/rating_csv.h"
+#include "core/output/rating_csv.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 
-#include "core/hydraulic_table.h"
+#include "core/hydraulics/hydraulic_table.h"
 
 namespace xsrating {
 namespace {

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "core/rating.h"
+#include "core/hydraulics/rating.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -7,7 +7,8 @@
 #include <cmath>
 #include <vector>
 
-#include "core/rating_warnings.h"
+#include "core/output/rating_heading.h"
+#include "core/run/rating_warnings.h"
 
 namespace xsrating {
 namespace {

@@ -11,16 +11,17 @@
 #include <string>
 #include <vector>
 
-#include "core/cross_section.h"
+#include "core/calibration/rating_analysis.h"
 #include "core/flow/daily_flow.h"
 #include "core/flow/yearbook.h"
+#include "core/hydraulics/rating.h"
+#include "core/hydraulics/roughness_zones.h"
+#include "core/input/cross_section.h"
 #include "core/input/stage_record.h"
+#include "core/input/zones_file.h"
 #include "core/output/flow_table.h"
-#include "core/own_files.h"
-#include "core/rating.h"
-#include "core/rating_analysis.h"
-#include "core/rating_csv.h"
-#include "core/roughness_zones.h"
+#include "core/output/own_files.h"
+#include "core/output/rating_csv.h"
 
 namespace xsrating {
 namespace {
@@ -262,7 +263,7 @@ TEST_P(ConversionTest, GivesEachStageItsTableRowsDischarge) {
   std::optional<RatingAnalysis> analysis;
   if (GetParam().gaugings) {
     analysis.emplace();
-    ASSERT_TRUE(AnalyzeGaugings(rating, params.slope_text,
+    ASSERT_TRUE(AnalyzeGaugings(rating,
                                 examples + "/river_section_gaugings.txt",
                                 &*analysis)
                     .ok());

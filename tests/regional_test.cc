@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "core/regional.h"
+#include "core/base/regional.h"
 
 #include <gtest/gtest.h>
 
@@ -8,8 +8,8 @@
 #include <optional>
 #include <string>
 
-#include "core/date_time.h"
-#include "core/number_text.h"
+#include "core/base/date_time.h"
+#include "core/base/number_text.h"
 
 namespace xsrating {
 namespace {

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "core/result_file.h"
+#include "core/output/result_file.h"
 
 #include <gtest/gtest.h>
 
@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "core/encoding.h"
-#include "core/number_text.h"
+#include "core/base/encoding.h"
+#include "core/base/number_text.h"
 
 namespace xsrating {
 namespace {
@@ -87,38 +87,43 @@ TEST(PrintLineTest, ZonesAreFourteenColumnsAndChineseTakesTwo) {
   const Case cases[] = {
       {PrintLine()
            .Number(1)
-           .ZoneStep()
+           .NextPrintColumn()
            .Number(12)
-           .ZoneStep()
+           .NextPrintColumn()
            .Number(8.47)
            .bytes(),
        " 1            "
        " 12           "
        " 8.47 "},
-      // "糙率=" is five bytes in GBK, then " .025 ": the zone step pads from
+      // "糙率=" is five bytes in GBK, then " .025 ": the column step pads from
       // column 12 to 15.
       {PrintLine()
            .Text("糙率=")
            .Number(0.025)
-           .ZoneStep()
+           .NextPrintColumn()
            .Text("比降=0.0004")
            .bytes(),
        Utf8ToGbk("糙率= .025    比降=0.0004")},
       {PrintLine()
            .Text("水位")
-           .ZoneStep()
+           .NextPrintColumn()
            .Text("面积")
-           .ZoneStep()
+           .NextPrintColumn()
            .Text("流量")
            .bytes(),
        Utf8ToGbk("水位          面积          流量")},
       // A value that fills its zone exactly moves the next to the zone after.
-      {PrintLine().Text("12345678901234").ZoneStep().Text("x").bytes(),
+      {PrintLine().Text("12345678901234").NextPrintColumn().Text("x").bytes(),
        "12345678901234" + std::string(14, ' ') + "x"},
       // A value longer than its zone pushes the next one on.
-      {PrintLine().Number(-123456.789012345).ZoneStep().Number(1).bytes(),
+      {PrintLine()
+           .Number(-123456.789012345)
+           .NextPrintColumn()
+           .Number(1)
+           .bytes(),
        "-123456.789012345 " + std::string(10, ' ') + " 1 "},
-      {PrintLine().ZoneStep().Text("a").bytes(), std::string(14, ' ') + "a"},
+      {PrintLine().NextPrintColumn().Text("a").bytes(),
+       std::string(14, ' ') + "a"},
       // Control characters cannot break the line.
       {PrintLine().Text("a\r\nb\tc").bytes(), "a??b?c"},
   };

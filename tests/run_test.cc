@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "core/run.h"
+#include "core/run/run.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -18,9 +18,10 @@
 #include <string>
 #include <vector>
 
-#include "core/encoding.h"
-#include "core/file_io.h"
-#include "core/rating_warnings.h"
+#include "core/base/encoding.h"
+#include "core/base/file_io.h"
+#include "core/output/result_file.h"
+#include "core/run/rating_warnings.h"
 #include "tests/support/recording_sink.h"
 #include "tests/support/temp_dir.h"
 
@@ -231,6 +232,9 @@ TEST_F(RunTest, SavingKeepsTheEarlierResultWhenAWriteFails) {
     const std::string result = Write("sec1成果.txt", earlier);
     int calls = 0;
     SaveOptions options;
+    options.kind = "结果文件";
+    // The test's earlier file is no result of ours; this save may replace it.
+    options.check_existing = [](std::string_view) { return Status::Ok(); };
     options.write_chunk = [&](int fd, const char* data, size_t size) {
       return c.write(fd, data, size, calls++);
     };

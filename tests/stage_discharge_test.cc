@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "core/stage_discharge.h"
+#include "core/hydraulics/stage_discharge.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

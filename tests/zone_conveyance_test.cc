@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "core/zone_conveyance.h"
+#include "core/hydraulics/zone_conveyance.h"
 
 #include <gtest/gtest.h>
 
@@ -7,11 +7,13 @@
 #include <string>
 #include <vector>
 
-#include "core/cross_section.h"
-#include "core/encoding.h"
-#include "core/rating.h"
-#include "core/rating_csv.h"
-#include "core/roughness_zones.h"
+#include "core/base/encoding.h"
+#include "core/hydraulics/rating.h"
+#include "core/hydraulics/roughness_zones.h"
+#include "core/input/cross_section.h"
+#include "core/input/zones_file.h"
+#include "core/output/rating_csv.h"
+#include "core/output/result_file.h"
 
 namespace xsrating {
 namespace {
@@ -304,7 +306,7 @@ TEST(ZonedRatingTest, ResultFileNamesTheMethodAndZonesOnLineFour) {
     const std::string lines =
         GbkToUtf8(bytes.substr(0, bytes.find(Utf8ToGbk("水位"))));
     // 39 columns, "糙率=" and the method counting two for each Chinese
-    // character: 比降= starts the fourth print zone.
+    // character: 比降= starts the fourth print column.
     EXPECT_NE(lines.find("\r\n糙率=" + std::string(ZoneMethodName(method)) +
                          " 0~10:.05;10~20:.025;20~30:.05   比降=0.0004\r\n"),
               std::string::npos)

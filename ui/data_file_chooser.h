@@ -13,7 +13,7 @@
 #include <string>
 #include <string_view>
 
-#include "core/run.h"
+#include "core/run/run.h"
 #include "form/chooser_rules.h"
 
 class QAbstractItemView;

@@ -19,7 +19,7 @@
 #include <utility>
 #include <vector>
 
-#include "core/status.h"
+#include "core/base/status.h"
 #include "form/layout.h"
 #include "form/start_command.h"
 #include "form/texts.h"

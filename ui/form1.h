@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "core/run.h"
-#include "core/types.h"
+#include "core/base/types.h"
+#include "core/run/run.h"
 #include "form/inputs.h"
 #include "ui/data_file_chooser.h"
 

@@ -5,7 +5,7 @@
 #include <QString>
 #include <string>
 
-#include "core/run.h"
+#include "core/run/run.h"
 
 class QWidget;
 

@@ -21,17 +21,19 @@
 #include <utility>
 #include <vector>
 
-#include "core/cross_section.h"
-#include "core/date_time.h"
-#include "core/file_io.h"
-#include "core/hydraulic_table.h"
-#include "core/number_text.h"
-#include "core/own_files.h"
-#include "core/rating.h"
-#include "core/rating_csv.h"
-#include "core/rating_report.h"
-#include "core/rating_warnings.h"
-#include "core/status.h"
+#include "core/base/date_time.h"
+#include "core/base/file_io.h"
+#include "core/base/number_text.h"
+#include "core/base/status.h"
+#include "core/hydraulics/hydraulic_table.h"
+#include "core/hydraulics/rating.h"
+#include "core/input/cross_section.h"
+#include "core/output/own_files.h"
+#include "core/output/rating_csv.h"
+#include "core/output/rating_heading.h"
+#include "core/output/rating_report.h"
+#include "core/run/rating_warnings.h"
+#include "core/run/survey_outputs.h"
 #include "ui/file_dialogs.h"
 #include "ui/fonts.h"
 #include "ui/message_box_sink.h"
@@ -332,8 +334,7 @@ Status RatingViewer::CheckGaugings(const std::string& path) {
   // The rating shown, not the survey as it is on disk now: the chart, the
   // table and the saved report must all show one version of the section.
   RatingAnalysis analysis;
-  Status status =
-      AnalyzeGaugings(*rating_, params_.slope_text, path, &analysis);
+  Status status = AnalyzeGaugings(*rating_, path, &analysis);
   RatingChecks checks;
   if (status.ok()) status = CheckRating(analysis, CheckLevels(), &checks);
   if (status.ok()) {
@@ -415,6 +416,32 @@ void RatingViewer::FillTable() {
   }
 }
 
+namespace {
+
+// The viewer's figure files, drawn by the same code as its charts.
+class QtFigureRenderer : public FigureRenderer {
+ public:
+  Status Render(const FigureRequest& request, std::string* bytes) override {
+    FigureData data;
+    data.section = request.rating->section;
+    data.rows = request.rating->hydraulic_rows;
+    data.zones = request.rating->zones;
+    if (request.analysis != nullptr) data.analysis = *request.analysis;
+    data.heading = request.heading;
+    const QByteArray drawn =
+        request.format == "png"
+            ? FigurePng(data)
+            : FigureSvg(data, QString::fromStdString(request.title));
+    if (drawn.isEmpty()) {
+      return Status::Error("图没有画成（可能是内存不够），没有保存。");
+    }
+    bytes->assign(drawn.constData(), static_cast<size_t>(drawn.size()));
+    return Status::Ok();
+  }
+};
+
+}  // namespace
+
 void RatingViewer::Save(FileKind kind) {
   struct Kind {
     const char* extension;
@@ -441,37 +468,27 @@ void RatingViewer::Save(FileKind kind) {
                                     QString::fromLatin1(k.extension + 1));
   if (path.isEmpty()) return;
 
-  QByteArray bytes;
-  switch (kind) {
-    case FileKind::kPng:
-      bytes = FigurePng(figure_);
-      break;
-    case FileKind::kSvg:
-      bytes = FigureSvg(figure_, QFileInfo(path).completeBaseName());
-      break;
-    case FileKind::kCsv:
-      bytes = QByteArray::fromStdString(
-          RatingTableCsv(figure_.rows, !params_.zones.empty()));
-      break;
-    case FileKind::kReport:
-      if (!figure_.analysis) return;
+  // The rating shown; a section that could not be rated is drawn alone.
+  Rating section_only;
+  if (!rating_) {
+    section_only.section = figure_.section;
+    section_only.params = params_;
+  }
+  const OutputSource source = {
+      .rating = rating_ ? &*rating_ : &section_only,
+      .analysis = figure_.analysis ? &*figure_.analysis : nullptr,
+      .checks = checks_ ? &*checks_ : nullptr,
+      .gaugings_path = gaugings_path_,
       // The time of the save: the viewer's table is computed anew each time
       // it is shown.
-      if (!checks_) return;
-      bytes = QByteArray::fromStdString(
-          RatingReportCsv(*figure_.analysis, *checks_,
-                          {.data_file_path = data_file_path_,
-                           .gaugings_path = gaugings_path_,
-                           .roughness_text = DecimalForm(params_.roughness),
-                           .slope_text = params_.slope_text,
-                           .run_time = CurrentLocalTime()}));
-      break;
-  }
+      .run_time = CurrentLocalTime(),
+  };
+  QtFigureRenderer figures;
   // The save dialog has asked before replacing a file; still only a file of
   // ours is replaced, as on the command line.
-  const Status saved = SaveFileAtomically(
-      path.toStdString(), std::string_view(bytes.constData(), bytes.size()),
-      OwnFileSaveOptions(k.own, path.toStdString()));
+  const Status saved =
+      SaveOutput(k.own, source, path.toStdString(),
+                 kind == FileKind::kPng ? "png" : "svg", &figures);
   if (!saved.ok()) {
     status_->clear();
     sink_->ShowWarning(saved.message(), kSaveFailedTitle);

@@ -18,11 +18,11 @@
 #include <string>
 #include <vector>
 
-#include "core/rating.h"
-#include "core/rating_analysis.h"
-#include "core/rating_checks.h"
-#include "core/run.h"
-#include "core/types.h"
+#include "core/base/types.h"
+#include "core/calibration/rating_analysis.h"
+#include "core/calibration/rating_checks.h"
+#include "core/hydraulics/rating.h"
+#include "core/run/run.h"
 #include "form/inputs.h"
 #include "plot/rating_figure.h"
 #include "ui/message_box_sink.h"

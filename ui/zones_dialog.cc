@@ -12,8 +12,11 @@
 #include <QVBoxLayout>
 #include <utility>
 
-#include "core/file_io.h"
-#include "core/roughness_zones.h"
+#include "core/base/file_io.h"
+#include "core/hydraulics/roughness_zones.h"
+#include "core/input/zones_file.h"
+#include "core/output/own_files.h"
+#include "core/output/zones_file_text.h"
 #include "form/zones.h"
 
 namespace xsrating {
@@ -158,8 +161,7 @@ void ZonesDialog::Save(const std::string& path) {
     status = Status::Error("表中没有分区，没有可保存的分区糙率。");
   }
   if (status.ok()) {
-    status = SaveFileAtomically(path, RoughnessZonesText(zones),
-                                ZonesFileSaveOptions(path));
+    status = SaveOwnFile(OwnFile::kZones, path, RoughnessZonesText(zones));
   }
   if (!status.ok()) sink_->ShowWarning(status.message(), kZonesProblemTitle);
 }

@@ -12,9 +12,9 @@
 #include <string>
 #include <vector>
 
-#include "core/run.h"
-#include "core/status.h"
-#include "core/types.h"
+#include "core/base/status.h"
+#include "core/base/types.h"
+#include "core/run/run.h"
 
 class QComboBox;
 class QTableWidget;

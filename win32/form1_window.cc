@@ -13,7 +13,7 @@
 #include <utility>
 #include <vector>
 
-#include "core/encoding.h"
+#include "core/base/encoding.h"
 #include "form/chooser_rules.h"
 #include "form/layout.h"
 #include "form/start_command.h"

@@ -14,8 +14,8 @@
 #include <string_view>
 #include <vector>
 
-#include "core/run.h"
-#include "core/types.h"
+#include "core/base/types.h"
+#include "core/run/run.h"
 #include "form/chooser_rules.h"
 #include "form/inputs.h"
 #include "form/layout.h"

@@ -7,9 +7,8 @@
 #include <limits>
 #include <memory>
 
-#include "core/number_text.h"
-#include "core/rating_csv.h"
-#include "core/zone_conveyance.h"
+#include "core/base/number_text.h"
+#include "core/hydraulics/zone_conveyance.h"
 
 namespace xsrating {
 namespace {
@@ -192,14 +191,14 @@ std::vector<std::string> FlowWarnings(const RecordFlow& flow) {
   if (flow.above_crest_count > 0) {
     warnings.push_back(
         "有 " + std::to_string(flow.above_crest_count) +
-        " 个水位记录高于较低堤顶 " + CsvNumber(flow.z_top) + "（第一个在 " +
+        " 个水位记录高于较低堤顶 " + DecimalForm(flow.z_top) + "（第一个在 " +
         RecordTimeText(flow.first_above_crest) +
         "），水已漫出断面，这些记录没有流量（超出断面），所在各日缺测。");
   }
   if (flow.extension_count > 0) {
     warnings.push_back("有 " + std::to_string(flow.extension_count) +
                        " 个水位记录高于最高实测水位 " +
-                       CsvNumber(flow.highest_gauged_stage) + "（第一个在 " +
+                       DecimalForm(flow.highest_gauged_stage) + "（第一个在 " +
                        RecordTimeText(flow.first_extension) +
                        "），其流量是关系曲线的外延（外延），请核对。");
   }

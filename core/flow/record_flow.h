@@ -13,10 +13,10 @@
 #include <string_view>
 #include <vector>
 
+#include "core/base/status.h"
+#include "core/calibration/rating_analysis.h"
+#include "core/hydraulics/rating.h"
 #include "core/input/stage_record.h"
-#include "core/rating.h"
-#include "core/rating_analysis.h"
-#include "core/status.h"
 
 namespace xsrating {
 

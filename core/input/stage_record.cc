@@ -5,7 +5,7 @@
 #include <optional>
 #include <string_view>
 
-#include "core/text_scanner.h"
+#include "core/input/text_scanner.h"
 
 namespace xsrating {
 namespace {

@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "core/date_time.h"
-#include "core/status.h"
+#include "core/base/date_time.h"
+#include "core/base/status.h"
 
 namespace xsrating {
 

@@ -5,9 +5,9 @@
 #include <optional>
 #include <vector>
 
-#include "core/rating_csv.h"
-#include "core/result_file.h"
-#include "core/roughness_zones.h"
+#include "core/hydraulics/roughness_zones.h"
+#include "core/output/rating_csv.h"
+#include "core/output/result_file.h"
 
 namespace xsrating {
 namespace {

@@ -9,10 +9,10 @@
 #include <string>
 #include <string_view>
 
-#include "core/date_time.h"
+#include "core/base/date_time.h"
 #include "core/flow/yearbook.h"
+#include "core/hydraulics/rating.h"
 #include "core/input/stage_record.h"
-#include "core/rating.h"
 
 namespace xsrating {
 

@@ -12,9 +12,11 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "core/rating.h"
-#include "core/rating_analysis.h"
-#include "core/roughness_zones.h"
+#include "core/calibration/rating_analysis.h"
+#include "core/hydraulics/rating.h"
+#include "core/hydraulics/roughness_zones.h"
+#include "core/input/zones_file.h"
+#include "core/output/rating_heading.h"
 #include "plot/rating_figure.h"
 #include "tests/support/svg_text.h"
 
@@ -165,7 +167,7 @@ class CliPlotTest : public QObject {
     data.heading = RatingHeading(params);
     if (extra == "--gaugings") {
       RatingAnalysis analysis;
-      QVERIFY(AnalyzeGaugings(rating, params.slope_text,
+      QVERIFY(AnalyzeGaugings(rating,
                               Path("river_section_gaugings.txt").toStdString(),
                               &analysis)
                   .ok());

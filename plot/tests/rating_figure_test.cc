@@ -18,8 +18,8 @@
 #include <memory>
 #include <vector>
 
-#include "core/rating.h"
-#include "core/stage_discharge.h"
+#include "core/hydraulics/rating.h"
+#include "core/hydraulics/stage_discharge.h"
 
 namespace xsrating {
 namespace {

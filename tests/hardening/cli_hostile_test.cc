@@ -17,8 +17,8 @@
 #include <string>
 #include <vector>
 
-#include "core/encoding.h"
-#include "core/number_text.h"
+#include "core/base/encoding.h"
+#include "core/base/number_text.h"
 #include "tests/hardening/hardening_support.h"
 
 namespace xsrating::hardening {

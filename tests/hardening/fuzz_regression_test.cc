@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "core/stage_discharge.h"
-#include "core/types.h"
+#include "core/base/types.h"
+#include "core/hydraulics/stage_discharge.h"
 #include "fuzz/fuzz_checks.h"
 
 namespace xsrating::hardening {

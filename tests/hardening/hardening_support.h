@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "core/file_io.h"
-#include "core/run.h"
+#include "core/base/file_io.h"
+#include "core/run/run.h"
 #include "tests/support/process.h"
 #include "tests/support/recording_sink.h"
 #include "tests/support/temp_dir.h"

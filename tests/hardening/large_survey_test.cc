@@ -20,8 +20,8 @@
 #include <string>
 #include <vector>
 
-#include "core/cross_section.h"
-#include "core/run.h"
+#include "core/input/cross_section.h"
+#include "core/run/run.h"
 #include "tests/hardening/hardening_support.h"
 
 namespace xsrating::hardening {

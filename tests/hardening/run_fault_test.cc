@@ -21,10 +21,11 @@
 #include <string>
 #include <vector>
 
-#include "core/encoding.h"
-#include "core/file_io.h"
-#include "core/run.h"
-#include "core/status.h"
+#include "core/base/encoding.h"
+#include "core/base/file_io.h"
+#include "core/base/status.h"
+#include "core/output/own_files.h"
+#include "core/run/run.h"
 #include "tests/hardening/hardening_support.h"
 
 namespace xsrating::hardening {
@@ -479,7 +480,8 @@ TEST_F(RunFaultTest, EveryNameTheFileSystemAllowsIsSaved) {
   };
   for (const Case& c : cases) {
     const fs::path target = dir_.path() / PathFromUtf8(c.result_name);
-    const Status saved = SaveFileAtomically(PathToUtf8(target), previous_);
+    const Status saved =
+        SaveOwnFile(OwnFile::kResult, PathToUtf8(target), previous_);
     ASSERT_TRUE(saved.ok()) << c.result_name.size() << ": " << saved.message();
     EXPECT_EQ(ReadBytes(target), previous_);
     fs::remove(target);

@@ -13,8 +13,8 @@
 #include <string>
 #include <vector>
 
-#include "core/encoding.h"
-#include "core/run.h"
+#include "core/base/encoding.h"
+#include "core/run/run.h"
 #include "fuzz/fuzz_checks.h"
 #include "tests/hardening/hardening_support.h"
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "core/run.h"
+#include "core/run/run.h"
 
 namespace xsrating {
 

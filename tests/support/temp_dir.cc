@@ -12,7 +12,7 @@
 #include <string>
 #include <system_error>
 
-#include "core/file_io.h"
+#include "core/base/file_io.h"
 
 namespace xsrating {
 namespace {

@@ -21,8 +21,8 @@
 #include <memory>
 #include <string>
 
-#include "core/encoding.h"
-#include "core/run.h"
+#include "core/base/encoding.h"
+#include "core/run/run.h"
 #include "form/format_help.h"
 #include "ui/rating_viewer.h"
 #include "ui/tests/test_support.h"

@@ -28,9 +28,9 @@
 #include <memory>
 #include <string>
 
-#include "core/cross_section.h"
-#include "core/rating_csv.h"
-#include "core/rating_report.h"
+#include "core/input/cross_section.h"
+#include "core/output/rating_csv.h"
+#include "core/output/rating_report.h"
 #include "tests/support/svg_text.h"
 #include "ui/file_dialogs.h"
 #include "ui/tests/test_support.h"

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "core/run.h"
+#include "core/run/run.h"
 #include "tests/support/recording_sink.h"
 
 class QListWidget;

@@ -14,9 +14,9 @@
 #include <string_view>
 #include <vector>
 
-#include "core/encoding.h"
-#include "core/file_io.h"
-#include "core/run.h"
+#include "core/base/encoding.h"
+#include "core/base/file_io.h"
+#include "core/run/run.h"
 #include "form/format_help.h"
 #include "form/layout.h"
 #include "form/texts.h"

@@ -1,8 +1,0 @@
-// SPDX-License-Identifier: GPL-3.0-or-later
-#include "core/regional.h"
-
-namespace xsrating {
-
-char DecimalSeparator() { return '.'; }
-
-}  // namespace xsrating
