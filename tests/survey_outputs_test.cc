@@ -123,7 +123,7 @@ TEST_F(SurveyOutputsTest, AFigureNotDrawnIsAFailedSave) {
   const Rating rating = Rated();
   for (const auto outcome :
        {FakeRenderer::Outcome::kFailed, FakeRenderer::Outcome::kEmpty}) {
-    const fs::path earlier = dir_.path() / "sec成果.svg";
+    const fs::path earlier = PathFromUtf8(dir_.Utf8("sec成果.svg"));
     const std::string earlier_bytes =
         std::string("<?xml?><svg><desc>") + kFigureMark + " 旧图</desc>";
     WriteBytes(earlier, earlier_bytes);
@@ -150,7 +150,7 @@ TEST_F(SurveyOutputsTest, GaugingsWithZonesFailTheReportOnly) {
   ASSERT_EQ(outputs.files.size(), 3u);
   EXPECT_EQ(outputs.files[1].kind, OwnFile::kReport);
   EXPECT_EQ(outputs.files[1].status.message(), kZonedGaugingsRefused);
-  EXPECT_FALSE(fs::exists(dir_.path() / "sec率定.csv"));
+  EXPECT_FALSE(fs::exists(PathFromUtf8(dir_.Utf8("sec率定.csv"))));
   EXPECT_TRUE(outputs.files[2].status.ok());
   ASSERT_EQ(figures.requests.size(), 1u);
   EXPECT_EQ(figures.requests[0].analysis, nullptr);
@@ -163,7 +163,7 @@ TEST_F(SurveyOutputsTest, TheReportNamesTheRoughnessInDecimalForm) {
   const SurveyOutputs outputs =
       WriteSurveyOutputs(rating, {.gaugings_path = Gaugings()}, {}, nullptr);
   ASSERT_TRUE(outputs.AllSaved());
-  const std::string report = ReadBytes(dir_.path() / "sec率定.csv");
+  const std::string report = ReadBytes(PathFromUtf8(dir_.Utf8("sec率定.csv")));
   EXPECT_THAT(report, HasSubstr("\r\n糙率,0.03\r\n比降,0.0003\r\n"));
 }
 
@@ -188,7 +188,7 @@ TEST_F(SurveyOutputsTest, TheFlowTableUsesTheRunsOwnRating) {
        "实测流量没有率定成，没有写出流量表"},
   };
   for (const FlowCase& c : cases) {
-    const fs::path table = dir_.path() / "rec流量.csv";
+    const fs::path table = PathFromUtf8(dir_.Utf8("rec流量.csv"));
     fs::remove(table);
     const Rating rating =
         Rated(c.zones ? std::vector<RoughnessZone>{{0, 0.05, 0}, {60, 0.025, 0}}
