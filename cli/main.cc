@@ -24,8 +24,10 @@
 #include "core/base/number_text.h"
 #include "core/calibration/rating_analysis.h"
 #include "core/calibration/rating_checks.h"
+#include "core/flow/record_flow.h"
 #include "core/hydraulics/rating.h"
 #include "core/hydraulics/roughness_zones.h"
+#include "core/input/stage_record.h"
 #include "core/input/zones_file.h"
 #include "core/output/own_files.h"
 #include "core/output/rating_csv.h"
@@ -363,6 +365,7 @@ struct CliOptions {
   std::string test_levels_text;
   std::string zones_path;
   std::string zone_method_text;
+  std::string stage_record_path;
   std::vector<std::string> files;
   std::vector<NumberOption> numbers;
   CLI::Option* plot = nullptr;
@@ -371,13 +374,15 @@ struct CliOptions {
   CLI::Option* test_levels = nullptr;
   CLI::Option* zones = nullptr;
   CLI::Option* zone_method = nullptr;
+  CLI::Option* stage_record = nullptr;
 };
 
 void DescribeProgram(CLI::App& app) {
   app.formatter(std::make_shared<xsrating::ChineseHelpFormatter>(
       "(-n 糙率 | --zones 分区糙率文件 [--zone-method 分区|综合])\n"
       "       -s 比降 -m 点子数量 [--csv] [--plot[=svg|png]]\n"
-      "       [--gaugings 实测流量文件 [--test-levels A,B,C]] 地形文件..."));
+      "       [--gaugings 实测流量文件 [--test-levels A,B,C]]\n"
+      "       [--stage-record 水位过程文件] 地形文件..."));
   app.failure_message(xsrating::ChineseFailureMessage);
   app.get_formatter()->label("Positionals", "参数");
   app.option_defaults()->group("选项");
@@ -443,6 +448,12 @@ void DefineOptions(CLI::App& app, CliOptions& o) {
                      "分区糙率的算法：分区（各分区流量相加，默认）\n"
                      "或综合（全断面一个综合糙率）")
           ->option_text(" 分区|综合");
+  o.stage_record =
+      app.add_option("--stage-record", o.stage_record_path,
+                     "水位过程文件（每行日期、时间、水位）：另写各记录的\n"
+                     "流量、日平均流量和逐日平均流量表，文件名为\n"
+                     "水位过程文件名加“流量.csv”；只能有一个地形数据文件")
+          ->option_text(" 文件");
   app.add_option("地形文件", o.files, "地形数据文件（.txt），可以有多个")
       ->option_text("...");
   app.set_version_flag("--version",
@@ -499,6 +510,9 @@ std::optional<std::string> OptionClash(const CliOptions& o) {
   if (o.gaugings->count() > 0 && o.files.size() != 1) {
     return "有 --gaugings 时只能给一个地形数据文件。";
   }
+  if (o.stage_record->count() > 0 && o.files.size() != 1) {
+    return "有 --stage-record 时只能给一个地形数据文件。";
+  }
   if (o.gaugings->count() > 0 && o.zones->count() > 0) {
     return "--gaugings 暂时不能与 --zones 同用：实测流量的率定目前只按全断面"
            "一个糙率计算，请用 -n 给出糙率。";
@@ -543,6 +557,9 @@ std::optional<int> ParseCommandLine(int argc, char** argv,
   if (o.gaugings->count() > 0) {
     request->outputs.gaugings_path = AbsoluteUtf8(o.gaugings_path);
   }
+  if (o.stage_record->count() > 0) {
+    request->outputs.stage_record_path = AbsoluteUtf8(o.stage_record_path);
+  }
   request->files = o.files;
   return std::nullopt;
 }
@@ -550,6 +567,30 @@ std::optional<int> ParseCommandLine(int argc, char** argv,
 void PrintFailure(const xsrating::Status& status) {
   std::cerr << kProgram << "：" << xsrating::ConsoleSafe(status.message())
             << '\n';
+}
+
+// The warnings that go with a file written: the extension above the
+// gaugings with the report, the stage record's with the flow table.
+void ShowFileWarnings(xsrating::OwnFile kind,
+                      const xsrating::SurveyOutputs& outputs,
+                      xsrating::MessageSink& sink) {
+  if (kind == xsrating::OwnFile::kReport && outputs.analysis) {
+    if (const std::optional<std::string> warning =
+            xsrating::ExtensionWarning(*outputs.analysis)) {
+      sink.ShowWarning(*warning, xsrating::kRatingWarningsTitle);
+    }
+  }
+  if (kind == xsrating::OwnFile::kFlowTable && outputs.flow) {
+    std::string text;
+    for (const std::string& warning :
+         xsrating::FlowWarnings(outputs.flow->flow)) {
+      if (!text.empty()) text += '\r';
+      text += warning;
+    }
+    if (!text.empty()) {
+      sink.ShowWarning(text, xsrating::kStageRecordWarningsTitle);
+    }
+  }
 }
 
 // Runs one survey of the batch with every file asked for; prints the paths
@@ -592,12 +633,7 @@ bool RunOneSurvey(const CliRequest& request, const std::string& path,
       continue;
     }
     xsrating::PrintOnStandardOutput(file.path);
-    if (file.kind == xsrating::OwnFile::kReport && outputs.analysis) {
-      if (const std::optional<std::string> warning =
-              xsrating::ExtensionWarning(*outputs.analysis)) {
-        sink.ShowWarning(*warning, xsrating::kRatingWarningsTitle);
-      }
-    }
+    ShowFileWarnings(file.kind, outputs, sink);
   }
   return outputs.AllSaved();
 }
@@ -665,6 +701,21 @@ int RunSurveys(const CliRequest& request, const xsrating::RunHooks& hooks,
   return Finish(failed == 0 ? EXIT_SUCCESS : EXIT_FAILURE);
 }
 
+// Reads the zones file and the stage record the request names, if any.
+xsrating::Status ReadInputFiles(CliRequest* request) {
+  if (!request->zones_path.empty()) {
+    if (xsrating::Status s = xsrating::ReadRoughnessZones(
+            request->zones_path, &request->params.zones);
+        !s.ok()) {
+      return s;
+    }
+  }
+  xsrating::OutputRequest& outputs = request->outputs;
+  if (outputs.stage_record_path.empty()) return xsrating::Status::Ok();
+  return xsrating::ReadStageRecord(outputs.stage_record_path,
+                                   &outputs.stage_readings);
+}
+
 int CliMain(int argc, char** argv) {
   xsrating::GuardStandardStreams();
   // An interrupted batch leaves no half-written temporary file behind.
@@ -685,14 +736,12 @@ int CliMain(int argc, char** argv) {
       return ExitStatusFor(s.kind());
     }
   }
-  // A bad zones file would fail every survey: nothing is run or written.
-  if (!request.zones_path.empty()) {
-    if (const xsrating::Status s = xsrating::ReadRoughnessZones(
-            request.zones_path, &request.params.zones);
-        !s.ok()) {
-      PrintFailure(s);
-      return Finish(EXIT_FAILURE);
-    }
+  // A bad zones file would fail every survey, and a bad stage record would
+  // leave the run without its flow table: both are read and checked before
+  // anything is run or written.
+  if (const xsrating::Status s = ReadInputFiles(&request); !s.ok()) {
+    PrintFailure(s);
+    return Finish(EXIT_FAILURE);
   }
   CliFigureRenderer figures(module);
   return RunSurveys(request, hooks, &figures);

@@ -320,6 +320,45 @@ TEST_F(CliTest, GoesOnAfterAFailedFileAndReportsIt) {
   EXPECT_FALSE(fs::exists(dir_ / Path("bad成果.txt")));
 }
 
+// A stage record is read and checked before anything is written; a good one
+// gives the flow table beside it, replacing only an earlier one of ours.
+TEST_F(CliTest, StageRecordGivesTheFlowTableOrWritesNothing) {
+  CopyFixture("v_section.txt");
+  const std::vector<std::string> args = {
+      "-n", "0.025",          "-s",       "0.0004",       "-m",
+      "5",  "--stage-record", "记录.txt", "v_section.txt"};
+  const fs::path table = dir_ / Path("记录流量.csv");
+  std::ofstream(dir_ / Path("记录.txt"), std::ios::binary)
+      << "2024-07-01,0:00,1\r\n2024-07-01,6:00,2\r\n2024-07-01,6:00,3\r\n";
+  Outcome outcome = Run(args);
+  EXPECT_EQ(outcome.exit_code, 1);
+  EXPECT_THAT(outcome.err, HasSubstr("第 3 行的时间 2024-07-01 06:00 不晚于第 "
+                                     "2 行的"));
+  EXPECT_FALSE(fs::exists(dir_ / Path("v_section成果.txt")));
+  EXPECT_FALSE(fs::exists(table));
+
+  // 0 is the bed (河干), 6 spills over the crest at 5.
+  std::ofstream(dir_ / Path("记录.txt"), std::ios::binary)
+      << "2024-07-01,0:00,0\r\n2024-07-01,12:00,2\r\n2024-07-02,0:00,6\r\n";
+  outcome = Run(args);
+  EXPECT_EQ(outcome.exit_code, 0) << outcome.err;
+  EXPECT_EQ(outcome.out,
+            Utf8(dir_ / Path("v_section成果.txt")) + "\n" + Utf8(table) + "\n");
+  EXPECT_THAT(outcome.err, HasSubstr("有 1 个水位记录高于较低堤顶 5（第一个在 "
+                                     "2024-07-02 00:00）"));
+  const std::string csv = Slurp(table);
+  EXPECT_THAT(csv, HasSubstr("\r\n2024-07-01 00:00,0,0,河干\r\n"));
+  EXPECT_THAT(csv, HasSubstr("\r\n2024-07-02 00:00,6,,超出断面\r\n"));
+  EXPECT_THAT(csv, HasSubstr("\r\n2024-07-01,,缺测\r\n"));
+  // Run again: ours is replaced; someone else's file is left as it was.
+  EXPECT_EQ(Run(args).exit_code, 0);
+  std::ofstream(table, std::ios::binary) << "时间,流量\r\n";
+  outcome = Run(args);
+  EXPECT_EQ(outcome.exit_code, 1);
+  EXPECT_THAT(outcome.err, HasSubstr("不是本程序的流量表"));
+  EXPECT_EQ(Slurp(table), "时间,流量\r\n");
+}
+
 // A folder run twice: the results of the first run, named again as "*.txt"
 // names them, are skipped with one note and are no failure; a run of more
 // than one file ends with a count.
@@ -779,6 +818,18 @@ INSTANTIATE_TEST_SUITE_P(
                    "g.txt", "v_section.txt", "v_section.txt"},
                   2,
                   "只能给一个地形数据文件"},
+        UsageCase{"StageRecordWithTwoSurveys",
+                  {"-n", "0.025", "-s", "0.0004", "-m", "5", "--stage-record",
+                   "r.txt", "v_section.txt", "v_section.txt"},
+                  2,
+                  "有 --stage-record 时只能给一个地形数据文件"},
+        UsageCase{"MissingStageRecordRunsNothing",
+                  {"-n", "0.025", "-s", "0.0004", "-m", "5", "--stage-record",
+                   "r.txt", "v_section.txt"},
+                  1,
+                  "找不到水位过程文件"},
+        UsageCase{
+            "HelpNamesTheStageRecord", {"--help"}, 0, "--stage-record 文件"},
         UsageCase{
             "HelpNamesTheTestLevels", {"--help"}, 0, "--test-levels A,B,C"},
         UsageCase{"TwoTestLevels",

@@ -29,6 +29,8 @@ inline constexpr double kUsualExtensionLimitPercent = 30;
 
 // The title under which a run shows its warnings (RunComputation).
 inline constexpr char kRatingWarningsTitle[] = "计算结果请核对：";
+// The title of a stage record's warnings (FlowWarnings).
+inline constexpr char kStageRecordWarningsTitle[] = "水位过程请核对：";
 
 // The warnings of a successful rating of `params`, in this order:
 //  1. For each end of the section, the first point and then the last, whose
