@@ -89,7 +89,7 @@ Status TableDischarges(const Rating& rating, const RatingAnalysis* analysis,
     computed = ComputeStageRows(ManningRule(analysis->calibrated_roughness),
                                 slope_text, &table);
   } else if (!rating.zones.empty()) {
-    const std::vector<WettedGeometry> zone_geometry =
+    const std::vector<PartGeometry> zone_geometry =
         ComputeZoneGeometry(rating.section, rating.zones, table.levels.levels);
     const ZoneRule rule(rating.zones, zone_geometry, table.geometry,
                         rating.zone_method);
