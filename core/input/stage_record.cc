@@ -5,16 +5,13 @@
 #include <optional>
 #include <string_view>
 
+#include "core/base/number_text.h"
 #include "core/input/text_scanner.h"
 
 namespace xsrating {
 namespace {
 
 constexpr char kExampleLine[] = "例如 2024-07-01 8:00 52.31";
-
-bool HoldsDigit(std::string_view text) {
-  return text.find_first_of("0123456789") != std::string_view::npos;
-}
 
 // Reads 1 to `most` digits from the front of `text`, consuming them.
 std::optional<int> TakeDigits(std::string_view* text, size_t least,
@@ -212,7 +209,12 @@ Status RecordLineReader::ReadStage(int64_t line, double* stage) {
   }
   const TextScanner::Field field = scan_.ReadField();
   if (!TextScanner::Number(field, stage)) {
-    const std::string hint = CommaHint(field.text);
+    std::string hint = CommaHint(field.text);
+    if (const std::string full_width =
+            FullWidthHint(field.text, HalfWidthUse::kField);
+        !full_width.empty()) {
+      hint += full_width + "。";
+    }
     return Status::Error(AtLine(line) + "的水位" + scan_.Quote(field) +
                          "不是有效的数字。" + hint);
   }
