@@ -160,45 +160,19 @@ FigureModule::~FigureModule() {
   if (end_ != nullptr) end_();
 }
 
-Status FigureModule::Render(const FigureModuleRequest& request,
+Status FigureModule::Render(const figure::FigureRequest& request,
+                            std::string_view format,
                             std::string* figure) const {
   if (render_ == nullptr) {
     return Status::Error(StatusKind::kUnavailable, "绘图模块没有加载。");
   }
-  if (request.section == nullptr) {
-    return Status::Error(StatusKind::kUsage, "绘图的请求不完整：没有断面。");
-  }
-  // Copied into the C types of the boundary: a few thousand numbers at most.
-  std::vector<XsratingFigurePoint> points;
-  points.reserve(request.section->points.size());
-  for (const SectionPoint& p : request.section->points) {
-    points.push_back({.distance = p.distance, .elevation = p.elevation});
-  }
-  std::vector<XsratingFigureRow> rows;
-  rows.reserve(request.rows.size());
-  for (const HydraulicRow& r : request.rows) rows.push_back(ToFigureRow(r));
-  std::vector<XsratingFigureZone> zones;
-  for (const AppliedZone& zone : request.zones) {
-    zones.push_back(ToFigureZone(zone));
-  }
-  std::optional<PlainRatingAnalysis> analysis;
-  if (request.analysis != nullptr) analysis.emplace(*request.analysis);
+  const std::string format_text(format);
+  PlainFigureRequest plain_request(request, format_text.c_str());
   Received received;
-  const XsratingFigureRequest plain = {
-      .points = points.data(),
-      .point_count = points.size(),
-      .rows = rows.data(),
-      .row_count = rows.size(),
-      .format = request.format.c_str(),
-      .title = request.title.c_str(),
-      .heading = request.heading.c_str(),
-      .analysis = analysis ? &analysis->plain : nullptr,
-      .zones = zones.data(),
-      .zone_count = zones.size(),
-      .context = &received,
-      .write_figure = ReceiveFigure,
-      .write_error = ReceiveError,
-  };
+  XsratingFigureRequest& plain = plain_request.plain;
+  plain.context = &received;
+  plain.write_figure = ReceiveFigure;
+  plain.write_error = ReceiveError;
   switch (render_(XSRATING_FIGURE_ABI_VERSION, &plain)) {
     case XSRATING_FIGURE_OK:
       *figure = std::move(received.figure);

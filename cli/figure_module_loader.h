@@ -7,14 +7,11 @@
 // and a C++ call around its C entry point. Free of Qt.
 
 #include <filesystem>
-#include <span>
 #include <string>
+#include <string_view>
 
 #include "core/base/status.h"
-#include "core/base/types.h"
-#include "core/calibration/rating_analysis.h"
-#include "core/hydraulics/hydraulic_table.h"
-#include "core/hydraulics/roughness_zones.h"
+#include "figure/figure_request.h"
 #include "figure_abi/figure_module.h"
 
 namespace xsrating {
@@ -23,22 +20,6 @@ namespace xsrating {
 // Linux, _NSGetExecutablePath on macOS, GetModuleFileNameW on Windows), with
 // symbolic links resolved; empty when the system does not say.
 std::filesystem::path ProgramDirectory();
-
-// One figure, as XsratingFigureRequest describes it: the section and the
-// hydraulic table of a rating, both kept by the caller during Render, and
-// its check against gaugings.
-struct FigureModuleRequest {
-  const CrossSection* section = nullptr;
-  std::span<const HydraulicRow> rows;
-  std::string format;     // "svg" or "png".
-  std::string title;      // UTF-8; SVG only.
-  std::string heading{};  // UTF-8; the line above the charts.
-  // The rating checked against gaugings; none without them. Kept by the
-  // caller during Render.
-  const RatingAnalysis* analysis = nullptr;
-  // The roughness zones on the section; none for one roughness.
-  std::span<const AppliedZone> zones{};
-};
 
 class FigureModule {
  public:
@@ -59,10 +40,11 @@ class FigureModule {
 
   bool loaded() const { return render_ != nullptr; }
 
-  // Draws the figure of `request` into `*figure` (the file's bytes). Fails
-  // with the module's message, or when no module is loaded; `*figure` is then
-  // unchanged.
-  Status Render(const FigureModuleRequest& request, std::string* figure) const;
+  // Draws the figure of `request` as `format` ("svg" or "png") into
+  // `*figure` (the file's bytes). Fails with the module's message, or when no
+  // module is loaded; `*figure` is then unchanged.
+  Status Render(const figure::FigureRequest& request, std::string_view format,
+                std::string* figure) const;
 
  private:
   XsratingRenderFigureFn render_ = nullptr;

@@ -24,8 +24,10 @@
 #include "core/base/number_text.h"
 #include "core/calibration/rating_analysis.h"
 #include "core/calibration/rating_checks.h"
+#include "core/flow/record_flow.h"
 #include "core/hydraulics/rating.h"
 #include "core/hydraulics/roughness_zones.h"
+#include "core/input/stage_record.h"
 #include "core/input/zones_file.h"
 #include "core/output/own_files.h"
 #include "core/output/rating_csv.h"
@@ -35,11 +37,11 @@
 #include "core/run/rating_warnings.h"
 #include "core/run/run.h"
 #include "core/run/survey_outputs.h"
+#include "figure/figure_request.h"
+#include "figure/svg_painter.h"
 #include "form/inputs.h"
 #ifdef _WIN32
 #include "cli/windows_console.h"
-#include "figure/figure_request.h"
-#include "figure/svg_painter.h"
 #include "figure_gdiplus/gdiplus_painter.h"
 #endif
 
@@ -99,6 +101,7 @@ int ExitStatusFor(xsrating::StatusKind kind) {
     case xsrating::StatusKind::kBadInput:
     case xsrating::StatusKind::kFileSystem:
     case xsrating::StatusKind::kNotASurvey:
+    case xsrating::StatusKind::kOtherInput:
       break;
   }
   return EXIT_FAILURE;
@@ -268,7 +271,7 @@ xsrating::Status LoadFigureModule(xsrating::FigureModule* module) {
   if (folder.empty()) {
     return xsrating::Status::Error(
         xsrating::StatusKind::kUnavailable,
-        "找不到本程序所在的文件夹，无法加载绘图模块（--plot）。");
+        "找不到本程序所在的文件夹，无法加载绘图模块（--plot=png）。");
   }
   // Beside the program in a build folder; in the module folder once
   // installed. When it is in neither, the message names the first.
@@ -287,40 +290,32 @@ xsrating::Status LoadFigureModule(xsrating::FigureModule* module) {
   (void)module;
   return xsrating::Status::Error(
       xsrating::StatusKind::kUnavailable,
-      "这个版本构建时没有包含绘图模块，不能画图（--plot）；"
-      "不加 --plot 可以照常计算，--csv 也可以用。");
+      "这个版本构建时没有包含绘图模块，不能画 PNG 图（--plot=png）；"
+      "SVG 图（--plot）和 --csv 照常可以用。");
 #endif
 }
 
-// The figure module behind the core's renderer: the one figure request of
-// the core, converted once into the module's.
-class ModuleFigureRenderer : public xsrating::FigureRenderer {
+// The core's figure renderer on the command line: the SVG drawn here,
+// without the module, so that it is the same bytes on every platform; the
+// PNG by the figure module, which alone links Qt, and on Windows by GDI+.
+class CliFigureRenderer : public xsrating::FigureRenderer {
  public:
-  explicit ModuleFigureRenderer(const xsrating::FigureModule& module)
+  explicit CliFigureRenderer(const xsrating::FigureModule& module)
       : module_(module) {}
   xsrating::Status Render(const xsrating::FigureRequest& request,
                           std::string* bytes) override {
-    const xsrating::Rating& rating = *request.rating;
-#ifdef _WIN32
-    // Drawn inside the program, the SVG by the figure layer and the PNG by
-    // GDI+, which every Windows has: no figure module there.
     const xsrating::figure::FigureRequest figure =
-        xsrating::figure::RequestForRating(rating, request.analysis,
-                                           request.heading, request.title);
+        xsrating::figure::RequestFor(request);
     if (request.format == "svg") {
       *bytes = xsrating::figure::FigureSvg(figure);
       return xsrating::Status::Ok();
     }
+#ifdef _WIN32
+    // Drawn inside the program by GDI+, which every Windows has: no figure
+    // module there.
     return xsrating::figure::FigurePng(figure, bytes);
 #else
-    return module_.Render({.section = &rating.section,
-                           .rows = rating.hydraulic_rows,
-                           .format = request.format,
-                           .title = request.title,
-                           .heading = request.heading,
-                           .analysis = request.analysis,
-                           .zones = rating.zones},
-                          bytes);
+    return module_.Render(figure, request.format, bytes);
 #endif
   }
 
@@ -348,6 +343,18 @@ std::string SkippedResultsNote(const std::vector<std::string>& skipped) {
          "，它们不是地形文件，例如“" + skipped.front() + "”。";
 }
 
+// The one note for the files named as surveys that are other inputs of the
+// station (gaugings, zones, a stage record), each failure's message telling
+// where the file belongs.
+std::string SkippedInputsNote(const std::vector<std::string>& messages) {
+  std::string note = "跳过 " + std::to_string(messages.size()) +
+                     " 个不是地形文件的文件，不算失败：";
+  for (const std::string& message : messages) {
+    note += "\n  " + xsrating::ConsoleSafe(message);
+  }
+  return note;
+}
+
 // What the command line asks for, parsed and checked.
 struct CliRequest {
   xsrating::RunParameters params;
@@ -365,6 +372,7 @@ struct CliOptions {
   std::string test_levels_text;
   std::string zones_path;
   std::string zone_method_text;
+  std::string stage_record_path;
   std::vector<std::string> files;
   std::vector<NumberOption> numbers;
   CLI::Option* plot = nullptr;
@@ -373,21 +381,24 @@ struct CliOptions {
   CLI::Option* test_levels = nullptr;
   CLI::Option* zones = nullptr;
   CLI::Option* zone_method = nullptr;
+  CLI::Option* stage_record = nullptr;
 };
 
 void DescribeProgram(CLI::App& app) {
   app.formatter(std::make_shared<xsrating::ChineseHelpFormatter>(
       "(-n 糙率 | --zones 分区糙率文件 [--zone-method 分区|综合])\n"
       "       -s 比降 -m 点子数量 [--csv] [--plot[=svg|png]]\n"
-      "       [--gaugings 实测流量文件 [--test-levels A,B,C]] 地形文件..."));
+      "       [--gaugings 实测流量文件 [--test-levels A,B,C]]\n"
+      "       [--stage-record 水位过程文件] 地形文件..."));
   app.failure_message(xsrating::ChineseFailureMessage);
   app.get_formatter()->label("Positionals", "参数");
   app.option_defaults()->group("选项");
   app.footer(
       "退出状态：\n"
-      "  0  没有地形文件失败（以前的结果文件跳过，不算失败）\n"
+      "  0  没有地形文件失败（以前的结果文件跳过，不算失败；一次给多个\n"
+      "     文件时，实测流量、分区糙率、水位过程文件也跳过）\n"
       "  1  有地形文件没有算成（其余的照样计算），或标准输出无法写入\n"
-      "  2  命令行有误，或 --plot 要用的绘图模块无法加载；什么都没有写\n"
+      "  2  命令行有误，或 --plot=png 要用的绘图模块无法加载；什么都没有写\n"
       "\n"
       "环境变量：\n"
       "  SOURCE_DATE_EPOCH  设定时，结果文件的计算时间取这一时刻（UTC），\n"
@@ -420,8 +431,8 @@ void DefineOptions(CLI::App& app, CliOptions& o) {
                ->description(
                    "另写断面图与水位流量、水位面积关系曲线图，\n"
                    "文件名为原名加“成果.svg”（--plot）或\n"
-                   "“成果.png”（--plot=png）；要用与本程序\n"
-                   "在同一文件夹里的绘图模块")
+                   "“成果.png”（--plot=png，要用与本程序\n"
+                   "在同一文件夹里的绘图模块）")
                ->option_text("[=svg|png]");
   o.csv = app.add_flag("--csv")->description(
       "另写完整水力要素表（UTF-8 CSV），\n文件名为原名加“成果.csv”");
@@ -444,6 +455,12 @@ void DefineOptions(CLI::App& app, CliOptions& o) {
                      "分区糙率的算法：分区（各分区流量相加，默认）\n"
                      "或综合（全断面一个综合糙率）")
           ->option_text(" 分区|综合");
+  o.stage_record =
+      app.add_option("--stage-record", o.stage_record_path,
+                     "水位过程文件（每行日期、时间、水位）：另写各记录的\n"
+                     "流量、日平均流量和逐日平均流量表，文件名为\n"
+                     "水位过程文件名加“流量.csv”；只能有一个地形数据文件")
+          ->option_text(" 文件");
   app.add_option("地形文件", o.files, "地形数据文件（.txt），可以有多个")
       ->option_text("...");
   app.set_version_flag("--version",
@@ -500,6 +517,9 @@ std::optional<std::string> OptionClash(const CliOptions& o) {
   if (o.gaugings->count() > 0 && o.files.size() != 1) {
     return "有 --gaugings 时只能给一个地形数据文件。";
   }
+  if (o.stage_record->count() > 0 && o.files.size() != 1) {
+    return "有 --stage-record 时只能给一个地形数据文件。";
+  }
   if (o.gaugings->count() > 0 && o.zones->count() > 0) {
     return "--gaugings 暂时不能与 --zones 同用：实测流量的率定目前只按全断面"
            "一个糙率计算，请用 -n 给出糙率。";
@@ -544,6 +564,9 @@ std::optional<int> ParseCommandLine(int argc, char** argv,
   if (o.gaugings->count() > 0) {
     request->outputs.gaugings_path = AbsoluteUtf8(o.gaugings_path);
   }
+  if (o.stage_record->count() > 0) {
+    request->outputs.stage_record_path = AbsoluteUtf8(o.stage_record_path);
+  }
   request->files = o.files;
   return std::nullopt;
 }
@@ -553,13 +576,39 @@ void PrintFailure(const xsrating::Status& status) {
             << '\n';
 }
 
+// The warnings that go with a file written: the extension above the
+// gaugings with the report, the stage record's with the flow table.
+void ShowFileWarnings(xsrating::OwnFile kind,
+                      const xsrating::SurveyOutputs& outputs,
+                      xsrating::MessageSink& sink) {
+  if (kind == xsrating::OwnFile::kReport && outputs.analysis) {
+    if (const std::optional<std::string> warning =
+            xsrating::ExtensionWarning(*outputs.analysis)) {
+      sink.ShowWarning(*warning, xsrating::kRatingWarningsTitle);
+    }
+  }
+  if (kind == xsrating::OwnFile::kFlowTable && outputs.flow) {
+    std::string text;
+    for (const std::string& warning :
+         xsrating::FlowWarnings(outputs.flow->flow)) {
+      if (!text.empty()) text += '\r';
+      text += warning;
+    }
+    if (!text.empty()) {
+      sink.ShowWarning(text, xsrating::kStageRecordWarningsTitle);
+    }
+  }
+}
+
 // Runs one survey of the batch with every file asked for; prints the paths
 // written and the failures. False when the survey or a file of it failed;
-// *skipped when it is an earlier result, which is no failure.
+// *skipped when it is an earlier result, or in a batch another input of the
+// station (its message in *other_input), which is no failure.
 bool RunOneSurvey(const CliRequest& request, const std::string& path,
                   const xsrating::RunHooks& hooks,
                   xsrating::FigureRenderer* figures,
-                  xsrating::RunParameters* params, bool* skipped) {
+                  xsrating::RunParameters* params, bool* skipped,
+                  std::string* other_input) {
   params->data_file_path = path;
   ConsoleSink sink;
   xsrating::Rating rating;
@@ -567,6 +616,12 @@ bool RunOneSurvey(const CliRequest& request, const std::string& path,
   const xsrating::Status status = xsrating::RunSurvey(
       *params, request.outputs, figures, sink, hooks, &rating, &outputs);
   *skipped = status.kind() == xsrating::StatusKind::kNotASurvey;
+  // What "*.txt" sweeps up in a station's folder is no failure.
+  if (status.kind() == xsrating::StatusKind::kOtherInput &&
+      request.files.size() > 1) {
+    *skipped = true;
+    *other_input = status.message();
+  }
   if (*skipped) return true;
   if (!status.ok()) {
     PrintFailure(status);
@@ -585,12 +640,7 @@ bool RunOneSurvey(const CliRequest& request, const std::string& path,
       continue;
     }
     xsrating::PrintOnStandardOutput(file.path);
-    if (file.kind == xsrating::OwnFile::kReport && outputs.analysis) {
-      if (const std::optional<std::string> warning =
-              xsrating::ExtensionWarning(*outputs.analysis)) {
-        sink.ShowWarning(*warning, xsrating::kRatingWarningsTitle);
-      }
-    }
+    ShowFileWarnings(file.kind, outputs, sink);
   }
   return outputs.AllSaved();
 }
@@ -608,6 +658,7 @@ int RunSurveys(const CliRequest& request, const xsrating::RunHooks& hooks,
     paths.push_back(AbsoluteUtf8(file));
   }
   std::vector<std::string> skipped;
+  std::vector<std::string> other_inputs;  // Their messages.
   const std::vector<xsrating::Status> clashes =
       xsrating::ResultPathClashes(paths);
   for (size_t i = 0; i < paths.size(); ++i) {
@@ -628,23 +679,48 @@ int RunSurveys(const CliRequest& request, const xsrating::RunHooks& hooks,
     xsrating::RunHooks run_hooks = hooks;
     run_hooks.now = [run_time] { return run_time; };
     bool skip = false;
-    if (!RunOneSurvey(request, paths[i], run_hooks, figures, &params, &skip)) {
+    std::string other_input;
+    if (!RunOneSurvey(request, paths[i], run_hooks, figures, &params, &skip,
+                      &other_input)) {
       ++failed;
     }
-    if (skip) skipped.push_back(paths[i]);
+    if (!other_input.empty()) {
+      other_inputs.push_back(other_input);
+    } else if (skip) {
+      skipped.push_back(paths[i]);
+    }
   }
   if (!skipped.empty()) {
     // Only failures begin with the program's name.
     std::cerr << xsrating::ConsoleSafe(SkippedResultsNote(skipped)) << '\n';
   }
+  if (!other_inputs.empty()) {
+    std::cerr << SkippedInputsNote(other_inputs) << '\n';
+  }
   const size_t files = request.files.size();
   if (files > 1) {
+    const size_t skipped_count = skipped.size() + other_inputs.size();
     std::cerr << "共 " << files << " 个文件：算成 "
-              << files - skipped.size() - static_cast<size_t>(failed)
-              << " 个，失败 " << failed << " 个，跳过 " << skipped.size()
+              << files - skipped_count - static_cast<size_t>(failed)
+              << " 个，失败 " << failed << " 个，跳过 " << skipped_count
               << " 个。\n";
   }
   return Finish(failed == 0 ? EXIT_SUCCESS : EXIT_FAILURE);
+}
+
+// Reads the zones file and the stage record the request names, if any.
+xsrating::Status ReadInputFiles(CliRequest* request) {
+  if (!request->zones_path.empty()) {
+    if (xsrating::Status s = xsrating::ReadRoughnessZones(
+            request->zones_path, &request->params.zones);
+        !s.ok()) {
+      return s;
+    }
+  }
+  xsrating::OutputRequest& outputs = request->outputs;
+  if (outputs.stage_record_path.empty()) return xsrating::Status::Ok();
+  return xsrating::ReadStageRecord(outputs.stage_record_path,
+                                   &outputs.stage_readings);
 }
 
 int CliMain(int argc, char** argv) {
@@ -659,12 +735,13 @@ int CliMain(int argc, char** argv) {
   if (const xsrating::Status s = ClockFromEnvironment(&hooks); !s.ok()) {
     return UsageError(s.message());
   }
+  // Only the PNG needs the module (and its Qt).
   xsrating::FigureModule module;
 #ifdef _WIN32
-  // The figures are drawn inside the program (ModuleFigureRenderer).
+  // Windows draws the PNG inside the program too (CliFigureRenderer).
   const bool needs_module = false;
 #else
-  const bool needs_module = !request.outputs.figure_format.empty();
+  const bool needs_module = request.outputs.figure_format == "png";
 #endif
   if (needs_module) {
     if (const xsrating::Status s = LoadFigureModule(&module); !s.ok()) {
@@ -672,16 +749,14 @@ int CliMain(int argc, char** argv) {
       return ExitStatusFor(s.kind());
     }
   }
-  // A bad zones file would fail every survey: nothing is run or written.
-  if (!request.zones_path.empty()) {
-    if (const xsrating::Status s = xsrating::ReadRoughnessZones(
-            request.zones_path, &request.params.zones);
-        !s.ok()) {
-      PrintFailure(s);
-      return Finish(EXIT_FAILURE);
-    }
+  // A bad zones file would fail every survey, and a bad stage record would
+  // leave the run without its flow table: both are read and checked before
+  // anything is run or written.
+  if (const xsrating::Status s = ReadInputFiles(&request); !s.ok()) {
+    PrintFailure(s);
+    return Finish(EXIT_FAILURE);
   }
-  ModuleFigureRenderer figures(module);
+  CliFigureRenderer figures(module);
   return RunSurveys(request, hooks, &figures);
 }
 

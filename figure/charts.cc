@@ -146,9 +146,8 @@ Chart MakeCurveChart(const FigureRequest& request, const char* id,
   chart.x = MakeAxis(axis_title, across.min, across.max);
   chart.y = MakeAxis(kStageAxisTitle, up.min, up.max);
   Series curve = Line("curve", name, {}, Pen{kCurveColor, 2});
-  Series marks = Marks("points", "", kCurveColor, true);
-  marks.legend = LegendSymbol::kNone;
-  marks.marker_size = 6;
+  Series marks = Marks("points", "计算点", kCurveColor, true);
+  marks.marker_size = 7;
   const std::optional<SectionLevels> levels = LevelsOfSection(request.section);
   if (!request.rows.empty() && levels) {
     // No water, no flow: the curve leaves the stage axis at the bed.
@@ -244,12 +243,21 @@ double NiceStep(double span) {
   return nice * power;
 }
 
-Axis MakeAxis(std::string title, double min, double max) {
+double CoarserStep(double step) {
+  if (!(step > 0) || !std::isfinite(step)) return 1;
+  const double power = std::pow(10.0, std::floor(std::log10(step)));
+  const double fraction = std::round(step / power);
+  if (fraction < 2) return 2 * power;
+  if (fraction < 5) return 5 * power;
+  return 10 * power;
+}
+
+Axis MakeAxis(std::string title, double min, double max, double step) {
   Axis axis;
   axis.title = std::move(title);
   axis.min = min;
   axis.max = max;
-  axis.step = NiceStep(max - min);
+  axis.step = step > 0 && std::isfinite(step) ? step : NiceStep(max - min);
   if (!std::isfinite(min) || !std::isfinite(max) || !(max >= min)) {
     return axis;
   }
@@ -422,6 +430,11 @@ std::vector<Chart> MakeFigureCharts(const FigureRequest& request) {
     charts.push_back(MakeDeviationChart(*request.analysis));
   }
   return charts;
+}
+
+FigureRequest RequestFor(const xsrating::FigureRequest& request) {
+  return RequestForRating(*request.rating, request.analysis, request.heading,
+                          request.title);
 }
 
 FigureRequest RequestForRating(const Rating& rating,

@@ -47,10 +47,13 @@ struct Axis {
 // not positive or not finite.
 double NiceStep(double span);
 
-// An axis over [min, max] with ticks at every multiple of NiceStep within
-// it, labelled by DecimalForm (core/number_text.h). A range that is not
-// finite has no ticks.
-Axis MakeAxis(std::string title, double min, double max);
+// The nice step after `step`: 1 -> 2 -> 5 -> 10 times the same power of ten.
+double CoarserStep(double step);
+
+// An axis over [min, max] with ticks at every multiple of `step` (NiceStep
+// of the span when 0) within it, labelled by DecimalForm
+// (core/number_text.h). A range that is not finite has no ticks.
+Axis MakeAxis(std::string title, double min, double max, double step = 0);
 
 // [low, high] widened by 5 % of its span on each side, so that points at the
 // ends are not cut by the frame; an empty span (low == high) by 1 on each

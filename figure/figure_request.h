@@ -2,19 +2,21 @@
 #ifndef XSRATING_FIGURE_FIGURE_REQUEST_H_
 #define XSRATING_FIGURE_FIGURE_REQUEST_H_
 
-// What one figure shows, in the one shape every front end builds: the
-// command line for --plot, the viewer for its charts and saves, and the
-// figure module on its side of the C boundary (figure_abi/figure_module.h).
+// What one figure shows, as the figure layer holds it: the core's figure
+// request (core/output/figure_request.h) with the rating's parts copied, so
+// that the viewer can keep it and the figure module can rebuild it on its side
+// of the C boundary (figure_abi/figure_module.h).
 
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "core/base/types.h"
+#include "core/calibration/rating_analysis.h"
 #include "core/hydraulics/hydraulic_table.h"
 #include "core/hydraulics/rating.h"
-#include "core/calibration/rating_analysis.h"
 #include "core/hydraulics/roughness_zones.h"
-#include "core/base/types.h"
+#include "core/output/figure_request.h"
 
 namespace xsrating::figure {
 
@@ -33,6 +35,10 @@ struct FigureRequest {
   // The figure file's title (its name, UTF-8); SVG only.
   std::string title;
 };
+
+// The figure of the core's request (core/output/figure_request.h), whose
+// rating and analysis are copied.
+FigureRequest RequestFor(const xsrating::FigureRequest& request);
 
 // The request for the figure of `rating`, checked against gaugings when
 // `analysis` is given (copied).

@@ -79,6 +79,21 @@ double WidestLabel(const Axis& axis, Painter& measure) {
 
 double SpanOrOne(double span) { return span > 0 ? span : 1; }
 
+// `axis` with coarser steps until neighbouring ticks lie at least `room`
+// units apart over `length` units, so that small charts keep their labels
+// apart; never fewer than two ticks when it had them.
+void ThinTicks(double length, double room, Axis* axis) {
+  const double span = axis->max - axis->min;
+  if (!(span > 0) || !(length > 0)) return;
+  for (int i = 0; i < 12; ++i) {
+    if (axis->step / span * length >= room) return;
+    Axis coarser =
+        MakeAxis(axis->title, axis->min, axis->max, CoarserStep(axis->step));
+    if (coarser.ticks.size() < 2) return;
+    *axis = std::move(coarser);
+  }
+}
+
 void DrawSeries(const ChartLayout& layout, const Series& series,
                 Painter& painter) {
   std::vector<Point> device;
@@ -215,6 +230,13 @@ ChartLayout LayOutChart(Chart chart, const Rect& box, Painter& measure) {
   const double right = box.Right() - right_room;
   layout.plot = {left, top, std::max(0.0, right - left),
                  std::max(0.0, bottom - top)};
+  // Fewer ticks where the plot is small: the labels' widths along x, one and
+  // a half lines along y. Thinning only drops labels, so the room left for
+  // them still suffices.
+  ThinTicks(layout.plot.width, WidestLabel(layout.chart.x, measure) + 12,
+            &layout.chart.x);
+  ThinTicks(layout.plot.height, measure.LineHeight(kLabelFont) * 1.5,
+            &layout.chart.y);
   return layout;
 }
 

@@ -21,8 +21,8 @@ namespace xsrating::figure {
 
 // The width of `text` (UTF-8) in `font` by the model: a CJK or full-width
 // character is one em, an ASCII character the width of a common sans-serif
-// face's glyph, any other character 0.6 em; bold adds 5 %. An ill-formed
-// byte counts as one other character.
+// face's glyph and a tenth, any other character 0.6 em; bold adds 5 %. An
+// ill-formed byte counts as one other character.
 double EstimatedTextWidth(std::string_view text, const Font& font);
 
 class SvgPainter : public Painter {

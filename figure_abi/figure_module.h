@@ -2,11 +2,13 @@
 #ifndef XSRATING_FIGURE_ABI_FIGURE_MODULE_H_
 #define XSRATING_FIGURE_ABI_FIGURE_MODULE_H_
 
-// The figure of a run (plot/rating_figure.h) behind plain C functions, in a
-// module that xsrating-cli loads only when --plot asks for a figure. Qt
-// Charts, Qt SVG and Qt Widgets are some fifty shared libraries: linked into
+// The PNG figure of a run (plot/rating_figure.h) behind plain C functions, in
+// a module that xsrating-cli loads only when --plot=png asks for one. Qt GUI
+// and the libraries it pulls in are dozens of shared libraries: linked into
 // the program they would be mapped at every start, and a run that takes a
-// millisecond would take ten times as long. Only the module links Qt.
+// millisecond would take ten times as long. Only the module links Qt; the SVG
+// figure needs no toolkit and is drawn by the program itself
+// (figure/svg_painter.h), though the module draws it too.
 //
 // The module exports two functions: XsratingRenderFigure draws, and
 // XsratingEndFigures ends the Qt that drawing started (their names are

@@ -2,16 +2,19 @@
 #ifndef XSRATING_FIGURE_ABI_FIGURE_MODULE_ROWS_H_
 #define XSRATING_FIGURE_ABI_FIGURE_MODULE_ROWS_H_
 
-// The hydraulic table and the check against gaugings across the figure
-// module's C boundary (figure_abi/figure_module.h), for both sides: one list
-// of the fields that a row carries, and each conversion once. Free of Qt.
+// The figure request (figure/figure_request.h) across the figure module's C
+// boundary (figure_abi/figure_module.h), for both sides: one list of the
+// fields that a row carries, and each conversion once. Free of Qt.
 
+#include <optional>
+#include <string>
 #include <utility>
 #include <vector>
 
 #include "core/calibration/rating_analysis.h"
 #include "core/hydraulics/hydraulic_table.h"
 #include "core/hydraulics/roughness_zones.h"
+#include "figure/figure_request.h"
 #include "figure_abi/figure_module.h"
 
 namespace xsrating {
@@ -151,6 +154,69 @@ inline RatingAnalysis FromPlainRatingAnalysis(
     analysis.standard_error_percent = plain.standard_error_percent;
   }
   return analysis;
+}
+
+// A figure request in the boundary's C types, to be drawn as `format` ("svg"
+// or "png"): `plain` points into the members and into `request`, which must
+// outlive it. Its context and callbacks are the caller's to set.
+struct PlainFigureRequest {
+  PlainFigureRequest(const figure::FigureRequest& request, const char* format) {
+    for (const SectionPoint& p : request.section.points) {
+      points.push_back({.distance = p.distance, .elevation = p.elevation});
+    }
+    for (const HydraulicRow& row : request.rows) {
+      rows.push_back(ToFigureRow(row));
+    }
+    for (const AppliedZone& zone : request.zones) {
+      zones.push_back(ToFigureZone(zone));
+    }
+    if (request.analysis) analysis.emplace(*request.analysis);
+    plain = {
+        .points = points.data(),
+        .point_count = points.size(),
+        .rows = rows.data(),
+        .row_count = rows.size(),
+        .format = format,
+        .title = request.title.c_str(),
+        .heading = request.heading.c_str(),
+        .analysis = analysis ? &analysis->plain : nullptr,
+        .zones = zones.data(),
+        .zone_count = zones.size(),
+        .context = nullptr,
+        .write_figure = nullptr,
+        .write_error = nullptr,
+    };
+  }
+  PlainFigureRequest(const PlainFigureRequest&) = delete;
+  PlainFigureRequest& operator=(const PlainFigureRequest&) = delete;
+
+  std::vector<XsratingFigurePoint> points;
+  std::vector<XsratingFigureRow> rows;
+  std::vector<XsratingFigureZone> zones;
+  std::optional<PlainRatingAnalysis> analysis;
+  XsratingFigureRequest plain = {};
+};
+
+// The figure request `plain` carries; its arrays must hold their counts.
+inline figure::FigureRequest FromPlainFigureRequest(
+    const XsratingFigureRequest& plain) {
+  figure::FigureRequest request;
+  for (size_t i = 0; i < plain.point_count; ++i) {
+    request.section.points.push_back(
+        {plain.points[i].distance, plain.points[i].elevation});
+  }
+  for (size_t i = 0; i < plain.row_count; ++i) {
+    request.rows.push_back(FromFigureRow(plain.rows[i]));
+  }
+  for (size_t i = 0; i < plain.zone_count; ++i) {
+    request.zones.push_back(FromFigureZone(plain.zones[i]));
+  }
+  if (plain.analysis != nullptr) {
+    request.analysis = FromPlainRatingAnalysis(*plain.analysis);
+  }
+  if (plain.heading != nullptr) request.heading = plain.heading;
+  if (plain.title != nullptr) request.title = plain.title;
+  return request;
 }
 
 }  // namespace xsrating

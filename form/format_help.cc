@@ -14,7 +14,13 @@ std::string FormatHelpText() {
       "地形数据应从一岸最高点到对岸最高点。"
       "堤顶最高处以外的起点距、高程数据应从地形文件中删去。",
       "计算的水位流量关系点子数目不能超过100个。",
-      "使用中有问题请联系 本项目的问题跟踪系统（见 README）",
+      // Where the installation put the user guide.
+      "使用中有问题请联系 本项目的问题跟踪系统；请先看使用说明："
+#ifdef _WIN32
+      "开始菜单中的“使用说明”，或程序文件夹里的 使用说明.html",
+#else
+      "/usr/share/doc/xsrating/使用说明.html",
+#endif
   };
   std::string text;
   for (const char* line : kLines) {

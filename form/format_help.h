@@ -11,7 +11,7 @@ inline constexpr char kFormatHelpTitle[] = "地形文件格式：";
 
 // What the help button tells the user: the rules of the survey file and the
 // limit on stage points, seven lines joined by a lone CR (no LF), the last one
-// naming where to ask for help. UTF-8.
+// naming where to ask for help and where the user guide is installed. UTF-8.
 std::string FormatHelpText();
 
 }  // namespace xsrating

@@ -94,7 +94,13 @@ InputProblems FindInputProblems(const BoxTexts& texts) {
       list = &problems.empty;
     } else if (!TextToNumber(text).has_value()) {
       list = &problems.not_numbers;
-      if (const std::optional<std::string> decimal = DecimalSuggestion(text)) {
+      // An input method left in full width types "０.０３".
+      if (const std::string full_width =
+              FullWidthHint(text, HalfWidthUse::kNumber);
+          !full_width.empty()) {
+        problems.decimal_forms.push_back(full_width);
+      } else if (const std::optional<std::string> decimal =
+                     DecimalSuggestion(text)) {
         problems.decimal_forms.push_back("“" + text + "”请写成小数 " +
                                          *decimal);
       }

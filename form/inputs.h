@@ -59,7 +59,8 @@ struct InputProblems {
   std::vector<std::string> empty;        // Nothing but blanks.
   std::vector<std::string> not_numbers;  // A text that is not a number.
   // For each of those whose text is a number written another way
-  // (DecimalSuggestion): "“0,03”请写成小数 0.03".
+  // (DecimalSuggestion): "“0,03”请写成小数 0.03", or in full-width
+  // characters (FullWidthHint): "“０.０３”是全角字符，请用半角：0.03".
   std::vector<std::string> decimal_forms;
   // The first box at fault, where the focus goes; none when all are fine.
   std::optional<InputBox> first;

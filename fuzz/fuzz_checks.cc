@@ -20,12 +20,16 @@
 #include "core/base/regional.h"
 #include "core/base/status.h"
 #include "core/base/types.h"
+#include "core/flow/yearbook.h"
 #include "core/hydraulics/rating.h"
 #include "core/hydraulics/roughness_zones.h"
 #include "core/hydraulics/stage_discharge.h"
 #include "core/input/cross_section.h"
 #include "core/input/gaugings.h"
+#include "core/input/stage_record.h"
 #include "core/input/zones_file.h"
+#include "core/output/flow_table.h"
+#include "core/output/own_files.h"
 #include "core/output/result_file.h"
 #include "core/output/zones_file_text.h"
 #include "fuzz/reference_geometry.h"
@@ -496,6 +500,77 @@ std::string CheckSurveyParse(std::string_view bytes) {
   const Status status = ParseCrossSection(in, &section);
   if (!status.ok()) return CheckParseFailure(bytes, status);
   return CheckPoints(bytes, section);
+}
+
+std::string CheckStageRecordParse(std::string_view bytes) {
+  std::istringstream in{std::string(bytes)};
+  std::vector<StageReading> readings;
+  const Status status = ParseStageRecord(in, &readings);
+  if (!status.ok()) {
+    if (std::string why = CheckMessage(status.message()); !why.empty()) {
+      return why;
+    }
+    if (status.kind() != StatusKind::kBadInput) {
+      return "text in memory refused as a file: " + status.message();
+    }
+    const std::optional<int64_t> line = NamedLine(status.message());
+    if (line && (*line < 1 || *line > CountLines(bytes))) {
+      return "failure message names line " + std::to_string(*line) +
+             " of a text with " + std::to_string(CountLines(bytes)) +
+             " lines: " + status.message();
+    }
+    return readings.empty() ? "" : "readings kept after a failure";
+  }
+  if (readings.empty() ||
+      readings.size() > static_cast<size_t>(kMaxStageRecords) ||
+      static_cast<int64_t>(readings.size()) > CountLines(bytes)) {
+    return "read " + std::to_string(readings.size()) + " readings";
+  }
+  for (size_t i = 0; i < readings.size(); ++i) {
+    if (!std::isfinite(readings[i].stage)) return "a stage is not finite";
+    if (i > 0 && readings[i].time <= readings[i - 1].time) {
+      return "reading " + std::to_string(i) + " is not after the one before";
+    }
+  }
+  if (readings.back().time - readings.front().time >
+      kMaxStageRecordDays * kSecondsPerDay) {
+    return "the record spans too many days";
+  }
+  RunParameters params;
+  params.roughness = 0.025;
+  params.slope_text = "0.0004";
+  params.stage_count = 5;
+  Rating rating;
+  const CrossSection v = {{{0, 5}, {10, 0}, {20, 0}, {30, 5}}};
+  if (!RateSection(v, params, &rating).ok()) return "the V section fails";
+  StageRecordFlow result;
+  if (Status s = ComputeStageRecordFlow(rating, nullptr, params.slope_text,
+                                        readings, &result);
+      !s.ok()) {
+    return "conversion failed: " + s.message();
+  }
+  for (size_t i = 0; i < readings.size(); ++i) {
+    const double q = result.flow.Discharge(i);
+    const bool above = readings[i].stage > 5;
+    if (above != std::isnan(q) || (!above && !(q >= 0))) {
+      return "reading " + std::to_string(i) + " has the discharge " +
+             std::to_string(q);
+    }
+  }
+  const int64_t span =
+      (StartOfDay(readings.back().time) - StartOfDay(readings.front().time)) /
+          kSecondsPerDay +
+      1;
+  if (static_cast<int64_t>(result.days.size()) != span ||
+      result.summary.days_with_mean + result.summary.days_missing != span) {
+    return "the days do not cover the record";
+  }
+  const FlowTableRun run = {"r.txt", "v.txt", params.slope_text, {}};
+  const std::string csv = FlowTableCsv(run, rating, readings, result);
+  if (!IsOwnFile(OwnFile::kFlowTable, csv.substr(0, kOpeningBytes))) {
+    return "the flow table is not recognised as ours";
+  }
+  return {};
 }
 
 std::string CheckGaugingsParse(std::string_view bytes) {

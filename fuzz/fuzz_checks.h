@@ -39,6 +39,15 @@ std::string CheckGaugingsParse(std::string_view bytes);
 // finite discharges not below 0 (or fails only for values beyond a double).
 std::string CheckZonesParse(std::string_view bytes);
 
+// Reads `bytes` as a stage record. On failure: a message as for the survey,
+// of kind kBadInput, naming no line the input lacks. On success: 1 to
+// kMaxStageRecords readings, stages finite, times strictly increasing and at
+// most kMaxStageRecordDays apart; converted by a V section's rating, every
+// reading has a discharge not below 0 or is noted above the crest, each
+// calendar date from the first to the last has a day, and the flow table
+// opens as one of ours.
+std::string CheckStageRecordParse(std::string_view bytes);
+
 // One whole run from memory. `input` holds four lines, then the survey bytes:
 //   roughness text LF slope text LF stage count text LF survey path LF survey
 // A missing line is an empty text. The roughness and stage count texts go

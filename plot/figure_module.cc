@@ -3,7 +3,6 @@
 #include "figure_abi/figure_module.h"
 
 #include <QApplication>
-#include <QByteArray>
 #include <QCoreApplication>
 #include <QString>
 #include <cstdio>
@@ -14,6 +13,7 @@
 
 #include "core/base/status.h"
 #include "core/hydraulics/hydraulic_table.h"
+#include "figure/svg_painter.h"
 #include "figure_abi/figure_module_rows.h"
 #include "plot/rating_figure.h"
 
@@ -58,7 +58,7 @@ void KeepDeveloperNotesQuiet(QtMsgType type, const QMessageLogContext&,
 QApplication* started_qt = nullptr;
 QtMessageHandler replaced_handler = nullptr;
 
-// Qt Charts draws with graphics widgets, which need a QApplication, though no
+// Qt draws text only with a QGuiApplication (its fonts), though it needs no
 // display: unless the user chose a platform the figure is drawn offscreen,
 // which also keeps it independent of a screen's resolution. Windows always
 // has its own platform and may ship without the offscreen one.
@@ -110,38 +110,21 @@ int Render(const XsratingFigureRequest& request) {
                              "”无法写出：只能是 svg 或 png。");
     return XSRATING_FIGURE_FAILED;
   }
-  FigureData data;
-  data.section.points.reserve(request.point_count);
-  for (size_t i = 0; i < request.point_count; ++i) {
-    data.section.points.push_back(
-        {request.points[i].distance, request.points[i].elevation});
+  const figure::FigureRequest figure = FromPlainFigureRequest(request);
+  std::string bytes;
+  if (format == "svg") {
+    bytes = figure::FigureSvg(figure);
+  } else {
+    if (const Status s = StartQt(); !s.ok()) {
+      ReportError(request, s.message());
+      return XSRATING_FIGURE_FAILED;
+    }
+    if (const Status s = FigurePng(figure, &bytes); !s.ok()) {
+      ReportError(request, s.message());
+      return XSRATING_FIGURE_FAILED;
+    }
   }
-  data.rows.reserve(request.row_count);
-  for (size_t i = 0; i < request.row_count; ++i) {
-    data.rows.push_back(FromFigureRow(request.rows[i]));
-  }
-  if (request.analysis != nullptr) {
-    data.analysis = FromPlainRatingAnalysis(*request.analysis);
-  }
-  if (request.heading != nullptr) data.heading = request.heading;
-  for (size_t i = 0; i < request.zone_count; ++i) {
-    data.zones.push_back(FromFigureZone(request.zones[i]));
-  }
-  if (const Status s = StartQt(); !s.ok()) {
-    ReportError(request, s.message());
-    return XSRATING_FIGURE_FAILED;
-  }
-  const QByteArray bytes =
-      format == "png"
-          ? FigurePng(data)
-          : FigureSvg(data, QString::fromUtf8(
-                                request.title != nullptr ? request.title : ""));
-  if (bytes.isEmpty()) {
-    ReportError(request, "图没有画成（图片编码失败）。");
-    return XSRATING_FIGURE_FAILED;
-  }
-  request.write_figure(request.context, bytes.constData(),
-                       static_cast<size_t>(bytes.size()));
+  request.write_figure(request.context, bytes.data(), bytes.size());
   return XSRATING_FIGURE_OK;
 }
 

@@ -9,13 +9,13 @@
 #
 #   scripts/fuzz.sh SECONDS [TARGET...]
 #
-# TARGET is survey_parse_fuzzer, gaugings_parse_fuzzer, whole_run_fuzzer or
-# zones_parse_fuzzer; all four by default.
+# TARGET is survey_parse_fuzzer, gaugings_parse_fuzzer, whole_run_fuzzer,
+# zones_parse_fuzzer or stage_record_parse_fuzzer; all five by default.
 set -euo pipefail
 
 usage() {
   echo "usage: $0 SECONDS" \
-    "[survey_parse_fuzzer|gaugings_parse_fuzzer|whole_run_fuzzer|zones_parse_fuzzer]..." >&2
+    "[survey_parse_fuzzer|gaugings_parse_fuzzer|whole_run_fuzzer|zones_parse_fuzzer|stage_record_parse_fuzzer]..." >&2
   exit 2
 }
 [[ $# -ge 1 && $1 =~ ^[0-9]+$ && $1 -gt 0 ]] || usage
@@ -24,7 +24,7 @@ shift
 targets=("$@")
 [[ ${#targets[@]} -gt 0 ]] ||
   targets=(survey_parse_fuzzer gaugings_parse_fuzzer whole_run_fuzzer
-    zones_parse_fuzzer)
+    zones_parse_fuzzer stage_record_parse_fuzzer)
 
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -34,7 +34,7 @@ jobs=${FUZZ_BUILD_JOBS:-2}
 nice -n 10 cmake --preset fuzz >/dev/null
 nice -n 10 cmake --build --preset fuzz -j "$jobs" \
   --target survey_parse_fuzzer gaugings_parse_fuzzer whole_run_fuzzer \
-  zones_parse_fuzzer
+  zones_parse_fuzzer stage_record_parse_fuzzer
 
 # Survey files shipped with the project: the examples and the test fixtures,
 # but not result files (their names end in 成果.txt).
@@ -69,6 +69,10 @@ seed() {
       ;;
     zones_parse_fuzzer)
       cp -f fuzz/corpus/zones/* "$corpus/"
+      ;;
+    stage_record_parse_fuzzer)
+      cp -f fuzz/corpus/stage_record/* "$corpus/"
+      cp -f examples/*stages* "$corpus/"
       ;;
     *)
       echo "unknown target: $target" >&2

@@ -9,7 +9,8 @@
 # programs run from /usr/bin; elsewhere it is unpacked into a temporary folder
 # and run from there, leaving the machine as it was. Either way the installed
 # command line must find its figure module, write the same table as the build
-# folder's program, and the window program must start and give its version.
+# folder's program, the window program must start and give its version, and
+# the user guide must be in the package's doc folder.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 deb=$(realpath "$1")
@@ -33,6 +34,10 @@ version=$(QT_QPA_PLATFORM=offscreen "$root/usr/bin/xsrating" --version) ||
   fail "xsrating --version failed"
 [[ $version == "xsrating $(dpkg-deb -f "$deb" Version)" ]] ||
   fail "xsrating --version says '$version'"
+
+# The user guide, where the window's format help sends the user.
+cmp -s "$root/usr/share/doc/xsrating/使用说明.html" build/docs/guide.zh.html ||
+  fail "the user guide is not the built one at /usr/share/doc/xsrating/使用说明.html"
 
 mkdir "$work/installed" "$work/built"
 cp examples/river_section.txt "$work/installed/"

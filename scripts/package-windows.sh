@@ -5,8 +5,8 @@
 #  - xsrating-<version>-setup.exe, the installer (NSIS, 64-bit, from
 #    app/data/windows/installer.nsi);
 #  - xsrating-<version>-windows-x64.zip, the portable programs: a folder
-#    xsrating-<version> with xsrating.exe, xsrating-cli.exe, README.md and
-#    LICENSE.
+#    xsrating-<version> with xsrating.exe, xsrating-cli.exe, the user guide
+#    使用说明.html (built from docs/guide.zh.md), README.md and LICENSE.
 # Prints the two paths, one a line. Fails, naming it, when a program is not in
 # the build. With SOURCE_DATE_EPOCH set, the zip's files carry that time.
 set -euo pipefail
@@ -41,6 +41,12 @@ folder=$stage/xsrating-$version
 mkdir "$folder"
 for program in "${programs[@]}"; do cp "$build/bin/$program" "$folder/"; done
 cp "${documents[@]}" "$folder/"
+guide=$build/docs/guide.zh.html
+if [[ ! -f $guide ]]; then
+  echo "package-windows: $guide is missing: the build made no user guide." >&2
+  exit 1
+fi
+cp "$guide" "$folder/使用说明.html"
 if [[ -n ${SOURCE_DATE_EPOCH-} ]]; then
   find "$folder" -exec touch -h -d "@$SOURCE_DATE_EPOCH" {} +
 fi

@@ -10,8 +10,6 @@ packages=(
   # Build
   cmake ninja-build g++ pkg-config
   libcli11-dev libboost-dev qt6-base-dev qt6-base-dev-tools libgl-dev
-  # Qt Charts' CMake package asks for Qt OpenGL's, which is packaged apart.
-  qt6-charts-dev libqt6opengl6-dev qt6-svg-dev
   # Tests, benchmarks, formatting (it lists the sources with git), fuzzing
   libgtest-dev libgmock-dev libbenchmark-dev clang clang-format git
   libclang-rt-14-dev hyperfine
@@ -27,6 +25,8 @@ packages=(
   xvfb xauth x11-utils imagemagick fonts-wqy-zenhei
   # The Windows installer and portable zip, and their test
   nsis zip unzip
+  # The user guide, Markdown (with tables) made into HTML
+  cmark-gfm
 )
 
 missing=()

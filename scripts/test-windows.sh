@@ -5,8 +5,8 @@
 #  - each .exe needs no DLL beyond those of Windows itself;
 #  - the core's and the command line's tests;
 #  - xsrating-cli.exe on each example, with a Chinese file name, against the
-#    Linux program: the result and table files must be the same bytes, the
-#    recorded path line aside (build/bin/xsrating-cli must exist);
+#    Linux program: the result, table and SVG figure files must be the same
+#    bytes, the recorded path line aside (build/bin/xsrating-cli must exist);
 #  - a survey reached by a UNC path (\\localhost\share\...);
 #  - '*' and '?' in the arguments expanded by the program;
 #  - messages on a console window (a pseudo-terminal) and in a pipe;
@@ -20,7 +20,9 @@
 #    the viewer's saves against the command line's files;
 #  - xsrating-cli.exe --plot svg and --plot png (GDI+), the PNG decoded;
 #  - the installer and the portable zip (scripts/package-windows.sh): installed
-#    silently in a fresh prefix, run, and uninstalled.
+#    silently in a fresh prefix (the user guide 使用说明.html beside the
+#    programs, its Start-menu shortcut, the window's shortcut starting in the
+#    user's Documents), run, and uninstalled.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -78,11 +80,12 @@ same_files() {  # name roughness slope stages
   cp "examples/$name.txt" "$work/windows/黄河$name.txt"
   (cd "$work/linux" &&
     SOURCE_DATE_EPOCH=1796615227 "$linux_cli" -n "$1" -s "$2" -m "$3" --csv \
-      "黄河$name.txt" >/dev/null)
+      --plot "黄河$name.txt" >/dev/null)
   (cd "$work/windows" &&
     SOURCE_DATE_EPOCH=1796615227 "$wine" "$windows_cli" -n "$1" -s "$2" \
-      -m "$3" --csv "黄河$name.txt" >/dev/null)
+      -m "$3" --csv --plot "黄河$name.txt" >/dev/null)
   local result=黄河${name}成果.txt table=黄河${name}成果.csv
+  local figure=黄河${name}成果.svg
   if ! cmp -s <(sed 2d "$work/linux/$result") \
       <(sed 2d "$work/windows/$result"); then
     fail "$result differs between Linux and Windows"
@@ -94,6 +97,9 @@ same_files() {  # name roughness slope stages
   fi
   cmp -s "$work/linux/$table" "$work/windows/$table" ||
     fail "$table differs between Linux and Windows"
+  # The figure is drawn by the program itself: the same bytes too.
+  cmp -s "$work/linux/$figure" "$work/windows/$figure" ||
+    fail "$figure differs between Linux and Windows"
 }
 same_files v_section 0.025 0.0004 5
 same_files river_section 0.03 0.00025 20
@@ -284,9 +290,10 @@ for box in 1000x300+150+110 400x300+120+560 400x300+720+560 \
 done
 
 # The installer and the portable zip (scripts/package-windows.sh). The
-# installer runs silently in a fresh prefix of its own: both programs in
-# Program Files\xsrating, the window's shortcut in the Start menu and the
-# uninstall entry; the installed command line gives Linux's files; a silent
+# installer runs silently in a fresh prefix of its own: both programs and the
+# user guide in Program Files\xsrating, the window's shortcut in the Start
+# menu, starting in the user's Documents, the guide's shortcut 使用说明 and
+# the uninstall entry; the installed command line gives Linux's files; a silent
 # uninstall leaves Program Files as it was. Wine's menu builder stays off, so
 # that the shortcut makes no menu entry on this machine.
 package_start=$SECONDS
@@ -295,10 +302,11 @@ setup=$(sed -n 1p <<<"$packages")
 portable=$(sed -n 2p <<<"$packages")
 echo "test-windows: packages built in $((SECONDS - package_start)) s"
 # What both should hold: the programs as built, and the documents.
-shipped=(xsrating.exe xsrating-cli.exe README.md LICENSE)
+shipped=(xsrating.exe xsrating-cli.exe 使用说明.html README.md LICENSE)
 mkdir -p "$work/shipped"
 cp "$build/bin/xsrating.exe" "$build/bin/xsrating-cli.exe" README.md LICENSE \
   "$work/shipped/"
+cp "$build/docs/guide.zh.html" "$work/shipped/使用说明.html"
 install_start=$SECONDS
 export WINEPREFIX=$work/installed
 export WINEDLLOVERRIDES="$WINEDLLOVERRIDES;winemenubuilder.exe=d"
@@ -307,7 +315,9 @@ wineserver=$(dirname "$wine")/wineserver
 "$wine" wineboot --init >/dev/null 2>&1
 "$wineserver" -w
 program_files=$WINEPREFIX/drive_c/Program\ Files
-shortcut="$WINEPREFIX/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/河道断面水位流量关系计算.lnk"
+start_menu="$WINEPREFIX/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs"
+shortcut="$start_menu/河道断面水位流量关系计算.lnk"
+guide_shortcut="$start_menu/河道断面水位流量关系计算/使用说明.lnk"
 listing() { (cd "$program_files" && find . | LC_ALL=C sort); }
 # A value of the uninstall entry as text, or nothing: read from the prefix's
 # registry file (complete once the Wine server has ended), where texts are
@@ -335,6 +345,28 @@ elif ! grep -qiF "$window_exe" <<<"$(strings -a "$shortcut"
   strings -a -el "$shortcut")"; then
   fail "installer: the shortcut does not start $window_exe"
 fi
+# True when the shell link $1 holds the path $2 as Windows keeps it, in
+# UTF-16 (strings cannot see Chinese there): matched byte for byte.
+link_holds() {  # link path
+  local bytes
+  bytes=$(printf '%s' "$2" | iconv -f UTF-8 -t UTF-16LE | od -An -tx1 -v |
+    tr -s ' \n' ' ' | sed 's/ \([0-9a-f][0-9a-f]\)/\\x\1/g' | tr -d ' ')
+  LC_ALL=C grep -qaiP "$bytes" "$1"
+}
+# The window starts in the Documents of the user who installed, where the
+# surveys are, not in Program Files: the shortcut's start-in field.
+documents=$("$wine" cmd /c echo '%USERPROFILE%' | tr -d '\r')'\Documents'
+link_holds "$shortcut" "$documents" ||
+  fail "installer: the window's shortcut does not start in $documents"
+if [[ ! -f $guide_shortcut ]]; then
+  fail "installer: no Start-menu shortcut 使用说明"
+# A link keeps its target's folder as text and the file's own name, in
+# UTF-16, in the last item of its path (the text's 使用说明 is in the ANSI
+# code page, which under Wine here holds no Chinese).
+elif ! grep -qiF 'C:\Program Files\xsrating\' <(strings -a "$guide_shortcut") ||
+  ! link_holds "$guide_shortcut" '使用说明.html'; then
+  fail "installer: the shortcut 使用说明 does not open the installed guide"
+fi
 [[ $(registry_value DisplayName) == 河道断面水位流量关系计算 ]] ||
   fail "installer: the uninstall entry is named '$(registry_value DisplayName)'"
 [[ $(registry_value UninstallString) == '"C:\Program Files\xsrating\uninstall.exe"' ]] ||
@@ -349,11 +381,14 @@ same_files v_section 0.025 0.0004 5
 [[ $(listing) == "$before" ]] ||
   fail "uninstaller left in Program Files: $(diff <(echo "$before") <(listing) | sed -n 's/^> //p')"
 [[ ! -e $shortcut ]] || fail "uninstaller left the Start-menu shortcut"
+[[ ! -e $(dirname "$guide_shortcut") ]] ||
+  fail "uninstaller left the Start-menu folder of the guide"
 [[ -z $(registry_value DisplayName) ]] ||
   fail "uninstaller left the uninstall entry"
 echo "test-windows: installed, run and uninstalled in $((SECONDS - install_start)) s"
 
-# The portable zip: one folder with the two programs as built and the README.
+# The portable zip: one folder with the two programs as built, the guide and
+# the README.
 folder=$(basename "$portable" -windows-x64.zip)
 expected=$(printf '%s/\n' "$folder"
   printf "$folder/%s\n" "${shipped[@]}" | LC_ALL=C sort)

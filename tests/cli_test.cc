@@ -200,6 +200,8 @@ struct FixtureCase {
   const char* roughness;
   const char* slope;
   const char* stages;
+  // What standard error says about the table; nothing when empty.
+  const char* warning = "";
   friend void PrintTo(const FixtureCase& c, std::ostream* os) { *os << c.name; }
 };
 
@@ -215,7 +217,11 @@ TEST_P(CliFixtureTest, ResultMatchesTheExpectedFileByteForByte) {
   ASSERT_EQ(outcome.exit_code, 0) << outcome.err;
   const fs::path result = dir_ / Path(std::string(c.name) + "成果.txt");
   EXPECT_EQ(outcome.out, Utf8(result) + "\n");
-  EXPECT_EQ(outcome.err, "");
+  if (*c.warning == '\0') {
+    EXPECT_EQ(outcome.err, "");
+  } else {
+    EXPECT_THAT(outcome.err, HasSubstr(c.warning));
+  }
 
   std::string expected =
       Slurp(fs::path(XSRATING_TEST_DATA) / (std::string(c.name) + ".expected"));
@@ -231,7 +237,13 @@ INSTANTIATE_TEST_SUITE_P(
     Fixtures, CliFixtureTest,
     testing::Values(FixtureCase{"v_section", "0.025", "0.0004", "5"},
                     FixtureCase{"river_section", "0.03", "0.00025", "20"},
-                    FixtureCase{"vertical_bank", "0.035", "3e-4", "7.9"}),
+                    // The table as the formulas give it, and a warning that
+                    // it stops short of the bank.
+                    FixtureCase{
+                        "vertical_bank", "0.035", "3e-4", "7.9",
+                        "\n水位流量关系曲线点子数量 7.9 不是整数：水位间隔"
+                        "按 7.9 算出，表中只有 7 行，最高计算水位 5.51 "
+                        "低于较低一岸的堤顶 6.2。"}),
     [](const testing::TestParamInfo<FixtureCase>& info) {
       return std::string(info.param.name);
     });
@@ -309,6 +321,45 @@ TEST_F(CliTest, GoesOnAfterAFailedFileAndReportsIt) {
   EXPECT_FALSE(fs::exists(dir_ / Path("bad成果.txt")));
 }
 
+// A stage record is read and checked before anything is written; a good one
+// gives the flow table beside it, replacing only an earlier one of ours.
+TEST_F(CliTest, StageRecordGivesTheFlowTableOrWritesNothing) {
+  CopyFixture("v_section.txt");
+  const std::vector<std::string> args = {
+      "-n", "0.025",          "-s",       "0.0004",       "-m",
+      "5",  "--stage-record", "记录.txt", "v_section.txt"};
+  const fs::path table = dir_ / Path("记录流量.csv");
+  std::ofstream(dir_ / Path("记录.txt"), std::ios::binary)
+      << "2024-07-01,0:00,1\r\n2024-07-01,6:00,2\r\n2024-07-01,6:00,3\r\n";
+  Outcome outcome = Run(args);
+  EXPECT_EQ(outcome.exit_code, 1);
+  EXPECT_THAT(outcome.err, HasSubstr("第 3 行的时间 2024-07-01 06:00 不晚于第 "
+                                     "2 行的"));
+  EXPECT_FALSE(fs::exists(dir_ / Path("v_section成果.txt")));
+  EXPECT_FALSE(fs::exists(table));
+
+  // 0 is the bed (河干), 6 spills over the crest at 5.
+  std::ofstream(dir_ / Path("记录.txt"), std::ios::binary)
+      << "2024-07-01,0:00,0\r\n2024-07-01,12:00,2\r\n2024-07-02,0:00,6\r\n";
+  outcome = Run(args);
+  EXPECT_EQ(outcome.exit_code, 0) << outcome.err;
+  EXPECT_EQ(outcome.out,
+            Utf8(dir_ / Path("v_section成果.txt")) + "\n" + Utf8(table) + "\n");
+  EXPECT_THAT(outcome.err, HasSubstr("有 1 个水位记录高于较低堤顶 5（第一个在 "
+                                     "2024-07-02 00:00）"));
+  const std::string csv = Slurp(table);
+  EXPECT_THAT(csv, HasSubstr("\r\n2024-07-01 00:00,0,0,河干\r\n"));
+  EXPECT_THAT(csv, HasSubstr("\r\n2024-07-02 00:00,6,,超出断面\r\n"));
+  EXPECT_THAT(csv, HasSubstr("\r\n2024-07-01,,缺测\r\n"));
+  // Run again: ours is replaced; someone else's file is left as it was.
+  EXPECT_EQ(Run(args).exit_code, 0);
+  std::ofstream(table, std::ios::binary) << "时间,流量\r\n";
+  outcome = Run(args);
+  EXPECT_EQ(outcome.exit_code, 1);
+  EXPECT_THAT(outcome.err, HasSubstr("不是本程序的流量表"));
+  EXPECT_EQ(Slurp(table), "时间,流量\r\n");
+}
+
 // A folder run twice: the results of the first run, named again as "*.txt"
 // names them, are skipped with one note and are no failure; a run of more
 // than one file ends with a count.
@@ -316,6 +367,9 @@ TEST_F(CliTest, SkipsEarlierResultsAndEndsWithACount) {
   const std::string v = "0,5\r\n10,0\r\n20,0\r\n30,5\r\n";
   std::ofstream(dir_ / "a.txt", std::ios::binary) << v;
   std::ofstream(dir_ / "b.txt", std::ios::binary) << v;
+  std::ofstream(dir_ / "g.txt", std::ios::binary)
+      << xsrating::Utf8ToGbk("# 实测流量\r\n水位,流量\r\n1,2\r\n");
+  std::ofstream(dir_ / "z.txt", std::ios::binary) << "起点距,糙率\n0,0.03\n";
   const std::vector<std::string> run = {"-n",     "0.025", "-s",
                                         "0.0004", "-m",    "5"};
   const auto with = [&run](std::vector<std::string> files) {
@@ -349,6 +403,18 @@ TEST_F(CliTest, SkipsEarlierResultsAndEndsWithACount) {
        1,
        {"xsrating-cli：没有与“none*.txt”相符的文件。\n",
         "共 2 个文件：算成 1 个，失败 1 个，跳过 0 个。"}},
+      // A station's folder: "*.txt" sweeps up its gaugings and zones, which
+      // are no surveys and no failures.
+      {{"a.txt", "g.txt", "z.txt", "a成果.txt"},
+       0,
+       {"跳过 2 个不是地形文件的文件，不算失败：\n  地形文件“" +
+            Utf8(dir_ / "g.txt") + "”有误：“水位”和“流量”是第 2 行的列名",
+        "\n  地形文件“" + Utf8(dir_ / "z.txt") + "”有误：“起点距”和“糙率”",
+        "共 4 个文件：算成 1 个，失败 0 个，跳过 3 个。"}},
+      // Alone, it is what the user asked for: it fails, with the hint.
+      {{"g.txt"},
+       1,
+       {"xsrating-cli：地形文件“", "这像是实测流量文件", "--gaugings"}},
   };
   for (const Case& c : cases) {
     const Outcome outcome = Run(with(c.files));
@@ -573,20 +639,22 @@ TEST_F(CliTest, TakesTheTimeInTheSystemsTimeZone) {
 }
 
 #ifdef XSRATING_WITHOUT_FIGURES
-TEST_F(CliTest, PlotInABuildWithoutFiguresStopsBeforeAnyRun) {
+TEST_F(CliTest, PngInABuildWithoutFiguresStopsBeforeAnyRun) {
   CopyFixture("v_section.txt");
-  const Outcome plot = Run({"-n", "0.025", "-s", "0.0004", "-m", "5", "--plot",
-                            "--csv", "v_section.txt"});
+  const Outcome plot = Run({"-n", "0.025", "-s", "0.0004", "-m", "5",
+                            "--plot=png", "--csv", "v_section.txt"});
   EXPECT_EQ(plot.exit_code, 2);
-  EXPECT_THAT(plot.err, HasSubstr("不能画图"));
+  EXPECT_THAT(plot.err, HasSubstr("不能画 PNG 图"));
   EXPECT_EQ(plot.out, "");
   EXPECT_FALSE(fs::exists(dir_ / Path("v_section成果.txt")));
   EXPECT_FALSE(fs::exists(dir_ / Path("v_section成果.csv")));
 
-  const Outcome table =
-      Run({"-n", "0.025", "-s", "0.0004", "-m", "5", "--csv", "v_section.txt"});
-  EXPECT_EQ(table.exit_code, 0) << table.err;
+  // The SVG needs no module: the program draws it itself.
+  const Outcome svg = Run({"-n", "0.025", "-s", "0.0004", "-m", "5", "--plot",
+                           "--csv", "v_section.txt"});
+  EXPECT_EQ(svg.exit_code, 0) << svg.err;
   EXPECT_TRUE(fs::exists(dir_ / Path("v_section成果.csv")));
+  EXPECT_TRUE(fs::exists(dir_ / Path("v_section成果.svg")));
 }
 #endif
 
@@ -754,11 +822,36 @@ INSTANTIATE_TEST_SUITE_P(
                   {"-n", "0,03", "-s", "0.0004", "-m", "5", "v_section.txt"},
                   2,
                   "糙率“0,03”不是数字，请写成小数 0.03。"},
+        UsageCase{"RoughnessInFullWidth",
+                  {"-n", "０.０３", "-s", "0.0004", "-m", "5", "v_section.txt"},
+                  2,
+                  "糙率“０.０３”是全角字符，请用半角：0.03。"},
+        UsageCase{"StagesInFullWidth",
+                  {"-n", "0.03", "-s", "0.0004", "-m", "２０", "v_section.txt"},
+                  2,
+                  "点子数量“２０”是全角字符，请用半角：20。"},
+        UsageCase{
+            "SlopeAsAFullWidthFraction",
+            {"-n", "0.03", "-s", "１／２０００", "-m", "5", "v_section.txt"},
+            2,
+            "比降“１／２０００”是全角字符，请用半角：0.0005。"},
         UsageCase{"GaugingsWithTwoSurveys",
                   {"-n", "0.025", "-s", "0.0004", "-m", "5", "--gaugings",
                    "g.txt", "v_section.txt", "v_section.txt"},
                   2,
                   "只能给一个地形数据文件"},
+        UsageCase{"StageRecordWithTwoSurveys",
+                  {"-n", "0.025", "-s", "0.0004", "-m", "5", "--stage-record",
+                   "r.txt", "v_section.txt", "v_section.txt"},
+                  2,
+                  "有 --stage-record 时只能给一个地形数据文件"},
+        UsageCase{"MissingStageRecordRunsNothing",
+                  {"-n", "0.025", "-s", "0.0004", "-m", "5", "--stage-record",
+                   "r.txt", "v_section.txt"},
+                  1,
+                  "找不到水位过程文件"},
+        UsageCase{
+            "HelpNamesTheStageRecord", {"--help"}, 0, "--stage-record 文件"},
         UsageCase{
             "HelpNamesTheTestLevels", {"--help"}, 0, "--test-levels A,B,C"},
         UsageCase{"TwoTestLevels",
@@ -766,6 +859,13 @@ INSTANTIATE_TEST_SUITE_P(
                    "g.txt", "--test-levels", "0.25,0.05", "v_section.txt"},
                   2,
                   "--test-levels：显著性水平“0.25,0.05”应是用逗号分开的三个数"},
+        UsageCase{
+            "TestLevelsInFullWidth",
+            {"-n", "0.025", "-s", "0.0004", "-m", "5", "--gaugings", "g.txt",
+             "--test-levels", "０.２５，０.０５，０.２", "v_section.txt"},
+            2,
+            "显著性水平“０.２５，０.０５，０.２”是全角字符，请用半角："
+            "0.25,0.05,0.2。"},
         UsageCase{"TestLevelOfOne",
                   {"-n", "0.025", "-s", "0.0004", "-m", "5", "--gaugings",
                    "g.txt", "--test-levels", "0.25,1,0.2", "v_section.txt"},
@@ -1010,6 +1110,11 @@ INSTANTIATE_TEST_SUITE_P(
             "StartsAfterTheSurvey", "# 河槽\n5,0.03\n20,0.02\n",
             "第 2 行的第一个分区起点距 5 大于地形文件第一个测点的起点距 0"},
         BadZonesCase{"OnlyComments", "# 无\n", "分区糙率文件中没有数据"},
+        // Not a header to skip: a zone typed in full width.
+        BadZonesCase{
+            "FullWidthDigitsOnTheFirstLine", "０,0.03\n10,0.02\n",
+            "第 1 行的“０”不是有效的数字（分区起点距）。“０”是全角字符，"
+            "请用半角：0。"},
         BadZonesCase{"Utf16",
                      "\xFF\xFE"
                      "0\0,\0"

@@ -19,6 +19,7 @@ namespace xsrating {
 namespace {
 
 using testing::HasSubstr;
+using testing::Not;
 
 std::vector<std::pair<double, double>> Pairs(const CrossSection& section) {
   std::vector<std::pair<double, double>> pairs;
@@ -107,6 +108,8 @@ struct FailureCase {
   const char* name;
   std::string text;
   std::vector<std::string> message_parts;
+  std::vector<std::string> absent_parts = {};
+  StatusKind kind = StatusKind::kBadInput;
   friend void PrintTo(const FailureCase& c, std::ostream* os) { *os << c.name; }
 };
 
@@ -120,6 +123,10 @@ TEST_P(RefusesBadSurveys, NamingTheLineAndThePoint) {
   for (const std::string& part : c.message_parts) {
     EXPECT_THAT(status.message(), HasSubstr(part));
   }
+  for (const std::string& part : c.absent_parts) {
+    EXPECT_THAT(status.message(), Not(HasSubstr(part)));
+  }
+  EXPECT_EQ(status.kind(), c.kind);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -185,17 +192,65 @@ INSTANTIATE_TEST_SUITE_P(
                     "0,\x1B[0m\xC2\x9B"
                     "31m\r\n",  // ESC and CSI.
                     {"第 1 行的“?[0m?31m”不是数字"}},
-        // "水位" in GBK happens to be valid UTF-8; "流量" after it is not.
+        // "水位" in GBK happens to be valid UTF-8; "高程" after it is not.
         FailureCase{"GbkHeadsThatStartLikeUtf8",
-                    Utf8ToGbk("水位,流量\r\n0,5\r\n"),
+                    Utf8ToGbk("水位,高程\r\n0,5\r\n"),
                     {"第 1 行的“水位”不是数字", "表头"}},
+        // Full-width digits from an input method are numbers mistyped, never
+        // column heads to delete.
+        FailureCase{"FullWidthDigitsInGbk",
+                    Utf8ToGbk("０．５,５\r\n10,0\r\n"),
+                    {"第 1 行的“０．５”不是数字",
+                     "“０．５”是全角字符，请用半角：0.5。"},
+                    {"表头"}},
+        FailureCase{"FullWidthMinusInUtf8",
+                    "0,5\r\n10,－１.５\r\n",
+                    {"第 2 行的“－１.５”不是数字（第 2 个测点的高程）。",
+                     "“－１.５”是全角字符，请用半角：-1.5。"}},
+        FailureCase{
+            "FullWidthDigitsAndComma",
+            Utf8ToGbk("１０，５\r\n"),
+            {"请用半角（英文）逗号", "“１０，５”是全角字符，请用半角：10,5"}},
+        // The station's other files, picked in the same folder.
+        FailureCase{"GaugingsAfterANote",
+                    Utf8ToGbk("# 某站 2024 年实测流量\r\n水位,流量,日期\r\n"
+                              "44.92,4.12,2024-03-14\r\n"),
+                    {"“水位”和“流量”是第 2 行的列名，这像是实测流量文件，不是"
+                     "地形文件。请在“查看断面与曲线”里用“导入实测流量…”，或在"
+                     "命令行用 --gaugings。"},
+                    {"表头"},
+                    StatusKind::kOtherInput},
+        FailureCase{"GaugingsHeadsFirst",
+                    "\xEF\xBB\xBF实测水位 实测流量\n1,2\n",
+                    {"是第 1 行的列名，这像是实测流量文件"},
+                    {},
+                    StatusKind::kOtherInput},
+        FailureCase{
+            "ZonesAfterNotesAndABlankLine",
+            "# 分区糙率\n#\n\n起点距,糙率,说明\n0,0.05,滩地\n",
+            {"“起点距”和“糙率”是第 4 行的列名，这像是分区糙率文件", "--zones"},
+            {},
+            StatusKind::kOtherInput},
+        FailureCase{"StageRecord",
+                    Utf8ToGbk("日期,时间,水位\r\n2024-06-01,8:00,12.31\r\n"),
+                    {"“时间”和“水位”是第 1 行的列名，这像是水位过程文件",
+                     "--stage-record"},
+                    {},
+                    StatusKind::kOtherInput},
+        // Heads further down are a survey's fault, not another file.
+        FailureCase{"HeadsAfterData",
+                    "0,5\n水位,流量\n",
+                    {"第 2 行的“水位”不是数字"},
+                    {"像是"}},
         FailureCase{"FullWidthCommaInAHeader",
                     Utf8ToGbk("起点距，高程\r\n0,5\r\n"),
                     {"表头"}},
         FailureCase{"ResultFileChosenAsSurvey",
                     Utf8ToGbk("计算时间: 2026/12/7 3:47:47\r\n地形测点数： 4 "
                               "\r\n"),
-                    {"第 1 行", "结果文件", "不是地形数据文件"}},
+                    {"第 1 行", "结果文件", "不是地形数据文件"},
+                    {},
+                    StatusKind::kNotASurvey},
         FailureCase{"OneLineLacksANumber",
                     "0,5\n10,0\n20\n30,5\n",
                     {"第 3 行有 1 个数", "第 4 行结束"}},

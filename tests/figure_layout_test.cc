@@ -4,11 +4,12 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <string>
 #include <vector>
 
-#include "core/hydraulics/rating.h"
 #include "core/calibration/rating_analysis.h"
+#include "core/hydraulics/rating.h"
 #include "figure/charts.h"
 #include "figure/layout.h"
 #include "figure/svg_painter.h"
@@ -58,6 +59,29 @@ TEST(FigureAxisTest, TicksFallOnNiceNumbersWithinTheRange) {
       EXPECT_GE(tick, c.min - 1e-12);
       EXPECT_LE(tick, c.max + 1e-12);
     }
+  }
+}
+
+struct StepCase {
+  const char* name;
+  double span;
+  double step;
+};
+
+TEST(FigureAxisTest, StepsAreOneTwoOrFiveTimesAPowerOfTen) {
+  const StepCase cases[] = {
+      {"distance 0 to 30", 30, 5},
+      {"elevation -0.25 to 5.25", 5.5, 1},
+      {"discharge to 178", 178.206, 50},
+      {"area to 105", 105, 20},
+      {"centimetres", 0.08, 0.02},
+      {"exactly six", 6, 1},
+      {"no span", 0, 1},
+      {"not a number", NAN, 1},
+  };
+  for (const StepCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_NEAR(NiceStep(c.span), c.step, 1e-12);
   }
 }
 
@@ -203,6 +227,30 @@ TEST(FigureLayoutTest, LegendsWrapRatherThanBeingCut) {
       EXPECT_LE(entry.symbol.Bottom(), box.Bottom()) << series.name;
     }
     EXPECT_GT(layout.plot.height, 100);
+  }
+}
+
+TEST(FigureLayoutTest, SmallPlotsKeepTheirTickLabelsApart) {
+  SvgPainter measure(0, 0, "", "");
+  const Chart chart = MakeSectionChart(VSection());
+  const ChartLayout large = LayOutChart(chart, {0, 0, 600, 450}, measure);
+  EXPECT_EQ(large.chart.y.ticks, chart.y.ticks);  // Room enough: as made.
+  for (const Rect& box : {Rect{0, 0, 240, 150}, Rect{0, 0, 150, 400}}) {
+    const ChartLayout small = LayOutChart(chart, box, measure);
+    for (const Axis* axis : {&small.chart.x, &small.chart.y}) {
+      ASSERT_GE(axis->ticks.size(), 2u);
+      const double apart =
+          std::fabs(small.ToDevice({axis->ticks[1], axis->ticks[1]}).y -
+                    small.ToDevice({axis->ticks[0], axis->ticks[0]}).y);
+      if (axis == &small.chart.y) {
+        EXPECT_GE(apart, measure.LineHeight(kLabelFont)) << box.width;
+      }
+    }
+    const double first = small.ToDevice({small.chart.x.ticks[0], 0}).x;
+    const double second = small.ToDevice({small.chart.x.ticks[1], 0}).x;
+    EXPECT_GE(second - first,
+              measure.TextWidth(small.chart.x.labels[1], kLabelFont))
+        << box.width;
   }
 }
 

@@ -79,7 +79,7 @@ TEST_P(RefusedModuleTest, IsNotLoadedAndTheMessageSaysWhy) {
   // The command line stops before any run on this kind of failure.
   EXPECT_EQ(status.kind(), StatusKind::kUnavailable);
   std::string figure;
-  EXPECT_FALSE(module.Render({}, &figure).ok());
+  EXPECT_FALSE(module.Render({}, "svg", &figure).ok());
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -112,11 +112,8 @@ class FigureModuleTest : public testing::Test {
     module_ = nullptr;
   }
 
-  static FigureModuleRequest Example(const std::string& format) {
-    return {.section = &VRating().section,
-            .rows = VRating().hydraulic_rows,
-            .format = format,
-            .title = "v_section成果"};
+  static figure::FigureRequest Example() {
+    return figure::RequestForRating(VRating(), nullptr, "", "v_section成果");
   }
 
   static FigureModule* module_;
@@ -126,7 +123,7 @@ FigureModule* FigureModuleTest::module_ = nullptr;
 
 TEST_F(FigureModuleTest, DrawsAnSvgDocumentWithItsTitle) {
   std::string svg;
-  const Status status = module_->Render(Example("svg"), &svg);
+  const Status status = module_->Render(Example(), "svg", &svg);
   ASSERT_TRUE(status.ok()) << status.message();
   EXPECT_THAT(svg, StartsWith("<?xml"));
   EXPECT_THAT(svg, HasSubstr("<title>v_section成果</title>"));
@@ -139,55 +136,47 @@ TEST_F(FigureModuleTest, DrawsAnSvgDocumentWithItsTitle) {
 
 TEST_F(FigureModuleTest, DrawsAPngImage) {
   std::string png;
-  const Status status = module_->Render(Example("png"), &png);
+  const Status status = module_->Render(Example(), "png", &png);
   ASSERT_TRUE(status.ok()) << status.message();
   EXPECT_THAT(png, StartsWith("\x89PNG\r\n\x1a\n"));
 }
 
-struct FailedFigure {
-  const char* name;
-  FigureModuleRequest request;
-  std::string message;
-  friend void PrintTo(const FailedFigure& c, std::ostream* os) {
-    *os << c.name;
-  }
-};
-
-class FailedFigureTest : public FigureModuleTest,
-                         public testing::WithParamInterface<FailedFigure> {};
-
-TEST_P(FailedFigureTest, GivesTheReasonAndNoFigure) {
+TEST_F(FigureModuleTest, RefusesAnUnknownFormatAndGivesNoFigure) {
   std::string figure = "untouched";
-  const Status status = module_->Render(GetParam().request, &figure);
+  const Status status = module_->Render(Example(), "gif", &figure);
   EXPECT_FALSE(status.ok());
-  EXPECT_THAT(status.message(), HasSubstr(GetParam().message));
+  EXPECT_THAT(status.message(), HasSubstr("gif"));
   EXPECT_EQ(figure, "untouched");
 }
 
-FigureModuleRequest ExampleWith(void (*change)(FigureModuleRequest*)) {
-  FigureModuleRequest request = {.section = &VRating().section,
-                                 .rows = VRating().hydraulic_rows,
-                                 .format = "svg",
-                                 .title = ""};
-  change(&request);
-  return request;
+// Everything of the request reaches the other side, in its place.
+TEST(FigureRequestTest, TheWholeRequestCrossesTheBoundary) {
+  figure::FigureRequest request =
+      figure::RequestForRating(VRating(), nullptr, "标题行", "v成果");
+  request.zones = {{0, 10, 0.05}, {10, 30, 0.025}};
+  request.analysis = RatingAnalysis();
+  request.analysis->calibrated_roughness = 0.028;
+  const PlainFigureRequest plain(request, "png");
+  EXPECT_STREQ(plain.plain.format, "png");
+  const figure::FigureRequest back = FromPlainFigureRequest(plain.plain);
+  ASSERT_EQ(back.section.points.size(), request.section.points.size());
+  for (size_t i = 0; i < back.section.points.size(); ++i) {
+    EXPECT_EQ(back.section.points[i].distance,
+              request.section.points[i].distance);
+    EXPECT_EQ(back.section.points[i].elevation,
+              request.section.points[i].elevation);
+  }
+  ASSERT_EQ(back.rows.size(), request.rows.size());
+  EXPECT_EQ(back.rows.back().discharge, request.rows.back().discharge);
+  EXPECT_EQ(back.zones, request.zones);
+  ASSERT_TRUE(back.analysis.has_value());
+  EXPECT_EQ(back.analysis->calibrated_roughness, 0.028);
+  EXPECT_EQ(back.heading, "标题行");
+  EXPECT_EQ(back.title, "v成果");
+  request.analysis.reset();
+  EXPECT_FALSE(FromPlainFigureRequest(PlainFigureRequest(request, "svg").plain)
+                   .analysis.has_value());
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Module, FailedFigureTest,
-    testing::Values(FailedFigure{"UnknownFormat",
-                                 ExampleWith([](FigureModuleRequest* r) {
-                                   r->format = "gif";
-                                 }),
-                                 "gif"},
-                    FailedFigure{"NoSection",
-                                 ExampleWith([](FigureModuleRequest* r) {
-                                   r->section = nullptr;
-                                 }),
-                                 "不完整"}),
-    [](const testing::TestParamInfo<FailedFigure>& info) {
-      return std::string(info.param.name);
-    });
 
 TEST(FigureAnalysisTest, WhatTheFigureDrawsCrossesTheBoundary) {
   RatingAnalysis analysis;

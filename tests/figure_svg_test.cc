@@ -9,10 +9,12 @@
 #include <sstream>
 #include <string>
 
-#include "core/output/own_files.h"
-#include "core/hydraulics/rating.h"
 #include "core/calibration/rating_analysis.h"
+#include "core/hydraulics/rating.h"
 #include "core/hydraulics/roughness_zones.h"
+#include "core/input/zones_file.h"
+#include "core/output/own_files.h"
+#include "core/output/rating_heading.h"
 #include "figure/svg_painter.h"
 
 namespace xsrating::figure {
@@ -47,12 +49,12 @@ FigureRequest RequestFor(const GoldenCase& c) {
   EXPECT_TRUE(computed.ok()) << computed.message();
   RatingAnalysis analysis;
   if (c.gaugings) {
-    const Status analysed = AnalyzeGaugings(
-        rating, params.slope_text, examples + "/" + c.gaugings, &analysis);
+    const Status analysed =
+        AnalyzeGaugings(rating, examples + "/" + c.gaugings, &analysis);
     EXPECT_TRUE(analysed.ok()) << analysed.message();
   }
   return RequestForRating(rating, c.gaugings ? &analysis : nullptr,
-                          RatingHeading(params), "river_section成果.svg");
+                          RatingHeading(params), "river_section成果");
 }
 
 TEST(FigureSvgTest, MatchesTheGoldenFiles) {
@@ -88,9 +90,11 @@ struct WidthCase {
 
 TEST(FigureSvgTest, MeasuresTextByItsCharacters) {
   const WidthCase cases[] = {
-      {"", 0},           {"水位流量", 4},
+      {"", 0},
+      {"水位流量", 4},
       {"（）、。", 4},  // Full-width punctuation.
-      {"00", 1.112},     {"m³/s", 0.833 + 0.6 + 0.278 + 0.5},
+      {"00", 1.112 * 1.1},
+      {"m³/s", (0.833 + 0.278 + 0.5) * 1.1 + 0.6},
       {"\xff", 0.6},      // Not UTF-8: one character all the same.
       {"\xe6\xb0", 1.2},  // Cut short.
   };

@@ -181,6 +181,23 @@ INSTANTIATE_TEST_SUITE_P(
                     "“糙率”和“比降”中不是数字（“0,03”请写成小数 0.03，"
                     "“0,0005”请写成小数 0.0005），请改正后再按“开始”。",
                     InputBox::kRoughness},
+        // An input method left in full width: each box gets the half-width
+        // text to type, a full-width decimal comma its decimal form.
+        ProblemCase{
+            "FullWidthDigits",
+            {"０.０３", "０，０００５", "２０"},
+            kNotANumberTitle,
+            "“糙率”、“比降”和“水位流量关系曲线点子数量”中不是数字"
+            "（“０.０３”是全角字符，请用半角：0.03，“０，０００５”是全角"
+            "字符，请用半角：0.0005，“２０”是全角字符，请用半角：20），"
+            "请改正后再按“开始”。",
+            InputBox::kRoughness},
+        ProblemCase{"FullWidthMinusAndPoint",
+                    {"0.025", "－０．５", "5"},
+                    kNotANumberTitle,
+                    "“比降”中不是数字（“－０．５”是全角字符，请用半角：-0.5），"
+                    "请改正后再按“开始”。",
+                    InputBox::kSlope},
         ProblemCase{
             "BlankAndLetters",
             {"a", "  ", "5"},
@@ -283,6 +300,8 @@ TEST(HelpButtonTest, SevenLinesJoinedByALoneCr) {
   EXPECT_THAT(lines[5], HasSubstr("不能超过100个"));
   const std::string ask = "使用中有问题请联系 ";
   EXPECT_TRUE(lines[6].starts_with(ask) && lines[6].size() > ask.size() + 6);
+  // The last line sends the user to the guide first.
+  EXPECT_THAT(lines[6], HasSubstr("使用说明"));
 }
 
 struct DriveCase {

@@ -126,6 +126,17 @@ INSTANTIATE_TEST_SUITE_P(
                  "1,2\n3\xA3\xAC"
                  "4\n",
                  "第 2 行的“3，4”不是有效的数字（实测水位）。请用半角逗号"},
+        FailCase{
+            "FullWidthDigits", "水位,流量\n１.２,3\n",
+            "第 2 行的“１.２”不是有效的数字（实测水位）。“１.２”是全角字符，"
+            "请用半角：1.2。"},
+        // Full-width digits on the first line are no column heads.
+        FailCase{"FullWidthDigitsOnTheFirstLineInGbk",
+                 "\xA3\xB1,2\n1,2\n",  // GBK "１,2".
+                 "第 1 行的“１”不是有效的数字（实测水位）。“１”是全角字符，"
+                 "请用半角：1。"},
+        FailCase{"FullWidthDischarge", "1,２\n",
+                 "第 1 行的“２”不是有效的数字（实测流量）。“２”是全角字符"},
         FailCase{"CtrlZInsideIsNoEnd", "1,2\n3,4\x1A\n",
                  "第 2 行的“4?”不是有效的数字（实测流量）"},
         // A UTF-8 header makes the file UTF-8: the field is quoted as such,

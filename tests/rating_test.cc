@@ -192,6 +192,7 @@ struct WarningCase {
   const char* slope;
   std::vector<std::vector<std::string>> warnings;
   std::vector<RoughnessZone> zones = {};  // In place of the roughness.
+  double stage_count = 5;
   friend void PrintTo(const WarningCase& c, std::ostream* os) { *os << c.name; }
 };
 
@@ -202,7 +203,7 @@ TEST_P(RatingWarningsTest, NamesWhatToCheck) {
   RunParameters params;
   params.roughness = c.roughness;
   params.slope_text = c.slope;
-  params.stage_count = 5;
+  params.stage_count = c.stage_count;
   params.zones = c.zones;
   Rating rating;
   ASSERT_TRUE(RateSection(CrossSection{c.points}, params, &rating).ok());
@@ -271,6 +272,17 @@ INSTANTIATE_TEST_SUITE_P(
                     "0.5",
                     {{"比降 0.5 大于 0.1", "0.0004"}}},
         WarningCase{"SlopeZero", kV, 0.025, "0", {{"比降为 0", "流量都是 0"}}},
+        // The step is (5 - 0) / 7.9 truncated to 0.63, and 7 rows reach
+        // 4.41 only.
+        WarningCase{"FractionalStageCount",
+                    kV,
+                    0.025,
+                    "0.0004",
+                    {{"点子数量 7.9 不是整数", "表中只有 7 行",
+                      "最高计算水位 4.41 低于较低一岸的堤顶 5", "例如 8"}},
+                    {},
+                    7.9},
+        WarningCase{"WholeStageCountOfADouble", kV, 0.025, "0.0004", {}, {}, 8},
         WarningCase{"SpillThenParameters",
                     {{-5, 4}, {-2, 6}, {0, 5}, {10, 0}, {20, 0}, {30, 5}},
                     0.5,

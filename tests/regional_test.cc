@@ -111,6 +111,43 @@ TEST(DecimalSuggestionTest, GivesTheDecimalFormOfWhatWasMeant) {
   EXPECT_EQ(NotANumberEnding("x"), "不是数字。");
 }
 
+// What a Chinese input method left in full width types, in UTF-8 or GBK.
+TEST(HalfWidthFormTest, GivesTheHalfWidthTextOfFullWidthNumbers) {
+  struct Case {
+    std::string text;
+    std::optional<std::string> half_width;
+    bool holds_digit;
+  };
+  const Case cases[] = {
+      {"０.０３", "0.03", true},
+      {"－１２．５", "-12.5", true},
+      {"１０，５", "10,5", true},
+      {"１／２０００", "1/2000", true},
+      {"\xA3\xB1\xA3\xAE\xA3\xB5", "1.5", true},  // GBK "１．５".
+      // GBK "埃啊": A3 B0 ("０") across two characters is no digit.
+      {"\xB0\xA3\xB0\xA1", std::nullopt, false},
+      {"0.03", std::nullopt, true},  // Nothing in full width.
+      {"水位", std::nullopt, false},
+      {"１号", std::nullopt, true},  // Not a number with other characters.
+      {"１\x1B", std::nullopt, true},
+      {std::string(100, '1') + "１", std::nullopt,
+       true},  // No number is so long.
+      {"", std::nullopt, false},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(HalfWidthForm(c.text), c.half_width) << c.text;
+    EXPECT_EQ(HoldsDigit(c.text), c.holds_digit) << c.text;
+  }
+  // A number's hint gives the decimal form of a full-width decimal comma; a
+  // field's keeps the comma, which separates fields in a file.
+  EXPECT_EQ(FullWidthHint("０，０３", HalfWidthUse::kNumber),
+            "“０，０３”是全角字符，请用半角：0.03");
+  EXPECT_EQ(FullWidthHint("１０，５", HalfWidthUse::kField),
+            "“１０，５”是全角字符，请用半角：10,5");
+  EXPECT_EQ(FullWidthHint("abc", HalfWidthUse::kNumber), "");
+  EXPECT_EQ(NotANumberEnding("１／２０００"), "是全角字符，请用半角：0.0005。");
+}
+
 TEST(DecimalSuggestionTest, DecimalFormHasNoExponent) {
   struct Case {
     double value;

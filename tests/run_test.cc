@@ -99,9 +99,12 @@ TEST_F(RunTest, StageGuardWarnsFirstThenRunsWithTwentyWhichStays) {
     double typed;
     bool warns;
     size_t rows;
+    bool fraction_warned = false;  // After the result, not instead of it.
   };
-  const Case cases[] = {
-      {100, false, 100}, {100.5, true, 20}, {150, true, 20}, {99.9, false, 99}};
+  const Case cases[] = {{100, false, 100},
+                        {100.5, true, 20},
+                        {150, true, 20},
+                        {99.9, false, 99, true}};
   for (const Case& c : cases) {
     RunParameters params = VRun();
     params.stage_count = c.typed;
@@ -113,6 +116,14 @@ TEST_F(RunTest, StageGuardWarnsFirstThenRunsWithTwentyWhichStays) {
         expected.push_back({kStageGuardText, kStageGuardTitle});
       }
       expected.push_back({At("sec1成果.txt"), kResultSavedTitle});
+      if (c.fraction_warned) {
+        ASSERT_EQ(sink_.messages.size(), expected.size() + 1);
+        EXPECT_EQ(sink_.messages.back().title, kRatingWarningsTitle);
+        EXPECT_THAT(sink_.messages.back().text,
+                    HasSubstr("点子数量 99.9 不是整数：水位间隔按 99.9 算出，"
+                              "表中只有 99 行"));
+        sink_.messages.pop_back();
+      }
       EXPECT_EQ(sink_.messages, expected) << c.typed << " press " << press;
       EXPECT_EQ(params.stage_count, c.warns ? 20 : c.typed);
       const std::string bytes = Slurp(At("sec1成果.txt"));

@@ -81,6 +81,10 @@ INSTANTIATE_TEST_SUITE_P(
         LevelsCase{
             "CrestsFiveAndSeven", {5, 0, 1, 7}, 5, 0, 5, 1, {1, 2, 3, 4, 5}},
         LevelsCase{"CrestsSevenAndSeven", {7, 0, 1, 7}, 2, 0, 7, 3.5, {3.5, 7}},
+        // The lower crest comes before the higher, or is the very first.
+        LevelsCase{
+            "CrestFiveThenSeven", {5, 7, 1, 0, 2}, 5, 0, 5, 1, {1, 2, 3, 4, 5}},
+        LevelsCase{"HighestFirst", {7, 5, 0, 6}, 2, 0, 6, 3, {3, 6}},
         LevelsCase{"StepIsTruncated",
                    {2.5, 0, 2.5},
                    3,

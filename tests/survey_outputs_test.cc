@@ -6,10 +6,11 @@
 
 #include <filesystem>
 #include <string>
+#include <utility>
 #include <vector>
 
-#include "core/base/file_io.h"
 #include "core/hydraulics/rating.h"
+#include "core/input/stage_record.h"
 #include "core/output/own_files.h"
 #include "tests/support/temp_dir.h"
 
@@ -59,8 +60,29 @@ class SurveyOutputsTest : public testing::Test {
     return (fs::path(XSRATING_EXAMPLES) / "river_section_gaugings.txt")
         .string();
   }
+  // `request` with the example's stage record, read, at rec.txt.
+  OutputRequest WithRecord(OutputRequest request) const {
+    EXPECT_TRUE(
+        ReadStageRecord(
+            (fs::path(XSRATING_EXAMPLES) / "river_section_stages.txt").string(),
+            &request.stage_readings)
+            .ok());
+    request.stage_record_path = dir_.Utf8("rec.txt");
+    return request;
+  }
   TempDir dir_;
 };
+
+// A request for the result file and the files named.
+OutputRequest Request(bool table, std::string figure_format,
+                      std::string gaugings_path, bool result_file = true) {
+  OutputRequest request;
+  request.result_file = result_file;
+  request.table = table;
+  request.figure_format = std::move(figure_format);
+  request.gaugings_path = std::move(gaugings_path);
+  return request;
+}
 
 struct RequestCase {
   const char* name;
@@ -70,20 +92,27 @@ struct RequestCase {
 
 TEST_F(SurveyOutputsTest, WritesWhatIsAskedForInOrder) {
   const RequestCase cases[] = {
-      {"ResultOnly", {}, {OwnFile::kResult}},
-      {"Table", {.table = true}, {OwnFile::kResult, OwnFile::kTable}},
+      {"ResultOnly", Request(false, "", ""), {OwnFile::kResult}},
+      {"Table", Request(true, "", ""), {OwnFile::kResult, OwnFile::kTable}},
       {"Everything",
-       {.table = true, .figure_format = "svg", .gaugings_path = Gaugings()},
+       Request(true, "svg", Gaugings()),
        {OwnFile::kResult, OwnFile::kReport, OwnFile::kTable, OwnFile::kFigure}},
       {"NoResultFile",
-       {.result_file = false, .figure_format = "svg"},
+       Request(false, "svg", "", /*result_file=*/false),
        {OwnFile::kFigure}},
+      {"StageRecord", WithRecord({}), {OwnFile::kResult, OwnFile::kFlowTable}},
+      {"EverythingWithTheRecord",
+       WithRecord({.table = true,
+                   .figure_format = "svg",
+                   .gaugings_path = Gaugings()}),
+       {OwnFile::kResult, OwnFile::kReport, OwnFile::kTable, OwnFile::kFigure,
+        OwnFile::kFlowTable}},
   };
   const Rating rating = Rated();
   for (const RequestCase& c : cases) {
     FakeRenderer figures(FakeRenderer::Outcome::kDrawn);
     const SurveyOutputs outputs =
-        WriteSurveyOutputs(rating, c.request, {2026, 12, 8}, &figures);
+        WriteSurveyOutputs(rating, c.request, LocalDateTime(), &figures);
     std::vector<OwnFile> kinds;
     for (const OutputFile& file : outputs.files) {
       EXPECT_TRUE(file.status.ok()) << c.name << ": " << file.status.message();
@@ -106,13 +135,13 @@ TEST_F(SurveyOutputsTest, AFigureNotDrawnIsAFailedSave) {
   const Rating rating = Rated();
   for (const auto outcome :
        {FakeRenderer::Outcome::kFailed, FakeRenderer::Outcome::kEmpty}) {
-    const fs::path earlier = dir_.path() / "sec成果.svg";
+    const fs::path earlier = PathFromUtf8(dir_.Utf8("sec成果.svg"));
     const std::string earlier_bytes =
         std::string("<?xml?><svg><desc>") + kFigureMark + " 旧图</desc>";
     WriteBytes(earlier, earlier_bytes);
     FakeRenderer figures(outcome);
     const SurveyOutputs outputs = WriteSurveyOutputs(
-        rating, {.table = true, .figure_format = "svg"}, {}, &figures);
+        rating, Request(true, "svg", ""), LocalDateTime(), &figures);
     ASSERT_EQ(outputs.files.size(), 3u);
     EXPECT_TRUE(outputs.files[1].status.ok());
     EXPECT_FALSE(outputs.files[2].status.ok());
@@ -128,12 +157,11 @@ TEST_F(SurveyOutputsTest, GaugingsWithZonesFailTheReportOnly) {
   const Rating rating = Rated({{0, 0.05, 0}, {60, 0.025, 0}});
   FakeRenderer figures(FakeRenderer::Outcome::kDrawn);
   const SurveyOutputs outputs = WriteSurveyOutputs(
-      rating, {.figure_format = "svg", .gaugings_path = Gaugings()}, {},
-      &figures);
+      rating, Request(false, "svg", Gaugings()), LocalDateTime(), &figures);
   ASSERT_EQ(outputs.files.size(), 3u);
   EXPECT_EQ(outputs.files[1].kind, OwnFile::kReport);
   EXPECT_EQ(outputs.files[1].status.message(), kZonedGaugingsRefused);
-  EXPECT_FALSE(fs::exists(dir_.path() / PathFromUtf8("sec率定.csv")));
+  EXPECT_FALSE(fs::exists(PathFromUtf8(dir_.Utf8("sec率定.csv"))));
   EXPECT_TRUE(outputs.files[2].status.ok());
   ASSERT_EQ(figures.requests.size(), 1u);
   EXPECT_EQ(figures.requests[0].analysis, nullptr);
@@ -143,12 +171,64 @@ TEST_F(SurveyOutputsTest, GaugingsWithZonesFailTheReportOnly) {
 // front end, and the slope as typed.
 TEST_F(SurveyOutputsTest, TheReportNamesTheRoughnessInDecimalForm) {
   const Rating rating = Rated();
-  const SurveyOutputs outputs =
-      WriteSurveyOutputs(rating, {.gaugings_path = Gaugings()}, {}, nullptr);
+  const SurveyOutputs outputs = WriteSurveyOutputs(
+      rating, Request(false, "", Gaugings()), LocalDateTime(), nullptr);
   ASSERT_TRUE(outputs.AllSaved());
-  const std::string report =
-      ReadBytes(dir_.path() / PathFromUtf8("sec率定.csv"));
+  const std::string report = ReadBytes(PathFromUtf8(dir_.Utf8("sec率定.csv")));
   EXPECT_THAT(report, HasSubstr("\r\n糙率,0.03\r\n比降,0.0003\r\n"));
+}
+
+// The flow table's discharges come from the rating the run used: the typed
+// roughness, the zones, or with gaugings the calibrated n_c; gaugings that
+// could not be checked leave no flow table rather than one of the typed
+// roughness.
+TEST_F(SurveyOutputsTest, TheFlowTableUsesTheRunsOwnRating) {
+  enum class Gauged { kNone, kGood, kMissing };
+  struct FlowCase {
+    const char* name;
+    bool zones;
+    Gauged gaugings;
+    bool written;
+    const char* expected;  // In the table, or in the failure.
+  };
+  const FlowCase cases[] = {
+      {"TypedRoughness", false, Gauged::kNone, true, "\r\n糙率,0.03\r\n"},
+      {"Zones", true, Gauged::kNone, true, "\r\n糙率,分区 0~60:.05;"},
+      {"Calibrated", false, Gauged::kGood, true, "\r\n率定糙率,0.0"},
+      {"GaugingsNotChecked", false, Gauged::kMissing, false,
+       "实测流量没有率定成，没有写出流量表"},
+  };
+  for (const FlowCase& c : cases) {
+    const fs::path table = PathFromUtf8(dir_.Utf8("rec流量.csv"));
+    fs::remove(table);
+    const Rating rating =
+        Rated(c.zones ? std::vector<RoughnessZone>{{0, 0.05, 0}, {60, 0.025, 0}}
+                      : std::vector<RoughnessZone>{});
+    OutputRequest request = WithRecord({});
+    if (c.gaugings == Gauged::kGood) request.gaugings_path = Gaugings();
+    if (c.gaugings == Gauged::kMissing) {
+      request.gaugings_path = dir_.Utf8("none.txt");
+    }
+    const SurveyOutputs outputs =
+        WriteSurveyOutputs(rating, request, {2026, 12, 8}, nullptr);
+    ASSERT_FALSE(outputs.files.empty()) << c.name;
+    const OutputFile& last = outputs.files.back();
+    EXPECT_EQ(last.kind, OwnFile::kFlowTable) << c.name;
+    EXPECT_EQ(last.path, dir_.Utf8("rec流量.csv")) << c.name;
+    EXPECT_EQ(last.status.ok(), c.written) << c.name;
+    EXPECT_EQ(outputs.flow.has_value(), c.written) << c.name;
+    EXPECT_EQ(fs::exists(table), c.written) << c.name;
+    if (c.written) {
+      const std::string csv = ReadBytes(table);
+      EXPECT_THAT(csv, HasSubstr(c.expected)) << c.name;
+      EXPECT_THAT(csv, HasSubstr("\r\n记录数,142\r\n")) << c.name;
+      EXPECT_EQ(outputs.flow->flow.calibrated_roughness.has_value(),
+                c.gaugings == Gauged::kGood)
+          << c.name;
+    } else {
+      EXPECT_THAT(last.status.message(), HasSubstr(c.expected)) << c.name;
+    }
+  }
 }
 
 // A save that cannot tell its own files replaces none, and a save of ours

@@ -55,8 +55,16 @@ TEST_P(ZoneMethodsTest, BothMethodsFollowFromEachZonesAreaAndPerimeter) {
   ASSERT_TRUE(
       RateSection(section, ZonedParameters(c.zones, {}, c.stage_count), &rating)
           .ok());
-  const std::vector<WettedGeometry> geometry =
-      ComputeZoneGeometry(section, zones, rating.table.levels.levels);
+  WettedGeometry total;
+  const std::vector<PartGeometry> geometry =
+      ComputeZoneGeometry(section, zones, rating.table.levels.levels, &total);
+  // The section's own sums, taken in the same pass, are those of the uncut
+  // segments.
+  const WettedGeometry uncut =
+      ComputeWettedGeometry(section, rating.table.levels.levels);
+  EXPECT_EQ(total.area, uncut.area);
+  EXPECT_EQ(total.perimeter, uncut.perimeter);
+  EXPECT_EQ(total.top_width, uncut.top_width);
   for (size_t k = 0; k < zones.size(); ++k) {
     EXPECT_NEAR(geometry[k].area[j], c.areas[k], 1e-12) << "zone " << k;
     EXPECT_NEAR(geometry[k].perimeter[j], c.perimeters[k], 1e-12)
@@ -137,6 +145,23 @@ INSTANTIATE_TEST_SUITE_P(
                  2,
                  {4, 4},
                  {4, 4}},
+        // The bed cut twice: 0-1, 1-3 and 3-4, each wall with its end.
+        ZoneCase{"RectangleInThreeZones",
+                 kRectangle,
+                 {{0, 0.02}, {1, 0.04}, {3, 0.03}},
+                 3,
+                 2,
+                 {2, 4, 2},
+                 {3, 2, 3}},
+        // A step down at the breakpoint 2 belongs to the zone that starts
+        // there: H = 2 wets the step's 1 m and the wall at 4 by 2 m.
+        ZoneCase{"StepAtTheBreakpoint",
+                 {{0, 3}, {0, 1}, {2, 1}, {2, 0}, {4, 0}, {4, 3}},
+                 {{0, 0.02}, {2, 0.04}},
+                 3,
+                 2,
+                 {2, 4},
+                 {3, 5}},
         ZoneCase{"RectangleFull",
                  kRectangle,
                  {{-1, 0.02}, {2, 0.04}, {4, 0.5}},  // The last has no bed.

@@ -1,9 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/rating_viewer.h"
 
-#include <QByteArray>
-#include <QChart>
-#include <QChartView>
 #include <QDir>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -19,7 +16,11 @@
 #include <vector>
 
 #include "core/base/status.h"
+#include "figure/charts.h"
+#include "figure/svg_painter.h"
 #include "form/viewer.h"
+#include "plot/chart_view.h"
+#include "plot/rating_figure.h"
 #include "ui/file_dialogs.h"
 #include "ui/fonts.h"
 #include "ui/message_box_sink.h"
@@ -30,21 +31,12 @@ namespace {
 // The viewer's size when the screen has room for it.
 constexpr QSize kPreferredSize(kViewerPreferredWidth, kViewerPreferredHeight);
 
-QChartView* NewChartView(const QString& name, QWidget* parent) {
-  auto* view = new QChartView(parent);
+ChartView* NewChartView(const QString& name, QWidget* parent) {
+  auto* view = new ChartView(parent);
   view->setObjectName(name);
-  view->setRenderHint(QPainter::Antialiasing);
   // Small enough that the viewer fits a 1280 x 800 screen at twice the scale.
   view->setMinimumSize(240, 160);
   return view;
-}
-
-// A chart view keeps a chart it is given, and lets go of its old one without
-// deleting it.
-void Replace(QChartView* view, std::unique_ptr<QChart> chart) {
-  QChart* old = view->chart();
-  view->setChart(chart.release());
-  delete old;
 }
 
 QPushButton* NewButton(const char* name, const char* text, QWidget* parent) {
@@ -148,6 +140,10 @@ RatingViewer::RatingViewer(MessageSink* sink, SavePathChooser choose_path,
   splitter->addWidget(top);
   splitter->addWidget(curves_);
   splitter->setChildrenCollapsible(false);
+  // The curves as tall as the section, so that four of them side by side
+  // (with gaugings) stay readable on a screen of 800 pixels.
+  splitter->setStretchFactor(0, 1);
+  splitter->setStretchFactor(1, 1);
 
   auto* buttons = new QHBoxLayout;
   buttons->addWidget(status_, 1);
@@ -194,9 +190,14 @@ void RatingViewer::ShowGaugings(const std::string& path) {
 
 namespace {
 
-FigureData FigureOf(const ViewerContent& content) {
-  return {content.section, content.rows, content.zones, content.analysis,
-          content.heading};
+figure::FigureRequest FigureOf(const ViewerContent& content,
+                               std::string title = {}) {
+  return {.section = content.section,
+          .rows = content.rows,
+          .zones = content.zones,
+          .analysis = content.analysis,
+          .heading = content.heading,
+          .title = std::move(title)};
 }
 
 }  // namespace
@@ -215,6 +216,12 @@ void RatingViewer::Refresh() {
   FillTable();
 
   const bool has_rows = viewer.HasTable();
+  if (has_rows && curves_->isHidden()) {
+    // Shown again, the curves would get back only their least height.
+    if (auto* rows = qobject_cast<QSplitter*>(curves_->parentWidget())) {
+      rows->setSizes({10000, 10000});
+    }
+  }
   curves_->setVisible(has_rows);
   // The section alone has the whole window when there is no table.
   table_->setVisible(has_rows);
@@ -227,18 +234,19 @@ void RatingViewer::Refresh() {
 }
 
 void RatingViewer::ShowCharts() {
-  std::vector<FigureChart> charts = MakeFigureCharts(figure_);
-  Replace(section_view_, std::move(charts.front().chart));
-  // Each further chart in the view of its name; views of charts the figure
-  // no longer has are hidden.
-  for (QChartView* view : curves_->findChildren<QChartView*>()) view->hide();
+  std::vector<figure::Chart> charts = figure::MakeFigureCharts(figure_);
+  section_view_->SetChart(std::move(charts.front()));
+  // Each further chart in the view of its id; views of charts the figure no
+  // longer has are hidden.
+  for (ChartView* view : curves_->findChildren<ChartView*>()) view->hide();
   for (size_t i = 1; i < charts.size(); ++i) {
-    auto* view = curves_->findChild<QChartView*>(charts[i].name);
+    const QString name = QString::fromStdString(charts[i].id);
+    auto* view = curves_->findChild<ChartView*>(name);
     if (view == nullptr) {
-      view = NewChartView(charts[i].name, curves_);
+      view = NewChartView(name, curves_);
       curves_->addWidget(view);
     }
-    Replace(view, std::move(charts[i].chart));
+    view->SetChart(std::move(charts[i]));
     view->show();
   }
 }
@@ -287,15 +295,9 @@ std::string RatingViewer::ChooseSavePath(const SaveDialogRequest& request) {
 
 Status RatingViewer::FigureBytes(ViewerFile file, const ViewerContent& content,
                                  const std::string& title, std::string* bytes) {
-  const FigureData figure = FigureOf(content);
-  const QByteArray drawn =
-      file == ViewerFile::kPng
-          ? FigurePng(figure)
-          : FigureSvg(figure, QString::fromStdString(title));
-  if (drawn.isEmpty()) {
-    return Status::Error("图没有画成（可能是内存不够），没有保存。");
-  }
-  *bytes = drawn.toStdString();
+  const figure::FigureRequest figure = FigureOf(content, title);
+  if (file == ViewerFile::kPng) return FigurePng(figure, bytes);
+  *bytes = figure::FigureSvg(figure);
   return Status::Ok();
 }
 

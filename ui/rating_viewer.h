@@ -23,18 +23,19 @@
 #include "core/calibration/rating_checks.h"
 #include "core/hydraulics/rating.h"
 #include "core/run/run.h"
+#include "figure/figure_request.h"
 #include "form/inputs.h"
 #include "form/viewer.h"
-#include "plot/rating_figure.h"
 #include "ui/message_box_sink.h"
 
-class QChartView;
 class QLabel;
 class QPushButton;
 class QSplitter;
 class QTableWidget;
 
 namespace xsrating {
+
+class ChartView;
 
 // Where the viewer opens (the rectangle inside its frame): ViewerFrame of its
 // `preferred` size on the screen's `available` area over the `owner`
@@ -72,8 +73,8 @@ using SavePathChooser = std::function<QString(
 // Each Show() replaces what was shown before. Saving writes the file
 // atomically and says where on the status line beside the buttons; a failure
 // is told through the sink with the saver's message.
-// The charts are MakeFigureCharts', each in a view of the chart's name, so
-// that a saved figure holds what the window shows.
+// The charts are figure::MakeFigureCharts', each in a ChartView named by the
+// chart's id, so that a saved figure holds what the window shows.
 // Children are named for tests: "Message", "Status", "SectionChart",
 // "DischargeChart", "AreaChart", "Table", "SavePng", "SaveSvg", "SaveCsv", and
 // for the gaugings "ImportGaugings", "RoughnessChart", "DeviationChart",
@@ -109,7 +110,7 @@ class RatingViewer : public QWidget, private ViewerView {
   void ShowGaugings(const std::string& path);
 
   // What the figure and the table show now.
-  const FigureData& figure() const { return figure_; }
+  const figure::FigureRequest& figure() const { return figure_; }
   const ViewerController& controller() const { return *controller_; }
   // The message line; empty when everything could be shown.
   QString message() const;
@@ -141,10 +142,10 @@ class RatingViewer : public QWidget, private ViewerView {
   SavePathChooser choose_path_;
   std::unique_ptr<ViewerController> controller_;
   // What the charts show: the controller's content as the figure draws it.
-  FigureData figure_;
+  figure::FigureRequest figure_;
   QLabel* message_ = nullptr;
   QLabel* status_ = nullptr;
-  QChartView* section_view_ = nullptr;
+  ChartView* section_view_ = nullptr;
   QSplitter* curves_ = nullptr;  // The views of the other charts.
   QTableWidget* table_ = nullptr;
   QPushButton* save_png_ = nullptr;

@@ -16,8 +16,8 @@
 #include <string_view>
 #include <vector>
 
-#include "core/run/run.h"
 #include "core/base/status.h"
+#include "core/run/run.h"
 #include "figure/layout.h"
 #include "form/viewer.h"
 

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <system_error>
 
+#include "core/base/encoding.h"
 #include "core/base/regional.h"
 
 namespace xsrating {
@@ -39,6 +40,17 @@ int64_t DecimalMagnitude(std::string_view normal) {
     if (negative) exponent = -exponent;
   }
   return whole_digits + exponent;
+}
+
+// A text of a file, UTF-8 or GBK, as UTF-8.
+std::string AsUtf8(std::string_view text) {
+  Utf8Check check;
+  check.Add(text);
+  return check.valid() ? std::string(text) : GbkToUtf8(text);
+}
+
+std::string FullWidthEnding(const std::string& half_width) {
+  return "是全角字符，请用半角：" + half_width;
 }
 
 }  // namespace
@@ -204,7 +216,75 @@ std::optional<std::string> DecimalSuggestion(std::string_view text) {
   return DecimalForm(*value / divisor);
 }
 
+namespace {
+
+// What to type for a text with a HalfWidthForm, as FullWidthHint gives it.
+std::optional<std::string> HalfWidthTyping(std::string_view text,
+                                           HalfWidthUse use) {
+  std::optional<std::string> half = HalfWidthForm(text);
+  if (half && use == HalfWidthUse::kNumber && !TextToNumber(*half)) {
+    if (std::optional<std::string> decimal = DecimalSuggestion(*half)) {
+      half = std::move(decimal);
+    }
+  }
+  return half;
+}
+
+}  // namespace
+
+bool HoldsDigit(std::string_view text) {
+  if (text.find_first_of("0123456789") != std::string_view::npos) return true;
+  // "０" to "９" are U+FF10 to U+FF19, EF BC 90 to EF BC 99 in UTF-8.
+  const std::string utf8 = AsUtf8(text);
+  for (size_t i = utf8.find("\xEF\xBC"); i != std::string::npos;
+       i = utf8.find("\xEF\xBC", i + 1)) {
+    const unsigned char last =
+        i + 2 < utf8.size() ? static_cast<unsigned char>(utf8[i + 2]) : 0;
+    if (last >= 0x90 && last <= 0x99) return true;
+  }
+  return false;
+}
+
+std::optional<std::string> HalfWidthForm(std::string_view text) {
+  // No number is longer; a longer text is quoted by no hint.
+  constexpr size_t kLongestNumberText = 64;
+  if (text.size() > kLongestNumberText) return std::nullopt;
+  const std::string utf8 = AsUtf8(text);
+  std::string half;
+  bool any_full_width = false;
+  for (size_t i = 0; i < utf8.size(); ++i) {
+    const unsigned char c = static_cast<unsigned char>(utf8[i]);
+    if (c < 0x20 || c == 0x7F) return std::nullopt;  // Never quoted raw.
+    if (c < 0x80) {
+      half.push_back(static_cast<char>(c));
+      continue;
+    }
+    // U+FF0C to U+FF19, "，－．／０…９", are EF BC 8C to EF BC 99, in the
+    // order of ",-./0…9".
+    const unsigned char last =
+        i + 2 < utf8.size() ? static_cast<unsigned char>(utf8[i + 2]) : 0;
+    if (c != 0xEF || utf8[i + 1] != '\xBC' || last < 0x8C || last > 0x99) {
+      return std::nullopt;
+    }
+    half.push_back(static_cast<char>(',' + (last - 0x8C)));
+    any_full_width = true;
+    i += 2;
+  }
+  if (!any_full_width) return std::nullopt;
+  return half;
+}
+
+std::string FullWidthHint(std::string_view text, HalfWidthUse use) {
+  const std::optional<std::string> half = HalfWidthTyping(text, use);
+  if (!half) return "";
+  return "“" + AsUtf8(text) + "”" + FullWidthEnding(*half);
+}
+
 std::string NotANumberEnding(std::string_view text) {
+  if (const std::optional<std::string> half =
+          HalfWidthTyping(text, HalfWidthUse::kNumber)) {
+    return FullWidthEnding(*half) + "。";
+  }
   if (const std::optional<std::string> decimal = DecimalSuggestion(text)) {
     return "不是数字，请写成小数 " + *decimal + "。";
   }

@@ -47,8 +47,35 @@ std::string DecimalForm(double value);
 // text that TextToNumber takes, or that is none of these.
 std::optional<std::string> DecimalSuggestion(std::string_view text);
 
-// The end of a message that `text` is not a number: "不是数字。", or with a
-// DecimalSuggestion "不是数字，请写成小数 0.0005。".
+// True when `text` (UTF-8 or GBK) holds a digit: "0" to "9", or the
+// full-width "０" to "９" that a Chinese input method types. Column heads
+// ("起点距", "水位") hold none.
+bool HoldsDigit(std::string_view text);
+
+// For a text (UTF-8, or GBK when it is not UTF-8) that holds the full-width
+// digits, point, minus or comma "０-９．－，" of a Chinese input method, and
+// otherwise only ASCII, the same text in half-width, UTF-8: "０.０３" gives
+// "0.03", "１０，５" gives "10,5". None for any other text.
+std::optional<std::string> HalfWidthForm(std::string_view text);
+
+// How a text with a HalfWidthForm is to be typed.
+enum class HalfWidthUse {
+  // A field of a file, where a comma separates: the half-width form as it is.
+  kField,
+  // One number (a box, an option): the half-width form, or its
+  // DecimalSuggestion when it is a number written another way ("０，０３"
+  // gives 0.03).
+  kNumber,
+};
+
+// The hint for a text with a HalfWidthForm, without a final full stop:
+// "“０.０３”是全角字符，请用半角：0.03"; the text quoted in UTF-8. Empty for
+// any other text.
+std::string FullWidthHint(std::string_view text, HalfWidthUse use);
+
+// The end of a message that `text` is not a number: "不是数字。", with a
+// DecimalSuggestion "不是数字，请写成小数 0.0005。", and for full-width
+// characters "是全角字符，请用半角：0.03。".
 std::string NotANumberEnding(std::string_view text);
 
 }  // namespace xsrating

@@ -25,6 +25,11 @@ enum class StatusKind {
   // A file given as a survey is another file of the station's, such as an
   // earlier result: no failure of a batch, which skips it.
   kNotASurvey,
+  // A file given as a survey is plainly another input of the station
+  // (gaugings, roughness zones, a stage record), and the message says where
+  // it belongs: a failure when it is the only file, skipped in a batch of
+  // several, as "*.txt" gives them.
+  kOtherInput,
 };
 
 // The outcome of an operation of the core. The core never throws to its

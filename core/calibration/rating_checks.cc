@@ -127,6 +127,11 @@ CheckResult DeviationTest(std::span<const StageDeviation> points, double mean,
 
 Status ParseCheckLevels(std::string_view text, CheckLevels* levels) {
   const std::string quoted = "显著性水平“" + std::string(text) + "”";
+  // An input method left in full width types "０.２５，０.０５，０.２".
+  if (const std::string hint = FullWidthHint(text, HalfWidthUse::kField);
+      !hint.empty()) {
+    return Status::Error(StatusKind::kUsage, "显著性水平" + hint + "。");
+  }
   std::vector<std::string_view> fields;
   for (size_t start = 0;;) {
     const size_t comma = text.find(',', start);

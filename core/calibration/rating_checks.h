@@ -38,7 +38,8 @@ struct CheckLevels {
 
 // Reads "A,B,C", the levels of the sign, runs and deviation tests, into
 // *levels. Each is a number (as TextToNumber reads it) strictly between 0 and
-// 1. Fails, with a kUsage status that quotes the text, otherwise; *levels is
+// 1. Fails, with a kUsage status that quotes the text, otherwise (giving the
+// half-width text of one typed in full width, FullWidthHint); *levels is
 // then unchanged.
 Status ParseCheckLevels(std::string_view text, CheckLevels* levels);
 

@@ -27,7 +27,7 @@ Status RateSection(CrossSection section, const RunParameters& params,
   rating->stage_count = EffectiveStageCount(params.stage_count);
   StageDischargeTable table;
   if (Status s =
-          ComputeStageGeometry(rating->section, rating->stage_count, &table);
+          StageLevels(rating->section, rating->stage_count, &table.levels);
       !s.ok()) {
     return s;
   }
@@ -47,6 +47,9 @@ Status RateSection(CrossSection section, const RunParameters& params,
       zones.clear();
     }
   }
+  // The section's geometry and, with zones, each zone's, in one pass.
+  const std::vector<PartGeometry> zone_geometry = ComputeZoneGeometry(
+      rating->section, zones, table.levels.levels, &table.geometry);
   std::vector<HydraulicRow> rows;
   if (zones.empty()) {
     if (Status s =
@@ -57,8 +60,6 @@ Status RateSection(CrossSection section, const RunParameters& params,
     rows = HydraulicRows(table);
     for (HydraulicRow& row : rows) row.equivalent_roughness = roughness;
   } else {
-    const std::vector<WettedGeometry> zone_geometry =
-        ComputeZoneGeometry(rating->section, zones, table.levels.levels);
     const ZoneRule rule(zones, zone_geometry, table.geometry,
                         params.zone_method);
     if (Status s = ComputeStageRows(rule, params.slope_text, &table); !s.ok()) {

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <optional>
 #include <string>
 
@@ -71,11 +72,24 @@ Status StageLevels(const CrossSection& section, double stage_count,
     return Status::Error(StageCountOutOfRangeMessage(stage_count));
   }
 
-  std::vector<double> sorted(n);
-  for (size_t k = 0; k < n; ++k) sorted[k] = points[k].elevation;
-  std::sort(sorted.begin(), sorted.end());
-  levels->z_min = sorted[0];
-  levels->z_top = sorted[n - 2] < sorted[n - 1] ? sorted[n - 2] : sorted[n - 1];
+  // The lowest and the two highest elevations, as a stable sort would leave
+  // them first and last (equal values in file order, which tells -0 from
+  // +0), in one pass rather than a sort of them all.
+  double lowest = points[0].elevation;
+  double highest = -std::numeric_limits<double>::infinity();
+  double second = highest;
+  for (const SectionPoint& point : points) {
+    const double z = point.elevation;
+    if (z < lowest) lowest = z;
+    if (z >= highest) {
+      second = highest;
+      highest = z;
+    } else if (z >= second) {
+      second = z;
+    }
+  }
+  levels->z_min = lowest;
+  levels->z_top = second < highest ? second : highest;
   levels->dz =
       std::floor((levels->z_top - levels->z_min) * 100 / stage_count) / 100;
   if (!std::isfinite(levels->dz)) {
@@ -89,11 +103,36 @@ Status StageLevels(const CrossSection& section, double stage_count,
   return Status::Ok();
 }
 
-void AddSegmentGeometry(const SectionPoint& from, const SectionPoint& to,
-                        std::span<const double> levels, double* area,
-                        double* perimeter, double* top_width) {
-  const size_t m = levels.size();
-  const double* const h = levels.data();
+namespace {
+
+// Adds one level's area, perimeter and top width to the arrays that are
+// there.
+template <bool kTotal, bool kPart>
+inline void Add(size_t j, double a, double p, double w, double* __restrict area,
+                double* __restrict perimeter, double* __restrict top_width,
+                double* __restrict part_area,
+                double* __restrict part_perimeter) {
+  if constexpr (kTotal) {
+    area[j] += a;
+    perimeter[j] += p;
+    top_width[j] += w;
+  }
+  if constexpr (kPart) {
+    part_area[j] += a;
+    part_perimeter[j] += p;
+  }
+}
+
+// AddSegmentGeometry into the arrays that are there: kTotal the section's
+// three, kPart a part's two. Each sum has its own array, and the compiler,
+// told that none overlaps another, adds several levels at once; that holds
+// only while this is a function of its own, not inlined into its caller.
+template <bool kTotal, bool kPart>
+[[gnu::noinline]] void AddSegmentTo(
+    const SectionPoint& from, const SectionPoint& to,
+    const double* __restrict h, size_t m, double* __restrict area,
+    double* __restrict perimeter, double* __restrict top_width,
+    double* __restrict part_area, double* __restrict part_perimeter) {
   const double x1 = from.distance;
   const double z1 = from.elevation;
   const double x2 = to.distance;
@@ -111,9 +150,10 @@ void AddSegmentGeometry(const SectionPoint& from, const SectionPoint& to,
       for (; j < m && h[j] <= high; ++j) {
         const double depth = h[j] - z2;
         const double xc = x2 - depth * run;
-        area[j] += depth * (x2 - xc) / 2;
-        perimeter[j] += std::sqrt((xc - x2) * (xc - x2) + depth * depth);
-        top_width[j] += x2 - xc;
+        Add<kTotal, kPart>(j, depth * (x2 - xc) / 2,
+                           std::sqrt((xc - x2) * (xc - x2) + depth * depth),
+                           x2 - xc, area, perimeter, top_width, part_area,
+                           part_perimeter);
       }
     } else {
       // The bank rises out of the water at xc.
@@ -121,10 +161,10 @@ void AddSegmentGeometry(const SectionPoint& from, const SectionPoint& to,
       for (; j < m && h[j] <= high; ++j) {
         const double depth = h[j] - z1;
         const double xc = x1 + depth * run;
-        area[j] += depth * (xc - x1) / 2;
-        perimeter[j] +=
-            std::sqrt((xc - x1) * (xc - x1) + (z1 - h[j]) * (z1 - h[j]));
-        top_width[j] += xc - x1;
+        Add<kTotal, kPart>(
+            j, depth * (xc - x1) / 2,
+            std::sqrt((xc - x1) * (xc - x1) + (z1 - h[j]) * (z1 - h[j])),
+            xc - x1, area, perimeter, top_width, part_area, part_perimeter);
       }
     }
   }
@@ -132,9 +172,29 @@ void AddSegmentGeometry(const SectionPoint& from, const SectionPoint& to,
   const double length =
       std::sqrt((x1 - x2) * (x1 - x2) + (z1 - z2) * (z1 - z2));
   for (; j < m; ++j) {
-    area[j] += ((2 * h[j] - z1) - z2) / 2 * width;
-    perimeter[j] += length;
-    top_width[j] += width;
+    Add<kTotal, kPart>(j, ((2 * h[j] - z1) - z2) / 2 * width, length, width,
+                       area, perimeter, top_width, part_area, part_perimeter);
+  }
+}
+
+}  // namespace
+
+void AddSegmentGeometry(const SectionPoint& from, const SectionPoint& to,
+                        std::span<const double> levels, WettedGeometry* total,
+                        PartGeometry* part) {
+  const double* h = levels.data();
+  const size_t m = levels.size();
+  if (total != nullptr && part != nullptr) {
+    AddSegmentTo<true, true>(from, to, h, m, total->area.data(),
+                             total->perimeter.data(), total->top_width.data(),
+                             part->area.data(), part->perimeter.data());
+  } else if (total != nullptr) {
+    AddSegmentTo<true, false>(from, to, h, m, total->area.data(),
+                              total->perimeter.data(), total->top_width.data(),
+                              nullptr, nullptr);
+  } else if (part != nullptr) {
+    AddSegmentTo<false, true>(from, to, h, m, nullptr, nullptr, nullptr,
+                              part->area.data(), part->perimeter.data());
   }
 }
 
@@ -143,8 +203,7 @@ WettedGeometry ComputeWettedGeometry(const CrossSection& section,
   WettedGeometry geometry(levels.size());
   const std::vector<SectionPoint>& points = section.points;
   for (size_t i = 0; i + 1 < points.size(); ++i) {
-    AddSegmentGeometry(points[i], points[i + 1], levels, geometry.area.data(),
-                       geometry.perimeter.data(), geometry.top_width.data());
+    AddSegmentGeometry(points[i], points[i + 1], levels, &geometry, nullptr);
   }
   return geometry;
 }

@@ -51,16 +51,30 @@ std::string StageCountOutOfRangeMessage(double stage_count);
 Status StageLevels(const CrossSection& section, double stage_count,
                    StageLevelTable* levels);
 
+// The wetted area and perimeter of a part of a section (a roughness zone) at
+// every level, index j-1 for stage j: what the part's conveyance needs.
+struct PartGeometry {
+  PartGeometry() = default;
+  // All zero for `stages` stages.
+  explicit PartGeometry(size_t stages)
+      : area(stages, 0.0), perimeter(stages, 0.0) {}
+
+  std::vector<double> area;       // Unrounded, summed in segment order.
+  std::vector<double> perimeter;  // Wetted perimeter.
+};
+
 // Adds what the straight bed from `from` to `to` (`from` the nearer to the
 // section's initial point) contributes at each of `levels` (ascending) to
-// area[j], perimeter[j] and top_width[j]: the bank falling into the water,
-// the bed under it, or the bank rising out of it, each by its own formula, in
-// double precision and in the order written there. A point exactly at the
-// water level is dry; a vertical bed adds no area and its wetted height to
-// the perimeter. Each array holds levels.size() values.
+// `total`'s area[j], perimeter[j] and top_width[j] and to `part`'s area[j]
+// and perimeter[j], either of them null when it takes nothing: the bank
+// falling into the water, the bed under it, or the bank rising out of it,
+// each by its own formula, in double precision and in the order written
+// there, the same values to both. A point exactly at the water level is dry;
+// a vertical bed adds no area and its wetted height to the perimeter. Each
+// array holds levels.size() values.
 void AddSegmentGeometry(const SectionPoint& from, const SectionPoint& to,
-                        std::span<const double> levels, double* area,
-                        double* perimeter, double* top_width);
+                        std::span<const double> levels, WettedGeometry* total,
+                        PartGeometry* part);
 
 // The wetted area, perimeter and top width of every level, over every segment
 // from point i to point i+1. A point exactly at the water level is dry. Needs

@@ -12,57 +12,72 @@ constexpr double kNoValue = std::numeric_limits<double>::quiet_NaN();
 
 }  // namespace
 
-std::vector<WettedGeometry> ComputeZoneGeometry(
+std::vector<PartGeometry> ComputeZoneGeometry(
     const CrossSection& section, std::span<const AppliedZone> zones,
-    const std::vector<double>& levels) {
-  std::vector<WettedGeometry> geometry(zones.size(),
-                                       WettedGeometry(levels.size()));
-  std::vector<double> starts;
-  for (const AppliedZone& zone : zones) starts.push_back(zone.from);
-  // The zone whose range holds `x`; a vertical piece at a breakpoint belongs
-  // to the zone that starts there.
-  auto zone_of = [&starts](double x) {
-    const auto after = std::upper_bound(starts.begin(), starts.end(), x);
-    return after == starts.begin()
-               ? size_t{0}
-               : static_cast<size_t>(after - starts.begin()) - 1;
-  };
-  auto add_piece = [&](const SectionPoint& from, const SectionPoint& to) {
-    WettedGeometry& zone = geometry[zone_of((from.distance + to.distance) / 2)];
-    AddSegmentGeometry(from, to, levels, zone.area.data(),
-                       zone.perimeter.data(), zone.top_width.data());
-  };
-
+    const std::vector<double>& levels, WettedGeometry* total) {
+  if (total != nullptr) *total = WettedGeometry(levels.size());
+  std::vector<PartGeometry> geometry(zones.size(), PartGeometry(levels.size()));
   const std::vector<SectionPoint>& points = section.points;
+  if (zones.empty()) {
+    for (size_t i = 0; i + 1 < points.size(); ++i) {
+      AddSegmentGeometry(points[i], points[i + 1], levels, total, nullptr);
+    }
+    return geometry;
+  }
+  // Pieces come in order of distance, so the zone of each, and the next
+  // breakpoint, are found by walking on from the last. A piece belongs to the
+  // zone whose range holds its midpoint; a vertical piece at a breakpoint to
+  // the zone that starts there.
+  size_t zone = 0;
+  auto zone_of = [&](const SectionPoint& from, const SectionPoint& to) {
+    const double middle = (from.distance + to.distance) / 2;
+    while (zone + 1 < zones.size() && zones[zone + 1].from <= middle) ++zone;
+    return &geometry[zone];
+  };
+  // Only breakpoints strictly inside a segment cut it; the first zone's start
+  // is the section's own first point.
+  size_t next_break = 1;
   for (size_t i = 0; i + 1 < points.size(); ++i) {
     const SectionPoint& a = points[i];
     const SectionPoint& b = points[i + 1];
+    while (next_break < zones.size() && zones[next_break].from <= a.distance) {
+      ++next_break;
+    }
+    if (next_break == zones.size() || zones[next_break].from >= b.distance) {
+      // Most segments lie within one zone: one pass adds them to both.
+      AddSegmentGeometry(a, b, levels, total, zone_of(a, b));
+      continue;
+    }
+    // The section's sums take the whole segment, the zones' its pieces.
+    if (total != nullptr) AddSegmentGeometry(a, b, levels, total, nullptr);
     SectionPoint start = a;
-    // Only breakpoints strictly inside the segment cut it; the first zone's
-    // start is the section's own first point.
-    for (size_t k = zone_of(a.distance) + 1; k < starts.size(); ++k) {
-      const double x = starts[k];
-      if (x <= a.distance) continue;
-      if (x >= b.distance) break;
+    for (; next_break < zones.size() && zones[next_break].from < b.distance;
+         ++next_break) {
+      const double x = zones[next_break].from;
       const SectionPoint cut{
           x, a.elevation + (b.elevation - a.elevation) *
                                ((x - a.distance) / (b.distance - a.distance))};
-      add_piece(start, cut);
+      AddSegmentGeometry(start, cut, levels, nullptr, zone_of(start, cut));
       start = cut;
     }
-    add_piece(start, b);
+    AddSegmentGeometry(start, b, levels, nullptr, zone_of(start, b));
   }
   return geometry;
 }
 
 ZoneRule::ZoneRule(std::span<const AppliedZone> zones,
-                   const std::vector<WettedGeometry>& zone_geometry,
+                   const std::vector<PartGeometry>& zone_geometry,
                    const WettedGeometry& total, ZoneMethod method)
     : method_(method) {
   const double exponent = 2.0 / 3.0;
+  // The composite roughness is worked out only for the method that uses it:
+  // its power per stage is a good part of the work of a few zones.
+  const bool composite = method_ == ZoneMethod::kComposite;
   std::vector<double> weight;  // n_k^(3/2), for the composite roughness.
-  for (const AppliedZone& zone : zones) {
-    weight.push_back(std::pow(zone.roughness, 1.5));
+  if (composite) {
+    for (const AppliedZone& zone : zones) {
+      weight.push_back(std::pow(zone.roughness, 1.5));
+    }
   }
   flows_.resize(total.area.size());
   for (size_t index = 0; index < flows_.size(); ++index) {
@@ -78,8 +93,10 @@ ZoneRule::ZoneRule(std::span<const AppliedZone> zones,
       const double conveyance =
           area * std::pow(area / perimeter, exponent) / zones[k].roughness;
       flow.conveyance += conveyance;
-      wet_perimeter += perimeter;
-      weighted_perimeter += perimeter * weight[k];
+      if (composite) {
+        wet_perimeter += perimeter;
+        weighted_perimeter += perimeter * weight[k];
+      }
       if (area > 0) {
         has_area = true;
         energy += conveyance * conveyance * conveyance / (area * area);
@@ -88,7 +105,7 @@ ZoneRule::ZoneRule(std::span<const AppliedZone> zones,
     flow.composite_roughness =
         wet_perimeter > 0
             ? std::pow(weighted_perimeter / wet_perimeter, exponent)
-            : kNoValue;
+            : kNoValue;  // Also for 分区, where wet_perimeter stays 0.
     const double area = total.area[index];
     const double perimeter = total.perimeter[index];
     const bool flows = has_area && flow.conveyance > 0;

@@ -25,18 +25,22 @@
 
 namespace xsrating {
 
-// The wetted geometry of each zone (index k) at each of `levels`: the sums
-// over the zone's pieces, unrounded, each piece by AddSegmentGeometry. Needs
-// zones that ApplyZones gave for `section`.
-std::vector<WettedGeometry> ComputeZoneGeometry(
+// The wetted area and perimeter of each zone (index k) at each of `levels`:
+// the sums over the zone's pieces, unrounded, each piece by
+// AddSegmentGeometry. When `total` is not null it is given the section's own
+// geometry in the same pass over the segments, the same values as
+// ComputeWettedGeometry; with no zones that is all there is to do, and the
+// result is empty. Needs zones that ApplyZones gave for `section`.
+std::vector<PartGeometry> ComputeZoneGeometry(
     const CrossSection& section, std::span<const AppliedZone> zones,
-    const std::vector<double>& levels);
+    const std::vector<double>& levels, WettedGeometry* total = nullptr);
 
 // The flow figures of one stage.
 struct ZoneFlow {
   // sum K_k over the zones with P_k > 0.
   double conveyance = 0;
-  // n_e, over the zones with P_k > 0; NaN when no zone is wet.
+  // n_e, over the zones with P_k > 0; NaN when no zone is wet, and with the
+  // method 分区, which does not use it.
   double composite_roughness = 0;
   // The one roughness that gives the section's flow: for 分区
   // A R^(2/3) / sum K_k, with the unrounded total area A and R = A / P; for
@@ -54,7 +58,7 @@ class ZoneRule : public DischargeRule {
   // `zone_geometry` from ComputeZoneGeometry over `zones`, and `total` the
   // section's own geometry (ComputeWettedGeometry) at the same levels.
   ZoneRule(std::span<const AppliedZone> zones,
-           const std::vector<WettedGeometry>& zone_geometry,
+           const std::vector<PartGeometry>& zone_geometry,
            const WettedGeometry& total, ZoneMethod method);
 
   // Always Ok: RateSection checks the zones (CheckRoughnessZones,

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "core/base/encoding.h"
+#include "core/base/number_text.h"
 #include "core/input/text_scanner.h"
 
 namespace xsrating {
@@ -67,10 +68,9 @@ std::string Which(int point, Field which) {
          (which == Field::kElevation ? "高程" : "起点距");
 }
 
-// True when the line after the scanner's holds numbers only, at least one,
-// with the separators of a survey. Reads on.
-bool NextLineHoldsNumbers(TextScanner& scan) {
-  scan.SkipLine();
+// True when the line the scanner is at the start of holds numbers only, at
+// least one, with the separators of a survey. Reads on.
+bool LineHoldsNumbers(TextScanner& scan) {
   int numbers = 0;
   for (;;) {
     scan.SkipSeparator();
@@ -84,22 +84,116 @@ bool NextLineHoldsNumbers(TextScanner& scan) {
   }
 }
 
-// What to do about a field `text` at `line` that is not a number, for the
-// mistakes that files saved from spreadsheets and typed in Chinese editors
-// make; empty for others. May read on.
-std::string Advice(TextScanner& scan, const std::string& text, int64_t line,
-                   int point, Field which) {
-  // Column heads are words: "0，5" is a number with the wrong comma.
-  if (line == 1 && point == 1 && which == Field::kDistance &&
-      text.find_first_of("0123456789") == std::string::npos &&
-      NextLineHoldsNumbers(scan)) {
-    return "第 1 行看起来是表头（列名），而地形文件中只能有数字：请删去这一"
-           "行。";
+// The other text inputs of a station, which are picked as surveys by
+// mistake: the same folder holds them, with the same ".txt".
+struct OtherInput {
+  // Two words of its usual column heads, both in the line that heads them.
+  const char* first_word;
+  const char* second_word;
+  const char* what;  // What it is and where it belongs.
+};
+
+// In the order they are told apart: gaugings may carry a time column, and a
+// stage record has no discharge.
+constexpr OtherInput kOtherInputs[] = {
+    {"水位", "流量",
+     "这像是实测流量文件，不是地形文件。请在“查看断面与曲线”里用“导入实测"
+     "流量…”，或在命令行用 --gaugings。"},
+    {"起点距", "糙率",
+     "这像是分区糙率文件，不是地形文件。请在“分区糙率…”里用“读入文件…”，"
+     "或在命令行用 --zones。"},
+    {"时间", "水位",
+     "这像是水位过程文件，不是地形文件。推求流量时请在命令行用 "
+     "--stage-record 与地形文件一起给出。"},
+};
+
+// The bytes of the rest of the scanner's line, at most enough for a line of
+// column heads, and its line end consumed.
+std::string RestOfLine(TextScanner& scan) {
+  constexpr size_t kHeadsLength = 200;
+  std::string rest;
+  for (int c = scan.Peek(); c != TextScanner::kEnd && !scan.TakeLineEnd();
+       c = scan.Peek()) {
+    if (rest.size() < kHeadsLength) rest.push_back(static_cast<char>(c));
+    scan.Advance();
   }
+  return rest;
+}
+
+// The input that a file is when it opens with `first_line` at `line`: that
+// input's column heads on its first line, or on the first line after the
+// `#` notes there. Reads on past the notes and the line of the heads, whose
+// number goes to *heads_line.
+const OtherInput* RecognizeOtherInput(TextScanner& scan,
+                                      const std::string& first_line,
+                                      int64_t line, int64_t* heads_line) {
+  // Enough for a title, a station and a unit, as files are headed.
+  constexpr int kMostNoteLines = 10;
+  std::string heads = first_line;
+  *heads_line = line;
+  for (int notes = 0; heads.starts_with("#") && notes < kMostNoteLines;
+       ++notes) {
+    do {
+      scan.SkipBlanks();
+    } while (scan.TakeLineEnd());
+    *heads_line = scan.line();
+    heads = RestOfLine(scan);
+  }
+  Utf8Check check;
+  check.Add(heads);
+  const std::string words = check.valid() ? heads : GbkToUtf8(heads);
+  for (const OtherInput& input : kOtherInputs) {
+    if (words.find(input.first_word) != std::string::npos &&
+        words.find(input.second_word) != std::string::npos) {
+      return &input;
+    }
+  }
+  return nullptr;
+}
+
+// What to do about a field `text` that is not a number, for the mistakes
+// that Chinese editors and input methods make; empty for others.
+std::string Advice(const std::string& text) {
+  std::string advice;
   if (HoldsFullWidthComma(text)) {
-    return "数据之间请用半角（英文）逗号“,”隔开，不能用全角逗号“，”。";
+    advice = "数据之间请用半角（英文）逗号“,”隔开，不能用全角逗号“，”。";
   }
-  return "";
+  if (const std::string hint = FullWidthHint(text, HalfWidthUse::kField);
+      !hint.empty()) {
+    advice += hint + "。";
+  }
+  return advice;
+}
+
+// The failure of field `text` of `point` at `line`, which is not a number,
+// with what to do about it; for the file's first field, what the file is when
+// it is no survey at all. May read on.
+Status NotANumber(TextScanner& scan, const std::string& text, bool cut,
+                  int64_t line, int point, Field which) {
+  // The file's first field tells what a file that is no survey is; what
+  // follows it is read before Quote(), which leaves the scanner anywhere.
+  bool column_heads = false;
+  if (point == 1 && which == Field::kDistance && !cut) {
+    const std::string first_line = text + RestOfLine(scan);
+    int64_t heads_line = line;
+    if (const OtherInput* input =
+            RecognizeOtherInput(scan, first_line, line, &heads_line)) {
+      return Status::Error(StatusKind::kOtherInput,
+                           std::string("“") + input->first_word + "”和“" +
+                               input->second_word + "”是" + AtLine(heads_line) +
+                               "的列名，" + input->what);
+    }
+    // Column heads are words: "0，5" is a number with the wrong comma, and
+    // "０ ５" numbers typed in full width.
+    column_heads = line == 1 && !first_line.starts_with("#") &&
+                   !HoldsDigit(text) && LineHoldsNumbers(scan);
+  }
+  return Status::Error(
+      AtLine(line) + "的" + scan.Quote(text, cut) + "不是数字（" +
+      Which(point, which) + "）。" +
+      (column_heads ? "第 1 行看起来是表头（列名），而地形文件中只能有数字："
+                      "请删去这一行。"
+                    : Advice(text)));
 }
 
 // Reads one field and the separator after it. `last_line` is the line of
@@ -141,11 +235,8 @@ Status ReadField(TextScanner& scan, LineLayout& layout, int64_t& last_line,
   const TextScanner::Field field = scan.ReadField();
   if (!TextScanner::Number(field, value)) {
     // The field's bytes are gone once the scanner reads on for the advice.
-    const std::string text(field.text);
-    const bool cut = field.cut;
-    return Status::Error(AtLine(line) + "的" + scan.Quote(text, cut) +
-                         "不是数字（" + Which(point, which) + "）。" +
-                         Advice(scan, text, line, point, which));
+    return NotANumber(scan, std::string(field.text), field.cut, line, point,
+                      which);
   }
   last_line = line;
   layout.AddField(line);

@@ -24,8 +24,13 @@ namespace xsrating {
 // after extra separators (naming the one line with an odd count of numbers
 // when all others hold one pair), or a point beyond kMaxPoints is started; and
 // at once, saying so, for a result file of this program (of kind
-// kNotASurvey). A field that is not
-// a number is quoted as GBK, or as UTF-8 when the whole input is valid UTF-8.
+// kNotASurvey). A file whose first line (or first line after its `#` notes)
+// holds the column heads of another input of a station fails with
+// kOtherInput, naming that line and saying which input it looks like and
+// where it belongs: 水位 and 流量 for gaugings, 起点距 and 糙率 for roughness
+// zones, 时间 and 水位 for a stage record. A field that is not a number is
+// quoted as GBK, or as UTF-8 when the whole input is valid UTF-8; one typed
+// in full-width digits is given in half-width (FullWidthHint).
 // Reading is a single pass with bounded memory, whatever the input's size; it
 // stops at the first field too long to be a number.
 Status ParseCrossSection(std::istream& in, CrossSection* section);

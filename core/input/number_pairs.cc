@@ -3,16 +3,25 @@
 
 #include <string_view>
 
+#include "core/base/number_text.h"
+
 namespace xsrating {
 namespace {
 
 // A Chinese input method types the full-width comma "，", which is not a
-// separator; say so where it is to blame.
+// separator, and full-width digits, which are no number; say so where they
+// are to blame.
 std::string CommaHint(std::string_view field, const NumberPairNames& names) {
-  return HoldsFullWidthComma(field)
-             ? std::string("请用半角逗号“,”分开") + names.first_short + "和" +
-                   names.second_short + "。"
-             : "";
+  std::string hint = HoldsFullWidthComma(field)
+                         ? std::string("请用半角逗号“,”分开") +
+                               names.first_short + "和" + names.second_short +
+                               "。"
+                         : "";
+  if (const std::string full_width = FullWidthHint(field, HalfWidthUse::kField);
+      !full_width.empty()) {
+    hint += full_width + "。";
+  }
+  return hint;
 }
 
 }  // namespace
@@ -53,9 +62,9 @@ Status ParseNumberPairs(
     const TextScanner::Field first_field = scan.ReadField();
     if (!TextScanner::Number(first_field, &pair.first)) {
       // Column heads such as "水位,流量,日期" are words: "0，5" is a pair
-      // with the wrong comma, not to be skipped.
-      if (may_be_header && first_field.text.find_first_of("0123456789") ==
-                               std::string_view::npos) {
+      // with the wrong comma and "０.５" one typed in full width, not to be
+      // skipped.
+      if (may_be_header && !HoldsDigit(first_field.text)) {
         scan.SkipLine();
         continue;
       }

@@ -38,15 +38,15 @@ struct NumberPair {
 // its first two fields, separated by a comma, spaces or tabs (a comma may
 // have blanks on either side); whatever follows them on the line is not read.
 // The first line that is neither blank nor a comment is a header and is
-// skipped when its first field holds no digit; a line whose first character
-// other than blanks is '#' is a comment. Gives each pair, in file order, to
-// `take`, which may quote a text with scan.Quote() for a failure it returns;
-// its failure ends the reading.
+// skipped when its first field holds no digit (HoldsDigit: full-width digits
+// count); a line whose first character other than blanks is '#' is a
+// comment. Gives each pair, in file order, to `take`, which may quote a text
+// with scan.Quote() for a failure it returns; its failure ends the reading.
 //
 // Fails, with a message that begins with the line ("第 5 行…"), when a field
-// is missing or is not a number (and says so when a full-width comma is to
-// blame); without a line when the text is UTF-16, holds no pair or cannot be
-// read (kFileSystem).
+// is missing or is not a number (and says so when a full-width comma or
+// full-width digits are to blame: FullWidthHint); without a line when the
+// text is UTF-16, holds no pair or cannot be read (kFileSystem).
 Status ParseNumberPairs(
     std::istream& in, const NumberPairNames& names,
     const std::function<Status(const NumberPair&, TextScanner&)>& take);

@@ -1,9 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/input/text_scanner.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <charconv>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <system_error>
 
 #include "core/base/encoding.h"
@@ -25,7 +28,51 @@ bool IsAscii(std::string_view text) {
   return true;
 }
 
+// The bytes at or below the space that end a field, one bit each.
+constexpr uint64_t kControlEnds = (uint64_t{1} << ' ') | (uint64_t{1} << '\t') |
+                                  (uint64_t{1} << '\n') | (uint64_t{1} << '\r');
+
+// TextScanner::EndsField, inline here where it runs for every byte.
+inline bool IsFieldEnd(int c) {
+  // One comparison for most bytes of a number, which lie above the space.
+  if (c > ' ') return c == ',';
+  return c == TextScanner::kEnd || ((kControlEnds >> c) & 1) != 0;
+}
+
+// Reads `text` when it is a plain decimal of at most 15 digits with at most
+// one '.' ("52.98", "0.6", "120"): the digits and the power of ten that places
+// the point are then both exact doubles, so their quotient, rounded once, is
+// the nearest double to the text, as from_chars gives it. False, for
+// from_chars to read, for any other text.
+bool ReadPlainDecimal(std::string_view text, double* value) {
+  static constexpr double kPowersOfTen[] = {1e0,  1e1,  1e2,  1e3, 1e4,  1e5,
+                                            1e6,  1e7,  1e8,  1e9, 1e10, 1e11,
+                                            1e12, 1e13, 1e14, 1e15};
+  constexpr size_t kMaxDigits = 15;  // 10^15 < 2^53.
+  if (text.size() > kMaxDigits + 1) return false;
+  uint64_t digits = 0;
+  size_t count = 0;
+  size_t point = text.size();  // Where the '.' is.
+  for (size_t i = 0; i < text.size(); ++i) {
+    const unsigned digit = static_cast<unsigned char>(text[i]) - '0';
+    if (digit < 10) {
+      digits = digits * 10 + digit;
+      ++count;
+    } else if (text[i] == '.' && point == text.size()) {
+      point = i;
+    } else {
+      return false;
+    }
+  }
+  if (count == 0 || count > kMaxDigits) return false;
+  const size_t decimals = point == text.size() ? 0 : text.size() - point - 1;
+  *value = static_cast<double>(digits) / kPowersOfTen[decimals];
+  return true;
+}
+
 }  // namespace
+
+bool TextScanner::EndsField(int c) { return IsFieldEnd(c); }
 
 // The buffer is left uninitialised: only what has been read into it is used.
 TextScanner::TextScanner(std::istream& in)
@@ -74,10 +121,28 @@ void TextScanner::SkipLine() {
   }
 }
 
+TextScanner::Field TextScanner::ReadField() {
+  if (Peek() != kEnd) {
+    // Most fields end inside the buffer: read them in place, without a copy.
+    const char* data = buffer_.get();
+    const size_t limit = std::min(length_, pos_ + kMaxFieldLength + 1);
+    size_t end = pos_;
+    while (end < limit && !IsFieldEnd(static_cast<unsigned char>(data[end]))) {
+      ++end;
+    }
+    if (end < limit) {
+      const std::string_view text(data + pos_, end - pos_);
+      pos_ = end;
+      return {text, false};
+    }
+  }
+  return ReadLongField();
+}
+
 TextScanner::Field TextScanner::ReadLongField() {
   long_field_.clear();
   bool cut = false;
-  for (int c = Peek(); !EndsField(c); c = Peek()) {
+  for (int c = Peek(); !IsFieldEnd(c); c = Peek()) {
     if (long_field_.size() == kMaxFieldLength) {
       // No number is this long: stop here rather than read on through what
       // may be an endless field.
@@ -90,9 +155,25 @@ TextScanner::Field TextScanner::ReadLongField() {
   return {long_field_, cut};
 }
 
-bool TextScanner::SlowNumber(const Field& field, double* value) {
+bool TextScanner::Number(const Field& field, double* value) {
   if (field.cut) return false;
-  const std::optional<double> number = TextToNumber(field.text, '.');
+  const std::string_view text = field.text;
+  // The common form, read by from_chars in place: an optional '-' and then a
+  // digit or '.', which rules out what from_chars takes and we do not ("inf",
+  // "nan"). Anything else, and anything from_chars refuses, goes the long
+  // way, which tells a number too small (zero) from one too large.
+  const size_t lead = !text.empty() && text[0] == '-' ? 1 : 0;
+  if (ReadPlainDecimal(text.substr(lead), value)) {
+    if (lead == 1) *value = -*value;
+    return true;
+  }
+  if (text.size() > lead &&
+      ((text[lead] >= '0' && text[lead] <= '9') || text[lead] == '.')) {
+    const auto [ptr, ec] =
+        std::from_chars(text.data(), text.data() + text.size(), *value);
+    if (ec == std::errc() && ptr == text.data() + text.size()) return true;
+  }
+  const std::optional<double> number = TextToNumber(text, '.');
   if (number) *value = *number;
   return number.has_value();
 }

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "core/base/status.h"
+#include "core/output/flow_table.h"
 #include "core/output/rating_csv.h"
 #include "core/output/rating_report.h"
 #include "core/output/result_file.h"
@@ -42,6 +43,7 @@ const char* OwnOpeningDescription(OwnFile kind) {
       return "第一行不是“计算时间:”";
     case OwnFile::kTable:
     case OwnFile::kReport:
+    case OwnFile::kFlowTable:
       return "第一行不是本程序写的表头";
     case OwnFile::kFigure:
       return "其中没有本程序的标记";
@@ -65,6 +67,8 @@ const char* OwnFileName(OwnFile kind) {
       return "率定表";
     case OwnFile::kZones:
       return "分区糙率文件";
+    case OwnFile::kFlowTable:
+      return "流量表";
   }
   return "文件";
 }
@@ -84,6 +88,12 @@ bool IsOwnFile(OwnFile kind, std::string_view opening) {
       return IsOwnFigure(opening);
     case OwnFile::kZones:
       return opening.starts_with(kZonesFileHeader);
+    case OwnFile::kFlowTable:
+      return StartsWithCsvHeader(opening, kFlowTableHeader) &&
+             opening
+                 .substr(kUtf8Mark.size() +
+                         std::string_view(kFlowTableHeader).size() + 2)
+                 .starts_with(kFlowTableFirstItem);
   }
   return false;
 }

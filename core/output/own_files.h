@@ -14,15 +14,16 @@
 namespace xsrating {
 
 enum class OwnFile {
-  kResult,  // name成果.txt
-  kTable,   // name成果.csv, the hydraulic table
-  kFigure,  // name成果.svg or .png
-  kReport,  // name率定.csv, the rating checked against gaugings
-  kZones,   // A zones file the window's zones dialog saved.
+  kResult,     // name成果.txt
+  kTable,      // name成果.csv, the hydraulic table
+  kFigure,     // name成果.svg or .png
+  kReport,     // name率定.csv, the rating checked against gaugings
+  kZones,      // A zones file the window's zones dialog saved.
+  kFlowTable,  // record流量.csv, a stage record's discharges
 };
 
 // How messages name a kind: "结果文件", "表格", "图", "率定表",
-// "分区糙率文件".
+// "分区糙率文件", "流量表".
 const char* OwnFileName(OwnFile kind);
 
 // The mark every figure carries: an SVG's description begins with it, and a
@@ -37,6 +38,8 @@ inline constexpr char kFigurePngKeyword[] = "Software";
 //  - a table or a report has one of our CSV headers (the table's, with or
 //    without the zones' columns, or the report's) as its first line, after
 //    the UTF-8 byte-order mark and before CR LF;
+//  - a flow table begins, after the byte-order mark, with the line
+//    kFlowTableHeader and a second line that starts kFlowTableFirstItem;
 //  - a figure is an SVG whose <desc> begins with kFigureMark, or a PNG with
 //    a tEXt chunk kFigurePngKeyword holding kFigureMark;
 //  - a zones file begins with its header line (kZonesFileHeader).

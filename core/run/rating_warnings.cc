@@ -39,6 +39,25 @@ std::optional<std::string> SpillWarning(const Rating& rating, size_t index) {
          "以外的测点，并核对是否有高程写错。";
 }
 
+// The warning of a stage count with a fraction: the step is worked out with
+// the count as typed, but only its whole stages are written, so the table
+// stops short of the lower bank crest.
+std::optional<std::string> FractionalCountWarning(const Rating& rating) {
+  const double count = rating.stage_count;
+  const StageLevelTable& levels = rating.table.levels;
+  if (!std::isfinite(count) || count == std::floor(count) ||
+      levels.levels.empty() || !(levels.levels.back() < levels.z_top)) {
+    return std::nullopt;
+  }
+  const double whole = std::floor(count);
+  return "水位流量关系曲线点子数量 " + DecimalForm(count) +
+         " 不是整数：水位间隔按 " + DecimalForm(count) + " 算出，表中只有 " +
+         DecimalForm(whole) + " 行，最高计算水位 " +
+         DecimalForm(levels.levels.back()) + " 低于较低一岸的堤顶 " +
+         DecimalForm(levels.z_top) + "。点子数量请填整数，例如 " +
+         DecimalForm(whole + 1) + "。";
+}
+
 }  // namespace
 
 std::vector<std::string> RatingWarnings(const Rating& rating,
@@ -55,6 +74,9 @@ std::vector<std::string> RatingWarnings(const Rating& rating,
         warnings.push_back(std::move(*w));
       }
     }
+  }
+  if (std::optional<std::string> w = FractionalCountWarning(rating)) {
+    warnings.push_back(std::move(*w));
   }
   for (std::string& w : ParameterWarnings(params)) {
     warnings.push_back(std::move(w));

@@ -29,6 +29,8 @@ inline constexpr double kUsualExtensionLimitPercent = 30;
 
 // The title under which a run shows its warnings (RunComputation).
 inline constexpr char kRatingWarningsTitle[] = "计算结果请核对：";
+// The title of a stage record's warnings (FlowWarnings).
+inline constexpr char kStageRecordWarningsTitle[] = "水位过程请核对：";
 
 // The warnings of a successful rating of `params`, in this order:
 //  1. For each end of the section, the first point and then the last, whose
@@ -38,8 +40,12 @@ inline constexpr char kRatingWarningsTitle[] = "计算结果请核对：";
 //     elevation, the first stage above it, and the survey's rule that the data
 //     run from the highest point of one bank to the highest point of the
 //     other.
-//  2. ParameterWarnings(params).
-// Empty when nothing is doubtful. A rating without rows gives only 2.
+//  2. A stage count with a fraction (7.9): the step is worked out with it,
+//     but only its whole stages (7) are rows, so the top stage stays below
+//     the lower bank crest. The warning names the rows written, the top
+//     stage and the crest.
+//  3. ParameterWarnings(params).
+// Empty when nothing is doubtful. A rating without rows gives only 3.
 std::vector<std::string> RatingWarnings(const Rating& rating,
                                         const RunParameters& params);
 

@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "core/base/number_text.h"
+#include "core/output/flow_table.h"
 #include "core/output/rating_csv.h"
 #include "core/output/rating_heading.h"
 #include "core/output/rating_report.h"
@@ -37,6 +38,19 @@ Status FigureBytes(const OutputSource& source, const std::string& path,
   return Status::Ok();
 }
 
+Status FlowTableBytes(const OutputSource& source, std::string* bytes) {
+  if (source.flow == nullptr) {
+    return Status::Error("还没有读入水位过程，没有流量表可以保存。");
+  }
+  const Rating& rating = *source.rating;
+  *bytes = FlowTableCsv({.stage_record_path = source.stage_record_path,
+                         .data_file_path = rating.params.data_file_path,
+                         .slope_text = rating.params.slope_text,
+                         .run_time = source.run_time},
+                        rating, source.stage_readings, *source.flow);
+  return Status::Ok();
+}
+
 }  // namespace
 
 Status OutputBytes(OwnFile kind, const OutputSource& source,
@@ -65,6 +79,8 @@ Status OutputBytes(OwnFile kind, const OutputSource& source,
       return Status::Ok();
     case OwnFile::kFigure:
       return FigureBytes(source, path, figure_format, figures, bytes);
+    case OwnFile::kFlowTable:
+      return FlowTableBytes(source, bytes);
     case OwnFile::kZones:
       break;
   }
@@ -89,6 +105,20 @@ bool SurveyOutputs::AllSaved() const {
   }
   return true;
 }
+
+namespace {
+
+// Why the flow table of a run with gaugings is not written when they could
+// not be checked, or Ok.
+Status FlowRatingMissing(const OutputRequest& request,
+                         const SurveyOutputs& outputs,
+                         const std::string& path) {
+  if (request.gaugings_path.empty() || outputs.analysis) return Status::Ok();
+  return Status::Error("实测流量没有率定成，没有写出流量表“" + path +
+                       "”：有实测流量时，流量按率定糙率推求。");
+}
+
+}  // namespace
 
 SurveyOutputs WriteSurveyOutputs(const Rating& rating,
                                  const OutputRequest& request,
@@ -128,6 +158,26 @@ SurveyOutputs WriteSurveyOutputs(const Rating& rating,
   if (!request.figure_format.empty()) {
     write(OwnFile::kFigure, RatingFilePath(survey, "." + request.figure_format),
           request.figure_format);
+  }
+  if (!request.stage_record_path.empty()) {
+    std::string path = FlowTablePath(request.stage_record_path);
+    StageRecordFlow flow;
+    Status converted = FlowRatingMissing(request, outputs, path);
+    if (converted.ok()) {
+      converted = ComputeStageRecordFlow(rating, source.analysis,
+                                         rating.params.slope_text,
+                                         request.stage_readings, &flow);
+    }
+    if (converted.ok()) {
+      outputs.flow = std::move(flow);
+      source.stage_record_path = request.stage_record_path;
+      source.stage_readings = request.stage_readings;
+      source.flow = &*outputs.flow;
+      write(OwnFile::kFlowTable, std::move(path));
+    } else {
+      outputs.files.push_back(
+          {OwnFile::kFlowTable, std::move(path), std::move(converted)});
+    }
   }
   return outputs;
 }

@@ -4,12 +4,14 @@
 
 // The files of one survey's rating, written by one service for every front
 // end: the result file, the table for spreadsheets, the figure and the
-// rating checked against gaugings. The command line, both windows' start
+// rating checked against gaugings, and the flow table of a stage record.
+// The command line, both windows' start
 // button and the viewer's saves all come here, so a file has the same bytes
 // whichever front end wrote it.
 
 #include <functional>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -19,7 +21,9 @@
 #include "core/base/status.h"
 #include "core/calibration/rating_analysis.h"
 #include "core/calibration/rating_checks.h"
+#include "core/flow/yearbook.h"
 #include "core/hydraulics/rating.h"
+#include "core/input/stage_record.h"
 #include "core/output/figure_request.h"
 #include "core/output/own_files.h"
 
@@ -31,13 +35,17 @@ using SaveFn = std::function<Status(OwnFile kind, const std::string& path,
                                     std::string_view bytes)>;
 
 // What one output is drawn from: the rating and, when the gaugings were
-// checked, the check.
+// checked, the check; when a stage record was converted, the record and its
+// discharges.
 struct OutputSource {
   const Rating* rating = nullptr;  // Never null.
   const RatingAnalysis* analysis = nullptr;
   const RatingChecks* checks = nullptr;
   std::string gaugings_path;  // The gaugings checked, as given.
   LocalDateTime run_time;     // The time the result file and report record.
+  std::string stage_record_path = {};  // As given.
+  std::span<const StageReading> stage_readings = {};
+  const StageRecordFlow* flow = nullptr;  // Of stage_readings.
 };
 
 // The bytes of the file of `kind` drawn from `source`:
@@ -48,7 +56,8 @@ struct OutputSource {
 //    row is the rating's roughness in decimal form, its 比降 row the slope as
 //    typed;
 //  - kFigure: the figure of format `figure_format` from `figures`, titled
-//    after `path`'s name; fails when there is no renderer or it fails.
+//    after `path`'s name; fails when there is no renderer or it fails;
+//  - kFlowTable: FlowTableCsv of the stage record; needs its flow.
 // Fails too for kZones, which no rating holds.
 Status OutputBytes(OwnFile kind, const OutputSource& source,
                    const std::string& path, const std::string& figure_format,
@@ -62,12 +71,17 @@ Status SaveOutput(OwnFile kind, const OutputSource& source,
 
 // The files a survey's run writes beside the survey, named after it.
 struct OutputRequest {
-  bool result_file = true;    // name成果.txt
-  bool table = false;         // name成果.csv
-  std::string figure_format;  // "svg" or "png": name成果.svg or .png.
+  bool result_file = true;         // name成果.txt
+  bool table = false;              // name成果.csv
+  std::string figure_format = {};  // "svg" or "png": name成果.svg or .png.
   // The gaugings to check the rating against: name率定.csv; none when empty.
-  std::string gaugings_path;
-  CheckLevels levels;  // The report's significance levels.
+  std::string gaugings_path = {};
+  CheckLevels levels = {};  // The report's significance levels.
+  // A stage record, already read and checked (ReadStageRecord), to turn into
+  // discharges: the flow table beside it (FlowTablePath); none when the path
+  // is empty.
+  std::string stage_record_path = {};
+  std::vector<StageReading> stage_readings = {};
 };
 
 // One file written, or tried.
@@ -79,11 +93,15 @@ struct OutputFile {
 
 struct SurveyOutputs {
   // In the order written: the result file, the report, the table, the
-  // figure (which shows the gaugings when they could be checked).
+  // figure (which shows the gaugings when they could be checked), the flow
+  // table.
   std::vector<OutputFile> files;
   // The check against the gaugings, when it succeeded.
   std::optional<RatingAnalysis> analysis;
   std::optional<RatingChecks> checks;
+  // The stage record's discharges, when they could be worked out; its
+  // warnings are FlowWarnings(flow->flow).
+  std::optional<StageRecordFlow> flow;
   // True when every file asked for was written.
   bool AllSaved() const;
 };
@@ -92,7 +110,9 @@ struct SurveyOutputs {
 // file through SaveOutput, each whatever became of the others, except that a
 // result file that fails stops the rest: the other files describe the result
 // file. A gaugings file that cannot be checked fails the report, and the
-// figure is drawn without gaugings.
+// figure is drawn without gaugings. The flow table's discharges come from
+// the calibrated roughness n_c when gaugings are given, so a check that
+// failed fails the flow table too.
 SurveyOutputs WriteSurveyOutputs(const Rating& rating,
                                  const OutputRequest& request,
                                  const LocalDateTime& run_time,

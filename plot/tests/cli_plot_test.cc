@@ -17,7 +17,8 @@
 #include "core/hydraulics/roughness_zones.h"
 #include "core/input/zones_file.h"
 #include "core/output/rating_heading.h"
-#include "plot/rating_figure.h"
+#include "figure/figure_request.h"
+#include "figure/svg_painter.h"
 #include "tests/support/svg_text.h"
 
 namespace xsrating {
@@ -160,21 +161,19 @@ class CliPlotTest : public QObject {
 
     Rating rating;
     QVERIFY(ComputeRating(params, &rating).ok());
-    FigureData data;
-    data.section = rating.section;
-    data.rows = rating.hydraulic_rows;
-    data.zones = rating.zones;
-    data.heading = RatingHeading(params);
+    RatingAnalysis analysis;
     if (extra == "--gaugings") {
-      RatingAnalysis analysis;
       QVERIFY(AnalyzeGaugings(rating,
                               Path("river_section_gaugings.txt").toStdString(),
                               &analysis)
                   .ok());
-      data.analysis = analysis;
     }
     const QByteArray figure = Slurp(Path("river_section成果.svg"));
-    QCOMPARE(figure, FigureSvg(data, QStringLiteral("river_section成果")));
+    QCOMPARE(
+        figure,
+        QByteArray::fromStdString(figure::FigureSvg(figure::RequestForRating(
+            rating, extra == "--gaugings" ? &analysis : nullptr,
+            RatingHeading(params), "river_section成果"))));
     const QString text = SvgText(figure);
     for (const char* only : {"反推糙率", "分区糙率 n = "}) {
       QCOMPARE(text.contains(QString::fromUtf8(only)), drawn == only);
@@ -213,13 +212,14 @@ class CliPlotTest : public QObject {
                                    "v_section成果.txt"}));
   }
 
-  void csvNeedsNoQt() {
+  void csvAndSvgNeedNoQt() {
     // A platform that does not exist would end any program that starts Qt.
-    const Outcome run = Run(kExample + QStringList{"--csv", "v_section.txt"},
-                            {"QT_QPA_PLATFORM=no-such-platform"});
+    const Outcome run =
+        Run(kExample + QStringList{"--csv", "--plot", "v_section.txt"},
+            {"QT_QPA_PLATFORM=no-such-platform"});
     QCOMPARE(run.exit_code, 0);
     QCOMPARE(Files(), (QStringList{"v_section.txt", "v_section成果.csv",
-                                   "v_section成果.txt"}));
+                                   "v_section成果.svg", "v_section成果.txt"}));
   }
 
   void failures_data() {
@@ -323,7 +323,7 @@ class CliPlotTest : public QObject {
     QCOMPARE(Slurp(Path(name)), existing);
   }
 
-  void plotNeedsTheModuleBesideTheProgram() {
+  void pngNeedsTheModuleBesideTheProgram() {
     // The program alone, without the figure module that is built beside it.
     QTemporaryDir bin;
     QVERIFY(bin.isValid());
@@ -337,7 +337,7 @@ class CliPlotTest : public QObject {
             .filePath(QStringLiteral(XSRATING_FIGURE_MODULE_FILE));
 
     const Outcome plot =
-        Run(kExample + QStringList{"--plot", "--csv", "v_section.txt"}, {},
+        Run(kExample + QStringList{"--plot=png", "--csv", "v_section.txt"}, {},
             program);
     QCOMPARE(plot.exit_code, 2);
     QVERIFY2(
@@ -347,13 +347,14 @@ class CliPlotTest : public QObject {
     QVERIFY(plot.out.isEmpty());
     QCOMPARE(Files(), QStringList{"v_section.txt"});
 
-    // Everything else works without it.
+    // Everything else works without it, the SVG figure included.
     const Outcome csv =
-        Run(kExample + QStringList{"--csv", "v_section.txt"}, {}, program);
+        Run(kExample + QStringList{"--csv", "--plot", "v_section.txt"}, {},
+            program);
     QCOMPARE(csv.exit_code, 0);
     QCOMPARE(csv.err, QString());
     QCOMPARE(Files(), (QStringList{"v_section.txt", "v_section成果.csv",
-                                   "v_section成果.txt"}));
+                                   "v_section成果.svg", "v_section成果.txt"}));
   }
 
   void everySurveyGetsItsOwn() {

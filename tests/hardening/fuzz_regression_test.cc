@@ -118,6 +118,14 @@ TEST(SeedCorpusTest, EveryZonesSeedHoldsEveryProperty) {
   }
 }
 
+TEST(SeedCorpusTest, EveryStageRecordSeedHoldsEveryProperty) {
+  const std::vector<fs::path> files = CorpusFiles("stage_record");
+  ASSERT_GE(files.size(), 2u);
+  for (const fs::path& file : files) {
+    EXPECT_EQ(CheckStageRecordParse(Contents(file)), "") << file;
+  }
+}
+
 TEST(SeedCorpusTest, EveryRunSeedHoldsEveryProperty) {
   const std::vector<fs::path> files = CorpusFiles("run");
   ASSERT_GE(files.size(), 10u);

@@ -78,7 +78,7 @@ std::vector<BadSurvey> BadSurveys() {
        {"第 1 行", "“起点距”", "不是数字", "表头"}},
       {"FullWidthDigits",
        Utf8ToGbk("０,５\r\n１０,０\r\n"),
-       {"第 1 行", "“０”"}},
+       {"第 1 行", "“０”", "“０”是全角字符，请用半角：0"}},
       {"CommentAfterNumbers",
        "0,5\r\n10,0 # " + Utf8ToGbk("河底") + "\r\n",
        {"第 2 行", "“#”", "第 3 个测点的起点距"}},

@@ -3,9 +3,6 @@
 // what it says when something is missing, and the files it saves.
 #include "ui/rating_viewer.h"
 
-#include <QAreaSeries>
-#include <QChart>
-#include <QChartView>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
@@ -13,17 +10,12 @@
 #include <QHeaderView>
 #include <QImage>
 #include <QLabel>
-#include <QLegend>
-#include <QLegendMarker>
-#include <QLineSeries>
 #include <QPushButton>
 #include <QRegularExpression>
-#include <QScatterSeries>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTreeView>
-#include <QValueAxis>
 #include <algorithm>
 #include <memory>
 #include <string>
@@ -31,6 +23,9 @@
 #include "core/input/cross_section.h"
 #include "core/output/rating_csv.h"
 #include "core/output/rating_report.h"
+#include "figure/charts.h"
+#include "plot/chart_view.h"
+#include "plot/rating_figure.h"
 #include "tests/support/svg_text.h"
 #include "ui/file_dialogs.h"
 #include "ui/tests/test_support.h"
@@ -40,44 +35,68 @@ namespace {
 
 constexpr char kSurvey[] = XSRATING_TEST_DATA "/v_section.txt";
 
-QChart* ChartOf(const RatingViewer& viewer, const char* view) {
-  return viewer.findChild<QChartView*>(QLatin1String(view))->chart();
+// The ids of the charts' series and their axes.
+constexpr char kBedSeries[] = "bed";
+constexpr char kWaterSeries[] = "water";
+constexpr char kBankCrestSeries[] = "bankCrest";
+constexpr char kZoneBoundarySeries[] = "zoneBoundary";
+constexpr char kCurveSeries[] = "curve";
+constexpr char kCurveExtendedSeries[] = "curveExtended";
+constexpr char kCalibratedSeries[] = "calibrated";
+constexpr char kCalibratedExtendedSeries[] = "calibratedExtended";
+constexpr char kPointSeries[] = "points";
+constexpr char kGaugingSeries[] = "gaugings";
+constexpr char kLeftOutSeries[] = "gaugingsLeftOut";
+constexpr char kRoughnessSeries[] = "roughness";
+constexpr char kCalibratedRoughnessSeries[] = "calibratedRoughness";
+constexpr char kDeviationSeries[] = "deviations";
+constexpr char kHorizontalAxis[] = "x";
+constexpr char kVerticalAxis[] = "y";
+
+const figure::Chart* ChartOf(const RatingViewer& viewer, const char* view) {
+  return &viewer.findChild<ChartView*>(QLatin1String(view))->chart();
 }
 
 // Whether the viewer shows the chart view `name`; views are made as needed.
 bool Shows(const RatingViewer& viewer, const char* name) {
-  const auto* view = viewer.findChild<QChartView*>(QLatin1String(name));
+  const auto* view = viewer.findChild<ChartView*>(QLatin1String(name));
   return view != nullptr && view->isVisible();
 }
 
 // The texts a chart shows: its title and its legend's names.
-QStringList ChartTexts(const QChart* chart) {
-  QStringList texts{chart->title()};
-  for (QLegendMarker* marker : chart->legend()->markers()) {
-    if (marker->isVisible()) texts << marker->label();
+QStringList ChartTexts(const figure::Chart& chart) {
+  QStringList texts{QString::fromStdString(chart.title)};
+  for (const figure::Series& series : chart.series) {
+    if (series.legend != figure::LegendSymbol::kNone) {
+      texts << QString::fromStdString(series.name);
+    }
   }
   return texts;
 }
 
-template <typename Series>
-Series* Find(const QChart* chart, const char* name) {
-  for (QAbstractSeries* series : chart->series()) {
-    if (series->objectName() == QLatin1String(name)) {
-      return qobject_cast<Series*>(series);
-    }
+const figure::Series* Find(const figure::Chart* chart, const char* id) {
+  for (const figure::Series& series : chart->series) {
+    if (series.id == id) return &series;
   }
   return nullptr;
 }
 
+// The points of a series (the upper edge of an area).
+QList<QPointF> Points(const figure::Series* series) {
+  QList<QPointF> points;
+  for (const figure::Point& p : series->points) points.append({p.x, p.y});
+  return points;
+}
+
+int Count(const figure::Series* series) {
+  return series == nullptr ? -1 : static_cast<int>(series->points.size());
+}
+
 // The range of a chart's axis, as {min, max}.
-QList<double> Range(const QChart* chart, const char* axis_name) {
-  for (QAbstractAxis* axis : chart->axes()) {
-    if (axis->objectName() == QLatin1String(axis_name)) {
-      auto* value_axis = qobject_cast<QValueAxis*>(axis);
-      return {value_axis->min(), value_axis->max()};
-    }
-  }
-  return {};
+QList<double> Range(const figure::Chart* chart, const char* axis_name) {
+  const figure::Axis& axis =
+      std::string(axis_name) == kHorizontalAxis ? chart->x : chart->y;
+  return {axis.min, axis.max};
 }
 
 bool Near(const QList<double>& a, const QList<double>& b) {
@@ -146,17 +165,16 @@ class RatingViewerTest : public QObject {
     QCOMPARE(viewer.windowTitle(),
              QStringLiteral("断面与水位流量关系 - v_section.txt"));
 
-    const QChart* section = ChartOf(viewer, "SectionChart");
+    const figure::Chart* section = ChartOf(viewer, "SectionChart");
     QVERIFY(Near(Range(section, kHorizontalAxis), {0, 30}));
     QVERIFY(Near(Range(section, kVerticalAxis), {-0.25, 5.25}));
-    QCOMPARE(Find<QLineSeries>(section, kBedSeries)->count(), 4);
-    QCOMPARE(Find<QLineSeries>(section, kBankCrestSeries)->count(), 2);
+    QCOMPARE(Count(Find(section, kBedSeries)), 4);
+    QCOMPARE(Count(Find(section, kBankCrestSeries)), 2);
     // The water of stage 5 fills the V to both crests.
-    auto* water = Find<QAreaSeries>(section, kWaterSeries);
+    auto* water = Find(section, kWaterSeries);
     QVERIFY(water != nullptr);
-    QCOMPARE(water->upperSeries()->count(), 4);
-    for (const QPointF& p : water->upperSeries()->points())
-      QCOMPARE(p.y(), 5.0);
+    QCOMPARE(Count(water), 4);
+    for (const QPointF& p : Points(water)) QCOMPARE(p.y(), 5.0);
 
     // Both curves from the bed through the five stages of the table.
     struct Curve {
@@ -165,17 +183,16 @@ class RatingViewerTest : public QObject {
     };
     for (const Curve& curve : {Curve{"DischargeChart", 169.72 * 1.05},
                                Curve{"AreaChart", 100 * 1.05}}) {
-      const QChart* chart = ChartOf(viewer, curve.view);
-      QVERIFY(viewer.findChild<QChartView*>(curve.view)->isVisible());
+      const figure::Chart* chart = ChartOf(viewer, curve.view);
+      QVERIFY(viewer.findChild<ChartView*>(curve.view)->isVisible());
       QVERIFY2(Near(Range(chart, kHorizontalAxis), {0, curve.across_max}),
                curve.view);
       QVERIFY(Near(Range(chart, kVerticalAxis), {-0.25, 5.25}));
-      QCOMPARE(Find<QLineSeries>(chart, kCurveSeries)->count(), 6);
-      QCOMPARE(Find<QScatterSeries>(chart, kPointSeries)->count(), 5);
+      QCOMPARE(Count(Find(chart, kCurveSeries)), 6);
+      QCOMPARE(Count(Find(chart, kPointSeries)), 5);
     }
     const QList<QPointF> rating =
-        Find<QScatterSeries>(ChartOf(viewer, "DischargeChart"), kPointSeries)
-            ->points();
+        Points(Find(ChartOf(viewer, "DischargeChart"), kPointSeries));
     QCOMPARE(rating.first(), QPointF(8.47, 1));
     QCOMPARE(rating.last(), QPointF(169.72, 5));
 
@@ -194,8 +211,10 @@ class RatingViewerTest : public QObject {
     // The curve and its computed points have legend entries of their own
     // shape: a line and a dot.
     for (const char* view : {"DischargeChart", "AreaChart"}) {
-      QCOMPARE(ChartOf(viewer, view)->legend()->markerShape(),
-               QLegend::MarkerShapeFromSeries);
+      QCOMPARE(Find(ChartOf(viewer, view), kCurveSeries)->legend,
+               figure::LegendSymbol::kLine);
+      QCOMPARE(Find(ChartOf(viewer, view), kPointSeries)->legend,
+               figure::LegendSymbol::kDot);
     }
     for (const char* button : {"SavePng", "SaveSvg", "SaveCsv"}) {
       QVERIFY(viewer.findChild<QPushButton*>(button)->isEnabled());
@@ -285,17 +304,16 @@ class RatingViewerTest : public QObject {
     auto* line = viewer.findChild<QLabel*>("Message");
     QVERIFY(line->isVisible());
     QVERIFY(line->geometry().bottom() <
-            viewer.findChild<QChartView*>("SectionChart")
+            viewer.findChild<ChartView*>("SectionChart")
                 ->mapTo(&viewer, QPoint())
                 .y());
     QVERIFY(sink_.messages.empty());
 
-    const QChart* section = ChartOf(viewer, "SectionChart");
-    auto* bed = Find<QLineSeries>(section, kBedSeries);
-    QCOMPARE(bed == nullptr ? -1 : bed->count(), bed_points);
-    QVERIFY(Find<QAreaSeries>(section, kWaterSeries) == nullptr);
-    QVERIFY(!viewer.findChild<QChartView*>("DischargeChart")->isVisible());
-    QVERIFY(!viewer.findChild<QChartView*>("AreaChart")->isVisible());
+    const figure::Chart* section = ChartOf(viewer, "SectionChart");
+    QCOMPARE(Count(Find(section, kBedSeries)), bed_points);
+    QVERIFY(Find(section, kWaterSeries) == nullptr);
+    QVERIFY(!viewer.findChild<ChartView*>("DischargeChart")->isVisible());
+    QVERIFY(!viewer.findChild<ChartView*>("AreaChart")->isVisible());
     QVERIFY(!viewer.findChild<QTableWidget*>("Table")->isVisible());
     QVERIFY(!viewer.findChild<QPushButton*>("SaveCsv")->isEnabled());
     QCOMPARE(viewer.findChild<QPushButton*>("SavePng")->isEnabled(),
@@ -327,22 +345,30 @@ class RatingViewerTest : public QObject {
     QTest::addColumn<QString>("slope");
     QTest::addColumn<QByteArray>("gaugings");  // Empty: none imported.
     QTest::addColumn<QStringList>("said");     // Empty: the line is hidden.
+    QTest::addColumn<double>("stages");
     const QByteArray v = "0,5\r\n10,0\r\n20,0\r\n30,5\r\n";
     QTest::newRow("nothing doubtful")
-        << v << 0.025 << "0.0004" << QByteArray() << QStringList();
+        << v << 0.025 << "0.0004" << QByteArray() << QStringList() << 5.0;
     QTest::newRow("a point beyond the bank")
         << "-5,3\r\n" + v << 0.025 << "0.0004" << QByteArray()
-        << QStringList{"断面起点一端（第 1 个测点，起点距 -5）的高程 3"};
+        << QStringList{"断面起点一端（第 1 个测点，起点距 -5）的高程 3"} << 5.0;
     QTest::newRow("roughness with a 0 too few")
-        << v << 0.3 << "0.0004" << QByteArray() << QStringList{"糙率 0.3"};
+        << v << 0.3 << "0.0004" << QByteArray() << QStringList{"糙率 0.3"}
+        << 5.0;
     QTest::newRow("slope 0")
-        << v << 0.025 << "0" << QByteArray() << QStringList{"比降为 0"};
+        << v << 0.025 << "0" << QByteArray() << QStringList{"比降为 0"} << 5.0;
     QTest::newRow("far above the gaugings")
         << v << 0.025 << "0.0004" << QByteArray("1.5,20\r\n2,29\r\n")
-        << QStringList{"外延幅度 600.0%"};
+        << QStringList{"外延幅度 600.0%"} << 5.0;
     QTest::newRow("two at once")
         << v << 0.3 << "0.0004" << QByteArray("1.5,20\r\n2,29\r\n")
-        << QStringList{"糙率 0.3", "外延幅度 600.0%"};
+        << QStringList{"糙率 0.3", "外延幅度 600.0%"} << 5.0;
+    // The table of a fractional count stops below the bank: 7 rows of 0.63.
+    QTest::newRow("fractional stage count")
+        << v << 0.025 << "0.0004" << QByteArray()
+        << QStringList{"点子数量 7.9 不是整数", "表中只有 7 行",
+                       "最高计算水位 4.41 低于较低一岸的堤顶 5"}
+        << 7.9;
   }
 
   void warnings() {
@@ -351,11 +377,12 @@ class RatingViewerTest : public QObject {
     QFETCH(QString, slope);
     QFETCH(QByteArray, gaugings);
     QFETCH(QStringList, said);
+    QFETCH(double, stages);
     const QString path = temp_.filePath("warned.txt");
     QVERIFY(WriteFile(path, survey));
     RatingViewer viewer(&sink_);
-    viewer.Show(
-        Request(path.toStdString(), roughness, slope.toStdString().c_str(), 5));
+    viewer.Show(Request(path.toStdString(), roughness,
+                        slope.toStdString().c_str(), stages));
     viewer.show();
     QVERIFY(QTest::qWaitForWindowExposed(&viewer));
     if (!gaugings.isEmpty()) {
@@ -365,7 +392,7 @@ class RatingViewerTest : public QObject {
       QVERIFY(viewer.analysis().has_value());
     }
     // The table is computed and shown all the same.
-    QCOMPARE(viewer.figure().rows.size(), size_t{5});
+    QCOMPARE(viewer.figure().rows.size(), static_cast<size_t>(stages));
     QVERIFY(sink_.messages.empty());
     for (const QString& words : said) {
       QVERIFY2(viewer.message().contains(words), qPrintable(viewer.message()));
@@ -385,8 +412,9 @@ class RatingViewerTest : public QObject {
     QCOMPARE(viewer.message(), QString());
     QCOMPARE(viewer.figure().zones.size(), size_t{3});
     int boundaries = 0;
-    for (QAbstractSeries* series : ChartOf(viewer, "SectionChart")->series()) {
-      boundaries += series->objectName() == QLatin1String(kZoneBoundarySeries);
+    for (const figure::Series& series :
+         ChartOf(viewer, "SectionChart")->series) {
+      boundaries += series.id == kZoneBoundarySeries;
     }
     QCOMPARE(boundaries, 2);
     auto* table = viewer.findChild<QTableWidget*>("Table");
@@ -415,8 +443,7 @@ class RatingViewerTest : public QObject {
     viewer.Show(Request(kSurvey, 0.025, "0.0004", 3, Problems({}, {"糙率"})));
     QVERIFY(viewer.figure().rows.empty());
     QCOMPARE(viewer.findChild<QTableWidget*>("Table")->rowCount(), 0);
-    QVERIFY(Find<QAreaSeries>(ChartOf(viewer, "SectionChart"), kWaterSeries) ==
-            nullptr);
+    QVERIFY(Find(ChartOf(viewer, "SectionChart"), kWaterSeries) == nullptr);
     viewer.Show(Request(kSurvey, 0.025, "0.0004", 2));
     QCOMPARE(viewer.message(), QString());
     QCOMPARE(viewer.findChild<QTableWidget*>("Table")->rowCount(), 2);
@@ -465,7 +492,7 @@ class RatingViewerTest : public QObject {
     } else if (extension == ".png") {
       QImage image;
       QVERIFY(image.loadFromData(bytes, "PNG"));
-      QCOMPARE(image.size(), FigureSize(viewer.figure()));
+      QCOMPARE(image.size(), FigureImage(viewer.figure()).size());
     } else {
       QVERIFY(bytes.contains("<title>saved</title>"));
       QVERIFY(bytes.contains("</svg>"));
@@ -504,44 +531,44 @@ class RatingViewerTest : public QObject {
     QCOMPARE(viewer.analysis()->calibrated_roughness, 0.02);
 
     // Stages 3 to 5 lie above the gauging: dashed, from stage 2 on.
-    const QChart* rating = ChartOf(viewer, "DischargeChart");
+    const figure::Chart* rating = ChartOf(viewer, "DischargeChart");
     struct Curve {
       const char* name;
       QList<QPointF> points;
-      Qt::PenStyle style;
+      figure::Dash style;
     };
     for (const Curve& curve : {
-             Curve{
-                 kCurveSeries, {{0, 0}, {8.47, 1}, {29.06, 2}}, Qt::SolidLine},
+             Curve{kCurveSeries,
+                   {{0, 0}, {8.47, 1}, {29.06, 2}},
+                   figure::Dash::kSolid},
              Curve{kCurveExtendedSeries,
                    {{29.06, 2}, {61.96, 3}, {108.4, 4}, {169.72, 5}},
-                   Qt::DashLine},
+                   figure::Dash::kDashed},
              Curve{kCalibratedSeries,
                    {{0, 0}, {10.59, 1}, {36.33, 2}},
-                   Qt::SolidLine},
+                   figure::Dash::kSolid},
              Curve{kCalibratedExtendedSeries,
                    {{36.33, 2}, {77.46, 3}, {135.5, 4}, {212.16, 5}},
-                   Qt::DashLine},
+                   figure::Dash::kDashed},
          }) {
-      auto* series = Find<QLineSeries>(rating, curve.name);
+      const figure::Series* series = Find(rating, curve.name);
       QVERIFY2(series != nullptr, curve.name);
-      QCOMPARE(series->points(), curve.points);
-      QCOMPARE(series->pen().style(), curve.style);
+      QCOMPARE(Points(series), curve.points);
+      QCOMPARE(series->pen.dash, curve.style);
     }
-    QCOMPARE(Find<QScatterSeries>(rating, kGaugingSeries)->points(),
+    QCOMPARE(Points(Find(rating, kGaugingSeries)),
              QList<QPointF>{QPointF(54.8820294890058, 2.5)});
-    QCOMPARE(Find<QScatterSeries>(rating, kLeftOutSeries)->points(),
+    QCOMPARE(Points(Find(rating, kLeftOutSeries)),
              QList<QPointF>{QPointF(5, -1)});
     QVERIFY(Near(Range(rating, kVerticalAxis), {-1.3, 5.3}));
 
     QVERIFY(Shows(viewer, "RoughnessChart"));
-    const QChart* roughness = ChartOf(viewer, "RoughnessChart");
-    QCOMPARE(Find<QScatterSeries>(roughness, kRoughnessSeries)->count(), 1);
-    QVERIFY(
-        std::abs(Find<QScatterSeries>(roughness, kRoughnessSeries)->at(0).x() -
-                 0.02) < 1e-12);
+    const figure::Chart* roughness = ChartOf(viewer, "RoughnessChart");
+    QCOMPARE(Count(Find(roughness, kRoughnessSeries)), 1);
+    QVERIFY(std::abs(Find(roughness, kRoughnessSeries)->points[0].x - 0.02) <
+            1e-12);
     for (const QPointF& p :
-         Find<QLineSeries>(roughness, kCalibratedRoughnessSeries)->points()) {
+         Points(Find(roughness, kCalibratedRoughnessSeries))) {
       QCOMPARE(p.x(), 0.02);
     }
     auto* summary = viewer.findChild<QLabel*>("GaugingsSummary");
@@ -553,9 +580,7 @@ class RatingViewerTest : public QObject {
         "；符号检验 点数不足，适线检验 点数不足，偏离数值检验 点数不足，"
         "系统误差 0%，随机不确定度 无")));
     QVERIFY(Shows(viewer, "DeviationChart"));
-    QCOMPARE(Find<QScatterSeries>(ChartOf(viewer, "DeviationChart"),
-                                  kDeviationSeries)
-                 ->points(),
+    QCOMPARE(Points(Find(ChartOf(viewer, "DeviationChart"), kDeviationSeries)),
              QList<QPointF>{QPointF(0, 2.5)});
 
     QTest::mouseClick(viewer.findChild<QPushButton*>("SaveReport"),
@@ -646,9 +671,9 @@ class RatingViewerTest : public QObject {
     QVERIFY(QString::fromStdString(sink_.messages[0].text)
                 .contains(QStringLiteral("第 2 行的实测流量“0”不大于 0")));
     QCOMPARE(viewer.analysis().has_value(), good_before);
-    QCOMPARE(Find<QLineSeries>(ChartOf(viewer, "DischargeChart"),
-                               kCalibratedSeries) != nullptr,
-             good_before);
+    QCOMPARE(
+        Find(ChartOf(viewer, "DischargeChart"), kCalibratedSeries) != nullptr,
+        good_before);
     QCOMPARE(Shows(viewer, "RoughnessChart"), good_before);
     QCOMPARE(summary->isVisible(), good_before);
     QCOMPARE(summary->text(), summary_before);
@@ -714,7 +739,7 @@ class RatingViewerTest : public QObject {
                  QStringLiteral("v_section　糙率 n = 0.025　比降 S = 0.0004")),
              qPrintable(text.left(200)));
     int shown = 0;
-    for (const QChartView* view : viewer.findChildren<QChartView*>()) {
+    for (const ChartView* view : viewer.findChildren<ChartView*>()) {
       if (!view->isVisible()) continue;
       ++shown;
       for (const QString& words : ChartTexts(view->chart())) {

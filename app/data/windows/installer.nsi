@@ -1,10 +1,13 @@
 ; SPDX-License-Identifier: GPL-3.0-or-later
-; The Windows installer: both programs in Program Files\xsrating, a Start-menu
-; shortcut for the window, and an uninstaller listed among the installed
-; programs. scripts/package-windows.sh builds it with makensis, defining
+; The Windows installer: both programs and the user guide in Program
+; Files\xsrating, a Start-menu shortcut for the window (starting in the
+; user's Documents, where surveys are, not in Program Files) and one for the
+; guide, and an uninstaller listed among the installed programs. It shows
+; the licence first. scripts/package-windows.sh builds it with makensis,
+; defining
 ;   VERSION   the version, such as 0.1.0
 ;   FILES_DIR the folder holding what is installed: xsrating.exe,
-;             xsrating-cli.exe, README.md and LICENSE
+;             xsrating-cli.exe, 使用说明.html, README.md and LICENSE
 ;   ICON      the programs' icon (.ico), which the installer shows too
 ;   OUT_FILE  the installer to write
 ; /S installs (and, given to uninstall.exe, uninstalls) without a window; /D=
@@ -23,6 +26,10 @@ RequestExecutionLevel admin
 
 !define PRODUCT "xsrating"
 !define SHORTCUT_NAME "河道断面水位流量关系计算"
+!define GUIDE "使用说明"
+; The guide's shortcut in a Start-menu folder of ours: a "使用说明" of its own
+; beside other programs' would be taken for theirs, or replace theirs.
+!define GUIDE_FOLDER "$SMPROGRAMS\${SHORTCUT_NAME}"
 !define UNINSTALL_KEY \
   "Software\Microsoft\Windows\CurrentVersion\Uninstall\${PRODUCT}"
 
@@ -47,9 +54,12 @@ VIAddVersionKey /LANG=0 "LegalCopyright" "GPL-3.0-or-later"
 !define MUI_ABORTWARNING
 !define MUI_ICON "${ICON}"
 !define MUI_UNICON "${ICON}"
+!insertmacro MUI_PAGE_LICENSE "${FILES_DIR}/LICENSE"
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_INSTFILES
-!define MUI_FINISHPAGE_RUN "$INSTDIR\xsrating.exe"
+; The finish page starts nothing: what the installer starts runs as
+; administrator, as the installer does, and a window started so would write
+; its results with an administrator's rights.
 !insertmacro MUI_PAGE_FINISH
 !insertmacro MUI_UNPAGE_CONFIRM
 !insertmacro MUI_UNPAGE_INSTFILES
@@ -59,6 +69,7 @@ VIAddVersionKey /LANG=0 "LegalCopyright" "GPL-3.0-or-later"
 !macro ProgramFiles action
   !insertmacro ${action} "xsrating.exe"
   !insertmacro ${action} "xsrating-cli.exe"
+  !insertmacro ${action} "${GUIDE}.html"
   !insertmacro ${action} "README.md"
   !insertmacro ${action} "LICENSE"
 !macroend
@@ -75,7 +86,15 @@ Section
   SetOutPath "$INSTDIR"
   !insertmacro ProgramFiles InstallFile
   WriteUninstaller "$INSTDIR\uninstall.exe"
+  ; The window starts in the folder its shortcut names, and lists it first:
+  ; the Documents (文档) of the user who installs, whose surveys it is for.
+  SetShellVarContext current
+  SetOutPath "$DOCUMENTS"
+  SetShellVarContext all
   CreateShortcut "$SMPROGRAMS\${SHORTCUT_NAME}.lnk" "$INSTDIR\xsrating.exe"
+  CreateDirectory "${GUIDE_FOLDER}"
+  CreateShortcut "${GUIDE_FOLDER}\${GUIDE}.lnk" "$INSTDIR\${GUIDE}.html"
+  SetOutPath "$INSTDIR"
 
   WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayName" "${SHORTCUT_NAME}"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
@@ -97,6 +116,8 @@ SectionEnd
 Section "Uninstall"
   SetShellVarContext all
   Delete "$SMPROGRAMS\${SHORTCUT_NAME}.lnk"
+  Delete "${GUIDE_FOLDER}\${GUIDE}.lnk"
+  RMDir "${GUIDE_FOLDER}"
   !insertmacro ProgramFiles RemoveFile
   Delete "$INSTDIR\uninstall.exe"
   RMDir "$INSTDIR"
