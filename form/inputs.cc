@@ -18,9 +18,19 @@ constexpr InputBoxInfo kInfo[] = {
     {"水位流量关系曲线点子数量", "20", "Text3"},
 };
 
-// Blanks a user may type: ASCII spaces and tabs, and the ideographic space of
-// a Chinese input method.
-bool IsBlank(std::string_view text) {
+// “甲”, “甲”和“乙”, “甲”、“乙”和“丙”.
+std::string QuotedList(const std::vector<std::string>& names) {
+  std::string list;
+  for (size_t i = 0; i < names.size(); ++i) {
+    if (i > 0) list += i + 1 == names.size() ? "和" : "、";
+    list += "“" + names[i] + "”";
+  }
+  return list;
+}
+
+}  // namespace
+
+bool IsBlankEntry(std::string_view text) {
   constexpr std::string_view kIdeographicSpace = "\xE3\x80\x80";
   while (!text.empty()) {
     if (text.starts_with(kIdeographicSpace)) {
@@ -34,18 +44,6 @@ bool IsBlank(std::string_view text) {
   }
   return true;
 }
-
-// “甲”, “甲”和“乙”, “甲”、“乙”和“丙”.
-std::string QuotedList(const std::vector<std::string>& names) {
-  std::string list;
-  for (size_t i = 0; i < names.size(); ++i) {
-    if (i > 0) list += i + 1 == names.size() ? "和" : "、";
-    list += "“" + names[i] + "”";
-  }
-  return list;
-}
-
-}  // namespace
 
 const InputBoxInfo& DescribeInput(InputBox box) {
   return kInfo[static_cast<int>(box)];
@@ -90,7 +88,7 @@ InputProblems FindInputProblems(const BoxTexts& texts) {
     if (box == InputBox::kRoughness && texts.roughness_from_zones) continue;
     const std::string& text = texts.Of(box);
     std::vector<std::string>* list = nullptr;
-    if (IsBlank(text)) {
+    if (IsBlankEntry(text)) {
       list = &problems.empty;
     } else if (!TextToNumber(text).has_value()) {
       list = &problems.not_numbers;

@@ -26,6 +26,11 @@ struct InputBoxInfo {
   const char* control;  // The text box's name in the layout: "Text1".
 };
 
+// True when a text the user typed holds nothing but blanks: ASCII spaces,
+// tabs and line ends, and the ideographic space of a Chinese input method.
+// The one rule for an empty box or cell in every window.
+bool IsBlankEntry(std::string_view text);
+
 // The name, example and control of `box`. The command line names its options'
 // values by the same names.
 const InputBoxInfo& DescribeInput(InputBox box);

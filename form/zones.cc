@@ -7,16 +7,9 @@
 #include "core/input/zones_file.h"
 #include "core/output/own_files.h"
 #include "core/output/zones_file_text.h"
+#include "form/inputs.h"
 
 namespace xsrating {
-namespace {
-
-bool IsBlankText(const std::string& text) {
-  return text.find_first_not_of(" \t") == std::string::npos;
-}
-
-}  // namespace
-
 std::vector<ZoneRowTexts> ZoneRows(std::span<const RoughnessZone> zones) {
   std::vector<ZoneRowTexts> rows;
   for (const RoughnessZone& zone : zones) {
@@ -31,7 +24,7 @@ Status ZonesFromRows(std::span<const ZoneRowTexts> rows,
   zones->clear();
   for (size_t i = 0; i < rows.size(); ++i) {
     const ZoneRowTexts& row = rows[i];
-    if (IsBlankText(row.from) && IsBlankText(row.roughness)) continue;
+    if (IsBlankEntry(row.from) && IsBlankEntry(row.roughness)) continue;
     const std::string at = "第 " + std::to_string(i + 1) + " 行";
     const std::optional<double> from = TextToNumber(row.from);
     if (!from) return Status::Error(at + "的分区起点距不是数字。");

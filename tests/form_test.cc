@@ -407,6 +407,8 @@ TEST(ZoneRowsTest, TextsToZonesNamingTheRowAtFault) {
   const Case cases[] = {
       {{{"0", ".05"}, {" ", ""}, {"10", "0.025"}}, 2, ""},
       {{{"", ""}}, 0, ""},  // No zones: one roughness for the section.
+      // An input method's ideographic space is as blank as in the boxes.
+      {{{"0", ".05"}, {"\u3000", "\u3000 "}}, 1, ""},
       {{{"0", ".05"}, {"10", "n"}}, 0, "第 2 行的糙率不是数字。"},
       {{{"", ".05"}}, 0, "第 1 行的分区起点距不是数字。"},
       // Then the rules of every run, naming the row.
