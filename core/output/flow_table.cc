@@ -14,19 +14,6 @@ namespace {
 
 constexpr char kLineEnd[] = "\r\n";
 
-// A text cell, quoted when a spreadsheet would otherwise split it.
-std::string TextCell(std::string_view text) {
-  if (text.find_first_of(",\"\r\n") == std::string_view::npos) {
-    return std::string(text);
-  }
-  std::string quoted = "\"";
-  for (char c : text) {
-    if (c == '"') quoted += '"';
-    quoted += c;
-  }
-  return quoted + "\"";
-}
-
 void AddRow(std::string* csv, std::string_view name, std::string_view value) {
   *csv += name;
   *csv += ',';
@@ -40,8 +27,8 @@ std::string NumberCell(const std::optional<double>& value) {
 
 std::string RoughnessCell(const Rating& rating) {
   if (rating.zones.size() >= 2) {
-    return TextCell(std::string(ZoneMethodName(rating.zone_method)) + " " +
-                    DescribeZones(rating.zones));
+    return CsvText(std::string(ZoneMethodName(rating.zone_method)) + " " +
+                   DescribeZones(rating.zones));
   }
   return CsvNumber(rating.roughness);
 }
@@ -52,14 +39,14 @@ void AddSummaryBlock(const FlowTableRun& run, const Rating& rating,
   const FlowSummary& summary = result.summary;
   *csv += kFlowTableHeader;
   *csv += kLineEnd;
-  AddRow(csv, "水位过程文件", TextCell(run.stage_record_path));
-  AddRow(csv, "地形文件", TextCell(run.data_file_path));
+  AddRow(csv, "水位过程文件", CsvText(run.stage_record_path));
+  AddRow(csv, "地形文件", CsvText(run.data_file_path));
   if (flow.calibrated_roughness) {
     AddRow(csv, "率定糙率", CsvNumber(*flow.calibrated_roughness));
   } else {
     AddRow(csv, "糙率", RoughnessCell(rating));
   }
-  AddRow(csv, "比降", TextCell(run.slope_text));
+  AddRow(csv, "比降", CsvText(run.slope_text));
   AddRow(csv, "计算时间",
          FormatShortDate(run.run_time) + " " + FormatLongTime(run.run_time));
   AddRow(csv, "记录数", std::to_string(summary.readings));

@@ -9,6 +9,18 @@
 
 namespace xsrating {
 
+std::string CsvText(std::string_view text) {
+  if (text.find_first_of(",\"\r\n") == std::string_view::npos) {
+    return std::string(text);
+  }
+  std::string quoted = "\"";
+  for (char c : text) {
+    if (c == '"') quoted += '"';
+    quoted += c;
+  }
+  return quoted + "\"";
+}
+
 std::string CsvNumber(double value) {
   if (value == 0) return "0";
   // The general form of printf's %.15g: plain digits in the ordinary range,

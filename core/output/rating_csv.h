@@ -31,6 +31,11 @@ inline constexpr char kZoneCsvColumns[] = ",综合糙率,动能修正系数";
 // 10 + 2 * sqrt(5) is "14.4721359549996".
 std::string CsvNumber(double value);
 
+// A text as one CSV cell: as it is, or in double quotes with its quotes
+// doubled when it holds a comma, a quote or a line end that a spreadsheet
+// would otherwise split it at.
+std::string CsvText(std::string_view text);
+
 // The table as UTF-8 with a byte-order mark, so that a spreadsheet on a
 // Chinese Windows system opens it in the right encoding; the header row, then
 // one row per HydraulicRow, in order, each value as CsvNumber writes it; every

@@ -52,21 +52,8 @@ std::string Percent(const std::optional<double>& value, int digits) {
   return value ? Digits(*value, digits) + "%" : std::string("无");
 }
 
-// A text cell, quoted when a spreadsheet would otherwise split it.
-std::string TextCell(std::string_view text) {
-  if (text.find_first_of(",\"\r\n") == std::string_view::npos) {
-    return std::string(text);
-  }
-  std::string quoted = "\"";
-  for (char c : text) {
-    if (c == '"') quoted += '"';
-    quoted += c;
-  }
-  return quoted + "\"";
-}
-
 void WriteTextRow(std::ostream& out, const char* name, std::string_view text) {
-  out << name << ',' << TextCell(text) << kLineEnd;
+  out << name << ',' << CsvText(text) << kLineEnd;
 }
 
 // The tests in the order the report and the summary give them.
