@@ -19,6 +19,7 @@
 #include "form/layout.h"
 #include "form/texts.h"
 #include "form/viewer.h"
+#include "win32/window_proc.h"
 #include "win32/zones_dialog.h"
 
 namespace xsrating {
@@ -373,21 +374,7 @@ void Form1Window::LayOut(UINT dpi) {
 
 LRESULT CALLBACK Form1Window::WindowProc(HWND hwnd, UINT message, WPARAM wparam,
                                          LPARAM lparam) {
-  if (message == WM_NCCREATE) {
-    auto* window = static_cast<Form1Window*>(
-        reinterpret_cast<CREATESTRUCTW*>(lparam)->lpCreateParams);
-    window->hwnd_ = hwnd;
-    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(window));
-  }
-  auto* window =
-      reinterpret_cast<Form1Window*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-  if (window == nullptr) return DefWindowProcW(hwnd, message, wparam, lparam);
-  if (message == WM_NCDESTROY) {
-    SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
-    window->hwnd_ = nullptr;
-    return DefWindowProcW(hwnd, message, wparam, lparam);
-  }
-  return window->Handle(message, wparam, lparam);
+  return DispatchToWindow<Form1Window>(hwnd, message, wparam, lparam);
 }
 
 LRESULT Form1Window::Handle(UINT message, WPARAM wparam, LPARAM lparam) {

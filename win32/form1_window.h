@@ -103,6 +103,11 @@ class Form1Window : private FormView, private ChooserView {
   static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wparam,
                                      LPARAM lparam);
   LRESULT Handle(UINT message, WPARAM wparam, LPARAM lparam);
+  // The class's window procedure (win32/window_proc.h) sets hwnd_ and calls
+  // Handle.
+  template <typename Window>
+  friend LRESULT DispatchToWindow(HWND hwnd, UINT message, WPARAM wparam,
+                                  LPARAM lparam);
   void CreateControls();
   // Places every control and makes the fonts for `dpi`.
   void LayOut(UINT dpi);

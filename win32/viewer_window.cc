@@ -18,6 +18,7 @@
 #include "figure_gdiplus/gdiplus_painter.h"
 #include "win32/file_dialogs.h"
 #include "win32/warning_box_sink.h"
+#include "win32/window_proc.h"
 
 namespace xsrating {
 namespace {
@@ -441,21 +442,7 @@ Status ViewerWindow::FigureBytes(ViewerFile file, const ViewerContent& content,
 
 LRESULT CALLBACK ViewerWindow::WindowProc(HWND hwnd, UINT message,
                                           WPARAM wparam, LPARAM lparam) {
-  if (message == WM_NCCREATE) {
-    auto* window = static_cast<ViewerWindow*>(
-        reinterpret_cast<CREATESTRUCTW*>(lparam)->lpCreateParams);
-    window->hwnd_ = hwnd;
-    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(window));
-  }
-  auto* window =
-      reinterpret_cast<ViewerWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-  if (window == nullptr) return DefWindowProcW(hwnd, message, wparam, lparam);
-  if (message == WM_NCDESTROY) {
-    SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
-    window->hwnd_ = nullptr;
-    return DefWindowProcW(hwnd, message, wparam, lparam);
-  }
-  return window->Handle(message, wparam, lparam);
+  return DispatchToWindow<ViewerWindow>(hwnd, message, wparam, lparam);
 }
 
 LRESULT ViewerWindow::Handle(UINT message, WPARAM wparam, LPARAM lparam) {

@@ -89,6 +89,11 @@ class ViewerWindow final : public ViewerView {
   static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wparam,
                                      LPARAM lparam);
   LRESULT Handle(UINT message, WPARAM wparam, LPARAM lparam);
+  // The class's window procedure (win32/window_proc.h) sets hwnd_ and calls
+  // Handle.
+  template <typename Window>
+  friend LRESULT DispatchToWindow(HWND hwnd, UINT message, WPARAM wparam,
+                                  LPARAM lparam);
   void CreateControls();
   void MakeFonts(UINT dpi);
   // Places the controls and lays the charts out for the client area.
