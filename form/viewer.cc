@@ -5,6 +5,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
+#include <span>
 #include <string>
 #include <utility>
 #include <vector>
@@ -12,8 +13,11 @@
 #include "core/base/date_time.h"
 #include "core/base/number_text.h"
 #include "core/calibration/rating_analysis.h"
+#include "core/flow/record_flow.h"
 #include "core/input/cross_section.h"
+#include "core/input/stage_record.h"
 #include "core/output/figure_request.h"
+#include "core/output/flow_table.h"
 #include "core/output/own_files.h"
 #include "core/output/rating_csv.h"
 #include "core/output/rating_heading.h"
@@ -93,6 +97,7 @@ constexpr FileKind kFileKinds[] = {
     {".svg", "保存图", "SVG 矢量图 (*.svg)", "*.svg", OwnFile::kFigure},
     {".csv", "保存水力要素表", "CSV 表格 (*.csv)", "*.csv", OwnFile::kTable},
     {".csv", "保存率定表", "CSV 表格 (*.csv)", "*.csv", OwnFile::kReport},
+    {".csv", "保存流量表", "CSV 表格 (*.csv)", "*.csv", OwnFile::kFlowTable},
 };
 
 const FileKind& KindOf(ViewerFile file) {
@@ -196,6 +201,8 @@ void ViewerController::Show(const ViewRequest& request) {
       AddSentence(checked.message(), &message);
     }
   }
+  // The kept record's discharges belong to the table just computed.
+  ConvertKeptRecord();
   table_message_ = message;
   status_.clear();
   view_.Refresh();
@@ -220,7 +227,67 @@ void ViewerController::ImportGaugings(const std::string& path) {
     return;
   }
   gaugings_path_ = path;
+  // From now on the discharges come from the calibrated roughness.
+  ConvertKeptRecord();
   view_.Refresh();
+}
+
+OpenDialogRequest ViewerController::StageRecordDialog() const {
+  const std::string& near =
+      stage_record_path_.empty() ? params_.data_file_path : stage_record_path_;
+  return {"推求流量：选择水位过程文件",
+          FolderOf(near),
+          {{"水位过程 (*.txt *.csv)", "*.txt;*.csv"}, {"所有文件 (*)", "*"}}};
+}
+
+void ViewerController::PressConvert() {
+  if (!CanConvert()) return;
+  const std::string path = view_.ChooseOpenPath(StageRecordDialog());
+  if (!path.empty()) ConvertStageRecord(path);
+}
+
+void ViewerController::ConvertStageRecord(const std::string& path) {
+  std::vector<StageReading> readings;
+  Status status = rating_ ? ReadStageRecord(path, &readings)
+                          : Status::Error(
+                                "还没有算出水位流量关系，无法推求流量。请先填好"
+                                "参数并查看断面与曲线。");
+  // What was shown stays until the new record has its discharges.
+  StageRecordFlow flow;
+  if (status.ok()) status = FlowOf(readings, &flow);
+  if (!status.ok()) {
+    sink_.ShowWarning(status.message(), kViewerFlowFailedTitle);
+    return;
+  }
+  content_.hydrograph = figure::MakeHydrograph(readings, flow);
+  flow_ = std::move(flow);
+  stage_record_path_ = path;
+  stage_readings_ = std::move(readings);
+  flow_message_.clear();
+  status_.clear();
+  view_.Refresh();
+}
+
+Status ViewerController::FlowOf(const std::vector<StageReading>& readings,
+                                StageRecordFlow* flow) const {
+  const RatingAnalysis* analysis =
+      content_.analysis ? &*content_.analysis : nullptr;
+  return ComputeStageRecordFlow(*rating_, analysis, rating_->params.slope_text,
+                                readings, flow);
+}
+
+void ViewerController::ConvertKeptRecord() {
+  flow_.reset();
+  content_.hydrograph.reset();
+  flow_message_.clear();
+  if (!rating_ || stage_readings_.empty()) return;
+  StageRecordFlow flow;
+  if (Status s = FlowOf(stage_readings_, &flow); !s.ok()) {
+    flow_message_ = s.message();
+    return;
+  }
+  content_.hydrograph = figure::MakeHydrograph(stage_readings_, flow);
+  flow_ = std::move(flow);
 }
 
 Status ViewerController::CheckGaugings(const std::string& path) {
@@ -250,7 +317,41 @@ std::string ViewerController::message() const {
       AddSentence(*warning, &message);
     }
   }
+  if (flow_) {
+    for (const std::string& warning : FlowWarnings(flow_->flow)) {
+      AddSentence(warning, &message);
+    }
+  }
+  if (!flow_message_.empty()) AddSentence(flow_message_, &message);
   return message;
+}
+
+namespace {
+
+std::string DischargeAt(const FlowExtreme& extreme) {
+  return YearbookNumber(extreme.discharge) + " m³/s（" +
+         RecordTimeText(extreme.time) + "）";
+}
+
+}  // namespace
+
+std::string ViewerController::flow_summary() const {
+  if (!flow_) return {};
+  const FlowSummary& s = flow_->summary;
+  std::string line = "水位记录 " + std::to_string(s.readings) +
+                     " 条，有日平均流量 " + std::to_string(s.days_with_mean) +
+                     " 天，缺测 " + std::to_string(s.days_missing) + " 天";
+  if (s.largest && s.smallest) {
+    line += "；最大流量 " + DischargeAt(*s.largest) + "，最小流量 " +
+            DischargeAt(*s.smallest);
+  } else {
+    line += "；没有一条记录有流量";
+  }
+  if (s.mean && s.volume) {
+    line += "；平均流量 " + YearbookNumber(*s.mean) + " m³/s，径流量 " +
+            YearbookNumber(*s.volume / 1e4) + " 万m³";
+  }
+  return line + "。";
 }
 
 std::string ViewerController::summary() const {
@@ -291,6 +392,8 @@ bool ViewerController::CanSave(ViewerFile file) const {
       return HasTable();
     case ViewerFile::kReport:
       return content_.analysis.has_value() && content_.checks.has_value();
+    case ViewerFile::kFlowTable:
+      return flow_.has_value();
   }
   return false;
 }
@@ -310,7 +413,11 @@ SaveDialogRequest ViewerController::SaveDialog(ViewerFile file) const {
   SaveDialogRequest request{
       file,          kind.caption, {}, kind.filter_text, kind.filter_pattern,
       kind.extension};
-  if (!params_.data_file_path.empty()) {
+  if (file == ViewerFile::kFlowTable) {
+    if (!stage_record_path_.empty()) {
+      request.suggested = FlowTablePath(stage_record_path_);
+    }
+  } else if (!params_.data_file_path.empty()) {
     request.suggested =
         file == ViewerFile::kReport
             ? RatingReportPath(params_.data_file_path)
@@ -364,6 +471,10 @@ bool ViewerController::SaveTo(ViewerFile file, const std::string& path) {
       // The time of the save: the viewer's table is computed anew each time
       // it is shown.
       .run_time = hooks_.now(),
+      .stage_record_path = stage_record_path_,
+      .stage_readings = flow_ ? std::span<const StageReading>(stage_readings_)
+                              : std::span<const StageReading>(),
+      .flow = flow_ ? &*flow_ : nullptr,
   };
   ViewFigureRenderer figures(view_, content_);
   // The save dialog has asked before replacing a file; still only a file of

@@ -18,12 +18,14 @@
 #include "core/base/types.h"
 #include "core/calibration/rating_analysis.h"
 #include "core/calibration/rating_checks.h"
+#include "core/flow/yearbook.h"
 #include "core/hydraulics/hydraulic_table.h"
 #include "core/hydraulics/rating.h"
 #include "core/hydraulics/roughness_zones.h"
 #include "core/input/cross_section.h"
 #include "core/run/run.h"
 #include "core/run/survey_outputs.h"
+#include "figure/figure_request.h"
 #include "form/inputs.h"
 
 namespace xsrating {
@@ -49,10 +51,13 @@ struct ViewerContent {
   std::optional<RatingChecks> checks;
   // The line above a figure file that says what it shows (RatingHeading).
   std::string heading;
+  // The stage record's discharges as the hydrograph draws them, when one was
+  // converted by the rating shown.
+  std::optional<figure::Hydrograph> hydrograph;
 };
 
 // The files the viewer saves.
-enum class ViewerFile { kPng, kSvg, kCsv, kReport };
+enum class ViewerFile { kPng, kSvg, kCsv, kReport, kFlowTable };
 
 // What a save dialog offers: its caption, the suggested path (empty without
 // a survey), the filter's text ("PNG 图片 (*.png)") and pattern ("*.png"),
@@ -66,8 +71,9 @@ struct SaveDialogRequest {
   std::string extension;
 };
 
-// What the open dialog for gaugings offers: caption, the folder it opens in
-// (the survey's, empty without one) and its filters as text and pattern.
+// What an open dialog (for gaugings or a stage record) offers: caption, the
+// folder it opens in (the survey's, empty without one) and its filters as text
+// and pattern.
 struct OpenDialogRequest {
   std::string caption;
   std::string folder;
@@ -81,6 +87,7 @@ struct OpenDialogRequest {
 // Message box titles of the viewer.
 inline constexpr char kViewerSaveFailedTitle[] = "保存未完成";
 inline constexpr char kViewerImportFailedTitle[] = "实测流量未能导入";
+inline constexpr char kViewerFlowFailedTitle[] = "流量未能推求";
 // The viewer's caption without a survey; with one, " - name.txt" follows.
 inline constexpr char kViewerCaption[] = "断面与水位流量关系";
 
@@ -92,8 +99,8 @@ class ViewerView {
   // Shows the controller's state anew: caption, lines, charts, table and
   // which buttons work.
   virtual void Refresh() = 0;
-  // Asks for a gaugings file to open; its path (UTF-8), empty when
-  // cancelled.
+  // Asks for a file to open (gaugings, a stage record); its path (UTF-8), empty
+  // when cancelled.
   virtual std::string ChooseOpenPath(const OpenDialogRequest& request) = 0;
   // Asks where to save; the path (UTF-8), empty when cancelled. The dialog
   // asks before replacing a file.
@@ -174,6 +181,14 @@ ScreenRect ViewerFrame(int preferred_width, int preferred_height,
 //  - ImportGaugings() checks the rating shown against a gaugings file; a
 //    failure is told through the sink and everything shown stays, the
 //    gaugings checked before included.
+//  - ConvertStageRecord() reads a stage record and turns it into discharges
+//    by the rating shown (the calibrated roughness once gaugings are
+//    checked), as the command line's --stage-record does: the hydrograph,
+//    the flow summary line and the record's warnings on the red line. A
+//    record that cannot be read or converted is told through the sink and
+//    what was shown stays. The readings are kept: each later Show() or
+//    import converts them again by the new rating, so the discharges always
+//    belong to the table shown; without a table there are none.
 //  - Save() writes a file through the one output service (SaveOutput),
 //    replacing only a file of ours, and says where on the status line; a
 //    failure is told through the sink with the saver's message and the status
@@ -197,6 +212,12 @@ class ViewerController {
   // Saves `file` at `path`. Returns whether it was saved.
   bool SaveTo(ViewerFile file, const std::string& path);
 
+  // The button 推求流量…: asks the view for a stage record, then
+  // ConvertStageRecord().
+  void PressConvert();
+  // Reads the stage record at `path` (UTF-8) and converts it.
+  void ConvertStageRecord(const std::string& path);
+
   // The state the view renders.
   const ViewerContent& content() const { return content_; }
   // The window's caption: kViewerCaption, " - " and the survey's name.
@@ -205,6 +226,11 @@ class ViewerController {
   std::string message() const;
   // The gaugings' summary line (RatingSummary); empty without gaugings.
   std::string summary() const;
+  // The stage record's line: its readings, the days with a mean and the
+  // 缺测 ones, the largest and smallest discharge with their times, the mean
+  // discharge and the volume, discharges as yearbooks print them; empty
+  // without a converted record.
+  std::string flow_summary() const;
   // Where the last save went ("已保存到 …"); empty before one and after a
   // failed one.
   const std::string& status() const { return status_; }
@@ -214,6 +240,8 @@ class ViewerController {
   bool HasTable() const { return !content_.rows.empty(); }
   bool CanSave(ViewerFile file) const;
   bool CanImport() const;
+  // Whether 推求流量… works: there is a rating to convert by.
+  bool CanConvert() const { return rating_.has_value(); }
   // Why the import button does not work, for its tooltip; empty when it
   // does or when the reason is plain (no table).
   std::string ImportHint() const;
@@ -221,13 +249,26 @@ class ViewerController {
   // guard left it).
   const RunParameters& parameters() const { return params_; }
   const std::string& gaugings_path() const { return gaugings_path_; }
+  // The stage record converted, as chosen; empty before one.
+  const std::string& stage_record_path() const { return stage_record_path_; }
+  // Its discharges by the rating shown; none without.
+  const std::optional<StageRecordFlow>& flow() const { return flow_; }
 
-  // The dialogs' requests, as PressImport() and PressSave() make them.
+  // The dialogs' requests, as PressImport(), PressConvert() and PressSave()
+  // make them.
   OpenDialogRequest ImportDialog() const;
+  OpenDialogRequest StageRecordDialog() const;
   SaveDialogRequest SaveDialog(ViewerFile file) const;
 
  private:
   Status CheckGaugings(const std::string& path);
+  // The discharges of `readings` by the rating shown (which there is).
+  Status FlowOf(const std::vector<StageReading>& readings,
+                StageRecordFlow* flow) const;
+  // Converts the kept readings by the rating shown into `flow_` and the
+  // hydrograph; none without a rating, and flow_message_ says why when the
+  // conversion fails.
+  void ConvertKeptRecord();
 
   ViewerView& view_;
   MessageSink& sink_;
@@ -242,6 +283,12 @@ class ViewerController {
   std::optional<Rating> rating_;
   RunParameters params_;
   std::string gaugings_path_;
+  // The stage record as read when it was chosen, and its discharges.
+  std::string stage_record_path_;
+  std::vector<StageReading> stage_readings_;
+  std::optional<StageRecordFlow> flow_;
+  // Why the kept record could not be converted by the table shown.
+  std::string flow_message_;
 };
 
 }  // namespace xsrating

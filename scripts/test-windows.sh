@@ -242,18 +242,20 @@ kill "$xvfb2" 2>/dev/null || true
 echo "test-windows: the window's part took $((SECONDS - window_start)) s"
 
 # The viewer's files against the command line's for the same run: the table
-# the same bytes, the rating report apart from its path and time rows, and
-# the figure the same SVG as xsrating-cli.exe --plot svg draws.
+# the same bytes, the rating report and the flow table apart from their path
+# and time rows, and the figure (with the hydrograph) the same SVG as
+# xsrating-cli.exe --plot svg draws.
 mkdir -p "$work/viewer-cli/linux" "$work/viewer-cli/windows"
-cp examples/river_section.txt examples/river_section_gaugings.txt \
-  "$work/viewer-cli/linux/"
-cp examples/river_section.txt examples/river_section_gaugings.txt \
-  "$work/viewer-cli/windows/"
+for side in linux windows; do
+  cp examples/river_section.txt examples/river_section_gaugings.txt \
+    examples/river_section_stages.txt "$work/viewer-cli/$side/"
+done
 (cd "$work/viewer-cli/linux" && "$linux_cli" -n 0.03 -s 0.00025 -m 20 --csv \
-  --gaugings river_section_gaugings.txt river_section.txt >/dev/null 2>&1)
+  --gaugings river_section_gaugings.txt \
+  --stage-record river_section_stages.txt river_section.txt >/dev/null 2>&1)
 (cd "$work/viewer-cli/windows" && "$wine" "$windows_cli" -n 0.03 -s 0.00025 \
-  -m 20 --plot=svg --gaugings river_section_gaugings.txt river_section.txt \
-  >/dev/null 2>&1)
+  -m 20 --plot=svg --gaugings river_section_gaugings.txt \
+  --stage-record river_section_stages.txt river_section.txt >/dev/null 2>&1)
 saves=$work/viewer-saves
 cmp -s "$saves/viewer-river_section成果.csv" \
   "$work/viewer-cli/linux/river_section成果.csv" ||
@@ -262,6 +264,10 @@ without_path_and_time() { grep -avE '^(地形文件|实测流量文件|计算时
 cmp -s <(without_path_and_time "$saves/viewer-river_section率定.csv") \
   <(without_path_and_time "$work/viewer-cli/linux/river_section率定.csv") ||
   fail "the viewer's rating report differs from the command line's"
+without_flow_paths() { grep -avE '^(水位过程文件|地形文件|计算时间),' "$1"; }
+cmp -s <(without_flow_paths "$saves/viewer-river_section_stages流量.csv") \
+  <(without_flow_paths "$work/viewer-cli/linux/river_section_stages流量.csv") ||
+  fail "the viewer's flow table differs from the command line's"
 cmp -s "$saves/viewer-river_section成果.svg" \
   "$work/viewer-cli/windows/river_section成果.svg" ||
   fail "the viewer's SVG differs from xsrating-cli.exe --plot svg"

@@ -13,6 +13,7 @@
 
 #include "core/base/encoding.h"
 #include "core/base/file_io.h"
+#include "core/output/flow_table.h"
 #include "core/output/own_files.h"
 #include "core/output/rating_csv.h"
 #include "core/run/run.h"
@@ -32,6 +33,7 @@
 namespace xsrating {
 namespace {
 
+using testing::AllOf;
 using testing::ElementsAre;
 using testing::ElementsAreArray;
 using testing::HasSubstr;
@@ -1004,6 +1006,71 @@ TEST_F(ViewerControllerTest, SavesSayWhereAndFailuresAreTold) {
   EXPECT_EQ(sink_.messages[1].text, "画不出。");
   // No report without gaugings.
   EXPECT_FALSE(viewer_.SaveTo(ViewerFile::kReport, dir_.Utf8("r.csv")));
+}
+
+TEST_F(ViewerControllerTest, AStageRecordFollowsTheRatingShown) {
+  viewer_.Show(Request(0.03, "0.0004", 8));
+  EXPECT_TRUE(viewer_.CanConvert());
+  EXPECT_FALSE(viewer_.CanSave(ViewerFile::kFlowTable));
+  const std::string record = dir_.Utf8("river_section_stages.txt");
+  WriteBytes(dir_.path() / "river_section_stages.txt",
+             ReadBytes(XSRATING_EXAMPLES "/river_section_stages.txt"));
+  view_.open_answer = record;
+  viewer_.PressConvert();
+  ASSERT_EQ(view_.opened.size(), 1u);
+  EXPECT_EQ(view_.opened[0].folder, dir_.path().string());
+  ASSERT_TRUE(viewer_.flow().has_value());
+  ASSERT_TRUE(viewer_.content().hydrograph.has_value());
+  EXPECT_EQ(viewer_.content().hydrograph->days.size(),
+            viewer_.flow()->days.size());
+  EXPECT_THAT(viewer_.flow_summary(),
+              AllOf(HasSubstr("水位记录 142 条"), HasSubstr("最大流量 "),
+                    HasSubstr("万m³")));
+  const double plain = *viewer_.flow()->summary.mean;
+
+  // A record that cannot be read keeps the one converted before.
+  WriteBytes(dir_.path() / "bad.txt", "2024-06-01,24:00,45.3\r\n");
+  viewer_.ConvertStageRecord(dir_.Utf8("bad.txt"));
+  ASSERT_EQ(sink_.messages.size(), 1u);
+  EXPECT_EQ(sink_.messages[0].title, kViewerFlowFailedTitle);
+  EXPECT_THAT(sink_.messages[0].text, HasSubstr("第 1 行"));
+  EXPECT_EQ(viewer_.stage_record_path(), record);
+  ASSERT_TRUE(viewer_.flow().has_value());
+  EXPECT_EQ(*viewer_.flow()->summary.mean, plain);
+
+  // The gaugings' calibrated roughness, then a rougher table: each converts
+  // the kept readings again.
+  viewer_.ImportGaugings(XSRATING_EXAMPLES "/river_section_gaugings.txt");
+  ASSERT_TRUE(viewer_.flow()->flow.calibrated_roughness.has_value());
+  viewer_.Show(Request(0.035, "0.0004", 8));
+  ASSERT_TRUE(viewer_.flow().has_value());
+  EXPECT_TRUE(viewer_.flow()->flow.calibrated_roughness.has_value());
+  ViewRequest zoned = Request(0.03, "0.0004", 8);
+  zoned.parameters.zones = {{0, 0.05, 1}, {30, 0.028, 2}};
+  viewer_.Show(zoned);
+  ASSERT_TRUE(viewer_.flow().has_value());
+  EXPECT_FALSE(viewer_.flow()->flow.calibrated_roughness.has_value());
+  EXPECT_NE(*viewer_.flow()->summary.mean, plain);
+
+  // No table, no discharges; the next table has them again.
+  viewer_.Show(Request(0.03, "abc", 8));
+  EXPECT_FALSE(viewer_.flow().has_value());
+  EXPECT_FALSE(viewer_.content().hydrograph.has_value());
+  EXPECT_FALSE(viewer_.CanConvert());
+  viewer_.Show(Request(0.03, "0.0004", 8));
+  ASSERT_TRUE(viewer_.flow().has_value());
+  EXPECT_EQ(*viewer_.flow()->summary.mean, plain);
+
+  // Saved beside the record by default, with the command line's bytes.
+  viewer_.PressSave(ViewerFile::kFlowTable);
+  ASSERT_FALSE(view_.asked.empty());
+  EXPECT_EQ(view_.asked.back().suggested, FlowTablePath(record));
+  view_.save_answer = FlowTablePath(record);
+  viewer_.PressSave(ViewerFile::kFlowTable);
+  ASSERT_EQ(saved_.size(), 1u);
+  EXPECT_THAT(saved_[0].second, AllOf(HasSubstr("逐日平均流量表,2024年"),
+                                      HasSubstr("river_section_stages.txt")));
+  EXPECT_EQ(viewer_.status(), "已保存到 " + FlowTablePath(record));
 }
 
 struct DecimalsCase {

@@ -98,6 +98,11 @@ RatingViewer::RatingViewer(MessageSink* sink, SavePathChooser choose_path,
   summary_->setObjectName(QStringLiteral("GaugingsSummary"));
   summary_->setTextInteractionFlags(Qt::TextSelectableByMouse);
   summary_->setWordWrap(true);
+  flow_summary_ = new QLabel(this);
+  flow_summary_->setObjectName(QStringLiteral("FlowSummary"));
+  flow_summary_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  flow_summary_->setWordWrap(true);
+  hydrograph_view_ = NewChartView(QStringLiteral("HydrographChart"), this);
 
   table_ = new QTableWidget(this);
   table_->setObjectName(QStringLiteral("Table"));
@@ -115,17 +120,22 @@ RatingViewer::RatingViewer(MessageSink* sink, SavePathChooser choose_path,
   save_csv_ = NewButton("SaveCsv", "保存表 (CSV)…", this);
   import_gaugings_ = NewButton("ImportGaugings", "导入实测流量…", this);
   save_report_ = NewButton("SaveReport", "保存率定表 (CSV)…", this);
+  convert_flow_ = NewButton("ConvertFlow", "推求流量…", this);
+  save_flow_table_ = NewButton("SaveFlowTable", "保存流量表 (CSV)…", this);
   const std::pair<QPushButton*, ViewerFile> saves[] = {
       {save_png_, ViewerFile::kPng},
       {save_svg_, ViewerFile::kSvg},
       {save_csv_, ViewerFile::kCsv},
-      {save_report_, ViewerFile::kReport}};
+      {save_report_, ViewerFile::kReport},
+      {save_flow_table_, ViewerFile::kFlowTable}};
   for (const auto& [button, file] : saves) {
     connect(button, &QPushButton::clicked, this,
             [this, file] { controller_->PressSave(file); });
   }
   connect(import_gaugings_, &QPushButton::clicked, this,
           [this] { controller_->PressImport(); });
+  connect(convert_flow_, &QPushButton::clicked, this,
+          [this] { controller_->PressConvert(); });
 
   // The section with the table beside it, the two curves below; the user may
   // give any of them more room.
@@ -139,25 +149,36 @@ RatingViewer::RatingViewer(MessageSink* sink, SavePathChooser choose_path,
   auto* splitter = new QSplitter(Qt::Vertical, this);
   splitter->addWidget(top);
   splitter->addWidget(curves_);
+  // The hydrograph of a stage record across the whole width below them.
+  splitter->addWidget(hydrograph_view_);
   splitter->setChildrenCollapsible(false);
   // The curves as tall as the section, so that four of them side by side
   // (with gaugings) stay readable on a screen of 800 pixels.
   splitter->setStretchFactor(0, 1);
   splitter->setStretchFactor(1, 1);
 
-  auto* buttons = new QHBoxLayout;
-  buttons->addWidget(status_, 1);
-  buttons->addWidget(import_gaugings_);
-  buttons->addWidget(save_report_);
-  buttons->addWidget(save_png_);
-  buttons->addWidget(save_svg_);
-  buttons->addWidget(save_csv_);
+  // The gaugings' and the stage record's buttons on a row of their own, so
+  // that a window 640 pixels wide still has room for every button.
+  auto* checks = new QHBoxLayout;
+  checks->addWidget(import_gaugings_);
+  checks->addWidget(save_report_);
+  checks->addSpacing(12);
+  checks->addWidget(convert_flow_);
+  checks->addWidget(save_flow_table_);
+  checks->addStretch(1);
+  auto* figures = new QHBoxLayout;
+  figures->addWidget(status_, 1);
+  figures->addWidget(save_png_);
+  figures->addWidget(save_svg_);
+  figures->addWidget(save_csv_);
 
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(message_);
   layout->addWidget(splitter, 1);
   layout->addWidget(summary_);
-  layout->addLayout(buttons);
+  layout->addWidget(flow_summary_);
+  layout->addLayout(checks);
+  layout->addLayout(figures);
 
   Refresh();
 }
@@ -188,6 +209,10 @@ void RatingViewer::ShowGaugings(const std::string& path) {
   controller_->ImportGaugings(path);
 }
 
+void RatingViewer::ShowStageRecord(const std::string& path) {
+  controller_->ConvertStageRecord(path);
+}
+
 namespace {
 
 figure::FigureRequest FigureOf(const ViewerContent& content,
@@ -196,6 +221,7 @@ figure::FigureRequest FigureOf(const ViewerContent& content,
           .rows = content.rows,
           .zones = content.zones,
           .analysis = content.analysis,
+          .hydrograph = content.hydrograph,
           .heading = content.heading,
           .title = std::move(title)};
 }
@@ -212,17 +238,23 @@ void RatingViewer::Refresh() {
   message_->setVisible(!message.isEmpty());
   summary_->setText(QString::fromStdString(viewer.summary()));
   summary_->setVisible(viewer.content().analysis.has_value());
+  flow_summary_->setText(QString::fromStdString(viewer.flow_summary()));
+  flow_summary_->setVisible(viewer.flow().has_value());
   status_->setText(QString::fromStdString(viewer.status()));
   FillTable();
 
   const bool has_rows = viewer.HasTable();
-  if (has_rows && curves_->isHidden()) {
-    // Shown again, the curves would get back only their least height.
+  const bool has_hydrograph = viewer.content().hydrograph.has_value();
+  if ((has_rows && curves_->isHidden()) ||
+      (has_hydrograph && hydrograph_view_->isHidden())) {
+    // Shown again, a row would get back only its least height: every row
+    // shown gets an even share.
     if (auto* rows = qobject_cast<QSplitter*>(curves_->parentWidget())) {
-      rows->setSizes({10000, 10000});
+      rows->setSizes({10000, has_rows ? 10000 : 0, has_hydrograph ? 10000 : 0});
     }
   }
   curves_->setVisible(has_rows);
+  hydrograph_view_->setVisible(has_hydrograph);
   // The section alone has the whole window when there is no table.
   table_->setVisible(has_rows);
   save_png_->setEnabled(viewer.CanSave(ViewerFile::kPng));
@@ -230,12 +262,20 @@ void RatingViewer::Refresh() {
   save_csv_->setEnabled(viewer.CanSave(ViewerFile::kCsv));
   save_report_->setEnabled(viewer.CanSave(ViewerFile::kReport));
   import_gaugings_->setEnabled(viewer.CanImport());
+  convert_flow_->setEnabled(viewer.CanConvert());
+  save_flow_table_->setEnabled(viewer.CanSave(ViewerFile::kFlowTable));
   import_gaugings_->setToolTip(QString::fromStdString(viewer.ImportHint()));
 }
 
 void RatingViewer::ShowCharts() {
   std::vector<figure::Chart> charts = figure::MakeFigureCharts(figure_);
   section_view_->SetChart(std::move(charts.front()));
+  const bool has_hydrograph = QString::fromStdString(charts.back().id) ==
+                              hydrograph_view_->objectName();
+  if (has_hydrograph) {
+    hydrograph_view_->SetChart(std::move(charts.back()));
+    charts.pop_back();
+  }
   // Each further chart in the view of its id; views of charts the figure no
   // longer has are hidden.
   for (ChartView* view : curves_->findChildren<ChartView*>()) view->hide();

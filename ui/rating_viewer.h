@@ -76,9 +76,10 @@ using SavePathChooser = std::function<QString(
 // The charts are figure::MakeFigureCharts', each in a ChartView named by the
 // chart's id, so that a saved figure holds what the window shows.
 // Children are named for tests: "Message", "Status", "SectionChart",
-// "DischargeChart", "AreaChart", "Table", "SavePng", "SaveSvg", "SaveCsv", and
-// for the gaugings "ImportGaugings", "RoughnessChart", "DeviationChart",
-// "GaugingsSummary", "SaveReport".
+// "DischargeChart", "AreaChart", "Table", "SavePng", "SaveSvg", "SaveCsv", for
+// the gaugings "ImportGaugings", "RoughnessChart", "DeviationChart",
+// "GaugingsSummary", "SaveReport", and for the stage record "ConvertFlow",
+// "HydrographChart", "FlowSummary", "SaveFlowTable".
 class RatingViewer : public QWidget, private ViewerView {
   Q_OBJECT
 
@@ -108,6 +109,13 @@ class RatingViewer : public QWidget, private ViewerView {
   // failure then goes to the message line. The button "导入实测流量…" asks
   // for the file and calls this.
   void ShowGaugings(const std::string& path);
+  // Reads the stage record at `path` (UTF-8) and turns it into discharges
+  // by the rating shown, as xsrating-cli --stage-record does: the hydrograph
+  // below the curves, the flow summary line, the record's warnings on the
+  // message line; the flow table can be saved. A failure is told through
+  // the sink and leaves everything shown. The button "推求流量…" asks for the
+  // file and calls this.
+  void ShowStageRecord(const std::string& path);
 
   // What the figure and the table show now.
   const figure::FigureRequest& figure() const { return figure_; }
@@ -146,7 +154,8 @@ class RatingViewer : public QWidget, private ViewerView {
   QLabel* message_ = nullptr;
   QLabel* status_ = nullptr;
   ChartView* section_view_ = nullptr;
-  QSplitter* curves_ = nullptr;  // The views of the other charts.
+  QSplitter* curves_ = nullptr;           // The views of the other charts.
+  ChartView* hydrograph_view_ = nullptr;  // Across the whole width.
   QTableWidget* table_ = nullptr;
   QPushButton* save_png_ = nullptr;
   QPushButton* save_svg_ = nullptr;
@@ -154,6 +163,9 @@ class RatingViewer : public QWidget, private ViewerView {
   QLabel* summary_ = nullptr;
   QPushButton* import_gaugings_ = nullptr;
   QPushButton* save_report_ = nullptr;
+  QLabel* flow_summary_ = nullptr;
+  QPushButton* convert_flow_ = nullptr;
+  QPushButton* save_flow_table_ = nullptr;
 };
 
 }  // namespace xsrating

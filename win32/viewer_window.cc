@@ -29,27 +29,36 @@ constexpr COLORREF kMessageColor = RGB(176, 0, 0);
 
 enum class Kind { kLabel, kTable, kButton };
 
+// What a button asks the controller for.
+enum class Press { kNone, kImport, kConvert, kSave };
+
 struct ViewerControl {
   const char* name;
   Kind kind;
   const char* text;
-  ViewerFile file;  // Of a save button.
+  Press press = Press::kNone;
+  ViewerFile file = ViewerFile::kPng;  // Of a save button.
 };
 
 // In the tab order: the table, then the buttons as they stand left to right.
 constexpr ViewerControl kViewerControls[] = {
-    {"Message", Kind::kLabel, "", ViewerFile::kPng},
-    {"Summary", Kind::kLabel, "", ViewerFile::kPng},
-    {"Status", Kind::kLabel, "", ViewerFile::kPng},
-    {"Table", Kind::kTable, "", ViewerFile::kPng},
-    {"ImportGaugings", Kind::kButton, "导入实测流量…", ViewerFile::kPng},
-    {"SaveReport", Kind::kButton, "保存率定表 (CSV)…", ViewerFile::kReport},
-    {"SavePng", Kind::kButton, "保存图 (PNG)…", ViewerFile::kPng},
-    {"SaveSvg", Kind::kButton, "保存图 (SVG)…", ViewerFile::kSvg},
-    {"SaveCsv", Kind::kButton, "保存表 (CSV)…", ViewerFile::kCsv},
+    {"Message", Kind::kLabel, ""},
+    {"Summary", Kind::kLabel, ""},
+    {"FlowSummary", Kind::kLabel, ""},
+    {"Status", Kind::kLabel, ""},
+    {"Table", Kind::kTable, ""},
+    {"ImportGaugings", Kind::kButton, "导入实测流量…", Press::kImport},
+    {"SaveReport", Kind::kButton, "保存率定表 (CSV)…", Press::kSave,
+     ViewerFile::kReport},
+    {"ConvertFlow", Kind::kButton, "推求流量…", Press::kConvert},
+    {"SaveFlowTable", Kind::kButton, "保存流量表 (CSV)…", Press::kSave,
+     ViewerFile::kFlowTable},
+    {"SavePng", Kind::kButton, "保存图 (PNG)…", Press::kSave, ViewerFile::kPng},
+    {"SaveSvg", Kind::kButton, "保存图 (SVG)…", Press::kSave, ViewerFile::kSvg},
+    {"SaveCsv", Kind::kButton, "保存表 (CSV)…", Press::kSave, ViewerFile::kCsv},
 };
-constexpr size_t kMessage = 0, kSummary = 1, kStatus = 2, kTable = 3,
-                 kImport = 4, kFirstSave = 5;
+constexpr size_t kMessage = 0, kSummary = 1, kFlowSummary = 2, kStatus = 3,
+                 kTable = 4, kFirstButton = 5, kFirstFigureSave = 9;
 
 std::wstring W(std::string_view utf8) { return Utf8ToUtf16(utf8); }
 
@@ -60,6 +69,7 @@ figure::FigureRequest RequestOf(const ViewerContent& content,
   request.rows = content.rows;
   request.zones = content.zones;
   request.analysis = content.analysis;
+  request.hydrograph = content.hydrograph;
   request.heading = content.heading;
   request.title = std::move(title);
   return request;
@@ -263,25 +273,38 @@ void ViewerWindow::LayOut() {
   int top = margin;
   int bottom = client.bottom - margin;
 
-  // The buttons along the bottom, right-aligned; the status fills the rest.
+  // The figure's and the table's saves along the bottom, right-aligned, the
+  // status filling the rest; above them, from the left, the gaugings' and
+  // the stage record's buttons, so that the narrowest window has room for
+  // all.
   const int button_height = px(26);
+  const auto button_width = [&](size_t i) {
+    return TextPixels(hwnd_, font_, W(kViewerControls[i].text)) + px(20);
+  };
   int right = client.right - margin;
-  for (size_t i = std::size(kViewerControls); i-- > kImport;) {
-    const int button_width =
-        TextPixels(hwnd_, font_, W(kViewerControls[i].text)) + px(20);
-    right -= button_width;
-    MoveWindow(controls_[i], right, bottom - button_height, button_width,
+  for (size_t i = std::size(kViewerControls); i-- > kFirstFigureSave;) {
+    right -= button_width(i);
+    MoveWindow(controls_[i], right, bottom - button_height, button_width(i),
                button_height, FALSE);
     right -= gap;
   }
   MoveWindow(controls_[kStatus], margin, bottom - button_height + px(5),
              std::max(right - margin, 0), button_height - px(5), FALSE);
   bottom -= button_height + gap;
+  int left = margin;
+  for (size_t i = kFirstButton; i < kFirstFigureSave; ++i) {
+    MoveWindow(controls_[i], left, bottom - button_height, button_width(i),
+               button_height, FALSE);
+    left += button_width(i) + (i == kFirstButton + 1 ? 3 * gap : gap);
+  }
+  bottom -= button_height + gap;
 
   // The summary and the message lines, wrapped to the width.
   const auto place_line = [&](size_t index, bool at_top) {
     const std::wstring text =
-        W(index == kMessage ? controller_->message() : controller_->summary());
+        W(index == kMessage   ? controller_->message()
+          : index == kSummary ? controller_->summary()
+                              : controller_->flow_summary());
     const int height = WrappedPixels(hwnd_, font_, text, width);
     ShowWindow(controls_[index], height > 0 ? SW_SHOWNA : SW_HIDE);
     if (height == 0) return;
@@ -295,26 +318,39 @@ void ViewerWindow::LayOut() {
     }
   };
   place_line(kMessage, true);
+  place_line(kFlowSummary, false);
   place_line(kSummary, false);
 
-  // The section beside the table above, the other charts below; the section
-  // alone when there is no table.
+  // The section beside the table above, the other charts below, and a
+  // stage record's hydrograph across the whole width at the bottom; the
+  // section alone when there is no table.
   charts_.clear();
   const bool has_table = controller_->HasTable();
   ShowWindow(controls_[kTable], has_table ? SW_SHOWNA : SW_HIDE);
   RECT section = {margin, top, client.right - margin, std::max(bottom, top)};
   std::vector<RECT> boxes;
-  if (has_table && made_charts_.size() > 1) {
-    const int middle = top + (bottom - top) / 2;
-    section.bottom = middle - gap / 2;
+  const bool has_hydrograph =
+      !made_charts_.empty() && made_charts_.back().id == "HydrographChart";
+  const int curves =
+      static_cast<int>(made_charts_.size()) - 1 - (has_hydrograph ? 1 : 0);
+  if (has_table && curves > 0) {
+    const int rows = has_hydrograph ? 3 : 2;
+    const int row_height = (std::max(bottom, top) - top + gap) / rows;
+    section.bottom = top + row_height - gap;
     section.right = margin + width * 55 / 100;
     MoveWindow(controls_[kTable], section.right + gap, top,
                client.right - margin - section.right - gap,
                section.bottom - top, FALSE);
-    const int count = static_cast<int>(made_charts_.size()) - 1;
-    for (int i = 0; i < count; ++i) {
-      boxes.push_back({margin + width * i / count, middle + gap / 2,
-                       margin + width * (i + 1) / count, bottom});
+    const int curves_top = top + row_height;
+    const int curves_bottom = has_hydrograph ? curves_top + row_height - gap
+                                             : std::max(bottom, curves_top);
+    for (int i = 0; i < curves; ++i) {
+      boxes.push_back({margin + width * i / curves, curves_top,
+                       margin + width * (i + 1) / curves, curves_bottom});
+    }
+    if (has_hydrograph) {
+      boxes.push_back({margin, curves_bottom + gap, client.right - margin,
+                       std::max(bottom, curves_bottom + gap)});
     }
   }
   boxes.insert(boxes.begin(), section);
@@ -367,11 +403,16 @@ void ViewerWindow::Refresh() {
   made_charts_ = figure::MakeFigureCharts(RequestOf(viewer.content(), ""));
   SetWindowTextW(controls_[kMessage], W(viewer.message()).c_str());
   SetWindowTextW(controls_[kSummary], W(viewer.summary()).c_str());
+  SetWindowTextW(controls_[kFlowSummary], W(viewer.flow_summary()).c_str());
   SetWindowTextW(controls_[kStatus], W(viewer.status()).c_str());
   FillTable();
-  EnableWindow(controls_[kImport], viewer.CanImport());
-  for (size_t i = kFirstSave; i < std::size(kViewerControls); ++i) {
-    EnableWindow(controls_[i], viewer.CanSave(kViewerControls[i].file));
+  for (size_t i = kFirstButton; i < std::size(kViewerControls); ++i) {
+    const ViewerControl& button = kViewerControls[i];
+    const bool works = button.press == Press::kImport ? viewer.CanImport()
+                       : button.press == Press::kConvert
+                           ? viewer.CanConvert()
+                           : viewer.CanSave(button.file);
+    EnableWindow(controls_[i], works);
   }
   LayOut();
 }
@@ -500,21 +541,30 @@ void ViewerWindow::OnCommand(int id, int code) {
   if (id == IDOK) {
     // Enter presses the focused button.
     HWND focus = GetFocus();
-    for (size_t i = kImport; i < std::size(kViewerControls); ++i) {
+    for (size_t i = kFirstButton; i < std::size(kViewerControls); ++i) {
       if (focus == controls_[i])
         OnCommand(kFirstId + static_cast<int>(i), BN_CLICKED);
     }
     return;
   }
-  if (code != BN_CLICKED || id < kFirstId + static_cast<int>(kImport) ||
+  if (code != BN_CLICKED || id < kFirstId + static_cast<int>(kFirstButton) ||
       id >= kFirstId + static_cast<int>(std::size(kViewerControls))) {
     return;
   }
-  const size_t index = static_cast<size_t>(id - kFirstId);
-  if (index == kImport) {
-    controller_->PressImport();
-  } else {
-    controller_->PressSave(kViewerControls[index].file);
+  const ViewerControl& button =
+      kViewerControls[static_cast<size_t>(id - kFirstId)];
+  switch (button.press) {
+    case Press::kImport:
+      controller_->PressImport();
+      return;
+    case Press::kConvert:
+      controller_->PressConvert();
+      return;
+    case Press::kSave:
+      controller_->PressSave(button.file);
+      return;
+    case Press::kNone:
+      return;
   }
 }
 

@@ -25,7 +25,8 @@ namespace xsrating {
 
 // The dialogs the viewer asks with; tests replace them.
 struct ViewerWindowHooks {
-  // The open dialog for gaugings; GetOpenFileNameW by default.
+  // The open dialog for gaugings and stage records; GetOpenFileNameW by
+  // default.
   std::function<std::string(HWND owner, const OpenDialogRequest&)> choose_open;
   // The save dialog, which asks before replacing a file; GetSaveFileNameW by
   // default.
@@ -42,10 +43,13 @@ struct ViewerWindowHooks {
 //  - the red warnings line on top, shown when there is one;
 //  - the section's chart beside the full hydraulic table (a report-view list
 //    with the units in the column heads), and below them the other charts
-//    side by side; without a table the section has the whole room;
-//  - the gaugings' summary line and, at the bottom, where the last save went
-//    and the buttons 导入实测流量…, 保存率定表 (CSV)…, 保存图 (PNG)…,
-//    保存图 (SVG)… and 保存表 (CSV)…, each working when the controller says.
+//    side by side, and a stage record's hydrograph across the whole width
+//    below them; without a table the section has the whole room;
+//  - the gaugings' summary line and the stage record's; a row of the
+//    buttons 导入实测流量…, 保存率定表 (CSV)…, 推求流量… and
+//    保存流量表 (CSV)…; at the bottom, where the last save went and the
+//    buttons 保存图 (PNG)…, 保存图 (SVG)… and 保存表 (CSV)…. Each button
+//    works when the controller says.
 // The charts are laid out for the client area's size in units of the
 // window's dots per inch, again on every resize and when the window moves to
 // a screen of another scale, and painted through a back buffer. Esc closes
@@ -63,8 +67,9 @@ class ViewerWindow final : public ViewerView {
 
   // Null once the window has been closed.
   HWND hwnd() const { return hwnd_; }
-  // The control named "Message", "Summary", "Status", "Table",
-  // "ImportGaugings", "SaveReport", "SavePng", "SaveSvg" or "SaveCsv"; null
+  // The control named "Message", "Summary", "FlowSummary", "Status",
+  // "Table", "ImportGaugings", "SaveReport", "ConvertFlow", "SaveFlowTable",
+  // "SavePng", "SaveSvg" or "SaveCsv"; null
   // for another name.
   HWND Control(std::string_view name) const;
   ViewerController& controller() { return *controller_; }

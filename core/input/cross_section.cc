@@ -103,8 +103,8 @@ constexpr OtherInput kOtherInputs[] = {
      "这像是分区糙率文件，不是地形文件。请在“分区糙率…”里用“读入文件…”，"
      "或在命令行用 --zones。"},
     {"时间", "水位",
-     "这像是水位过程文件，不是地形文件。推求流量时请在命令行用 "
-     "--stage-record 与地形文件一起给出。"},
+     "这像是水位过程文件，不是地形文件。请在“查看断面与曲线”里用“推求流量…”，"
+     "或在命令行用 --stage-record 与地形文件一起给出。"},
 };
 
 // The bytes of the rest of the scanner's line, at most enough for a line of

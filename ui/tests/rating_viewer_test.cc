@@ -852,6 +852,63 @@ class RatingViewerTest : public QObject {
   // At the size it opens with on a 1280 x 800 screen (or 2560 x 1600 at
   // twice the scale), and smaller, every control is on the window and the
   // table shows ten rows whole.
+  // A stage record through the V: the hydrograph across the bottom, its
+  // line, and the warning of a reading over the banks; a broken record is
+  // told and changes nothing.
+  void stageRecord() {
+    RatingViewer viewer(&sink_);
+    viewer.Show(Request(kSurvey, 0.025, "0.0004", 5));
+    viewer.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&viewer));
+    QVERIFY(!Shows(viewer, "HydrographChart"));
+    QVERIFY(!viewer.findChild<QLabel*>("FlowSummary")->isVisible());
+    QVERIFY(!viewer.findChild<QPushButton*>("SaveFlowTable")->isEnabled());
+    QVERIFY(viewer.findChild<QPushButton*>("ConvertFlow")->isEnabled());
+
+    const QString record = temp_.filePath("v_stages.csv");
+    QVERIFY(WriteFile(record,
+                      "2024-07-01,0:00,1\r\n2024-07-01,12:00,6\r\n"
+                      "2024-07-02,0:00,2\r\n2024-07-03,0:00,2\r\n"));
+    viewer.ShowStageRecord(record.toStdString());
+    QVERIFY(sink_.messages.empty());
+    QVERIFY(Shows(viewer, "HydrographChart"));
+    QCOMPARE(ChartOf(viewer, "HydrographChart")->id, "HydrographChart");
+    auto* line = viewer.findChild<QLabel*>("FlowSummary");
+    QVERIFY(line->isVisible());
+    QCOMPARE(line->text().toStdString(), viewer.controller().flow_summary());
+    QVERIFY2(viewer.message().contains("超出断面"),
+             qPrintable(viewer.message()));
+    QVERIFY(viewer.findChild<QPushButton*>("SaveFlowTable")->isEnabled());
+    // Across the whole width, below the curves.
+    const auto* hydrograph = viewer.findChild<ChartView*>("HydrographChart");
+    const auto* area = viewer.findChild<ChartView*>("AreaChart");
+    QVERIFY(hydrograph->mapTo(&viewer, QPoint()).y() >
+            area->mapTo(&viewer, QPoint(0, area->height())).y() - 1);
+    QVERIFY(hydrograph->width() > viewer.width() * 8 / 10);
+
+    const QString broken = temp_.filePath("broken_stages.csv");
+    QVERIFY(WriteFile(broken, "2024-07-01,8:00,1\r\n2024-07-01,7:00,1\r\n"));
+    viewer.ShowStageRecord(broken.toStdString());
+    QCOMPARE(sink_.messages.size(), size_t{1});
+    QCOMPARE(sink_.messages[0].title, std::string(kViewerFlowFailedTitle));
+    QVERIFY(Shows(viewer, "HydrographChart"));
+    QCOMPARE(line->text().toStdString(), viewer.controller().flow_summary());
+    QCOMPARE(viewer.controller().stage_record_path(), record.toStdString());
+
+    // The example river, its gaugings and its month of stages, photographed
+    // when asked at the size of a 1280 x 800 screen.
+    if (const QString shots = qEnvironmentVariable("XSRATING_TEST_SHOTS");
+        !shots.isEmpty()) {
+      viewer.Show(
+          Request(XSRATING_EXAMPLES "/river_section.txt", 0.03, "0.0003", 20));
+      viewer.ShowGaugings(XSRATING_EXAMPLES "/river_section_gaugings.txt");
+      viewer.ShowStageRecord(XSRATING_EXAMPLES "/river_section_stages.txt");
+      viewer.resize(1100, 726);
+      QTest::qWait(100);
+      QVERIFY(viewer.grab().save(shots + "/viewer-hydrograph.png"));
+    }
+  }
+
   void fitsSmallScreens_data() {
     QTest::addColumn<QSize>("size");
     QTest::addColumn<int>("rows");

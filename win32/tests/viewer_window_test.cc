@@ -121,8 +121,8 @@ class ViewerWindowTest : public testing::Test {
   void SetUp() override {
     const std::filesystem::path folder = dir_.path() / PathFromUtf8(kFolder);
     std::filesystem::create_directories(folder);
-    for (const char* name :
-         {"river_section.txt", "river_section_gaugings.txt"}) {
+    for (const char* name : {"river_section.txt", "river_section_gaugings.txt",
+                             "river_section_stages.txt"}) {
       WriteBytes(folder / name,
                  ReadBytes(std::string(XSRATING_EXAMPLES "/") + name));
     }
@@ -331,9 +331,33 @@ TEST_F(ViewerWindowTest, GaugingsAddTheirChartsAndABrokenFileKeepsThem) {
   EXPECT_EQ(ChartIds().size(), 5u);
 }
 
+TEST_F(ViewerWindowTest, AStageRecordAddsTheHydrographAcrossTheWidth) {
+  OpenViewer();
+  EXPECT_FALSE(IsWindowEnabled(viewer_->Control("SaveFlowTable")));
+  open_answer_ = Path("river_section_stages.txt");
+  Click("ConvertFlow");
+  EXPECT_TRUE(viewer_sink_.messages.empty());
+  ASSERT_EQ(ChartIds().size(), 4u);
+  EXPECT_EQ(ChartIds().back(), "HydrographChart");
+  EXPECT_TRUE(Shown("FlowSummary"));
+  EXPECT_EQ(Text("FlowSummary"), viewer_->controller().flow_summary());
+  EXPECT_TRUE(IsWindowEnabled(viewer_->Control("SaveFlowTable")));
+  // Below the curves, as wide as the section and the table together.
+  const figure::ChartLayout& hydrograph = viewer_->charts().back();
+  const figure::ChartLayout& section = viewer_->charts().front();
+  EXPECT_DOUBLE_EQ(hydrograph.box.x, section.box.x);
+  EXPECT_GE(hydrograph.box.y, viewer_->charts()[1].box.Bottom());
+  RECT client;
+  GetClientRect(viewer_->hwnd(), &client);
+  EXPECT_GT(hydrograph.box.Right() * viewer_->scale(), client.right * 0.9);
+  EXPECT_GT(hydrograph.plot.height, 50);
+}
+
 TEST_F(ViewerWindowTest, SavesEachFileToAChineseFolder) {
   OpenViewer();
   ImportGaugings("river_section_gaugings.txt");
+  open_answer_ = Path("river_section_stages.txt");
+  Click("ConvertFlow");
   std::filesystem::create_directories(dir_.path() / PathFromUtf8("保存 图表"));
   const std::string folder = dir_.Utf8("保存 图表");
   struct Case {
@@ -346,6 +370,7 @@ TEST_F(ViewerWindowTest, SavesEachFileToAChineseFolder) {
       {"SaveSvg", "river_section成果.svg", OwnFile::kFigure},
       {"SaveCsv", "river_section成果.csv", OwnFile::kTable},
       {"SaveReport", "river_section率定.csv", OwnFile::kReport},
+      {"SaveFlowTable", "river_section_stages流量.csv", OwnFile::kFlowTable},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.button);
@@ -363,7 +388,7 @@ TEST_F(ViewerWindowTest, SavesEachFileToAChineseFolder) {
       WriteBytes(PathFromUtf8(std::string(out) + "\\viewer-" + c.name), bytes);
     }
   }
-  ASSERT_EQ(save_requests_.size(), 8u);
+  ASSERT_EQ(save_requests_.size(), 10u);
   EXPECT_EQ(save_requests_[0].extension, ".png");
 
   // Not ours: left as it was, and told.
@@ -425,6 +450,7 @@ TEST_F(ViewerWindowTest, ScreenshotsWithTheSystemsDialogs) {
   }
   OpenViewer(/*real_dialogs=*/true);
   viewer_->controller().ImportGaugings(Path("river_section_gaugings.txt"));
+  viewer_->controller().ConvertStageRecord(Path("river_section_stages.txt"));
   Pump();
   std::this_thread::sleep_for(std::chrono::milliseconds(500));
   Pump();
@@ -441,7 +467,7 @@ TEST_F(ViewerWindowTest, ScreenshotsWithTheSystemsDialogs) {
     viewer_->controller().ImportGaugings(Path("坏的实测.txt"));
     EXPECT_TRUE(closer.Found());
   }
-  EXPECT_EQ(viewer_->charts().size(), 5u);
+  EXPECT_EQ(viewer_->charts().size(), 6u);
 }
 
 }  // namespace
