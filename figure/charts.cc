@@ -22,9 +22,11 @@ constexpr Color kCalibratedColor{0x2e, 0x8b, 0x3e};
 constexpr Color kGaugingColor{0xd3, 0x54, 0x00};
 constexpr Color kBandColor{0x2e, 0x8b, 0x3e, 50};
 constexpr Color kZoneColor{0x55, 0x55, 0x55};
+constexpr Color kStageColor{0x7b, 0x3f, 0xa0};
 constexpr Color kNone{0, 0, 0, 0};
 
 constexpr char kStageAxisTitle[] = "水位 (m)";
+constexpr char kDischargeAxisTitle[] = "流量 (m³/s)";
 constexpr char kDischargeTitle[] = "水位流量关系曲线";
 
 // A value in `digits` significant digits, '.' whatever the locale: the
@@ -69,6 +71,14 @@ Series Area(std::string id, std::string name, std::vector<Point> upper,
   series.lower = std::move(lower);
   series.fill = fill;
   return series;
+}
+
+// The lower bank crest across `across`, dashed: the same in the section
+// and the hydrograph, so that one is read as the other.
+Series CrestLine(double crest, const Span& across) {
+  return Line("bankCrest", "较低堤顶 " + DecimalForm(crest) + " m",
+              {{across.min, crest}, {across.max, crest}},
+              Pen{kCrestColor, 1.5, Dash::kDashed});
 }
 
 Span SpanOf(const std::vector<Point>& points, double Point::*along) {
@@ -204,7 +214,7 @@ Chart MakeGaugedDischargeChart(const FigureRequest& request,
   }
   const Span across = SpanFromZero(largest);
   const Span up = PaddedSpan(low, high);
-  chart.x = MakeAxis("流量 (m³/s)", across.min, across.max);
+  chart.x = MakeAxis(kDischargeAxisTitle, across.min, across.max);
   chart.y = MakeAxis(kStageAxisTitle, up.min, up.max);
   if (levels && !analysis.rows.empty()) {
     AddSplitCurve(analysis, levels->bed, &CalibratedRow::discharge, kCurveColor,
@@ -332,10 +342,7 @@ Chart MakeSectionChart(const FigureRequest& request) {
   }
   if (const std::optional<SectionLevels> levels =
           LevelsOfSection(request.section)) {
-    chart.series.push_back(Line(
-        "bankCrest", "较低堤顶 " + DecimalForm(levels->bank_crest) + " m",
-        {{across.min, levels->bank_crest}, {across.max, levels->bank_crest}},
-        Pen{kCrestColor, 1.5, Dash::kDashed}));
+    chart.series.push_back(CrestLine(levels->bank_crest, across));
   }
   AddZoneMarks(request.zones, up, &chart);
   Series bed_line = Line("bed", "河床", std::move(bed), Pen{kBedColor, 2});
@@ -351,7 +358,7 @@ Chart MakeDischargeChart(const FigureRequest& request) {
     return MakeGaugedDischargeChart(request, *request.analysis);
   }
   return MakeCurveChart(request, "DischargeChart", kDischargeTitle,
-                        "流量 (m³/s)", "水位流量关系",
+                        kDischargeAxisTitle, "水位流量关系",
                         &HydraulicRow::discharge);
 }
 
@@ -420,6 +427,66 @@ Chart MakeDeviationChart(const RatingAnalysis& analysis) {
   return chart;
 }
 
+Chart MakeHydrographChart(const Hydrograph& hydrograph) {
+  Chart chart;
+  chart.id = "HydrographChart";
+  chart.title = "水位流量过程线";
+  chart.full_width = true;
+  Series discharge = Line("discharge", "流量", {}, Pen{kCurveColor, 1.5});
+  Series means =
+      Line("dailyMean", "日平均流量", {}, Pen{kCalibratedColor, 1.5});
+  Series stage = Line("stage", "水位", {}, Pen{kStageColor, 1.5});
+  stage.right_axis = true;
+  Span across{INFINITY, -INFINITY};
+  Span stages{INFINITY, -INFINITY};
+  double largest = 0;
+  for (const Hydrograph::Reading& r : hydrograph.readings) {
+    discharge.points.push_back({r.day, r.discharge});
+    stage.points.push_back({r.day, r.stage});
+    across = {std::min(across.min, r.day), std::max(across.max, r.day)};
+    if (std::isfinite(r.discharge)) largest = std::max(largest, r.discharge);
+    if (std::isfinite(r.stage)) {
+      stages = {std::min(stages.min, r.stage), std::max(stages.max, r.stage)};
+    }
+  }
+  for (const Hydrograph::Day& day : hydrograph.days) {
+    // A step over the day; a 缺测 day leaves a gap, as a point of no value.
+    means.points.push_back({day.day, day.mean});
+    if (std::isfinite(day.mean)) {
+      means.points.push_back({day.day + 1, day.mean});
+      largest = std::max(largest, day.mean);
+    }
+  }
+  if (!(across.max > across.min)) {
+    across = std::isfinite(across.min)
+                 ? Span{across.min - 0.5, across.min + 0.5}
+                 : Span{0, 1};
+  }
+  if (!(stages.max >= stages.min)) {
+    stages = {hydrograph.bed, hydrograph.bank_crest};
+  } else if (stages.max > hydrograph.bank_crest) {
+    // Above the crest the record leaves the section: show how far.
+    stages.min = std::min(stages.min, hydrograph.bank_crest);
+  }
+  const Span up = SpanFromZero(largest);
+  const Span right = PaddedSpan(stages.min, stages.max);
+  chart.x = MakeTimeAxis("时间", across.min, across.max);
+  chart.y = MakeAxis(kDischargeAxisTitle, up.min, up.max);
+  chart.y_right = MakeAxis(kStageAxisTitle, right.min, right.max);
+  // The daily means under the discharge, which stays whole to the eye: over
+  // years the two lie on each other but at the peaks.
+  chart.series.push_back(std::move(means));
+  chart.series.push_back(std::move(discharge));
+  chart.series.push_back(std::move(stage));
+  if (hydrograph.bank_crest >= right.min &&
+      hydrograph.bank_crest <= right.max) {
+    Series crest = CrestLine(hydrograph.bank_crest, across);
+    crest.right_axis = true;
+    chart.series.push_back(std::move(crest));
+  }
+  return chart;
+}
+
 std::vector<Chart> MakeFigureCharts(const FigureRequest& request) {
   std::vector<Chart> charts;
   charts.push_back(MakeSectionChart(request));
@@ -429,12 +496,19 @@ std::vector<Chart> MakeFigureCharts(const FigureRequest& request) {
     charts.push_back(MakeRoughnessChart(*request.analysis));
     charts.push_back(MakeDeviationChart(*request.analysis));
   }
+  if (request.hydrograph) {
+    charts.push_back(MakeHydrographChart(*request.hydrograph));
+  }
   return charts;
 }
 
 FigureRequest RequestFor(const xsrating::FigureRequest& request) {
-  return RequestForRating(*request.rating, request.analysis, request.heading,
-                          request.title);
+  FigureRequest figure = RequestForRating(*request.rating, request.analysis,
+                                          request.heading, request.title);
+  if (request.flow != nullptr && !request.stage_readings.empty()) {
+    figure.hydrograph = MakeHydrograph(request.stage_readings, *request.flow);
+  }
+  return figure;
 }
 
 FigureRequest RequestForRating(const Rating& rating,

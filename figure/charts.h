@@ -18,7 +18,9 @@
 //    those left out hollow;
 //  - the stage-area curve, drawn as the stage-discharge one;
 //  - checked against gaugings, the roughness each gauging implies, and its
-//    deviation from the calibrated curve with the band of +-2 Se.
+//    deviation from the calibrated curve with the band of +-2 Se;
+//  - with a stage record, its hydrograph: the discharge and the daily means
+//    against time, the stage against a second axis on the right.
 
 #include <optional>
 #include <string>
@@ -30,15 +32,30 @@
 
 namespace xsrating::figure {
 
-// A value axis: its span, the values of its tick marks within it, and the
-// tick labels as the program writes numbers.
+// The distance between the ticks of a time axis, in the calendar's units:
+// so many minutes, hours, days, months or years.
+enum class TimeUnit { kMinute, kHour, kDay, kMonth, kYear };
+struct TimeStep {
+  TimeUnit unit = TimeUnit::kDay;
+  int count = 1;
+  friend bool operator==(const TimeStep&, const TimeStep&) = default;
+};
+
+// An axis: its span, the values of its tick marks within it, and the tick
+// labels as the program writes numbers, or, on a time axis, as a
+// hydrologist writes dates and times.
 struct Axis {
   std::string title;  // With the unit: "流量 (m³/s)".
   double min = 0;
   double max = 1;
-  double step = 1;  // Between two ticks; NiceStep of the span.
+  // Between two ticks; NiceStep of the span. On a time axis the calendar
+  // step's length in days, months and years at their mean lengths.
+  double step = 1;
   std::vector<double> ticks;
   std::vector<std::string> labels;  // One per tick.
+  // Set on a time axis (MakeTimeAxis): its values are days since 1970-01-01
+  // 0:00 of the station's clock, its ticks at this calendar step.
+  std::optional<TimeStep> time_step;
 };
 
 // The distance between ticks for `span`: 1, 2 or 5 times a power of ten
@@ -54,6 +71,22 @@ double CoarserStep(double step);
 // of the span when 0) within it, labelled by DecimalForm
 // (core/number_text.h). A range that is not finite has no ticks.
 Axis MakeAxis(std::string title, double min, double max, double step = 0);
+
+// A time axis over [min, max], in days since 1970-01-01 0:00, with ticks
+// at `step`, or with none given at the finest step of the calendar's ladder
+// (10 and 30 minutes; 1, 2, 3, 6 and 12 hours; 1 and 2 days, 5-day and
+// 10-day marks on the 1st, 6th, 11th... and the 1st, 11th, 21st of the
+// month; 1, 2, 3 and 6 months; 1, 2, 5, 10, 20, 50, 100 and 200 years) that
+// gives at most eight ticks. Labels: "HH:MM" ("M月D日" at 0:00), "M月D日",
+// "M月", "YYYY年"; the first tick, and each tick where the next larger unit
+// begins, names that unit too ("6月1日 06:00", "2024年1月1日", "2024年1月").
+// A range that is not finite has no ticks.
+Axis MakeTimeAxis(std::string title, double min, double max,
+                  std::optional<TimeStep> step = std::nullopt);
+
+// The step after `step` on the calendar's ladder; the ladder's last step
+// stays itself.
+TimeStep CoarserTimeStep(TimeStep step);
 
 // [low, high] widened by 5 % of its span on each side, so that points at the
 // ends are not cut by the frame; an empty span (low == high) by 1 on each
@@ -95,6 +128,8 @@ struct Series {
   double marker_size = 8;  // Units across.
   // A line whose points are also marked (with `fill`, marker_size): the bed.
   bool marked_vertices = false;
+  // Drawn against the chart's right axis (Chart::y_right) instead of y.
+  bool right_axis = false;
 };
 
 // A text placed at a point of the chart, outside the legend: a zone's n.
@@ -109,8 +144,14 @@ struct Chart {
   std::string title;
   Axis x;
   Axis y;
+  // A second vertical axis, on the right of the plot, for the series marked
+  // right_axis; none on most charts.
+  std::optional<Axis> y_right;
   std::vector<Series> series;  // Drawn in order, the first undermost.
   std::vector<Note> notes;
+  // In a figure file, a row of its own across the whole width (as the first
+  // chart, the section, always has) rather than half a row.
+  bool full_width = false;
 };
 
 // The lowest bed point and the lower bank crest of a section (the
@@ -141,9 +182,19 @@ Chart MakeRoughnessChart(const RatingAnalysis& analysis);
 // (none without Se). The deviation axis is symmetric about 0.
 Chart MakeDeviationChart(const RatingAnalysis& analysis);
 
+// The hydrograph (水位流量过程线): time across (MakeTimeAxis over the
+// readings), the discharge (流量, broken where a reading has none and at
+// each break) and the daily means (日平均流量, one step over each day with
+// a mean, broken at 缺测 days) against 流量 from 0 (SpanFromZero of the
+// largest of them) on the left, the stage (水位) against the right axis
+// (PaddedSpan of the lowest and highest stage, down to the lower bank crest
+// when a reading is above it), and the lower bank crest dashed on the right
+// axis when that axis reaches it. It takes a whole row of a figure file.
+Chart MakeHydrographChart(const Hydrograph& hydrograph);
+
 // Every chart of the figure: the section's, the stage-discharge and the
-// stage-area charts, and with an analysis the roughness and deviation
-// charts.
+// stage-area charts, with an analysis the roughness and deviation charts,
+// and last, with a stage record, the hydrograph.
 std::vector<Chart> MakeFigureCharts(const FigureRequest& request);
 
 }  // namespace xsrating::figure

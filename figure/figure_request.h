@@ -15,9 +15,9 @@
 
 #include "core/base/types.h"
 #include "core/calibration/rating_analysis.h"
+#include "core/flow/yearbook.h"
 #include "core/hydraulics/hydraulic_table.h"
 #include "core/hydraulics/rating.h"
-#include "core/flow/yearbook.h"
 #include "core/hydraulics/roughness_zones.h"
 #include "core/input/stage_record.h"
 #include "core/output/figure_request.h"
@@ -32,10 +32,12 @@ struct Hydrograph {
     double stage = 0;      // m; NaN only on a break.
     double discharge = 0;  // m³/s; NaN where there is none (超出断面).
   };
-  // In time order, at most kHydrographReadings of them: a long record keeps
-  // in each stretch of time its first, last, highest and lowest readings, so
-  // that no peak is lost. A reading whose stage and discharge are both NaN
-  // is a break: the record has a gap of more than 24 h there.
+  // In time order, at most kHydrographReadings of them, breaks included: a
+  // record of more is cut into stretches of time of equal length, each of
+  // which keeps its first and last readings, those of its highest and
+  // lowest discharge and stage, and the two either side of its widest gap,
+  // so that no peak is lost. A reading whose stage and discharge are both
+  // NaN is a break: the record has a gap of more than 24 h there.
   std::vector<Reading> readings;
   struct Day {
     double day = 0;   // Its 0:00.
@@ -49,7 +51,9 @@ struct Hydrograph {
 // Enough readings for a hydrograph a few thousand pixels wide.
 inline constexpr size_t kHydrographReadings = 8192;
 
-// The hydrograph of `readings` converted as `flow`.
+// The hydrograph of `readings` (in time order) converted as `flow`, in
+// O(readings) time and O(kHydrographReadings) memory besides the days. A
+// record of at most kHydrographReadings readings and breaks is kept whole.
 Hydrograph MakeHydrograph(std::span<const StageReading> readings,
                           const StageRecordFlow& flow);
 

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <span>
 #include <utility>
 
 namespace xsrating::figure {
@@ -94,24 +95,82 @@ void ThinTicks(double length, double room, Axis* axis) {
   }
 }
 
+// Whether neighbouring labels of a time axis, whose widths differ ("7月"
+// beside "2025年1月"), leave a gap of `gap` units between them over
+// `length` units.
+bool TimeLabelsApart(const Axis& axis, double length, double gap,
+                     Painter& measure) {
+  const double span = axis.max - axis.min;
+  for (size_t i = 0; i + 1 < axis.ticks.size(); ++i) {
+    const double apart = (axis.ticks[i + 1] - axis.ticks[i]) / span * length;
+    const double half_widths =
+        (measure.TextWidth(axis.labels[i], kLabelFont) +
+         measure.TextWidth(axis.labels[i + 1], kLabelFont)) /
+        2;
+    if (apart < half_widths + gap) return false;
+  }
+  return true;
+}
+
+// ThinTicks for a time axis: the calendar's coarser steps (6 h, 12 h, a
+// day...) until its labels stand apart.
+void ThinTimeTicks(double length, Painter& measure, Axis* axis) {
+  constexpr double kGap = 12;
+  const double span = axis->max - axis->min;
+  if (!(span > 0) || !(length > 0) || !axis->time_step) return;
+  for (int i = 0; i < 30; ++i) {
+    if (TimeLabelsApart(*axis, length, kGap, measure)) return;
+    const TimeStep coarser = CoarserTimeStep(*axis->time_step);
+    if (coarser == *axis->time_step) return;
+    Axis thinned = MakeTimeAxis(axis->title, axis->min, axis->max, coarser);
+    if (thinned.ticks.size() < 2) return;
+    *axis = std::move(thinned);
+  }
+}
+
+// Joins the points with lines, broken at every point that is not finite:
+// a gap in a record, a reading with no discharge.
+void DrawBrokenPolyline(const std::vector<Point>& device, const Pen& pen,
+                        Painter& painter) {
+  const auto finite = [](const Point& p) {
+    return std::isfinite(p.x) && std::isfinite(p.y);
+  };
+  if (std::all_of(device.begin(), device.end(), finite)) {
+    painter.Polyline(device, pen);
+    return;
+  }
+  auto begin = device.begin();
+  while (begin != device.end()) {
+    begin = std::find_if(begin, device.end(), finite);
+    const auto end = std::find_if_not(begin, device.end(), finite);
+    if (end - begin >= 2) {
+      painter.Polyline(std::span<const Point>(&*begin, end - begin), pen);
+    }
+    begin = end;
+  }
+}
+
 void DrawSeries(const ChartLayout& layout, const Series& series,
                 Painter& painter) {
   std::vector<Point> device;
-  for (const Point& p : series.points) device.push_back(layout.ToDevice(p));
+  for (const Point& p : series.points) {
+    device.push_back(layout.ToDevice(p, series.right_axis));
+  }
   switch (series.kind) {
     case SeriesKind::kArea: {
       for (auto p = series.lower.rbegin(); p != series.lower.rend(); ++p) {
-        device.push_back(layout.ToDevice(*p));
+        device.push_back(layout.ToDevice(*p, series.right_axis));
       }
       painter.Polygon(device, series.fill, nullptr);
       return;
     }
     case SeriesKind::kLine:
-      painter.Polyline(device, series.pen);
+      DrawBrokenPolyline(device, series.pen, painter);
       if (!series.marked_vertices) return;
       [[fallthrough]];
     case SeriesKind::kMarkers:
       for (const Point& p : device) {
+        if (!std::isfinite(p.x) || !std::isfinite(p.y)) continue;
         painter.Marker(p, series.shape, series.marker_size, series.pen,
                        series.fill);
       }
@@ -176,23 +235,53 @@ void DrawAxes(const ChartLayout& layout, Painter& painter) {
   painter.Text({layout.box.x + kMargin, plot.y + plot.height / 2},
                chart.y.title, kAxisTitleFont, kTextColor,
                HorizontalAnchor::kCenter, VerticalAnchor::kTop, 90);
+  if (!chart.y_right) return;
+  const Axis& right = *chart.y_right;
+  for (size_t i = 0; i < right.ticks.size(); ++i) {
+    const double y = layout.ToDevice({chart.x.min, right.ticks[i]}, true).y;
+    painter.Line({plot.Right(), y}, {plot.Right() + kTickLength, y}, tick_pen);
+    painter.Text({plot.Right() + kTickLength + kLabelGap, y}, right.labels[i],
+                 kLabelFont, kTextColor, HorizontalAnchor::kLeft,
+                 VerticalAnchor::kMiddle);
+  }
+  // Read upwards as the left one, its foot towards the box's edge.
+  painter.Text({layout.box.Right() - kMargin, plot.y + plot.height / 2},
+               right.title, kAxisTitleFont, kTextColor,
+               HorizontalAnchor::kCenter, VerticalAnchor::kBottom, 90);
+}
+
+// The room right of the plot: half the last label along x, or with a right
+// axis its ticks, labels and title, as the left axis has on the left.
+double RightRoom(const Chart& chart, Painter& measure) {
+  double room = kMargin;
+  if (!chart.x.labels.empty()) {
+    room = std::max(
+        room, measure.TextWidth(chart.x.labels.back(), kLabelFont) / 2 + 2);
+  }
+  if (chart.y_right) {
+    room = std::max(room, kTickLength + kLabelGap +
+                              WidestLabel(*chart.y_right, measure) + 4 +
+                              measure.LineHeight(kAxisTitleFont) + kMargin);
+  }
+  return room;
 }
 
 }  // namespace
 
-Point ChartLayout::ToDevice(Point value) const {
+Point ChartLayout::ToDevice(Point value, bool right_axis) const {
+  const Axis& y = right_axis && chart.y_right ? *chart.y_right : chart.y;
   const double across =
       (value.x - chart.x.min) / SpanOrOne(chart.x.max - chart.x.min);
-  const double up =
-      (value.y - chart.y.min) / SpanOrOne(chart.y.max - chart.y.min);
+  const double up = (value.y - y.min) / SpanOrOne(y.max - y.min);
   return {plot.x + across * plot.width, plot.Bottom() - up * plot.height};
 }
 
-Point ChartLayout::ToValue(Point at) const {
+Point ChartLayout::ToValue(Point at, bool right_axis) const {
+  const Axis& y = right_axis && chart.y_right ? *chart.y_right : chart.y;
   const double across = plot.width > 0 ? (at.x - plot.x) / plot.width : 0;
   const double up = plot.height > 0 ? (plot.Bottom() - at.y) / plot.height : 0;
   return {chart.x.min + across * (chart.x.max - chart.x.min),
-          chart.y.min + up * (chart.y.max - chart.y.min)};
+          y.min + up * (y.max - y.min)};
 }
 
 ChartLayout LayOutChart(Chart chart, const Rect& box, Painter& measure) {
@@ -220,23 +309,28 @@ ChartLayout LayOutChart(Chart chart, const Rect& box, Painter& measure) {
 
   const double left = box.x + kMargin + measure.LineHeight(kAxisTitleFont) + 4 +
                       WidestLabel(laid.y, measure) + kLabelGap + kTickLength;
-  // Room for half the last distance label beyond the frame.
-  double right_room = kMargin;
-  if (!laid.x.labels.empty()) {
-    right_room =
-        std::max(right_room,
-                 measure.TextWidth(laid.x.labels.back(), kLabelFont) / 2 + 2);
-  }
-  const double right = box.Right() - right_room;
+  const double right = box.Right() - RightRoom(laid, measure);
   layout.plot = {left, top, std::max(0.0, right - left),
                  std::max(0.0, bottom - top)};
   // Fewer ticks where the plot is small: the labels' widths along x, one and
-  // a half lines along y. Thinning only drops labels, so the room left for
-  // them still suffices.
-  ThinTicks(layout.plot.width, WidestLabel(layout.chart.x, measure) + 12,
-            &layout.chart.x);
+  // a half lines along y. Thinning a value axis only drops labels, so the
+  // room left for them still suffices; a time axis's labels change with its
+  // step, so the room for its last label is measured again.
+  if (layout.chart.x.time_step) {
+    ThinTimeTicks(layout.plot.width, measure, &layout.chart.x);
+    layout.plot.width =
+        std::max(0.0, box.Right() - RightRoom(layout.chart, measure) - left);
+    ThinTimeTicks(layout.plot.width, measure, &layout.chart.x);
+  } else {
+    ThinTicks(layout.plot.width, WidestLabel(layout.chart.x, measure) + 12,
+              &layout.chart.x);
+  }
   ThinTicks(layout.plot.height, measure.LineHeight(kLabelFont) * 1.5,
             &layout.chart.y);
+  if (layout.chart.y_right) {
+    ThinTicks(layout.plot.height, measure.LineHeight(kLabelFont) * 1.5,
+              &*layout.chart.y_right);
+  }
   return layout;
 }
 
@@ -296,7 +390,8 @@ std::optional<ChartHit> HitTest(const ChartLayout& layout, Point at,
       continue;
     }
     for (size_t i = 0; i < series[s].points.size(); ++i) {
-      const Point device = layout.ToDevice(series[s].points[i]);
+      const Point device =
+          layout.ToDevice(series[s].points[i], series[s].right_axis);
       if (!layout.plot.Contains(device)) continue;
       const double distance = std::hypot(device.x - at.x, device.y - at.y);
       if (distance <= nearest_distance) {
@@ -314,21 +409,32 @@ FigureLayout LayOutFigure(std::vector<Chart> charts, std::string heading,
   figure.heading = std::move(heading);
   figure.width = kPanelWidth * kPanelsPerRow;
   const double top = figure.heading.empty() ? 0 : kHeadingHeight;
-  const size_t below = charts.empty() ? 0 : charts.size() - 1;
-  const size_t rows = 1 + (below + kPanelsPerRow - 1) / kPanelsPerRow;
-  figure.height = top + static_cast<double>(rows) * kPanelHeight;
+  // The top of the row being filled, and the charts already in it.
+  double row_top = top;
+  int column = 0;
   for (size_t i = 0; i < charts.size(); ++i) {
     // The first chart across the whole width, the rest in rows below it.
-    Rect place{0, top, figure.width, kPanelHeight};
-    if (i > 0) {
-      const size_t row = (i - 1) / kPanelsPerRow + 1;
-      const size_t column = (i - 1) % kPanelsPerRow;
-      place = {static_cast<double>(column) * kPanelWidth,
-               top + static_cast<double>(row) * kPanelHeight, kPanelWidth,
+    Rect place;
+    if (i == 0 || charts[i].full_width) {
+      if (column > 0) {  // Below a row that one chart left half empty.
+        row_top += kPanelHeight;
+        column = 0;
+      }
+      place = {0, row_top, figure.width, kPanelHeight};
+      row_top += kPanelHeight;
+    } else {
+      place = {static_cast<double>(column) * kPanelWidth, row_top, kPanelWidth,
                kPanelHeight};
+      if (++column == kPanelsPerRow) {
+        row_top += kPanelHeight;
+        column = 0;
+      }
     }
     figure.charts.push_back(LayOutChart(std::move(charts[i]), place, measure));
   }
+  // A page without charts still has the room of one row.
+  const bool open_row = column > 0 || charts.empty();
+  figure.height = row_top + (open_row ? kPanelHeight : 0);
   return figure;
 }
 

@@ -41,10 +41,11 @@ struct ChartLayout {
   std::vector<LegendEntry> legend;
   int legend_lines = 0;
 
-  // The device position of the axes' point (x, y).
-  Point ToDevice(Point value) const;
-  // The axes' point at device position `at`.
-  Point ToValue(Point at) const;
+  // The device position of the axes' point (x, y), y on the right axis
+  // when `right_axis` and the chart has one.
+  Point ToDevice(Point value, bool right_axis = false) const;
+  // The axes' point at device position `at`, as ToDevice maps it.
+  Point ToValue(Point at, bool right_axis = false) const;
 };
 
 // Lays `chart` out in `box`, measuring its texts with `measure`. A box too
@@ -60,7 +61,7 @@ void DrawChart(const ChartLayout& layout, Painter& painter);
 struct ChartHit {
   size_t series = 0;  // Index into Chart::series.
   size_t point = 0;   // Index into its points.
-  Point value;        // The point in the axes' units.
+  Point value;        // The point in its axes' units.
   Point at;           // Its device position.
 };
 std::optional<ChartHit> HitTest(const ChartLayout& layout, Point at,
@@ -82,7 +83,8 @@ struct FigureLayout {
 
 // A figure file's page: the heading (when there is one), the first chart
 // across the whole width, and below it the others two to a row, each
-// kPanelWidth by kPanelHeight.
+// kPanelWidth by kPanelHeight, except that a chart marked full_width has a
+// row of its own across the whole width.
 FigureLayout LayOutFigure(std::vector<Chart> charts, std::string heading,
                           Painter& measure);
 // The figure of `request`: LayOutFigure of MakeFigureCharts and its heading.

@@ -29,7 +29,7 @@ extern "C" {
 #endif
 
 // Raised whenever XsratingFigureRequest or the meaning of a call changes.
-#define XSRATING_FIGURE_ABI_VERSION 3
+#define XSRATING_FIGURE_ABI_VERSION 4
 
 // The exported symbols, for dlsym and GetProcAddress.
 #define XSRATING_FIGURE_ENTRY_POINT "XsratingRenderFigure"
@@ -115,6 +115,32 @@ typedef struct XsratingFigureAnalysis {
   double standard_error_percent;
 } XsratingFigureAnalysis;
 
+// One reading of a stage record as the hydrograph draws it. Times are days
+// since 1970-01-01 0:00 of the station's clock.
+typedef struct XsratingFigureReading {
+  double day;
+  double stage;      // m; NaN on a break, where the record has a gap.
+  double discharge;  // m³/s; NaN where there is none (above the crest).
+} XsratingFigureReading;
+
+// One calendar day of a stage record and its daily mean discharge.
+typedef struct XsratingFigureDay {
+  double day;   // Its 0:00.
+  double mean;  // m³/s; NaN when the day has none (缺测).
+} XsratingFigureDay;
+
+// A stage record's hydrograph (figure/figure_request.h): its readings,
+// already reduced for drawing (at most a few thousand), and its days. The
+// arrays stay the caller's.
+typedef struct XsratingFigureHydrograph {
+  const XsratingFigureReading* readings;  // In time order; NULL when none.
+  size_t reading_count;
+  const XsratingFigureDay* days;  // In order; NULL when none.
+  size_t day_count;
+  double bed;         // The section's lowest point, m.
+  double bank_crest;  // Its lower bank crest, m.
+} XsratingFigureHydrograph;
+
 // One figure to draw: the section and the hydraulic table of the rating that
 // the program has just computed and written, and the rating's check against
 // gaugings when there is one, so that the figure shows exactly the numbers of
@@ -135,6 +161,9 @@ typedef struct XsratingFigureRequest {
   // roughness varies across it; NULL when none.
   const XsratingFigureZone* zones;
   size_t zone_count;
+  // The hydrograph of a stage record, drawn below the other charts; NULL
+  // without one.
+  const XsratingFigureHydrograph* hydrograph;
   void* context;  // Passed back to both callbacks.
   // Called once with the whole file (an SVG document or a PNG image) when the
   // figure is drawn.

@@ -156,6 +156,51 @@ inline RatingAnalysis FromPlainRatingAnalysis(
   return analysis;
 }
 
+// A Hydrograph in the boundary's C types: `plain` points into the vectors.
+struct PlainHydrograph {
+  explicit PlainHydrograph(const figure::Hydrograph& hydrograph) {
+    for (const figure::Hydrograph::Reading& r : hydrograph.readings) {
+      readings.push_back(
+          {.day = r.day, .stage = r.stage, .discharge = r.discharge});
+    }
+    for (const figure::Hydrograph::Day& d : hydrograph.days) {
+      days.push_back({.day = d.day, .mean = d.mean});
+    }
+    plain = {
+        .readings = readings.data(),
+        .reading_count = readings.size(),
+        .days = days.data(),
+        .day_count = days.size(),
+        .bed = hydrograph.bed,
+        .bank_crest = hydrograph.bank_crest,
+    };
+  }
+  PlainHydrograph(const PlainHydrograph&) = delete;
+  PlainHydrograph& operator=(const PlainHydrograph&) = delete;
+
+  std::vector<XsratingFigureReading> readings;
+  std::vector<XsratingFigureDay> days;
+  XsratingFigureHydrograph plain = {};
+};
+
+// The hydrograph `plain` carries; its arrays must hold their counts.
+inline figure::Hydrograph FromPlainHydrograph(
+    const XsratingFigureHydrograph& plain) {
+  figure::Hydrograph hydrograph;
+  for (size_t i = 0; i < plain.reading_count; ++i) {
+    const XsratingFigureReading& r = plain.readings[i];
+    hydrograph.readings.push_back(
+        {.day = r.day, .stage = r.stage, .discharge = r.discharge});
+  }
+  for (size_t i = 0; i < plain.day_count; ++i) {
+    hydrograph.days.push_back(
+        {.day = plain.days[i].day, .mean = plain.days[i].mean});
+  }
+  hydrograph.bed = plain.bed;
+  hydrograph.bank_crest = plain.bank_crest;
+  return hydrograph;
+}
+
 // A figure request in the boundary's C types, to be drawn as `format` ("svg"
 // or "png"): `plain` points into the members and into `request`, which must
 // outlive it. Its context and callbacks are the caller's to set.
@@ -171,6 +216,7 @@ struct PlainFigureRequest {
       zones.push_back(ToFigureZone(zone));
     }
     if (request.analysis) analysis.emplace(*request.analysis);
+    if (request.hydrograph) hydrograph.emplace(*request.hydrograph);
     plain = {
         .points = points.data(),
         .point_count = points.size(),
@@ -182,6 +228,7 @@ struct PlainFigureRequest {
         .analysis = analysis ? &analysis->plain : nullptr,
         .zones = zones.data(),
         .zone_count = zones.size(),
+        .hydrograph = hydrograph ? &hydrograph->plain : nullptr,
         .context = nullptr,
         .write_figure = nullptr,
         .write_error = nullptr,
@@ -194,6 +241,7 @@ struct PlainFigureRequest {
   std::vector<XsratingFigureRow> rows;
   std::vector<XsratingFigureZone> zones;
   std::optional<PlainRatingAnalysis> analysis;
+  std::optional<PlainHydrograph> hydrograph;
   XsratingFigureRequest plain = {};
 };
 
@@ -213,6 +261,9 @@ inline figure::FigureRequest FromPlainFigureRequest(
   }
   if (plain.analysis != nullptr) {
     request.analysis = FromPlainRatingAnalysis(*plain.analysis);
+  }
+  if (plain.hydrograph != nullptr) {
+    request.hydrograph = FromPlainHydrograph(*plain.hydrograph);
   }
   if (plain.heading != nullptr) request.heading = plain.heading;
   if (plain.title != nullptr) request.title = plain.title;

@@ -92,15 +92,28 @@ void EndQt() {
   replaced_handler = nullptr;
 }
 
+// Whether every array of `request` is there for its count, and the
+// callback that takes the figure.
+bool IsComplete(const XsratingFigureRequest& request) {
+  const auto held = [](const void* array, size_t count) {
+    return array != nullptr || count == 0;
+  };
+  const XsratingFigureAnalysis* analysis = request.analysis;
+  const XsratingFigureHydrograph* hydrograph = request.hydrograph;
+  return held(request.points, request.point_count) &&
+         held(request.rows, request.row_count) && request.format != nullptr &&
+         request.write_figure != nullptr &&
+         held(request.zones, request.zone_count) &&
+         (analysis == nullptr ||
+          (held(analysis->gaugings, analysis->gauging_count) &&
+           held(analysis->rows, analysis->row_count))) &&
+         (hydrograph == nullptr ||
+          (held(hydrograph->readings, hydrograph->reading_count) &&
+           held(hydrograph->days, hydrograph->day_count)));
+}
+
 int Render(const XsratingFigureRequest& request) {
-  if ((request.points == nullptr && request.point_count > 0) ||
-      (request.rows == nullptr && request.row_count > 0) ||
-      request.format == nullptr || request.write_figure == nullptr ||
-      (request.zones == nullptr && request.zone_count > 0) ||
-      (request.analysis != nullptr && ((request.analysis->gaugings == nullptr &&
-                                        request.analysis->gauging_count > 0) ||
-                                       (request.analysis->rows == nullptr &&
-                                        request.analysis->row_count > 0)))) {
+  if (!IsComplete(request)) {
     ReportError(request, "绘图模块收到的请求不完整。");
     return XSRATING_FIGURE_FAILED;
   }

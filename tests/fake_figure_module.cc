@@ -8,10 +8,12 @@
 #ifdef FAKE_MODULE_WITHOUT_ENTRY_POINT
 extern "C" FAKE_MODULE_EXPORT int XsratingSomethingElse() { return 0; }
 #else
-// A module of the next version, which answers only to its own.
+// The module of the version before, as an older package leaves it beside a
+// newer program: it answers only to its own version, whose request has no
+// hydrograph, and would read this program's request wrongly.
 extern "C" FAKE_MODULE_EXPORT int XsratingRenderFigure(
     int abi_version, const XsratingFigureRequest*) {
-  return abi_version == XSRATING_FIGURE_ABI_VERSION + 1
+  return abi_version == XSRATING_FIGURE_ABI_VERSION - 1
              ? XSRATING_FIGURE_OK
              : XSRATING_FIGURE_WRONG_VERSION;
 }

@@ -10,8 +10,10 @@
 #include <string>
 
 #include "core/calibration/rating_analysis.h"
+#include "core/flow/yearbook.h"
 #include "core/hydraulics/rating.h"
 #include "core/hydraulics/roughness_zones.h"
+#include "core/input/stage_record.h"
 #include "core/input/zones_file.h"
 #include "core/output/own_files.h"
 #include "core/output/rating_heading.h"
@@ -31,6 +33,7 @@ struct GoldenCase {
   const char* golden;
   const char* zones;     // A zones file of the examples, or none.
   const char* gaugings;  // A gaugings file of the examples, or none.
+  const char* stage_record = nullptr;  // Of the examples, or none.
 };
 
 FigureRequest RequestFor(const GoldenCase& c) {
@@ -53,8 +56,20 @@ FigureRequest RequestFor(const GoldenCase& c) {
         AnalyzeGaugings(rating, examples + "/" + c.gaugings, &analysis);
     EXPECT_TRUE(analysed.ok()) << analysed.message();
   }
-  return RequestForRating(rating, c.gaugings ? &analysis : nullptr,
-                          RatingHeading(params), "river_section成果");
+  FigureRequest request =
+      RequestForRating(rating, c.gaugings ? &analysis : nullptr,
+                       RatingHeading(params), "river_section成果");
+  if (c.stage_record) {
+    std::vector<StageReading> readings;
+    StageRecordFlow flow;
+    EXPECT_TRUE(
+        ReadStageRecord(examples + "/" + c.stage_record, &readings).ok());
+    EXPECT_TRUE(ComputeStageRecordFlow(rating, c.gaugings ? &analysis : nullptr,
+                                       params.slope_text, readings, &flow)
+                    .ok());
+    request.hydrograph = MakeHydrograph(readings, flow);
+  }
+  return request;
 }
 
 TEST(FigureSvgTest, MatchesTheGoldenFiles) {
@@ -62,6 +77,8 @@ TEST(FigureSvgTest, MatchesTheGoldenFiles) {
       {"river_section_plain.svg", nullptr, nullptr},
       {"river_section_gaugings.svg", nullptr, "river_section_gaugings.txt"},
       {"river_section_zones.svg", "river_section_zones.txt", nullptr},
+      {"river_section_stages.svg", nullptr, nullptr,
+       "river_section_stages.txt"},
   };
   const char* update = std::getenv("XSRATING_UPDATE_GOLDENS");
   for (const GoldenCase& c : cases) {
@@ -80,6 +97,48 @@ TEST(FigureSvgTest, MatchesTheGoldenFiles) {
     EXPECT_TRUE(svg == golden)
         << "the figure differs from " << path
         << "; if on purpose, rerun with XSRATING_UPDATE_GOLDENS=1";
+  }
+}
+
+// The SVG's size, as its root element gives it: "1200 944".
+std::string PageSize(const std::string& svg) {
+  const size_t width = svg.find(" width=\"");
+  const size_t height = svg.find(" height=\"");
+  if (width == std::string::npos || height == std::string::npos) return "";
+  const auto number = [&](size_t at) {
+    const size_t start = svg.find('"', at) + 1;
+    return svg.substr(start, svg.find('"', start) - start);
+  };
+  return number(width) + " " + number(height);
+}
+
+struct RecordCase {
+  const char* name;
+  const char* gaugings;
+  const char* size;  // Without the record, with it 450 higher.
+  const char* with_record;
+};
+
+// A stage record adds its hydrograph as a row of its own, under the title
+// the <desc> names too; the charts above it are as they were.
+TEST(FigureSvgTest, AStageRecordAddsTheHydrographBelow) {
+  const RecordCase cases[] = {
+      {"the table", nullptr, "1200 944", "1200 1394"},
+      {"checked against gaugings", "river_section_gaugings.txt", "1200 1394",
+       "1200 1844"},
+  };
+  for (const RecordCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string plain = FigureSvg(RequestFor({"", nullptr, c.gaugings}));
+    const std::string drawn = FigureSvg(
+        RequestFor({"", nullptr, c.gaugings, "river_section_stages.txt"}));
+    EXPECT_EQ(PageSize(plain), c.size);
+    EXPECT_EQ(PageSize(drawn), c.with_record);
+    EXPECT_EQ(plain.find("水位流量过程线"), std::string::npos);
+    EXPECT_NE(drawn.find("、水位流量过程线</desc>"), std::string::npos);
+    for (const char* text : {">日平均流量<", ">时间<", ">2024年6月1日<"}) {
+      EXPECT_NE(drawn.find(text), std::string::npos) << text;
+    }
   }
 }
 

@@ -6,11 +6,14 @@
 // figure renderer, and the renderer a front end supplies: the core writes the
 // figure's bytes as one of its own files but draws nothing itself.
 
+#include <span>
 #include <string>
 
 #include "core/base/status.h"
 #include "core/calibration/rating_analysis.h"
+#include "core/flow/yearbook.h"
 #include "core/hydraulics/rating.h"
+#include "core/input/stage_record.h"
 
 namespace xsrating {
 
@@ -23,6 +26,10 @@ struct FigureRequest {
   std::string format;   // "svg" or "png".
   std::string title;    // The file's name without folder and extension.
   std::string heading;  // The line above the charts (RatingHeading).
+  // A stage record and its discharges, for the hydrograph below the charts;
+  // no readings and null without one. Kept by the caller, as the rating.
+  std::span<const StageReading> stage_readings = {};
+  const StageRecordFlow* flow = nullptr;  // Of stage_readings.
 };
 
 class FigureRenderer {

@@ -27,6 +27,10 @@ Status FigureBytes(const OutputSource& source, const std::string& path,
       // An SVG document is titled with its file's own name, "sec1成果".
       .title = PathToUtf8(PathFromUtf8(path).stem()),
       .heading = RatingHeading(source.rating->params),
+      .stage_readings = source.flow != nullptr
+                            ? source.stage_readings
+                            : std::span<const StageReading>(),
+      .flow = source.flow,
   };
   bytes->clear();
   if (Status s = figures->Render(request, bytes); !s.ok()) {
@@ -118,6 +122,23 @@ Status FlowRatingMissing(const OutputRequest& request,
                        "”：有实测流量时，流量按率定糙率推求。");
 }
 
+// The discharges of `request`'s stage record by `rating`, calibrated when
+// `analysis` is given, into outputs->flow; why there are none when they
+// cannot be had.
+Status ConvertRecord(const Rating& rating, const OutputRequest& request,
+                     const RatingAnalysis* analysis, const std::string& path,
+                     SurveyOutputs* outputs) {
+  StageRecordFlow flow;
+  Status converted = FlowRatingMissing(request, *outputs, path);
+  if (converted.ok()) {
+    converted =
+        ComputeStageRecordFlow(rating, analysis, rating.params.slope_text,
+                               request.stage_readings, &flow);
+  }
+  if (converted.ok()) outputs->flow = std::move(flow);
+  return converted;
+}
+
 }  // namespace
 
 SurveyOutputs WriteSurveyOutputs(const Rating& rating,
@@ -154,30 +175,31 @@ SurveyOutputs WriteSurveyOutputs(const Rating& rating,
           {OwnFile::kReport, RatingReportPath(survey), std::move(checked)});
     }
   }
+  // The discharges before the figure, which draws their hydrograph; their
+  // table is still the last file written.
+  const bool record = !request.stage_record_path.empty();
+  std::string flow_path =
+      record ? FlowTablePath(request.stage_record_path) : "";
+  Status converted = Status::Ok();
+  if (record) {
+    converted =
+        ConvertRecord(rating, request, source.analysis, flow_path, &outputs);
+  }
+  if (outputs.flow) {
+    source.stage_record_path = request.stage_record_path;
+    source.stage_readings = request.stage_readings;
+    source.flow = &*outputs.flow;
+  }
   if (request.table) write(OwnFile::kTable, RatingFilePath(survey, ".csv"));
   if (!request.figure_format.empty()) {
     write(OwnFile::kFigure, RatingFilePath(survey, "." + request.figure_format),
           request.figure_format);
   }
-  if (!request.stage_record_path.empty()) {
-    std::string path = FlowTablePath(request.stage_record_path);
-    StageRecordFlow flow;
-    Status converted = FlowRatingMissing(request, outputs, path);
-    if (converted.ok()) {
-      converted = ComputeStageRecordFlow(rating, source.analysis,
-                                         rating.params.slope_text,
-                                         request.stage_readings, &flow);
-    }
-    if (converted.ok()) {
-      outputs.flow = std::move(flow);
-      source.stage_record_path = request.stage_record_path;
-      source.stage_readings = request.stage_readings;
-      source.flow = &*outputs.flow;
-      write(OwnFile::kFlowTable, std::move(path));
-    } else {
-      outputs.files.push_back(
-          {OwnFile::kFlowTable, std::move(path), std::move(converted)});
-    }
+  if (outputs.flow) {
+    write(OwnFile::kFlowTable, std::move(flow_path));
+  } else if (record) {
+    outputs.files.push_back(
+        {OwnFile::kFlowTable, std::move(flow_path), std::move(converted)});
   }
   return outputs;
 }

@@ -56,7 +56,8 @@ struct OutputSource {
 //    row is the rating's roughness in decimal form, its 比降 row the slope as
 //    typed;
 //  - kFigure: the figure of format `figure_format` from `figures`, titled
-//    after `path`'s name; fails when there is no renderer or it fails;
+//    after `path`'s name, with the stage record's hydrograph when the
+//    source has its flow; fails when there is no renderer or it fails;
 //  - kFlowTable: FlowTableCsv of the stage record; needs its flow.
 // Fails too for kZones, which no rating holds.
 Status OutputBytes(OwnFile kind, const OutputSource& source,
@@ -112,7 +113,9 @@ struct SurveyOutputs {
 // file. A gaugings file that cannot be checked fails the report, and the
 // figure is drawn without gaugings. The flow table's discharges come from
 // the calibrated roughness n_c when gaugings are given, so a check that
-// failed fails the flow table too.
+// failed fails the flow table too. They are worked out before the figure,
+// which then shows their hydrograph; one that fails leaves the figure
+// without it.
 SurveyOutputs WriteSurveyOutputs(const Rating& rating,
                                  const OutputRequest& request,
                                  const LocalDateTime& run_time,
