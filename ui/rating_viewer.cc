@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QSplitter>
+#include <QTabWidget>
 #include <QTableWidget>
 #include <QVBoxLayout>
 #include <memory>
@@ -103,6 +104,7 @@ RatingViewer::RatingViewer(MessageSink* sink, SavePathChooser choose_path,
   flow_summary_->setTextInteractionFlags(Qt::TextSelectableByMouse);
   flow_summary_->setWordWrap(true);
   hydrograph_view_ = NewChartView(QStringLiteral("HydrographChart"), this);
+  hydrograph_view_->hide();
 
   table_ = new QTableWidget(this);
   table_->setObjectName(QStringLiteral("Table"));
@@ -146,11 +148,17 @@ RatingViewer::RatingViewer(MessageSink* sink, SavePathChooser choose_path,
   // The curves' views are made as the figure first has each chart.
   curves_ = new QSplitter(Qt::Horizontal, this);
   curves_->setChildrenCollapsible(false);
+  // A stage record's hydrograph has the curves' room, on a tab of its own:
+  // a third row would leave neither readable on a screen of 800 pixels. The
+  // tabs show only when there are two.
+  lower_ = new QTabWidget(this);
+  lower_->setObjectName(QStringLiteral("Lower"));
+  lower_->setTabBarAutoHide(true);
+  lower_->setDocumentMode(true);
+  lower_->addTab(curves_, QStringLiteral("水位流量关系曲线"));
   auto* splitter = new QSplitter(Qt::Vertical, this);
   splitter->addWidget(top);
-  splitter->addWidget(curves_);
-  // The hydrograph of a stage record across the whole width below them.
-  splitter->addWidget(hydrograph_view_);
+  splitter->addWidget(lower_);
   splitter->setChildrenCollapsible(false);
   // The curves as tall as the section, so that four of them side by side
   // (with gaugings) stay readable on a screen of 800 pixels.
@@ -244,17 +252,14 @@ void RatingViewer::Refresh() {
   FillTable();
 
   const bool has_rows = viewer.HasTable();
-  const bool has_hydrograph = viewer.content().hydrograph.has_value();
-  if ((has_rows && curves_->isHidden()) ||
-      (has_hydrograph && hydrograph_view_->isHidden())) {
-    // Shown again, a row would get back only its least height: every row
-    // shown gets an even share.
-    if (auto* rows = qobject_cast<QSplitter*>(curves_->parentWidget())) {
-      rows->setSizes({10000, has_rows ? 10000 : 0, has_hydrograph ? 10000 : 0});
+  if (has_rows && lower_->isHidden()) {
+    // Shown again, the curves would get back only their least height.
+    if (auto* rows = qobject_cast<QSplitter*>(lower_->parentWidget())) {
+      rows->setSizes({10000, 10000});
     }
   }
-  curves_->setVisible(has_rows);
-  hydrograph_view_->setVisible(has_hydrograph);
+  lower_->setVisible(has_rows);
+  ShowHydrographTab(viewer.content().hydrograph.has_value());
   // The section alone has the whole window when there is no table.
   table_->setVisible(has_rows);
   save_png_->setEnabled(viewer.CanSave(ViewerFile::kPng));
@@ -265,6 +270,20 @@ void RatingViewer::Refresh() {
   convert_flow_->setEnabled(viewer.CanConvert());
   save_flow_table_->setEnabled(viewer.CanSave(ViewerFile::kFlowTable));
   import_gaugings_->setToolTip(QString::fromStdString(viewer.ImportHint()));
+}
+
+void RatingViewer::ShowHydrographTab(bool shown) {
+  const int index = lower_->indexOf(hydrograph_view_);
+  if (!shown) {
+    if (index >= 0) lower_->removeTab(index);
+    return;
+  }
+  // A record just converted is what the user wants to see; converted again
+  // by a new table, the tab chosen stays.
+  if (index < 0) {
+    lower_->addTab(hydrograph_view_, QStringLiteral("水位流量过程线"));
+    lower_->setCurrentWidget(hydrograph_view_);
+  }
 }
 
 void RatingViewer::ShowCharts() {

@@ -31,6 +31,7 @@
 class QLabel;
 class QPushButton;
 class QSplitter;
+class QTabWidget;
 class QTableWidget;
 
 namespace xsrating {
@@ -79,7 +80,8 @@ using SavePathChooser = std::function<QString(
 // "DischargeChart", "AreaChart", "Table", "SavePng", "SaveSvg", "SaveCsv", for
 // the gaugings "ImportGaugings", "RoughnessChart", "DeviationChart",
 // "GaugingsSummary", "SaveReport", and for the stage record "ConvertFlow",
-// "HydrographChart", "FlowSummary", "SaveFlowTable".
+// "HydrographChart" (on a tab of "Lower" beside the curves), "FlowSummary",
+// "SaveFlowTable".
 class RatingViewer : public QWidget, private ViewerView {
   Q_OBJECT
 
@@ -111,10 +113,10 @@ class RatingViewer : public QWidget, private ViewerView {
   void ShowGaugings(const std::string& path);
   // Reads the stage record at `path` (UTF-8) and turns it into discharges
   // by the rating shown, as xsrating-cli --stage-record does: the hydrograph
-  // below the curves, the flow summary line, the record's warnings on the
-  // message line; the flow table can be saved. A failure is told through
-  // the sink and leaves everything shown. The button "推求流量…" asks for the
-  // file and calls this.
+  // on a tab beside the curves' (turned to), the flow summary line, the
+  // record's warnings on the message line; the flow table can be saved. A
+  // failure is told through the sink and leaves everything shown. The button
+  // "推求流量…" asks for the file and calls this.
   void ShowStageRecord(const std::string& path);
 
   // What the figure and the table show now.
@@ -143,6 +145,8 @@ class RatingViewer : public QWidget, private ViewerView {
                      const std::string& title, std::string* bytes) override;
 
   void ShowCharts();
+  // Adds the hydrograph's tab, and turns to it, or takes it away.
+  void ShowHydrographTab(bool shown);
   void FillTable();
 
   std::unique_ptr<MessageBoxSink> own_sink_;
@@ -154,8 +158,10 @@ class RatingViewer : public QWidget, private ViewerView {
   QLabel* message_ = nullptr;
   QLabel* status_ = nullptr;
   ChartView* section_view_ = nullptr;
-  QSplitter* curves_ = nullptr;           // The views of the other charts.
-  ChartView* hydrograph_view_ = nullptr;  // Across the whole width.
+  QSplitter* curves_ = nullptr;  // The views of the other charts.
+  ChartView* hydrograph_view_ = nullptr;
+  // The curves and, with a stage record, the hydrograph, a tab each.
+  QTabWidget* lower_ = nullptr;
   QTableWidget* table_ = nullptr;
   QPushButton* save_png_ = nullptr;
   QPushButton* save_svg_ = nullptr;

@@ -27,7 +27,7 @@ constexpr wchar_t kClassName[] = L"XsratingViewer";
 constexpr int kFirstId = 100;
 constexpr COLORREF kMessageColor = RGB(176, 0, 0);
 
-enum class Kind { kLabel, kTable, kButton };
+enum class Kind { kLabel, kTable, kTabs, kButton };
 
 // What a button asks the controller for.
 enum class Press { kNone, kImport, kConvert, kSave };
@@ -47,6 +47,7 @@ constexpr ViewerControl kViewerControls[] = {
     {"FlowSummary", Kind::kLabel, ""},
     {"Status", Kind::kLabel, ""},
     {"Table", Kind::kTable, ""},
+    {"Tabs", Kind::kTabs, ""},
     {"ImportGaugings", Kind::kButton, "导入实测流量…", Press::kImport},
     {"SaveReport", Kind::kButton, "保存率定表 (CSV)…", Press::kSave,
      ViewerFile::kReport},
@@ -58,7 +59,9 @@ constexpr ViewerControl kViewerControls[] = {
     {"SaveCsv", Kind::kButton, "保存表 (CSV)…", Press::kSave, ViewerFile::kCsv},
 };
 constexpr size_t kMessage = 0, kSummary = 1, kFlowSummary = 2, kStatus = 3,
-                 kTable = 4, kFirstButton = 5, kFirstFigureSave = 9;
+                 kTable = 4, kTabs = 5, kFirstButton = 6, kFirstFigureSave = 10;
+// The tabs' texts: the curves, then the hydrograph.
+constexpr const char* kTabTexts[] = {"水位流量关系曲线", "水位流量过程线"};
 
 std::wstring W(std::string_view utf8) { return Utf8ToUtf16(utf8); }
 
@@ -145,7 +148,8 @@ std::unique_ptr<ViewerWindow> ViewerWindow::Create(HINSTANCE instance,
                                                    HWND owner,
                                                    ViewerWindowHooks hooks) {
   if (!figure::StartGdiplus().ok()) return nullptr;
-  const INITCOMMONCONTROLSEX common = {sizeof(common), ICC_LISTVIEW_CLASSES};
+  const INITCOMMONCONTROLSEX common = {sizeof(common),
+                                       ICC_LISTVIEW_CLASSES | ICC_TAB_CLASSES};
   InitCommonControlsEx(&common);
   WNDCLASSEXW window_class = {};
   if (!GetClassInfoExW(instance, kClassName, &window_class)) {
@@ -226,6 +230,9 @@ void ViewerWindow::CreateControls() {
       style |= WS_TABSTOP | LVS_REPORT | LVS_SHOWSELALWAYS | LVS_SINGLESEL |
                LVS_NOSORTHEADER;
       ex_style = WS_EX_CLIENTEDGE;
+    } else if (control.kind == Kind::kTabs) {
+      window_class = WC_TABCONTROLW;
+      style |= WS_TABSTOP | WS_CLIPSIBLINGS;
     } else {
       window_class = L"BUTTON";
       style |= WS_TABSTOP | BS_PUSHBUTTON;
@@ -234,6 +241,13 @@ void ViewerWindow::CreateControls() {
         ex_style, window_class, W(control.text).c_str(), style, 0, 0, 0, 0,
         hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFirstId + i)),
         instance, nullptr));
+  }
+  for (int i = 0; i < static_cast<int>(std::size(kTabTexts)); ++i) {
+    std::wstring text = W(kTabTexts[i]);
+    TCITEMW item = {};
+    item.mask = TCIF_TEXT;
+    item.pszText = text.data();
+    TabCtrl_InsertItem(controls_[kTabs], i, &item);
   }
   ListView_SetExtendedListViewStyle(controls_[kTable], LVS_EX_FULLROWSELECT |
                                                            LVS_EX_GRIDLINES |
@@ -321,51 +335,69 @@ void ViewerWindow::LayOut() {
   place_line(kFlowSummary, false);
   place_line(kSummary, false);
 
-  // The section beside the table above, the other charts below, and a
-  // stage record's hydrograph across the whole width at the bottom; the
-  // section alone when there is no table.
-  charts_.clear();
+  PlaceCharts(top, std::max(bottom, top));
+  // The controls were moved without drawing: everything is drawn anew once.
+  RedrawWindow(hwnd_, nullptr, nullptr,
+               RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+}
+
+void ViewerWindow::PlaceCharts(int top, int bottom) {
+  RECT client = {};
+  GetClientRect(hwnd_, &client);
+  const int margin = MulDiv(8, dpi_, 96);
+  const int gap = MulDiv(6, dpi_, 96);
+  const int width = std::max<int>(client.right - 2 * margin, 1);
+  // The section beside the table above, the other charts below; with a
+  // stage record, the tabs choose between the curves and the hydrograph
+  // across the whole width. The section alone when there is no table.
   const bool has_table = controller_->HasTable();
   ShowWindow(controls_[kTable], has_table ? SW_SHOWNA : SW_HIDE);
-  RECT section = {margin, top, client.right - margin, std::max(bottom, top)};
-  std::vector<RECT> boxes;
   const bool has_hydrograph =
       !made_charts_.empty() && made_charts_.back().id == "HydrographChart";
   const int curves =
       static_cast<int>(made_charts_.size()) - 1 - (has_hydrograph ? 1 : 0);
-  if (has_table && curves > 0) {
-    const int rows = has_hydrograph ? 3 : 2;
-    const int row_height = (std::max(bottom, top) - top + gap) / rows;
-    section.bottom = top + row_height - gap;
+  const bool below = has_table && curves > 0;
+  ShowWindow(controls_[kTabs], below && has_hydrograph ? SW_SHOWNA : SW_HIDE);
+  std::vector<std::pair<size_t, RECT>> boxes;
+  RECT section = {margin, top, client.right - margin, bottom};
+  if (below) {
+    const int middle = top + (bottom - top) / 2;
+    section.bottom = middle - gap / 2;
     section.right = margin + width * 55 / 100;
     MoveWindow(controls_[kTable], section.right + gap, top,
                client.right - margin - section.right - gap,
                section.bottom - top, FALSE);
-    const int curves_top = top + row_height;
-    const int curves_bottom = has_hydrograph ? curves_top + row_height - gap
-                                             : std::max(bottom, curves_top);
-    for (int i = 0; i < curves; ++i) {
-      boxes.push_back({margin + width * i / curves, curves_top,
-                       margin + width * (i + 1) / curves, curves_bottom});
-    }
+    int lower_top = middle + gap / 2;
     if (has_hydrograph) {
-      boxes.push_back({margin, curves_bottom + gap, client.right - margin,
-                       std::max(bottom, curves_bottom + gap)});
+      // Only the strip of the tabs: the charts under it are the window's own
+      // painting, which a tab control's body would cover.
+      RECT item = {};
+      TabCtrl_GetItemRect(controls_[kTabs], 0, &item);
+      const int strip = item.bottom + MulDiv(2, dpi_, 96);
+      MoveWindow(controls_[kTabs], margin, lower_top, width, strip, FALSE);
+      lower_top += strip;
+    }
+    if (has_hydrograph && TabCtrl_GetCurSel(controls_[kTabs]) == 1) {
+      boxes.push_back({made_charts_.size() - 1,
+                       {margin, lower_top, client.right - margin, bottom}});
+    } else {
+      for (int i = 0; i < curves; ++i) {
+        boxes.push_back({static_cast<size_t>(i) + 1,
+                         {margin + width * i / curves, lower_top,
+                          margin + width * (i + 1) / curves, bottom}});
+      }
     }
   }
-  boxes.insert(boxes.begin(), section);
-  if (!made_charts_.empty()) {
-    Gdiplus::Bitmap scratch(1, 1, PixelFormat32bppARGB);
-    Gdiplus::Graphics graphics(&scratch);
-    figure::GdiplusPainter measure(&graphics, scale_);
-    for (size_t i = 0; i < made_charts_.size() && i < boxes.size(); ++i) {
-      charts_.push_back(figure::LayOutChart(
-          made_charts_[i], UnitsOf(boxes[i], scale_), measure));
-    }
+  boxes.insert(boxes.begin(), {0, section});
+  charts_.clear();
+  if (made_charts_.empty()) return;
+  Gdiplus::Bitmap scratch(1, 1, PixelFormat32bppARGB);
+  Gdiplus::Graphics graphics(&scratch);
+  figure::GdiplusPainter measure(&graphics, scale_);
+  for (const auto& [index, box] : boxes) {
+    charts_.push_back(figure::LayOutChart(made_charts_[index],
+                                          UnitsOf(box, scale_), measure));
   }
-  // The controls were moved without drawing: everything is drawn anew once.
-  RedrawWindow(hwnd_, nullptr, nullptr,
-               RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
 void ViewerWindow::Paint() {
@@ -401,6 +433,13 @@ void ViewerWindow::Refresh() {
   const ViewerController& viewer = *controller_;
   SetWindowTextW(hwnd_, W(viewer.caption()).c_str());
   made_charts_ = figure::MakeFigureCharts(RequestOf(viewer.content(), ""));
+  // A record just converted is what the user wants to see; converted again
+  // by a new table, the tab chosen stays.
+  const bool has_hydrograph = viewer.content().hydrograph.has_value();
+  if (has_hydrograph != showed_hydrograph_) {
+    TabCtrl_SetCurSel(controls_[kTabs], has_hydrograph ? 1 : 0);
+    showed_hydrograph_ = has_hydrograph;
+  }
   SetWindowTextW(controls_[kMessage], W(viewer.message()).c_str());
   SetWindowTextW(controls_[kSummary], W(viewer.summary()).c_str());
   SetWindowTextW(controls_[kFlowSummary], W(viewer.flow_summary()).c_str());
@@ -491,6 +530,14 @@ LRESULT ViewerWindow::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
     case WM_COMMAND:
       OnCommand(LOWORD(wparam), HIWORD(wparam));
       return 0;
+    case WM_NOTIFY: {
+      const auto* notice = reinterpret_cast<const NMHDR*>(lparam);
+      if (!controls_.empty() && notice->hwndFrom == controls_[kTabs] &&
+          notice->code == TCN_SELCHANGE) {
+        LayOut();
+      }
+      break;
+    }
     case WM_CTLCOLORSTATIC: {
       HDC dc = reinterpret_cast<HDC>(wparam);
       SetBkMode(dc, TRANSPARENT);

@@ -43,8 +43,9 @@ struct ViewerWindowHooks {
 //  - the red warnings line on top, shown when there is one;
 //  - the section's chart beside the full hydraulic table (a report-view list
 //    with the units in the column heads), and below them the other charts
-//    side by side, and a stage record's hydrograph across the whole width
-//    below them; without a table the section has the whole room;
+//    side by side; with a stage record, tabs above them choose between them
+//    and the hydrograph across the whole width (turned to when the record is
+//    converted); without a table the section has the whole room;
 //  - the gaugings' summary line and the stage record's; a row of the
 //    buttons 导入实测流量…, 保存率定表 (CSV)…, 推求流量… and
 //    保存流量表 (CSV)…; at the bottom, where the last save went and the
@@ -68,12 +69,12 @@ class ViewerWindow final : public ViewerView {
   // Null once the window has been closed.
   HWND hwnd() const { return hwnd_; }
   // The control named "Message", "Summary", "FlowSummary", "Status",
-  // "Table", "ImportGaugings", "SaveReport", "ConvertFlow", "SaveFlowTable",
-  // "SavePng", "SaveSvg" or "SaveCsv"; null
-  // for another name.
+  // "Table", "Tabs", "ImportGaugings", "SaveReport", "ConvertFlow",
+  // "SaveFlowTable", "SavePng", "SaveSvg" or "SaveCsv"; null for another name.
   HWND Control(std::string_view name) const;
   ViewerController& controller() { return *controller_; }
-  // The charts as last laid out, in units (one unit is a pixel at 96 dpi).
+  // The charts shown, as last laid out, in units (one unit is a pixel at 96
+  // dpi).
   const std::vector<figure::ChartLayout>& charts() const { return charts_; }
   // The pixels a unit is at the window's dots per inch.
   double scale() const { return scale_; }
@@ -103,6 +104,9 @@ class ViewerWindow final : public ViewerView {
   void MakeFonts(UINT dpi);
   // Places the controls and lays the charts out for the client area.
   void LayOut();
+  // Lays the charts out between `top` and `bottom` (pixels of the client
+  // area), and places the table and the tabs beside and above them.
+  void PlaceCharts(int top, int bottom);
   void FillTable();
   void Paint();
   void OnCommand(int id, int code);
@@ -118,6 +122,7 @@ class ViewerWindow final : public ViewerView {
   double scale_ = 1;
   std::vector<figure::Chart> made_charts_;  // Of the content shown.
   std::vector<figure::ChartLayout> charts_;
+  bool showed_hydrograph_ = false;  // At the last Refresh.
 };
 
 }  // namespace xsrating

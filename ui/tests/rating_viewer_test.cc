@@ -12,6 +12,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QTabWidget>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -879,12 +880,16 @@ class RatingViewerTest : public QObject {
     QVERIFY2(viewer.message().contains("超出断面"),
              qPrintable(viewer.message()));
     QVERIFY(viewer.findChild<QPushButton*>("SaveFlowTable")->isEnabled());
-    // Across the whole width, below the curves.
-    const auto* hydrograph = viewer.findChild<ChartView*>("HydrographChart");
-    const auto* area = viewer.findChild<ChartView*>("AreaChart");
-    QVERIFY(hydrograph->mapTo(&viewer, QPoint()).y() >
-            area->mapTo(&viewer, QPoint(0, area->height())).y() - 1);
-    QVERIFY(hydrograph->width() > viewer.width() * 8 / 10);
+    // On a tab of its own, turned to, in the curves' room; the curves a tab
+    // away.
+    auto* tabs = viewer.findChild<QTabWidget*>("Lower");
+    QCOMPARE(tabs->count(), 2);
+    QVERIFY(!Shows(viewer, "AreaChart"));
+    QVERIFY(viewer.findChild<ChartView*>("HydrographChart")->width() >
+            viewer.width() * 8 / 10);
+    tabs->setCurrentIndex(0);
+    QVERIFY(Shows(viewer, "AreaChart"));
+    tabs->setCurrentIndex(1);
 
     const QString broken = temp_.filePath("broken_stages.csv");
     QVERIFY(WriteFile(broken, "2024-07-01,8:00,1\r\n2024-07-01,7:00,1\r\n"));
@@ -894,6 +899,12 @@ class RatingViewerTest : public QObject {
     QVERIFY(Shows(viewer, "HydrographChart"));
     QCOMPARE(line->text().toStdString(), viewer.controller().flow_summary());
     QCOMPARE(viewer.controller().stage_record_path(), record.toStdString());
+    // No table, no discharges and no tab; the next table has them again.
+    viewer.Show(Request(kSurvey, 0.025, "abc", 5));
+    QVERIFY(!line->isVisible());
+    viewer.Show(Request(kSurvey, 0.025, "0.0004", 5));
+    QCOMPARE(tabs->count(), 2);
+    QVERIFY(line->isVisible());
 
     // The example river, its gaugings and its month of stages, photographed
     // when asked at the size of a 1280 x 800 screen.

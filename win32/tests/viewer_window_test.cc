@@ -331,26 +331,40 @@ TEST_F(ViewerWindowTest, GaugingsAddTheirChartsAndABrokenFileKeepsThem) {
   EXPECT_EQ(ChartIds().size(), 5u);
 }
 
-TEST_F(ViewerWindowTest, AStageRecordAddsTheHydrographAcrossTheWidth) {
+TEST_F(ViewerWindowTest, AStageRecordAddsTheHydrographOnATabOfItsOwn) {
   OpenViewer();
   EXPECT_FALSE(IsWindowEnabled(viewer_->Control("SaveFlowTable")));
+  EXPECT_FALSE(Shown("Tabs"));
   open_answer_ = Path("river_section_stages.txt");
   Click("ConvertFlow");
   EXPECT_TRUE(viewer_sink_.messages.empty());
-  ASSERT_EQ(ChartIds().size(), 4u);
-  EXPECT_EQ(ChartIds().back(), "HydrographChart");
   EXPECT_TRUE(Shown("FlowSummary"));
   EXPECT_EQ(Text("FlowSummary"), viewer_->controller().flow_summary());
   EXPECT_TRUE(IsWindowEnabled(viewer_->Control("SaveFlowTable")));
-  // Below the curves, as wide as the section and the table together.
+  // Turned to: the hydrograph in the curves' room, across the whole width.
+  ASSERT_TRUE(Shown("Tabs"));
+  EXPECT_THAT(ChartIds(),
+              testing::ElementsAre("SectionChart", "HydrographChart"));
   const figure::ChartLayout& hydrograph = viewer_->charts().back();
-  const figure::ChartLayout& section = viewer_->charts().front();
-  EXPECT_DOUBLE_EQ(hydrograph.box.x, section.box.x);
-  EXPECT_GE(hydrograph.box.y, viewer_->charts()[1].box.Bottom());
-  RECT client;
+  EXPECT_DOUBLE_EQ(hydrograph.box.x, viewer_->charts().front().box.x);
+  RECT client, tabs;
   GetClientRect(viewer_->hwnd(), &client);
+  GetWindowRect(viewer_->Control("Tabs"), &tabs);
+  MapWindowPoints(nullptr, viewer_->hwnd(), reinterpret_cast<POINT*>(&tabs), 2);
   EXPECT_GT(hydrograph.box.Right() * viewer_->scale(), client.right * 0.9);
-  EXPECT_GT(hydrograph.plot.height, 50);
+  EXPECT_GE(hydrograph.box.y * viewer_->scale(), tabs.bottom - 0.5);
+  EXPECT_GT(hydrograph.plot.height, 100);
+
+  // The first tab brings the curves back, and a new table keeps the choice.
+  TabCtrl_SetCurFocus(viewer_->Control("Tabs"), 0);
+  Pump();
+  EXPECT_THAT(ChartIds(), testing::ElementsAre("SectionChart", "DischargeChart",
+                                               "AreaChart"));
+  Type("Text1", "5");
+  SendMessageW(window_->Control(kViewButtonName), BM_CLICK, 0, 0);
+  Pump();
+  EXPECT_THAT(ChartIds(), testing::SizeIs(3));
+  EXPECT_TRUE(Shown("Tabs"));
 }
 
 TEST_F(ViewerWindowTest, SavesEachFileToAChineseFolder) {
@@ -467,7 +481,7 @@ TEST_F(ViewerWindowTest, ScreenshotsWithTheSystemsDialogs) {
     viewer_->controller().ImportGaugings(Path("坏的实测.txt"));
     EXPECT_TRUE(closer.Found());
   }
-  EXPECT_EQ(viewer_->charts().size(), 6u);
+  EXPECT_EQ(viewer_->charts().size(), 2u) << "the hydrograph turned to";
 }
 
 }  // namespace
