@@ -354,15 +354,17 @@ struct BreakCase {
   const char* name;
   std::vector<double> values;
   size_t polylines;
+  size_t dots;  // Points alone between breaks.
 };
 
 TEST(FigureLayoutTest, ALineBreaksAtEveryPointThatIsNotFinite) {
   const BreakCase cases[] = {
-      {"no gap", {1, 2, 3}, 1},
-      {"one gap", {1, 2, NAN, 3, 4}, 2},
-      {"a lone point between gaps", {1, 2, NAN, 3, NAN, 4, 5}, 2},
-      {"gaps at the ends, doubled", {NAN, 1, 2, NAN, NAN, 3, 4, NAN}, 2},
-      {"an infinite value", {1, INFINITY, 2, 3}, 1},
+      {"no gap", {1, 2, 3}, 1, 0},
+      {"one gap", {1, 2, NAN, 3, 4}, 2, 0},
+      {"a lone point between gaps", {1, 2, NAN, 3, NAN, 4, 5}, 2, 1},
+      {"gaps at the ends, doubled", {NAN, 1, 2, NAN, NAN, 3, 4, NAN}, 2, 0},
+      {"an infinite value", {1, INFINITY, 2, 3}, 1, 1},
+      {"one point alone", {1}, 0, 1},
   };
   for (const BreakCase& c : cases) {
     SCOPED_TRACE(c.name);
@@ -376,11 +378,13 @@ TEST(FigureLayoutTest, ALineBreaksAtEveryPointThatIsNotFinite) {
     SvgPainter painter(600, 450, "", "");
     DrawChart(LayOutChart(chart, {0, 0, 600, 450}, painter), painter);
     const std::string svg = painter.Finish();
-    size_t polylines = 0;
-    for (size_t at = 0; (at = svg.find("<polyline", at)) != svg.npos; ++at) {
-      ++polylines;
-    }
-    EXPECT_EQ(polylines, c.polylines);
+    const auto count = [&svg](const char* element) {
+      size_t n = 0;
+      for (size_t at = 0; (at = svg.find(element, at)) != svg.npos; ++at) ++n;
+      return n;
+    };
+    EXPECT_EQ(count("<polyline"), c.polylines);
+    EXPECT_EQ(count("<circle"), c.dots);
   }
 }
 
