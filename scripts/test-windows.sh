@@ -126,8 +126,8 @@ cmp -s "$work/record-linux/river_section成果.svg" \
   "$wine" "$windows_cli" "${record_run[@]}" --plot=png river_section.txt \
     >/dev/null 2>&1) || fail "xsrating-cli.exe --plot=png with a record failed"
 record_png=$work/record-windows/river_section成果.png
-cp "$record_png" "$build/artifacts/cli-windows-hydrograph.png" 2>/dev/null ||
-  true
+mkdir -p "$build/artifacts"
+cp "$record_png" "$build/artifacts/cli-windows-hydrograph.png"
 [[ $(identify -format '%wx%h' "$record_png" 2>/dev/null) == 1200x1394 ]] ||
   fail "--plot=png with a record: $(identify -format '%wx%h' "$record_png" \
     2>&1), not 1200x1394"
