@@ -439,25 +439,13 @@ struct HydrographChartCase {
   bool crest;      // Drawn at 50 m.
 };
 
-// Two days from day 19905 at a section whose crest is at 50 m, with daily
-// means of 10 and 缺测.
+// Two days from day 19905, below, over and wholly over a crest at 50 m,
+// with daily means of 10 and 缺测.
 TEST(HydrographTest, TheAxesFollowTheRecordAndTheCrest) {
   const HydrographChartCase cases[] = {
-      {"below the crest",
-       {{19905, 44, 5}, {19907, 46, 40}},
-       40,
-       {44, 46},
-       false},
-      {"over the crest",
-       {{19905, 44, 5}, {19906, 51, NAN}},
-       10,
-       {44, 51},
-       true},
-      {"wholly over it",
-       {{19905, 51, NAN}, {19907, 52, NAN}},
-       10,
-       {50, 52},
-       true},
+      {"below", {{19905, 44, 5}, {19907, 46, 40}}, 40, {44, 46}, false},
+      {"over", {{19905, 44, 5}, {19906, 51, NAN}}, 10, {44, 51}, true},
+      {"all over", {{19905, 51, NAN}, {19907, 52, NAN}}, 10, {50, 52}, true},
   };
   for (const HydrographChartCase& c : cases) {
     SCOPED_TRACE(c.name);
