@@ -449,12 +449,14 @@ Chart MakeHydrographChart(const Hydrograph& hydrograph) {
       stages = {std::min(stages.min, r.stage), std::max(stages.max, r.stage)};
     }
   }
+  means.legend = LegendSymbol::kNone;  // Until a day has a mean.
   for (const Hydrograph::Day& day : hydrograph.days) {
     // A step over the day; a 缺测 day leaves a gap, as a point of no value.
     means.points.push_back({day.day, day.mean});
     if (std::isfinite(day.mean)) {
       means.points.push_back({day.day + 1, day.mean});
       largest = std::max(largest, day.mean);
+      means.legend = LegendSymbol::kLine;
     }
   }
   if (!(across.max > across.min)) {

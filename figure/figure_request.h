@@ -68,7 +68,7 @@ struct FigureRequest {
   // The table checked against gaugings; none without them.
   std::optional<RatingAnalysis> analysis;
   // A stage record's discharges; the figure then has its hydrograph.
-  std::optional<Hydrograph> hydrograph;
+  std::optional<Hydrograph> hydrograph = std::nullopt;
   // The line above a figure file's charts (RatingHeading); none when empty.
   std::string heading;
   // The figure file's title (its name, UTF-8); SVG only.

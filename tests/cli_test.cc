@@ -360,6 +360,31 @@ TEST_F(CliTest, StageRecordGivesTheFlowTableOrWritesNothing) {
   EXPECT_EQ(Slurp(table), "时间,流量\r\n");
 }
 
+// With a stage record the figure, drawn in the program on every system,
+// ends with its hydrograph in a row of its own, and comes before the flow
+// table.
+TEST_F(CliTest, PlotShowsTheStageRecordsHydrograph) {
+  for (const char* name : {"river_section.txt", "river_section_stages.txt"}) {
+    fs::copy_file(fs::path(XSRATING_EXAMPLES) / name, dir_ / name);
+  }
+  for (const bool record : {false, true}) {
+    std::vector<std::string> args = {"-n", "0.03", "-s",    "0.0003",
+                                     "-m", "20",   "--plot"};
+    if (record) {
+      args.insert(args.end(), {"--stage-record", "river_section_stages.txt"});
+    }
+    args.push_back("river_section.txt");
+    const Outcome outcome = Run(args);
+    EXPECT_EQ(outcome.exit_code, 0) << outcome.err;
+    const std::string svg = Slurp(dir_ / Path("river_section成果.svg"));
+    EXPECT_THAT(svg, HasSubstr(record ? "height=\"1394\"" : "height=\"944\""));
+    EXPECT_EQ(svg.find("水位流量过程线") != std::string::npos, record);
+    const size_t table = outcome.out.find("river_section_stages流量.csv");
+    EXPECT_EQ(table != std::string::npos, record);
+    EXPECT_LT(outcome.out.find("river_section成果.svg"), table);
+  }
+}
+
 // A folder run twice: the results of the first run, named again as "*.txt"
 // names them, are skipped with one note and are no failure; a run of more
 // than one file ends with a count.

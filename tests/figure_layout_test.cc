@@ -5,9 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <span>
 #include <string>
-#include <string_view>
 #include <vector>
 
 #include "core/calibration/rating_analysis.h"
@@ -73,60 +71,43 @@ double Day(int year, int month, int day, int hour = 0, int minute = 0) {
 
 struct TimeAxisCase {
   const char* name;
-  double from;
-  double to;
-  TimeStep step;
-  double first_tick;
+  double from, to, first_tick;
   std::vector<std::string> labels;
 };
 
+// Four to eight ticks on the calendar, the larger unit named where it
+// begins and on the first tick.
 TEST(FigureAxisTest, TimeTicksFallOnTheCalendar) {
   const TimeAxisCase cases[] = {
       {"six hours",
        Day(2024, 6, 18, 9, 30),
        Day(2024, 6, 18, 15, 30),
-       {TimeUnit::kHour, 1},
        Day(2024, 6, 18, 10),
        {"6月18日 10:00", "11:00", "12:00", "13:00", "14:00", "15:00"}},
-      {"three days over a month's end",
+      {"three days",
        Day(2024, 6, 30, 12),
        Day(2024, 7, 3, 12),
-       {TimeUnit::kHour, 12},
        Day(2024, 6, 30, 12),
        {"6月30日 12:00", "7月1日", "12:00", "7月2日", "12:00", "7月3日",
         "12:00"}},
       {"two months, by 旬",
        Day(2024, 5, 20),
        Day(2024, 7, 20),
-       {TimeUnit::kDay, 10},
        Day(2024, 5, 21),
        {"2024年5月21日", "6月1日", "6月11日", "6月21日", "7月1日", "7月11日"}},
-      {"a year over New Year",
-       Day(2023, 10, 15),
-       Day(2024, 9, 15),
-       {TimeUnit::kMonth, 2},
-       Day(2023, 11, 1),
-       {"2023年11月", "2024年1月", "3月", "5月", "7月", "9月"}},
       {"ten years",
        Day(2015, 1, 1),
        Day(2025, 1, 1),
-       {TimeUnit::kYear, 2},
        Day(2016, 1, 1),
        {"2016年", "2018年", "2020年", "2022年", "2024年"}},
   };
   for (const TimeAxisCase& c : cases) {
     SCOPED_TRACE(c.name);
     const Axis axis = MakeTimeAxis("时间", c.from, c.to);
-    ASSERT_TRUE(axis.time_step);
-    EXPECT_EQ(*axis.time_step, c.step);
     EXPECT_THAT(axis.labels, ElementsAreArray(c.labels));
     ASSERT_EQ(axis.ticks.size(), axis.labels.size());
     EXPECT_NEAR(axis.ticks.front(), c.first_tick, 1e-9);
-    for (size_t i = 0; i < axis.ticks.size(); ++i) {
-      EXPECT_GE(axis.ticks[i], c.from);
-      EXPECT_LE(axis.ticks[i], c.to);
-      if (i > 0) EXPECT_GT(axis.ticks[i], axis.ticks[i - 1]);
-    }
+    EXPECT_LE(axis.ticks.back(), c.to);
   }
 }
 
@@ -322,160 +303,88 @@ TEST(FigureLayoutTest, SmallPlotsKeepTheirTickLabelsApart) {
   }
 }
 
-struct TimeThinCase {
-  const char* name;
-  double width;
-  bool thinned;
-};
-
-// A small plot coarsens a time axis by the calendar (10-day marks, months),
-// never by 1-2-5 numbers of days since 1970.
+// A small plot coarsens a time axis by the calendar, never by 1-2-5
+// numbers of days since 1970.
 TEST(FigureLayoutTest, SmallPlotsThinATimeAxisByTheCalendar) {
   SvgPainter measure(0, 0, "", "");
   Chart chart;
   chart.x = MakeTimeAxis("时间", Day(2024, 6, 1), Day(2024, 7, 1));
-  chart.y = MakeAxis("流量 (m³/s)", 0, 100);
-  const TimeThinCase cases[] = {
-      {"a figure file's row", 1200, false},
-      {"a narrow window", 300, true},
-      {"a very narrow one", 160, true},
-  };
-  for (const TimeThinCase& c : cases) {
-    SCOPED_TRACE(c.name);
-    const ChartLayout layout =
-        LayOutChart(chart, {0, 0, c.width, 300}, measure);
+  for (const double width : {1200.0, 300.0, 160.0}) {
+    SCOPED_TRACE(width);
+    const ChartLayout layout = LayOutChart(chart, {0, 0, width, 300}, measure);
     const Axis& x = layout.chart.x;
     ASSERT_TRUE(x.time_step);
     ASSERT_GE(x.ticks.size(), 2u);
-    EXPECT_EQ(x.step > chart.x.step, c.thinned);
-    // The ticks and labels of a calendar step, each label clear of the next.
-    EXPECT_EQ(x.labels,
-              MakeTimeAxis(x.title, x.min, x.max, *x.time_step).labels);
+    EXPECT_EQ(x.step > chart.x.step, width < 1200);
+    EXPECT_EQ(x.labels, MakeTimeAxis("", x.min, x.max, *x.time_step).labels);
     for (size_t i = 0; i + 1 < x.ticks.size(); ++i) {
-      const double apart = layout.ToDevice({x.ticks[i + 1], 0}).x -
-                           layout.ToDevice({x.ticks[i], 0}).x;
-      EXPECT_GE(apart, (measure.TextWidth(x.labels[i], kLabelFont) +
-                        measure.TextWidth(x.labels[i + 1], kLabelFont)) /
-                           2)
-          << x.labels[i];
+      EXPECT_GE(layout.ToDevice({x.ticks[i + 1], 0}).x -
+                    layout.ToDevice({x.ticks[i], 0}).x,
+                (measure.TextWidth(x.labels[i], kLabelFont) +
+                 measure.TextWidth(x.labels[i + 1], kLabelFont)) /
+                    2);
     }
-    // The last label stays inside the box.
-    EXPECT_LE(layout.ToDevice({x.ticks.back(), 0}).x +
-                  measure.TextWidth(x.labels.back(), kLabelFont) / 2,
-              c.width);
   }
 }
 
-struct AxisSideCase {
-  const char* name;
-  bool right;
-  Point value;
-};
-
-// A series on the right axis is placed, read back and hit by that axis.
+// A series on the right axis is placed, read back and hit by that axis:
+// 42.5 is a quarter up the right axis, but 42.5 % up the left one.
 TEST(FigureLayoutTest, EachSeriesMapsByItsOwnAxis) {
   SvgPainter measure(0, 0, "", "");
-  const AxisSideCase cases[] = {
-      {"on the left axis", false, {5, 25}},
-      // 42.5 is a quarter up the right axis, but 42.5 % up the left one.
-      {"on the right axis", true, {5, 42.5}},
-  };
-  for (const AxisSideCase& c : cases) {
-    SCOPED_TRACE(c.name);
+  for (const bool right : {false, true}) {
+    SCOPED_TRACE(right);
     Chart chart;
-    chart.x = MakeAxis("x", 0, 10);
     chart.y = MakeAxis("流量 (m³/s)", 0, 100);
     chart.y_right = MakeAxis("水位 (m)", 40, 50);
     Series marks;
     marks.kind = SeriesKind::kMarkers;
-    marks.right_axis = c.right;
-    marks.points = {c.value};
+    marks.right_axis = right;
+    marks.points = {{0.5, 42.5}};
     chart.series = {marks};
     const ChartLayout layout = LayOutChart(chart, {0, 0, 600, 450}, measure);
-    const Rect& plot = layout.plot;
-    const Axis& up = c.right ? *layout.chart.y_right : layout.chart.y;
-    const Point at = layout.ToDevice(c.value, c.right);
-    EXPECT_NEAR(at.x, plot.x + plot.width / 2, 1e-9);
-    EXPECT_NEAR(
-        at.y,
-        plot.Bottom() - (c.value.y - up.min) / (up.max - up.min) * plot.height,
-        1e-9);
-    EXPECT_NEAR(layout.ToValue(at, c.right).y, c.value.y, 1e-9);
-    const std::optional<ChartHit> hit = HitTest(layout, at, 3);
-    ASSERT_TRUE(hit);
-    EXPECT_EQ(hit->value, c.value);
-    // Room on the right for the second axis's labels and title.
-    const Axis& right = *layout.chart.y_right;
-    EXPECT_LT(plot.Right() +
-                  measure.TextWidth(right.labels.back(), kLabelFont) +
-                  measure.LineHeight(kAxisTitleFont),
-              600);
+    const Point at = layout.ToDevice({0.5, 42.5}, right);
+    const double up = right ? 0.25 : 0.425;
+    EXPECT_NEAR(at.y, layout.plot.Bottom() - up * layout.plot.height, 1e-9);
+    EXPECT_NEAR(layout.ToValue(at, right).y, 42.5, 1e-9);
+    ASSERT_TRUE(HitTest(layout, at, 3));
   }
 }
-
-// Records each polyline's number of points and counts the markers.
-class RecordingPainter : public Painter {
- public:
-  double TextWidth(std::string_view text, const Font& font) override {
-    return EstimatedTextWidth(text, font);
-  }
-  double LineHeight(const Font& font) override { return font.size * 1.2; }
-  void Line(Point, Point, const Pen&) override {}
-  void Polyline(std::span<const Point> points, const Pen&) override {
-    polylines.push_back(points.size());
-    for (const Point& p : points) {
-      finite = finite && std::isfinite(p.x) && std::isfinite(p.y);
-    }
-  }
-  void Polygon(std::span<const Point>, Color, const Pen*) override {}
-  void Marker(Point at, MarkerShape, double, const Pen&, Color) override {
-    ++markers;
-    finite = finite && std::isfinite(at.x) && std::isfinite(at.y);
-  }
-  void Text(Point, std::string_view, const Font&, Color, HorizontalAnchor,
-            VerticalAnchor, double) override {}
-  void PushClip(const Rect&) override {}
-  void PopClip() override {}
-
-  std::vector<size_t> polylines;
-  int markers = 0;
-  bool finite = true;
-};
 
 struct BreakCase {
   const char* name;
   std::vector<double> values;
-  std::vector<size_t> runs;  // The points of each polyline drawn.
+  size_t polylines;
+  size_t dots;  // Points alone between breaks.
 };
 
 TEST(FigureLayoutTest, ALineBreaksAtEveryPointThatIsNotFinite) {
   const BreakCase cases[] = {
-      {"no gap", {1, 2, 3}, {3}},
-      {"one gap", {1, 2, NAN, 3, 4, 5}, {2, 3}},
-      {"a lone point between gaps", {1, 2, NAN, 3, NAN, 4, 5}, {2, 2}},
-      {"gaps at both ends and doubled",
-       {NAN, 1, 2, NAN, NAN, 3, 4, NAN},
-       {2, 2}},
-      {"an infinite value", {1, INFINITY, 2, 3}, {2}},
+      {"no gap", {1, 2, 3}, 1, 0},
+      {"one gap", {1, 2, NAN, 3, 4}, 2, 0},
+      {"a lone point between gaps", {1, 2, NAN, 3, NAN, 4, 5}, 2, 1},
+      {"gaps at the ends, doubled", {NAN, 1, 2, NAN, NAN, 3, 4, NAN}, 2, 0},
+      {"an infinite value", {1, INFINITY, 2, 3}, 1, 1},
+      {"one point alone", {1}, 0, 1},
   };
   for (const BreakCase& c : cases) {
     SCOPED_TRACE(c.name);
     Chart chart;
     chart.x = MakeAxis("x", 0, 10);
-    chart.y = MakeAxis("y", 0, 10);
     Series line;
-    line.marked_vertices = true;
-    int finite = 0;
     for (size_t i = 0; i < c.values.size(); ++i) {
       line.points.push_back({static_cast<double>(i), c.values[i]});
-      finite += std::isfinite(c.values[i]) ? 1 : 0;
     }
     chart.series = {line};
-    RecordingPainter painter;
+    SvgPainter painter(600, 450, "", "");
     DrawChart(LayOutChart(chart, {0, 0, 600, 450}, painter), painter);
-    EXPECT_THAT(painter.polylines, ElementsAreArray(c.runs));
-    EXPECT_EQ(painter.markers, finite);
-    EXPECT_TRUE(painter.finite);
+    const std::string svg = painter.Finish();
+    const auto count = [&svg](const char* element) {
+      size_t n = 0;
+      for (size_t at = 0; (at = svg.find(element, at)) != svg.npos; ++at) ++n;
+      return n;
+    };
+    EXPECT_EQ(count("<polyline"), c.polylines);
+    EXPECT_EQ(count("<circle"), c.dots);
   }
 }
 
@@ -504,62 +413,36 @@ TEST(FigureLayoutTest, PointsMapIntoThePlotAndHitsFindThem) {
   EXPECT_FALSE(HitTest(layout, {at.x + 20, at.y + 20}, 6));
 }
 
-// A stage record of three days whose flood spills over the V's crest (4 m).
-Hydrograph ThreeDays() {
-  Hydrograph hydrograph;
-  const double start = Day(2024, 7, 1);
-  hydrograph.readings = {
-      {start, 1, 2}, {start + 1.5, 4.5, NAN}, {start + 3, 2, 8}};
-  hydrograph.days = {{start, 3}, {start + 1, NAN}, {start + 2, 6}};
-  hydrograph.bed = 0;
-  hydrograph.bank_crest = 4;
-  return hydrograph;
-}
-
 struct ArrangementCase {
-  const char* name;
-  bool gaugings;
-  bool record;
+  bool gaugings, record;
   double height;
-  Rect last;  // The last chart's room.
-  const char* last_id;
+  Rect last;  // The last chart's room: the hydrograph's, a row of its own.
 };
 
 TEST(FigureLayoutTest, AFigureFileKeepsItsArrangement) {
   SvgPainter measure(0, 0, "", "");
   const ArrangementCase cases[] = {
-      {"the table", false, false, 944, {600, 494, 600, 450}, "AreaChart"},
-      {"checked against gaugings",
-       true,
-       false,
-       1394,
-       {600, 944, 600, 450},
-       "DeviationChart"},
-      // The hydrograph takes a row of its own below the others.
-      {"with a stage record",
-       false,
-       true,
-       1394,
-       {0, 944, 1200, 450},
-       "HydrographChart"},
-      {"both", true, true, 1844, {0, 1394, 1200, 450}, "HydrographChart"},
+      {false, false, 944, {600, 494, 600, 450}},
+      {true, false, 1394, {600, 944, 600, 450}},
+      {false, true, 1394, {0, 944, 1200, 450}},
+      {true, true, 1844, {0, 1394, 1200, 450}},
   };
   for (const ArrangementCase& c : cases) {
-    SCOPED_TRACE(c.name);
     FigureRequest request = VSection();
     request.heading = "v　糙率 n = 0.03";
     if (c.gaugings) {
       request.analysis = Analysed(request, {At(1.2, 2), At(2.1, 9)});
     }
-    if (c.record) request.hydrograph = ThreeDays();
-    const FigureLayout figure = LayOutFigure(request, measure);
-    EXPECT_EQ(figure.width, 1200);
-    EXPECT_EQ(figure.height, c.height);
-    ASSERT_GE(figure.charts.size(), 3u);
-    EXPECT_EQ(figure.charts[0].box, (Rect{0, 44, 1200, 450}));
-    EXPECT_EQ(figure.charts[2].box, (Rect{600, 494, 600, 450}));
-    EXPECT_EQ(figure.charts.back().box, c.last);
-    EXPECT_EQ(figure.charts.back().chart.id, c.last_id);
+    if (c.record) {
+      request.hydrograph = Hydrograph{
+          .readings = {{19905, 1, 2}, {19906, 3, 9}}, .days = {{19905, 5}}};
+    }
+    const FigureLayout plain = LayOutFigure(request, measure);
+    EXPECT_EQ(plain.width, 1200);
+    EXPECT_EQ(plain.height, c.height);
+    EXPECT_EQ(plain.charts[0].box, (Rect{0, 44, 1200, 450}));
+    EXPECT_EQ(plain.charts[2].box, (Rect{600, 494, 600, 450}));
+    EXPECT_EQ(plain.charts.back().box, c.last);
   }
 }
 

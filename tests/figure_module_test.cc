@@ -8,6 +8,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -17,6 +18,7 @@
 #include "cli/figure_module_loader.h"
 #include "core/base/file_io.h"
 #include "core/hydraulics/rating.h"
+#include "figure/svg_painter.h"
 #include "figure_abi/figure_module_rows.h"
 #include "tests/support/temp_dir.h"
 
@@ -132,6 +134,21 @@ TEST_F(FigureModuleTest, DrawsAnSvgDocumentWithItsTitle) {
        {"河道大断面", "水位流量关系曲线", "水位面积关系曲线"}) {
     EXPECT_THAT(svg, HasSubstr(title));
   }
+}
+
+// The hydrograph crosses the boundary whole, NaN included: the module draws
+// it as the program does.
+TEST_F(FigureModuleTest, DrawsTheHydrographAsTheProgramDoes) {
+  figure::FigureRequest request = Example();
+  request.hydrograph = figure::Hydrograph{
+      .readings = {{19905, 1.5, 12.5}, {19906, 5.5, NAN}, {19908, 2, 20}},
+      .days = {{19905, 30.25}, {19906, NAN}, {19907, 18}},
+      .bed = 0,
+      .bank_crest = 5};
+  std::string svg;
+  ASSERT_TRUE(module_->Render(request, "svg", &svg).ok());
+  EXPECT_EQ(svg, figure::FigureSvg(request));
+  EXPECT_THAT(svg, HasSubstr("水位流量过程线"));
 }
 
 TEST_F(FigureModuleTest, DrawsAPngImage) {
@@ -328,6 +345,11 @@ TEST_F(EntryPointTest, IncompleteRequestFailsWithAMessage) {
         static XsratingFigureAnalysis no_rows = {};
         no_rows.row_count = 1;
         r->analysis = &no_rows;
+      },
+      [](XsratingFigureRequest* r) {
+        static XsratingFigureHydrograph no_readings = {};
+        no_readings.reading_count = 1;
+        r->hydrograph = &no_readings;
       },
   };
   for (auto spoil : spoilers) {

@@ -28,6 +28,9 @@ class FakeRenderer : public FigureRenderer {
   explicit FakeRenderer(Outcome outcome) : outcome_(outcome) {}
   Status Render(const FigureRequest& request, std::string* bytes) override {
     requests.push_back(request);
+    // The flow is the caller's only while the figure is drawn.
+    drawn_readings.push_back(request.flow ? request.flow->summary.readings
+                                          : -1);
     if (outcome_ == Outcome::kFailed) return Status::Error("画不成");
     if (outcome_ == Outcome::kDrawn) {
       *bytes = std::string("<?xml?><svg><desc>") + kFigureMark + "</desc>";
@@ -35,6 +38,8 @@ class FakeRenderer : public FigureRenderer {
     return Status::Ok();
   }
   std::vector<FigureRequest> requests;
+  // Of each request's flow; -1 without one.
+  std::vector<int64_t> drawn_readings;
 
  private:
   Outcome outcome_;
@@ -101,6 +106,9 @@ TEST_F(SurveyOutputsTest, WritesWhatIsAskedForInOrder) {
        Request(false, "svg", "", /*result_file=*/false),
        {OwnFile::kFigure}},
       {"StageRecord", WithRecord({}), {OwnFile::kResult, OwnFile::kFlowTable}},
+      {"StageRecordAndFigure",
+       WithRecord({.figure_format = "svg"}),
+       {OwnFile::kResult, OwnFile::kFigure, OwnFile::kFlowTable}},
       {"EverythingWithTheRecord",
        WithRecord({.table = true,
                    .figure_format = "svg",
@@ -121,10 +129,15 @@ TEST_F(SurveyOutputsTest, WritesWhatIsAskedForInOrder) {
     }
     EXPECT_THAT(kinds, ElementsAreArray(c.kinds)) << c.name;
     EXPECT_TRUE(outputs.AllSaved()) << c.name;
-    // The figure shows the gaugings whenever they were checked.
-    for (const FigureRequest& drawn : figures.requests) {
+    // The figure shows the gaugings whenever they were checked, and the
+    // stage record's discharges, worked out before it.
+    for (size_t i = 0; i < figures.requests.size(); ++i) {
+      const FigureRequest& drawn = figures.requests[i];
       EXPECT_EQ(drawn.analysis != nullptr, !c.request.gaugings_path.empty());
       EXPECT_EQ(drawn.title, "sec成果") << c.name;
+      const bool record = !c.request.stage_readings.empty();
+      EXPECT_EQ(drawn.stage_readings.size(), c.request.stage_readings.size());
+      EXPECT_EQ(figures.drawn_readings[i], record ? 142 : -1) << c.name;
     }
   }
 }
@@ -204,13 +217,17 @@ TEST_F(SurveyOutputsTest, TheFlowTableUsesTheRunsOwnRating) {
     const Rating rating =
         Rated(c.zones ? std::vector<RoughnessZone>{{0, 0.05, 0}, {60, 0.025, 0}}
                       : std::vector<RoughnessZone>{});
-    OutputRequest request = WithRecord({});
+    OutputRequest request = WithRecord({.figure_format = "svg"});
     if (c.gaugings == Gauged::kGood) request.gaugings_path = Gaugings();
     if (c.gaugings == Gauged::kMissing) {
       request.gaugings_path = dir_.Utf8("none.txt");
     }
+    FakeRenderer figures(FakeRenderer::Outcome::kDrawn);
     const SurveyOutputs outputs =
-        WriteSurveyOutputs(rating, request, {2026, 12, 8}, nullptr);
+        WriteSurveyOutputs(rating, request, {2026, 12, 8}, &figures);
+    // A flow that could not be worked out leaves the figure without it.
+    ASSERT_EQ(figures.requests.size(), 1u) << c.name;
+    EXPECT_EQ(figures.requests[0].flow != nullptr, c.written) << c.name;
     ASSERT_FALSE(outputs.files.empty()) << c.name;
     const OutputFile& last = outputs.files.back();
     EXPECT_EQ(last.kind, OwnFile::kFlowTable) << c.name;
