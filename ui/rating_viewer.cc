@@ -283,6 +283,11 @@ void RatingViewer::ShowHydrographTab(bool shown) {
   if (index < 0) {
     lower_->addTab(hydrograph_view_, QStringLiteral("水位流量过程线"));
     lower_->setCurrentWidget(hydrograph_view_);
+    // Three fifths below, as on Windows: the hydrograph wants the height
+    // more than the section does.
+    if (auto* rows = qobject_cast<QSplitter*>(lower_->parentWidget())) {
+      rows->setSizes({20000, 30000});
+    }
   }
 }
 

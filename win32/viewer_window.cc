@@ -361,7 +361,10 @@ void ViewerWindow::PlaceCharts(int top, int bottom) {
   std::vector<std::pair<size_t, RECT>> boxes;
   RECT section = {margin, top, client.right - margin, bottom};
   if (below) {
-    const int middle = top + (bottom - top) / 2;
+    // With a stage record the lower charts get three fifths: the hydrograph
+    // wants the height more than the section does.
+    const int middle = has_hydrograph ? top + (bottom - top) * 2 / 5
+                                      : top + (bottom - top) / 2;
     section.bottom = middle - gap / 2;
     section.right = margin + width * 55 / 100;
     MoveWindow(controls_[kTable], section.right + gap, top,
