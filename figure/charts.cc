@@ -429,7 +429,7 @@ Chart MakeDeviationChart(const RatingAnalysis& analysis) {
 
 Chart MakeHydrographChart(const Hydrograph& hydrograph) {
   Chart chart;
-  chart.id = "HydrographChart";
+  chart.id = kHydrographChartId;
   chart.title = "水位流量过程线";
   chart.full_width = true;
   Series discharge = Line("discharge", "流量", {}, Pen{kCurveColor, 1.5});

@@ -191,6 +191,8 @@ Chart MakeDeviationChart(const RatingAnalysis& analysis);
 // when a reading is above it), and the lower bank crest dashed on the right
 // axis when that axis reaches it. It takes a whole row of a figure file.
 Chart MakeHydrographChart(const Hydrograph& hydrograph);
+// Its id, by which the viewers give it a place of its own.
+inline constexpr char kHydrographChartId[] = "HydrographChart";
 
 // Every chart of the figure: the section's, the stage-discharge and the
 // stage-area charts, with an analysis the roughness and deviation charts,

@@ -103,7 +103,8 @@ RatingViewer::RatingViewer(MessageSink* sink, SavePathChooser choose_path,
   flow_summary_->setObjectName(QStringLiteral("FlowSummary"));
   flow_summary_->setTextInteractionFlags(Qt::TextSelectableByMouse);
   flow_summary_->setWordWrap(true);
-  hydrograph_view_ = NewChartView(QStringLiteral("HydrographChart"), this);
+  hydrograph_view_ =
+      NewChartView(QString::fromLatin1(figure::kHydrographChartId), this);
   hydrograph_view_->hide();
 
   table_ = new QTableWidget(this);
@@ -294,8 +295,7 @@ void RatingViewer::ShowHydrographTab(bool shown) {
 void RatingViewer::ShowCharts() {
   std::vector<figure::Chart> charts = figure::MakeFigureCharts(figure_);
   section_view_->SetChart(std::move(charts.front()));
-  const bool has_hydrograph = QString::fromStdString(charts.back().id) ==
-                              hydrograph_view_->objectName();
+  const bool has_hydrograph = charts.back().id == figure::kHydrographChartId;
   if (has_hydrograph) {
     hydrograph_view_->SetChart(std::move(charts.back()));
     charts.pop_back();

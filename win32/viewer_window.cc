@@ -353,7 +353,8 @@ void ViewerWindow::PlaceCharts(int top, int bottom) {
   const bool has_table = controller_->HasTable();
   ShowWindow(controls_[kTable], has_table ? SW_SHOWNA : SW_HIDE);
   const bool has_hydrograph =
-      !made_charts_.empty() && made_charts_.back().id == "HydrographChart";
+      !made_charts_.empty() &&
+      made_charts_.back().id == figure::kHydrographChartId;
   const int curves =
       static_cast<int>(made_charts_.size()) - 1 - (has_hydrograph ? 1 : 0);
   const bool below = has_table && curves > 0;
